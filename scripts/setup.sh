@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs every build and test dependency from Debian's packages and prepares
+# the Wine prefixes. Idempotent: a second run only checks and returns.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  g++-mingw-w64-x86-64-posix mingw-w64-tools
+  wine wine64 xvfb xdotool xclip x11-utils imagemagick fonts-nanum
+  libasio-dev googletest libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  libcurl4-openssl-dev curl
+  nginx-light lighttpd busybox
+  hyperfine
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  # Servers are started by the tests themselves, never by the package manager.
+  printf '#!/bin/sh\nexit 101\n' | $SUDO tee /usr/sbin/policy-rc.d >/dev/null
+  $SUDO chmod +x /usr/sbin/policy-rc.d
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  $SUDO rm -f /usr/sbin/policy-rc.d
+fi
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+"$here/wine-prefix.sh" test
+"$here/wine-prefix.sh" gui

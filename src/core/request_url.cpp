@@ -1,0 +1,216 @@
+#include "request_url.h"
+
+#include "utf.h"
+
+namespace lumvox_unit {
+namespace {
+
+constexpr auto npos = std::u16string_view::npos;
+
+enum class EscapeRule { Path, Parameters };
+
+bool MustEscape(char16_t c, EscapeRule rule) {
+    if (c <= 0x20 || c >= 0x80) return true;
+    switch (c) {
+    case u'"': case u'#': case u'%': case u'*': case u'<': case u'>':
+    case u'[': case u'\\': case u']': case u'^': case u'`': case u'{':
+    case u'|': case u'}':
+        return true;
+    case u'+':
+        return rule == EscapeRule::Path;
+    default:
+        return false;
+    }
+}
+
+void PutEscapedByte(unsigned char byte, std::u16string& out) {
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    out.push_back(u'%');
+    out.push_back(kHex[byte >> 4]);
+    out.push_back(kHex[byte & 0xF]);
+}
+
+// Escapes character by character; a surrogate pair is one character.
+bool Escape(std::u16string_view text, EscapeRule rule, std::u16string& out) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (!MustEscape(c, rule)) {
+            out.push_back(c);
+            continue;
+        }
+        size_t units = 1;
+        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) units = 2;
+        auto utf8 = Utf16ToUtf8(text.substr(i, units));
+        if (!utf8) return false;
+        for (char byte : *utf8) PutEscapedByte(static_cast<unsigned char>(byte), out);
+        i += units - 1;
+    }
+    return true;
+}
+
+std::u16string_view Before(std::u16string_view s, size_t pos) { return s.substr(0, pos); }
+std::u16string_view After(std::u16string_view s, size_t pos) { return s.substr(pos + 1); }
+
+void SplitHostAndPort(std::u16string_view authority, UrlParts& parts) {
+    size_t open = authority.find(u'[');
+    size_t close = open == npos ? npos : authority.find(u']', open + 1);
+    if (close != npos) {
+        parts.host = authority.substr(open + 1, close - open - 1);
+        parts.ipv6 = true;
+        size_t colon = authority.find(u':', close + 1);
+        if (colon != npos) parts.port = After(authority, colon);
+        return;
+    }
+    size_t colon = authority.find(u':');
+    parts.host = Before(authority, colon);
+    if (colon != npos) parts.port = After(authority, colon);
+}
+
+bool IsHexDigit(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+bool IsDottedQuad(std::u16string_view s) {
+    int parts = 0;
+    size_t i = 0;
+    while (true) {
+        size_t start = i;
+        unsigned value = 0;
+        while (i < s.size() && s[i] >= u'0' && s[i] <= u'9' && i - start < 3) value = value * 10 + (s[i++] - u'0');
+        if (i == start || value > 255) return false;
+        ++parts;
+        if (i == s.size()) return parts == 4;
+        if (s[i] != u'.' || parts == 4) return false;
+        ++i;
+    }
+}
+
+}  // namespace
+
+UrlParts SplitRequestUrl(std::u16string_view input) {
+    std::u16string url(input);
+    size_t scheme_end = url.find(u"://");
+    size_t query_or_fragment = url.find_first_of(u"?#");
+    if (scheme_end != npos) {
+        size_t stop = query_or_fragment == npos ? url.size() : query_or_fragment;
+        for (size_t i = scheme_end + 3; i < stop; ++i)
+            if (url[i] == u'\\') url[i] = u'/';
+    }
+
+    UrlParts parts;
+    std::u16string_view view(url);
+    parts.protocol = Before(view, scheme_end);
+    std::u16string_view rest = scheme_end == npos ? view : view.substr(scheme_end + 3);
+
+    if (size_t q = rest.find(u'?'); q != npos) {
+        std::u16string_view params = After(rest, q);
+        rest = Before(rest, q);
+        if (size_t h = params.find(u'#'); h != npos) {
+            parts.bookmark = After(params, h);
+            params = Before(params, h);
+        }
+        parts.parameters = params;
+    } else if (size_t h = rest.find(u'#'); h != npos) {
+        parts.bookmark = After(rest, h);
+        rest = Before(rest, h);
+    }
+
+    size_t slash = rest.find(u'/');
+    std::u16string_view authority = Before(rest, slash);
+    rest = slash == npos ? std::u16string_view{} : After(rest, slash);
+
+    if (size_t at = authority.rfind(u'@'); at != npos) {
+        std::u16string_view user_info = Before(authority, at);
+        authority = After(authority, at);
+        size_t colon = user_info.find(u':');
+        parts.user_name = Before(user_info, colon);
+        if (colon != npos && !parts.user_name.empty()) parts.password = After(user_info, colon);
+    }
+    SplitHostAndPort(authority, parts);
+
+    if (size_t last = rest.rfind(u'/'); last != npos) {
+        parts.path = u"/";
+        parts.path.append(rest.substr(0, last + 1));
+        parts.document = After(rest, last);
+    } else {
+        parts.path = u"/";
+        parts.document = rest;
+    }
+    return parts;
+}
+
+EncodeResult EncodeRequestUrl(std::u16string_view url) {
+    UrlParts parts = SplitRequestUrl(url);
+    std::u16string path, document, parameters;
+    if (!Escape(parts.path, EscapeRule::Path, path) ||
+        !Escape(parts.document, EscapeRule::Path, document) ||
+        !Escape(parts.parameters, EscapeRule::Parameters, parameters))
+        return EncodeFailure::UnpairedSurrogate;
+    if (parts.protocol.empty() || parts.host.empty()) return EncodeFailure::EmptyHost;
+
+    std::u16string out = parts.protocol + u"://";
+    if (parts.ipv6) out.append(u"[").append(parts.host).append(u"]");
+    else out.append(parts.host);
+    if (!parts.port.empty() && parts.port != u"80") out.append(u":").append(parts.port);
+    out.append(path).append(document);
+    if (!parameters.empty()) out.append(u"?").append(parameters);
+    return out;
+}
+
+std::u16string RequestTarget(const UrlParts& parts) {
+    std::u16string target = parts.path + parts.document;
+    if (!parts.parameters.empty()) target.append(u"?").append(parts.parameters);
+    return target;
+}
+
+std::u16string ConnectionPort(const UrlParts& parts) {
+    return parts.port.empty() ? std::u16string(u"80") : parts.port;
+}
+
+std::u16string HostHeaderValue(const UrlParts& parts) {
+    std::u16string value = parts.ipv6 && IsIpv6Literal(parts.host) ? u"[" + parts.host + u"]" : parts.host;
+    std::u16string port = ConnectionPort(parts);
+    if (port != u"80") value.append(u":").append(port);
+    return value;
+}
+
+bool IsIpv6Literal(std::u16string_view host) {
+    if (host.empty()) return false;
+    int groups = 0;
+    bool compressed = false;
+    size_t i = 0;
+    if (host.substr(0, 2) == u"::") {
+        compressed = true;
+        i = 2;
+        if (i == host.size()) return true;
+    } else if (host[0] == u':') {
+        return false;
+    }
+    while (i < host.size()) {
+        size_t start = i;
+        while (i < host.size() && IsHexDigit(host[i]) && i - start < 5) ++i;
+        size_t len = i - start;
+        if (i < host.size() && host[i] == u'.') {  // embedded dotted IPv4 ends the address
+            if (!IsDottedQuad(host.substr(start))) return false;
+            groups += 2;
+            i = host.size();
+            break;
+        }
+        if (len == 0 || len > 4) return false;
+        ++groups;
+        if (i == host.size()) break;
+        if (host[i] != u':') return false;
+        ++i;
+        if (i < host.size() && host[i] == u':') {
+            if (compressed) return false;
+            compressed = true;
+            ++i;
+            if (i == host.size()) break;
+        } else if (i == host.size()) {
+            return false;  // trailing single colon
+        }
+    }
+    return compressed ? groups <= 7 : groups == 8;
+}
+
+}  // namespace lumvox_unit
