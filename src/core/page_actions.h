@@ -1,0 +1,93 @@
+#pragma once
+// The page actions of the main window, apart from Win32: they read the fields
+// through PageView, deliver through the link seams and report through the view.
+// The Windows window implements PageView; tests use fakes.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "speech_app_link.h"
+
+namespace lumvox_unit {
+
+// An error an action does not handle itself. The event loop's general error
+// report shows its message (with the full-stop rule) in an error box.
+class ActionError {
+public:
+    explicit ActionError(std::u16string message) : message_(std::move(message)) {}
+    const std::u16string& message() const noexcept { return message_; }
+
+private:
+    std::u16string message_;
+};
+
+enum class TextField { memoAppMode, edIPtoSend, edPorttoSend, MemoIPSend, memoClipboardTTS };
+
+class PageView {
+public:
+    virtual ~PageView() = default;
+    // The whole text as the control holds it: lines joined by CR LF, nothing added.
+    virtual std::u16string Text(TextField field) = 0;
+    virtual void SetText(TextField field, std::u16string_view text) = 0;
+    // Appends text + CR LF at the end and puts the insertion point after it.
+    virtual void AppendLine(TextField field, std::u16string_view text) = 0;
+    virtual bool UseProtocol() = 0;            // ckbUseProtocol ticked
+    virtual int SelectedCommandIndex() = 0;    // ListBox1; -1 when none is selected
+    // Modal box: application title, the text alone, no icon, one OK button.
+    virtual void ShowMessage(std::u16string_view text) = 0;
+    // OpenDialog1 with the filter "Text files (*.txt)|*.txt"; nullopt when cancelled.
+    virtual std::optional<std::u16string> ChooseTextFile() = 0;
+};
+
+// The network channel: one GET of an encoded URL; throws on any failure.
+class NetworkLink {
+public:
+    virtual ~NetworkLink() = default;
+    virtual std::u16string GetText(std::u16string_view encoded_url) = 0;
+};
+
+// The clipboard: places exactly one Unicode text; throws ActionError on failure.
+class ClipboardLink {
+public:
+    virtual ~ClipboardLink() = default;
+    virtual void PlaceText(std::u16string_view text) = 0;
+};
+
+// Reading a text file: throws ActionError ("Cannot open file ...") when it can't be opened.
+class FileSource {
+public:
+    virtual ~FileSource() = default;
+    virtual std::string ReadAll(std::u16string_view path) = 0;
+    // Decodes bytes without a byte-order mark (the system's ANSI code page on Windows).
+    virtual std::u16string DecodeAnsi(std::string_view bytes) = 0;
+};
+
+struct PageLinks {
+    SpeechAppLink& speech_app;
+    NetworkLink& network;
+    ClipboardLink& clipboard;
+    FileSource& files;
+};
+
+// One method per control event, named after the window's handlers.
+class PageActions {
+public:
+    PageActions(PageView& view, PageLinks links) : view_(view), links_(links) {}
+
+    void sbtnSayRemoteModeClick();          // first page send (button, F8)
+    void btnSendOverIPClick();              // second page send (button, F9)
+    void SpeedButton5Click();               // second page preview
+    void sbtnCopyTextToClipboardClick();    // third page copy
+    void sbtnEmptyMemoClipboardTTSClick();  // third page clear
+    void ckbUseProtocolClick();             // every user change of the check box
+    void SampleClick(size_t sample_index);  // N7Click, N2Click, ... in menu order
+    void ListBox1DblClick();
+    void SpeedButton2Click();               // first page clear
+    void N5Click();                         // open a text file into the first page
+
+private:
+    PageView& view_;
+    PageLinks links_;
+};
+
+}  // namespace lumvox_unit
