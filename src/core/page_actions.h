@@ -6,20 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "action_error.h"
 #include "speech_app_link.h"
 
 namespace lumvox_unit {
-
-// An error an action does not handle itself. The event loop's general error
-// report shows its message (with the full-stop rule) in an error box.
-class ActionError {
-public:
-    explicit ActionError(std::u16string message) : message_(std::move(message)) {}
-    const std::u16string& message() const noexcept { return message_; }
-
-private:
-    std::u16string message_;
-};
 
 enum class TextField { memoAppMode, edIPtoSend, edPorttoSend, MemoIPSend, memoClipboardTTS };
 

@@ -1,0 +1,103 @@
+#include "page_actions.h"
+
+#include <string>
+#include <variant>
+
+#include "reference_texts.h"
+#include "request_url.h"
+#include "text_file_decoder.h"
+#include "text_rules.h"
+
+namespace lumvox_unit {
+namespace {
+
+constexpr std::u16string_view kEmptyTextMessage = u"문장을 입력하세요!";
+constexpr std::u16string_view kNotRunningMessage =
+    u"Lumvox를 실행하고 [어플리케이션에서 메세지 받기]를 선택하십시오!";
+constexpr std::u16string_view kNoDestinationMessage = u"IP와 Port 번호를 입력하세요!";
+constexpr std::u16string_view kNoNetworkMessageMessage = u"보낼 메세지를 입력하세요!";
+constexpr std::u16string_view kConnectivityMessage =
+    u"인터넷이나 와이파이에 접속이 되어 있는지 확인해 보십시오!";
+constexpr std::u16string_view kSendErrorMessage = u"메세지 전송 에러. 다시 시도해 보십시오!";
+constexpr std::u16string_view kAcknowledgement = u"sent";
+
+std::u16string ListIndexError(int index) {
+    std::u16string message = u"List index out of bounds (";
+    for (char c : std::to_string(index)) message.push_back(static_cast<char16_t>(c));
+    return message + u")";
+}
+
+}  // namespace
+
+void PageActions::sbtnSayRemoteModeClick() {
+    std::u16string text = TrimText(view_.Text(TextField::memoAppMode));
+    // Wrapping comes before the empty test: a blank text with the box ticked
+    // still delivers the bare envelope.
+    if (view_.UseProtocol()) text = WrapProtocolEnvelope(text);
+    if (text.empty()) return view_.ShowMessage(kEmptyTextMessage);
+    if (!links_.speech_app.IsRunning()) return view_.ShowMessage(kNotRunningMessage);
+    links_.speech_app.Send(text);
+}
+
+void PageActions::btnSendOverIPClick() {
+    const std::u16string host = TrimText(view_.Text(TextField::edIPtoSend));
+    if (host.empty()) return view_.ShowMessage(kNoDestinationMessage);
+    const std::u16string port = TrimText(view_.Text(TextField::edPorttoSend));
+    if (port.empty()) return view_.ShowMessage(kNoDestinationMessage);
+    const std::u16string message = TrimText(view_.Text(TextField::MemoIPSend));
+    if (message.empty()) return view_.ShowMessage(kNoNetworkMessageMessage);
+
+    const std::u16string url = u"http://" + host + u":" + port + u"/" + WrapNetworkEnvelope(message);
+    const EncodeResult encoded = EncodeRequestUrl(url);
+    const auto* encoded_url = std::get_if<std::u16string>(&encoded);
+    if (!encoded_url) return view_.ShowMessage(kConnectivityMessage);
+    std::u16string reply;
+    try {
+        reply = links_.network.GetText(*encoded_url);
+    } catch (...) {
+        // Every failure of the exchange is the one message; its own text is never shown.
+        return view_.ShowMessage(kConnectivityMessage);
+    }
+    if (reply.find(kAcknowledgement) == std::u16string::npos) view_.ShowMessage(kSendErrorMessage);
+}
+
+void PageActions::SpeedButton5Click() {
+    view_.ShowMessage(WrapNetworkEnvelope(view_.Text(TextField::MemoIPSend)));
+}
+
+void PageActions::sbtnCopyTextToClipboardClick() {
+    std::u16string text = view_.Text(TextField::memoClipboardTTS);
+    if (view_.UseProtocol()) text = WrapProtocolEnvelope(text);
+    links_.clipboard.PlaceText(text);
+}
+
+void PageActions::sbtnEmptyMemoClipboardTTSClick() { view_.SetText(TextField::memoClipboardTTS, u""); }
+
+void PageActions::ckbUseProtocolClick() { view_.SetText(TextField::memoClipboardTTS, u""); }
+
+void PageActions::SampleClick(size_t sample_index) {
+    const SampleText& sample = kSampleTexts.at(sample_index);
+    view_.SetText(TextField::memoAppMode, u"");
+    view_.AppendLine(TextField::memoAppMode, sample.text);
+}
+
+void PageActions::ListBox1DblClick() {
+    const int index = view_.SelectedCommandIndex();
+    if (index < 0 || static_cast<size_t>(index) >= kCommandNames.size())
+        throw ActionError(ListIndexError(index));
+    view_.SetText(TextField::memoAppMode, WrapCommandEnvelope(kCommandNames[static_cast<size_t>(index)]));
+}
+
+void PageActions::SpeedButton2Click() { view_.SetText(TextField::memoAppMode, u""); }
+
+void PageActions::N5Click() {
+    const std::optional<std::u16string> path = view_.ChooseTextFile();
+    if (!path) return;
+    // Emptied before the file is opened, so a file that fails leaves it empty.
+    view_.SetText(TextField::memoAppMode, u"");
+    const std::string bytes = links_.files.ReadAll(*path);
+    view_.SetText(TextField::memoAppMode,
+                  DecodeTextFile(bytes, [this](std::string_view b) { return links_.files.DecodeAnsi(b); }));
+}
+
+}  // namespace lumvox_unit

@@ -1,0 +1,217 @@
+#include "text_file_decoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "action_error.h"
+
+namespace lumvox_unit {
+namespace {
+
+// Input is decoded in blocks only to bound how much room the output needs
+// ahead: no byte yields more than two units (a lone LF becomes CR LF).
+constexpr size_t kBlock = 64 * 1024;
+
+// The output grows ahead of the writer, so the hot loops write through a raw
+// pointer without a capacity check per unit.
+class UnitSink {
+public:
+    explicit UnitSink(size_t expected) { out_.resize(expected); }
+    char16_t* begin() { return out_.data(); }
+    char16_t* Ensure(char16_t* dst, size_t units) {
+        size_t used = static_cast<size_t>(dst - out_.data());
+        if (out_.size() - used < units) out_.resize(std::max(out_.size() * 2, used + units));
+        return out_.data() + used;
+    }
+    std::u16string Finish(char16_t* dst) {
+        out_.resize(static_cast<size_t>(dst - out_.data()));
+        return std::move(out_);
+    }
+
+private:
+    std::u16string out_;
+};
+
+size_t ExpectedUnits(size_t units_in) { return units_in + units_in / 16 + 16; }
+
+[[noreturn]] void ThrowNoMapping() { throw ActionError(std::u16string(kNoMappingMessage)); }
+
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// Nonzero exactly when one of the eight bytes of v equals `byte`.
+constexpr uint64_t HasByte(uint64_t v, unsigned char byte) {
+    uint64_t x = v ^ (kOnes * byte);
+    return (x - kOnes) & ~x & kHighBits;
+}
+
+// Strict UTF-8 to UTF-16 with the line breaks made CR LF, in one pass.
+std::u16string DecodeUtf8(const unsigned char* p, const unsigned char* end) {
+    UnitSink sink(ExpectedUnits(static_cast<size_t>(end - p)));
+    char16_t* dst = sink.begin();
+    while (p < end) {
+        const unsigned char* block_end = p + std::min<size_t>(static_cast<size_t>(end - p), kBlock);
+        // A sequence or CR LF that starts inside the block may end up to 3 bytes past it.
+        dst = sink.Ensure(dst, 2 * static_cast<size_t>(block_end - p) + 8);
+        while (p < block_end) {
+            // Runs of ASCII without line breaks, eight bytes at a time.
+            while (block_end - p >= 8) {
+                uint64_t v;
+                std::memcpy(&v, p, 8);
+                if ((v & kHighBits) | HasByte(v, '\n') | HasByte(v, '\r')) break;
+                for (int k = 0; k < 8; ++k) dst[k] = p[k];
+                dst += 8;
+                p += 8;
+            }
+            if (p >= block_end) break;
+            const unsigned b0 = *p;
+            if (b0 < 0x80) {
+                if (b0 == '\r' || b0 == '\n') {
+                    *dst++ = u'\r';
+                    *dst++ = u'\n';
+                    p += (b0 == '\r' && end - p >= 2 && p[1] == '\n') ? 2 : 1;
+                } else {
+                    *dst++ = static_cast<char16_t>(b0);
+                    ++p;
+                }
+                continue;
+            }
+            // Three-byte forms first: Hangul and most of the BMP.
+            if ((b0 & 0xF0) == 0xE0) {
+                if (end - p < 3) ThrowNoMapping();
+                const unsigned b1 = p[1], b2 = p[2];
+                if (((b1 & 0xC0) != 0x80) || ((b2 & 0xC0) != 0x80)) ThrowNoMapping();
+                const char32_t cp = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+                if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) ThrowNoMapping();
+                *dst++ = static_cast<char16_t>(cp);
+                p += 3;
+                continue;
+            }
+            if (b0 >= 0xC2 && b0 <= 0xDF) {
+                if (end - p < 2 || (p[1] & 0xC0) != 0x80) ThrowNoMapping();
+                *dst++ = static_cast<char16_t>(((b0 & 0x1Fu) << 6) | (p[1] & 0x3Fu));
+                p += 2;
+                continue;
+            }
+            if (b0 >= 0xF0 && b0 <= 0xF4) {
+                if (end - p < 4) ThrowNoMapping();
+                const unsigned b1 = p[1], b2 = p[2], b3 = p[3];
+                if (((b1 & 0xC0) != 0x80) || ((b2 & 0xC0) != 0x80) || ((b3 & 0xC0) != 0x80))
+                    ThrowNoMapping();
+                const char32_t cp = ((b0 & 0x07u) << 18) | ((b1 & 0x3Fu) << 12) |
+                                    ((b2 & 0x3Fu) << 6) | (b3 & 0x3Fu);
+                if (cp < 0x10000 || cp > 0x10FFFF) ThrowNoMapping();
+                *dst++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+                *dst++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+                p += 4;
+                continue;
+            }
+            ThrowNoMapping();  // a stray continuation byte, C0, C1 or F5..FF
+        }
+    }
+    return sink.Finish(dst);
+}
+
+struct LittleEndianBytes {
+    static constexpr size_t kSize = 2;
+    static char16_t Read(const unsigned char* p) { return static_cast<char16_t>(p[0] | (p[1] << 8)); }
+};
+struct BigEndianBytes {
+    static constexpr size_t kSize = 2;
+    static char16_t Read(const unsigned char* p) { return static_cast<char16_t>((p[0] << 8) | p[1]); }
+};
+struct NativeUnits {
+    static constexpr size_t kSize = 1;
+    static char16_t Read(const char16_t* p) { return *p; }
+};
+
+// UTF-16 units (from bytes in either order, or already units) with the line
+// breaks made CR LF. Unpaired surrogates pass unchanged: the text area holds
+// UTF-16 units and loses nothing by keeping them.
+template <class Reader, class Elem>
+void CopyUnitsNormalized(const Elem* p, size_t units, UnitSink& sink, char16_t*& dst) {
+    const Elem* const end = p + units * Reader::kSize;
+    while (p < end) {
+        const size_t left = static_cast<size_t>(end - p) / Reader::kSize;
+        const Elem* block_end = p + std::min(left, kBlock) * Reader::kSize;
+        dst = sink.Ensure(dst, 2 * std::min(left, kBlock) + 2);
+        while (p < block_end) {
+            const char16_t unit = Reader::Read(p);
+            p += Reader::kSize;
+            if (unit == u'\r' || unit == u'\n') {
+                *dst++ = u'\r';
+                *dst++ = u'\n';
+                if (unit == u'\r' && p < end && Reader::Read(p) == u'\n') p += Reader::kSize;
+            } else {
+                *dst++ = unit;
+            }
+        }
+    }
+}
+
+template <class Reader>
+std::u16string DecodeUtf16(const unsigned char* p, size_t bytes) {
+    const size_t units = bytes / 2;
+    UnitSink sink(ExpectedUnits(units));
+    char16_t* dst = sink.begin();
+    CopyUnitsNormalized<Reader>(p, units, sink, dst);
+    if (bytes % 2 != 0) {
+        // Half a unit cannot be decoded; a visible replacement tells the user
+        // the file was cut short, where dropping the byte would hide it.
+        dst = sink.Ensure(dst, 1);
+        *dst++ = u'\uFFFD';
+    }
+    return sink.Finish(dst);
+}
+
+constexpr std::array<char16_t, 32> kWindows1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+}  // namespace
+
+ByteOrderMark DetectByteOrderMark(std::string_view bytes) {
+    auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+    if (starts("\xEF\xBB\xBF")) return {TextFileEncoding::Utf8, 3};
+    if (starts("\xFF\xFE")) return {TextFileEncoding::Utf16Le, 2};
+    if (starts("\xFE\xFF")) return {TextFileEncoding::Utf16Be, 2};
+    return {TextFileEncoding::Ansi, 0};
+}
+
+std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi) {
+    const ByteOrderMark mark = DetectByteOrderMark(bytes);
+    const std::string_view body = bytes.substr(mark.size);
+    const auto* p = reinterpret_cast<const unsigned char*>(body.data());
+    switch (mark.encoding) {
+    case TextFileEncoding::Utf8: return DecodeUtf8(p, p + body.size());
+    case TextFileEncoding::Utf16Le: return DecodeUtf16<LittleEndianBytes>(p, body.size());
+    case TextFileEncoding::Utf16Be: return DecodeUtf16<BigEndianBytes>(p, body.size());
+    case TextFileEncoding::Ansi: break;
+    }
+    // A code page decoder of the platform's own cannot be fused with the line
+    // breaks, so only this path takes a second pass.
+    return NormalizeLineBreaks(ansi(body));
+}
+
+std::u16string NormalizeLineBreaks(std::u16string_view text) {
+    UnitSink sink(ExpectedUnits(text.size()));
+    char16_t* dst = sink.begin();
+    CopyUnitsNormalized<NativeUnits>(text.data(), text.size(), sink, dst);
+    return sink.Finish(dst);
+}
+
+std::u16string DecodeWindows1252(std::string_view bytes) {
+    std::u16string out(bytes.size(), u'\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? kWindows1252High[b - 0x80] : static_cast<char16_t>(b);
+    }
+    return out;
+}
+
+}  // namespace lumvox_unit

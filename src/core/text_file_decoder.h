@@ -1,0 +1,39 @@
+#pragma once
+// Decoding a text file opened into the first page: the byte-order mark decides
+// UTF-8, UTF-16LE or UTF-16BE, anything else goes to the ANSI decoder; every
+// line break comes out as CR LF.
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace lumvox_unit {
+
+enum class TextFileEncoding { Ansi, Utf8, Utf16Le, Utf16Be };
+
+struct ByteOrderMark {
+    TextFileEncoding encoding;
+    size_t size;  // bytes the mark takes; 0 for Ansi
+};
+
+ByteOrderMark DetectByteOrderMark(std::string_view bytes);
+
+// Decodes bytes that carry no mark (the system's ANSI code page on Windows).
+using AnsiDecoder = std::function<std::u16string(std::string_view)>;
+
+inline constexpr std::u16string_view kNoMappingMessage =
+    u"No mapping for the Unicode character exists in the target multi-byte code page";
+
+// The whole file's bytes to the text-area text, the mark removed. Throws
+// ActionError(kNoMappingMessage) for ill-formed UTF-8 after the UTF-8 mark. A
+// UTF-16 file with an odd byte count ends in U+FFFD for its last byte.
+std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi);
+
+// Lone CR and lone LF become CR LF; CR LF stays.
+std::u16string NormalizeLineBreaks(std::u16string_view text);
+
+// The ANSI decoder of builds without a system code page. Every byte maps to
+// one unit; the five bytes Windows-1252 leaves undefined map to U+0081 etc.
+std::u16string DecodeWindows1252(std::string_view bytes);
+
+}  // namespace lumvox_unit
