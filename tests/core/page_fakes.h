@@ -1,0 +1,112 @@
+#pragma once
+// Recording fakes of the window and the links, for the page actions' tests.
+// The Windows tests reuse them around the real clipboard.
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/page_actions.h"
+#include "core/text_file_decoder.h"
+
+namespace lumvox_unit::testing {
+
+class FakePageView final : public PageView {
+public:
+    std::map<TextField, std::u16string> fields{{TextField::memoAppMode, u""},
+                                               {TextField::edIPtoSend, u""},
+                                               {TextField::edPorttoSend, u"7070"},
+                                               {TextField::MemoIPSend, u""},
+                                               {TextField::memoClipboardTTS, u""}};
+    bool use_protocol = false;
+    int selected_command = -1;
+    std::optional<std::u16string> chosen_file;  // what the dialog returns
+    std::vector<std::u16string> messages;
+    std::vector<TextField> writes;  // every SetText and AppendLine, in order
+    int dialogs = 0;
+
+    std::u16string Text(TextField field) override { return fields.at(field); }
+    void SetText(TextField field, std::u16string_view text) override {
+        writes.push_back(field);
+        fields.at(field) = text;
+    }
+    void AppendLine(TextField field, std::u16string_view text) override {
+        writes.push_back(field);
+        fields.at(field).append(text).append(u"\r\n");
+    }
+    bool UseProtocol() override { return use_protocol; }
+    int SelectedCommandIndex() override { return selected_command; }
+    void ShowMessage(std::u16string_view text) override { messages.emplace_back(text); }
+    std::optional<std::u16string> ChooseTextFile() override {
+        ++dialogs;
+        return chosen_file;
+    }
+};
+
+class RecordingSpeechApp final : public SpeechAppLink {
+public:
+    bool running = true;
+    int probes = 0;
+    std::vector<std::u16string> sent;
+
+    bool IsRunning() override {
+        ++probes;
+        return running;
+    }
+    void Send(std::u16string_view text) override { sent.emplace_back(text); }
+};
+
+class FakeNetwork final : public NetworkLink {
+public:
+    std::function<std::u16string()> reply = [] { return std::u16string(u"sent"); };
+    std::vector<std::u16string> urls;
+
+    std::u16string GetText(std::u16string_view encoded_url) override {
+        urls.emplace_back(encoded_url);
+        return reply();
+    }
+};
+
+class RecordingClipboard final : public ClipboardLink {
+public:
+    std::optional<std::u16string> failure;  // thrown as ActionError when set
+    std::vector<std::u16string> placed;
+
+    void PlaceText(std::u16string_view text) override {
+        if (failure) throw ActionError(*failure);
+        placed.emplace_back(text);
+    }
+};
+
+class FakeFiles final : public FileSource {
+public:
+    std::map<std::u16string, std::string> files;
+    std::vector<std::u16string> reads;
+    int ansi_decodes = 0;
+
+    std::string ReadAll(std::u16string_view path) override {
+        reads.emplace_back(path);
+        auto it = files.find(std::u16string(path));
+        if (it == files.end())
+            throw ActionError(u"Cannot open file \"" + std::u16string(path) +
+                              u"\". The system cannot find the file specified");
+        return it->second;
+    }
+    std::u16string DecodeAnsi(std::string_view bytes) override {
+        ++ansi_decodes;
+        return DecodeWindows1252(bytes);
+    }
+};
+
+// A window with every link faked, and the actions wired to them.
+struct PageHarness {
+    FakePageView view;
+    RecordingSpeechApp speech_app;
+    FakeNetwork network;
+    RecordingClipboard clipboard;
+    FakeFiles files;
+    PageActions actions{view, PageLinks{speech_app, network, clipboard, files}};
+};
+
+}  // namespace lumvox_unit::testing
