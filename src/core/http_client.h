@@ -1,5 +1,7 @@
 #pragma once
 // One HTTP/1.1 GET over a fresh TCP connection, as the network channel sends it.
+#include <chrono>
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,5 +18,53 @@ public:
 // `encoded_url` has passed through EncodeRequestUrl. Returns the reply body
 // decoded as strict UTF-8; throws HttpError on any failure.
 std::u16string HttpGetText(std::u16string_view encoded_url);
+
+// Why an exchange failed, so that tests and logs can tell the cases apart.
+enum class HttpFailure {
+    BadUrl,         // no "://", a protocol other than http, or an empty host
+    BadPort,        // the port text is not a whole decimal number 1..65535
+    NoAddress,      // an unreadable IPv6 literal or a name the resolver can't find
+    ConnectFailed,  // refused or unreachable
+    TimedOut,       // a time limit ran out
+    Broken,         // the connection was reset or reported an error
+    ClosedEarly,    // the peer closed in an orderly way before the reply was whole
+    BadStatusLine,  // no readable status code
+    OverLimit,      // a line, the header section or the body went over its cap
+    NotSuccess,     // a final status outside 200..299
+    NotUtf8,        // the body is not well-formed UTF-8
+};
+
+class HttpFailureError : public HttpError {
+public:
+    HttpFailureError(HttpFailure failure, const std::string& detail)
+        : HttpError(detail), failure_(failure) {}
+    HttpFailure failure() const noexcept { return failure_; }
+
+private:
+    HttpFailure failure_;
+};
+
+// Without limits a silent or hostile peer would hold the window forever or
+// exhaust memory; running out of any of them fails the exchange.
+struct HttpLimits {
+    std::chrono::milliseconds connect{5'000};
+    std::chrono::milliseconds reply_idle{10'000};  // longest wait without a received byte
+    std::chrono::milliseconds exchange{30'000};    // from the start to the last byte
+    std::size_t max_line = 64 * 1024;              // status, header, chunk-size or trailer line
+    std::size_t max_head_bytes = 256 * 1024;       // every head, interim replies included
+    std::size_t max_head_lines = 100;              // header lines of those heads; trailer lines apart
+    std::size_t max_body = 16 * 1024 * 1024;
+};
+
+struct HttpReply {
+    int status = 0;
+    std::string body;  // raw bytes; empty for 204 and for 1xx
+};
+
+// One GET exchange. Returns every final status with its body; throws
+// HttpFailureError when the exchange itself fails.
+HttpReply HttpGet(std::u16string_view encoded_url, const HttpLimits& limits = {});
+
+std::u16string HttpGetText(std::u16string_view encoded_url, const HttpLimits& limits);
 
 }  // namespace lumvox_unit

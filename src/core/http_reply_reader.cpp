@@ -1,0 +1,235 @@
+#include "http_reply_reader.h"
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "utf.h"
+
+namespace lumvox_unit {
+namespace {
+
+constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr auto kSaturated = std::numeric_limits<std::uint64_t>::max();
+
+[[noreturn]] void Fail(HttpFailure failure, const std::string& detail) {
+    throw HttpFailureError(failure, detail);
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view lower) {
+    if (a.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != lower[i]) return false;
+    return true;
+}
+
+bool ContainsNoCase(std::string_view haystack, std::string_view lower) {
+    for (std::size_t i = 0; i + lower.size() <= haystack.size(); ++i)
+        if (EqualsNoCase(haystack.substr(i, lower.size()), lower)) return true;
+    return false;
+}
+
+int DigitValue(char c, unsigned base) {
+    int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
+    return v < static_cast<int>(base) ? v : -1;
+}
+
+// Digits only, at least one; saturates instead of overflowing so that an absurd
+// size reads as "over the cap" rather than as a small number.
+std::optional<std::uint64_t> ParseNumber(std::string_view text, unsigned base) {
+    if (text.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        int digit = DigitValue(c, base);
+        if (digit < 0) return std::nullopt;
+        value = value > (kSaturated - digit) / base ? kSaturated : value * base + digit;
+    }
+    return value;
+}
+
+int StatusCode(std::string_view line) {
+    std::size_t space = line.find(' ');
+    if (space != std::string_view::npos) {
+        std::string_view rest = line.substr(space + 1);
+        while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+        std::string_view field = rest.substr(0, rest.find(' '));
+        if (field.size() <= 9)
+            if (auto code = ParseNumber(field, 10)) return static_cast<int>(*code);
+    }
+    Fail(HttpFailure::BadStatusLine, "status line without a readable code");
+}
+
+// A size that can't be read counts as 0 and so ends the body.
+std::uint64_t ChunkSize(std::string_view line) {
+    return ParseNumber(Trim(line.substr(0, line.find(';'))), 16).value_or(0);
+}
+
+struct Framing {
+    bool chunked = false;
+    bool length_seen = false;
+    std::optional<std::uint64_t> length;
+
+    void Note(std::string_view header_line) {
+        std::size_t colon = header_line.find(':');
+        if (colon == std::string_view::npos) return;
+        std::string_view name = Trim(header_line.substr(0, colon));
+        std::string_view value = Trim(header_line.substr(colon + 1));
+        if (EqualsNoCase(name, "transfer-encoding")) {
+            chunked = chunked || ContainsNoCase(value, "chunked");
+        } else if (EqualsNoCase(name, "content-length") && !length_seen) {
+            length_seen = true;
+            length = ParseNumber(value, 10);
+        }
+    }
+};
+
+// Buffers the source's bytes and hands them out as lines or counted runs.
+class ReplyStream {
+public:
+    explicit ReplyStream(ByteSource& source) : source_(source) {}
+
+    // The next line without its line end (LF, or CR LF), or nothing when the
+    // peer closed first; `raw_size` gets the line's size with its line end.
+    std::optional<std::string_view> NextLine(std::size_t cap, std::size_t* raw_size = nullptr) {
+        while (true) {
+            const char* start = buf_.data() + begin_;
+            std::size_t pending = end_ - begin_;
+            const void* lf = pending > scanned_ ? std::memchr(start + scanned_, '\n', pending - scanned_) : nullptr;
+            if (lf) {
+                std::size_t size = static_cast<const char*>(lf) - start;
+                std::size_t content = size > 0 && start[size - 1] == '\r' ? size - 1 : size;
+                if (content > cap) Fail(HttpFailure::OverLimit, "line over its limit");
+                begin_ += size + 1;
+                scanned_ = 0;
+                if (raw_size) *raw_size = size + 1;
+                return std::string_view(start, content);
+            }
+            scanned_ = pending;
+            // Even with a CR as its last byte, this line is already too long.
+            if (pending > cap + 1) Fail(HttpFailure::OverLimit, "line over its limit");
+            if (!Fill()) return std::nullopt;
+        }
+    }
+
+    std::string_view Line(std::size_t cap, const char* what) {
+        auto line = NextLine(cap);
+        if (!line) Fail(HttpFailure::ClosedEarly, std::string("connection closed before ") + what);
+        return *line;
+    }
+
+    void ReadExact(std::uint64_t count, std::string& out) {
+        scanned_ = 0;
+        while (count > 0) {
+            if (begin_ == end_ && !Fill()) Fail(HttpFailure::ClosedEarly, "connection closed inside the body");
+            std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(count, end_ - begin_));
+            out.append(buf_.data() + begin_, take);
+            begin_ += take;
+            count -= take;
+        }
+    }
+
+    void ReadToClose(std::string& out, std::size_t cap) {
+        scanned_ = 0;
+        do {
+            if (begin_ < end_) out.append(buf_.data() + begin_, end_ - begin_);
+            begin_ = end_;
+            if (out.size() > cap) Fail(HttpFailure::OverLimit, "body over its limit");
+        } while (Fill());
+    }
+
+private:
+    bool Fill() {
+        if (begin_ > 0) {
+            std::memmove(buf_.data(), buf_.data() + begin_, end_ - begin_);
+            end_ -= begin_;
+            begin_ = 0;
+        }
+        if (buf_.size() < end_ + kReadChunk) buf_.resize(end_ + kReadChunk);
+        std::size_t got = source_.Read(std::span<char>(buf_.data() + end_, kReadChunk));
+        if (got == 0) return false;
+        if (got > kReadChunk) Fail(HttpFailure::Broken, "byte source overran its buffer");
+        end_ += got;
+        return true;
+    }
+
+    ByteSource& source_;
+    std::vector<char> buf_;
+    std::size_t begin_ = 0;    // first unread byte
+    std::size_t end_ = 0;      // end of the bytes read so far
+    std::size_t scanned_ = 0;  // unread bytes already searched for LF
+};
+
+void ReadChunkedBody(ReplyStream& in, const HttpLimits& limits, std::string& body) {
+    while (std::uint64_t size = ChunkSize(in.Line(limits.max_line, "a chunk size"))) {
+        if (size > limits.max_body - body.size()) Fail(HttpFailure::OverLimit, "body over its limit");
+        in.ReadExact(size, body);
+        in.Line(limits.max_line, "the end of a chunk");
+    }
+    // Trailers are dropped. A peer that closes after the last chunk has sent the
+    // whole body, so a close here is no failure.
+    std::size_t lines = 0;
+    while (auto line = in.NextLine(limits.max_line)) {
+        if (line->empty()) return;
+        if (++lines > limits.max_head_lines) Fail(HttpFailure::OverLimit, "too many trailer lines");
+    }
+}
+
+}  // namespace
+
+HttpReply ReadReply(ByteSource& source, const HttpLimits& limits) {
+    ReplyStream in(source);
+    std::size_t head_bytes = 0;
+    std::size_t head_lines = 0;
+    auto head_line = [&](const char* what) {
+        std::size_t raw_size = 0;
+        auto line = in.NextLine(limits.max_line, &raw_size);
+        if (!line) Fail(HttpFailure::ClosedEarly, std::string("connection closed before ") + what);
+        head_bytes += raw_size;
+        if (head_bytes > limits.max_head_bytes) Fail(HttpFailure::OverLimit, "header section over its limit");
+        return *line;
+    };
+
+    HttpReply reply;
+    Framing framing;
+    do {
+        reply.status = StatusCode(head_line("the status line"));
+        framing = {};
+        for (auto line = head_line("the end of the headers"); !line.empty(); line = head_line("the end of the headers")) {
+            if (++head_lines > limits.max_head_lines) Fail(HttpFailure::OverLimit, "too many header lines");
+            framing.Note(line);
+        }
+    } while (reply.status == 100);
+
+    // Other interim replies and 204 carry no body.
+    if ((reply.status >= 100 && reply.status < 200) || reply.status == 204) return reply;
+    if (framing.chunked) {
+        ReadChunkedBody(in, limits, reply.body);
+    } else if (framing.length) {
+        if (*framing.length > limits.max_body) Fail(HttpFailure::OverLimit, "body over its limit");
+        in.ReadExact(*framing.length, reply.body);
+    } else {
+        in.ReadToClose(reply.body, limits.max_body);
+    }
+    return reply;
+}
+
+std::u16string ReplyText(const HttpReply& reply) {
+    if (reply.status < 200 || reply.status > 299)
+        Fail(HttpFailure::NotSuccess, "status " + std::to_string(reply.status));
+    auto text = Utf8ToUtf16(reply.body);
+    if (!text) Fail(HttpFailure::NotUtf8, "reply body is not well-formed UTF-8");
+    return *std::move(text);
+}
+
+}  // namespace lumvox_unit

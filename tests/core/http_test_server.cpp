@@ -1,0 +1,175 @@
+#include "http_test_server.h"
+
+#include <asio.hpp>
+#include <chrono>
+#include <future>
+#include <thread>
+#include <vector>
+
+namespace lumvox_unit::test {
+namespace {
+
+using asio::ip::tcp;
+using namespace std::chrono_literals;
+
+// Bounds waits that only a broken exchange would run into; never a speed check.
+constexpr auto kSafetyWait = 30s;
+
+tcp::endpoint LoopbackEndpoint(Loopback where) {
+    if (where == Loopback::V6) return {asio::ip::address_v6::loopback(), 0};
+    return {asio::ip::address_v4::loopback(), 0};
+}
+
+}  // namespace
+
+bool HasIpv6Loopback() {
+    asio::io_context io;
+    tcp::acceptor acceptor(io);
+    std::error_code ec;
+    acceptor.open(tcp::v6(), ec);
+    if (!ec) acceptor.bind(LoopbackEndpoint(Loopback::V6), ec);
+    return !ec;
+}
+
+std::uint16_t ClosedPort() {
+    asio::io_context io;
+    tcp::acceptor acceptor(io, LoopbackEndpoint(Loopback::V4));
+    return acceptor.local_endpoint().port();
+}
+
+struct RawReplyServer::Impl {
+    Impl(std::string reply_bytes, Then then_do, Loopback where)
+        : reply(std::move(reply_bytes)), then(then_do), acceptor(io, LoopbackEndpoint(where)) {}
+
+    void Start() {
+        acceptor.async_accept(socket, [this](std::error_code ec) {
+            if (ec) return;
+            asio::async_read_until(socket, asio::dynamic_buffer(request), "\r\n\r\n", [this](std::error_code ec, std::size_t) {
+                request_promise.set_value(request);
+                if (ec) return WaitForClose();
+                asio::async_write(socket, asio::buffer(reply), [this](std::error_code ec, std::size_t) {
+                    if (ec) return Closed();
+                    AfterReply();
+                });
+            });
+        });
+        thread = std::thread([this] { io.run(); });
+    }
+
+    void AfterReply() {
+        std::error_code ignored;
+        switch (then) {
+        case Then::Close: socket.shutdown(tcp::socket::shutdown_send, ignored); return WaitForClose();
+        case Then::Reset:
+            socket.set_option(asio::socket_base::linger(true, 0), ignored);
+            socket.close(ignored);
+            return Closed();
+        case Then::Hold: return WaitForClose();
+        case Then::Endless: return SendFiller();
+        case Then::Trickle: return TrickleByte();
+        }
+    }
+
+    void WaitForClose() {
+        socket.async_read_some(asio::buffer(scratch), [this](std::error_code ec, std::size_t) {
+            if (ec) return Closed();
+            WaitForClose();
+        });
+    }
+
+    void SendFiller() {
+        asio::async_write(socket, asio::buffer(filler), [this](std::error_code ec, std::size_t) {
+            if (ec) return Closed();
+            SendFiller();
+        });
+    }
+
+    void TrickleByte() {
+        timer.expires_after(10ms);
+        timer.async_wait([this](std::error_code) {
+            asio::async_write(socket, asio::buffer(filler.data(), 1), [this](std::error_code ec, std::size_t) {
+                if (ec) return Closed();
+                TrickleByte();
+            });
+        });
+    }
+
+    void Closed() {
+        if (!closed_seen) closed_promise.set_value();
+        closed_seen = true;
+    }
+
+    std::string reply;
+    Then then;
+    asio::io_context io;
+    tcp::acceptor acceptor;
+    tcp::socket socket{io};
+    asio::steady_timer timer{io};
+    std::string request;
+    std::string filler = std::string(64 * 1024, 'a');
+    char scratch[4096];
+    std::promise<std::string> request_promise;
+    std::shared_future<std::string> request_future = request_promise.get_future().share();
+    std::promise<void> closed_promise;
+    std::shared_future<void> closed_future = closed_promise.get_future().share();
+    bool closed_seen = false;
+    std::thread thread;
+};
+
+RawReplyServer::RawReplyServer(std::string reply, Then then, Loopback where)
+    : impl_(std::make_unique<Impl>(std::move(reply), then, where)) {
+    impl_->Start();
+}
+
+RawReplyServer::~RawReplyServer() {
+    impl_->io.stop();
+    impl_->thread.join();
+}
+
+std::uint16_t RawReplyServer::port() const { return impl_->acceptor.local_endpoint().port(); }
+
+std::string RawReplyServer::Request() {
+    if (impl_->request_future.wait_for(kSafetyWait) != std::future_status::ready) return {};
+    return impl_->request_future.get();
+}
+
+bool RawReplyServer::WaitClientClosed() {
+    return impl_->closed_future.wait_for(kSafetyWait) == std::future_status::ready;
+}
+
+struct FullBacklogListener::Impl {
+    asio::io_context io;
+    tcp::acceptor acceptor{io};
+    std::vector<std::unique_ptr<tcp::socket>> fillers;
+    bool full = false;
+};
+
+FullBacklogListener::FullBacklogListener() : impl_(std::make_unique<Impl>()) {
+    tcp::endpoint endpoint = LoopbackEndpoint(Loopback::V4);
+    impl_->acceptor.open(endpoint.protocol());
+    impl_->acceptor.bind(endpoint);
+    impl_->acceptor.listen(0);
+    endpoint = impl_->acceptor.local_endpoint();
+    // Queue connections that are never accepted until one of them hangs.
+    for (int i = 0; i < 16 && !impl_->full; ++i) {
+        auto& socket = *impl_->fillers.emplace_back(std::make_unique<tcp::socket>(impl_->io));
+        auto done = std::make_shared<bool>(false);
+        socket.async_connect(endpoint, [done](std::error_code) { *done = true; });
+        impl_->io.restart();
+        impl_->io.run_for(500ms);
+        impl_->full = !*done;
+    }
+}
+
+FullBacklogListener::~FullBacklogListener() {
+    std::error_code ignored;
+    for (auto& socket : impl_->fillers) socket->close(ignored);
+    impl_->io.restart();
+    impl_->io.run();
+}
+
+std::uint16_t FullBacklogListener::port() const { return impl_->acceptor.local_endpoint().port(); }
+
+bool FullBacklogListener::full() const { return impl_->full; }
+
+}  // namespace lumvox_unit::test

@@ -1,0 +1,60 @@
+#pragma once
+// Loopback peers for the exchange tests, made with Asio inside the .cpp only.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace lumvox_unit::test {
+
+enum class Loopback { V4, V6 };
+
+// False on machines without the IPv6 loopback address.
+bool HasIpv6Loopback();
+
+// A port on 127.0.0.1 where nothing listens.
+std::uint16_t ClosedPort();
+
+// Serves one connection: reads the request head, sends `reply`, then does `then`.
+class RawReplyServer {
+public:
+    enum class Then {
+        Close,    // orderly close
+        Reset,    // abortive close: the client sees a reset
+        Hold,     // keep the connection open until the client closes it
+        Endless,  // send filler bytes until the client goes away
+        Trickle,  // send filler bytes one at a time, a few milliseconds apart
+    };
+    explicit RawReplyServer(std::string reply, Then then = Then::Close, Loopback where = Loopback::V4);
+    ~RawReplyServer();
+    RawReplyServer(const RawReplyServer&) = delete;
+    RawReplyServer& operator=(const RawReplyServer&) = delete;
+
+    std::uint16_t port() const;
+    // The request head as received, once it is complete or the client gave up.
+    std::string Request();
+    // Waits until the client has closed the connection; false if it never does.
+    bool WaitClientClosed();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// A listener whose accept queue is full, so that a new connection attempt
+// neither completes nor is refused.
+class FullBacklogListener {
+public:
+    FullBacklogListener();
+    ~FullBacklogListener();
+    FullBacklogListener(const FullBacklogListener&) = delete;
+    FullBacklogListener& operator=(const FullBacklogListener&) = delete;
+
+    std::uint16_t port() const;
+    bool full() const;  // a connection attempt of its own was seen hanging
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace lumvox_unit::test
