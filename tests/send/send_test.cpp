@@ -1,0 +1,310 @@
+// lumvox-send's logic: arguments, dry runs, outcomes and exit codes, batches.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "core/http_request.h"
+#include "core/page_messages.h"
+#include "core/request_url.h"
+#include "core/utf.h"
+#include "http_test_server.h"
+#include "json_lines.h"
+#include "send_main.h"
+
+namespace lumvox_send {
+namespace {
+
+using lumvox_unit::ActionError;
+using lumvox_unit::test::RawReplyServer;
+
+class FakeApp final : public lumvox_unit::SpeechAppLink {
+public:
+    bool running = true;
+    std::vector<std::u16string> sent;
+    bool IsRunning() override { return running; }
+    void Send(std::u16string_view text) override { sent.emplace_back(text); }
+};
+
+class FakeClip final : public lumvox_unit::ClipboardLink {
+public:
+    std::optional<std::u16string> error;
+    std::vector<std::u16string> placed;
+    void PlaceText(std::u16string_view text) override {
+        if (error) throw ActionError(*error);
+        placed.emplace_back(text);
+    }
+};
+
+class FakeFiles final : public lumvox_unit::FileSource {
+public:
+    std::map<std::u16string, std::string> files;
+    std::string ReadAll(std::u16string_view path) override {
+        auto it = files.find(std::u16string(path));
+        if (it == files.end()) throw ActionError(u"Cannot open file \"" + std::u16string(path) + u"\". gone");
+        return it->second;
+    }
+    std::u16string DecodeAnsi(std::string_view bytes) override { return std::u16string(bytes.begin(), bytes.end()); }
+};
+
+class FakePlatform final : public SendPlatform {
+public:
+    CaseLinks Links() override { return CaseLinks{&app, &net, &clip, &net.record()}; }
+    lumvox_unit::FileSource& Files() override { return files; }
+    std::string ReadStandardInput() override { return stdin_bytes; }
+
+    FakeApp app;
+    RecordingNetworkLink net{Shortened()};
+    FakeClip clip;
+    FakeFiles files;
+    std::string stdin_bytes;
+
+private:
+    static lumvox_unit::HttpLimits Shortened() {
+        lumvox_unit::HttpLimits limits;
+        limits.reply_idle = std::chrono::milliseconds(2000);
+        return limits;
+    }
+};
+
+struct RunOutput {
+    int code;
+    std::string out, err;
+};
+
+RunOutput RunWith(FakePlatform& platform, std::vector<std::u16string> args) {
+    RunOutput run{};
+    run.code = RunSendMain(args, platform, [&](std::string_view s) { run.out += s; },
+                           [&](std::string_view s) { run.err += s; });
+    return run;
+}
+
+TEST(ParseSendArgs, AcceptsEachChannelAndSource) {
+    struct Case {
+        std::vector<std::u16string> args;
+        Channel channel;
+        std::u16string host, port;
+        TextSource source;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {{u"--app", u"hi"}, Channel::App, u"", u"7070", TextSource::Argument, u"hi"},
+        {{u"--net", u"127.0.0.1", u"hi"}, Channel::Net, u"127.0.0.1", u"7070", TextSource::Argument, u"hi"},
+        {{u"--net", u"host:80", u"-"}, Channel::Net, u"host", u"80", TextSource::Stdin, u""},
+        {{u"--net", u"[::1]:7071", u"x"}, Channel::Net, u"[::1]", u"7071", TextSource::Argument, u"x"},
+        {{u"--net", u"[::1]", u"x"}, Channel::Net, u"[::1]", u"7070", TextSource::Argument, u"x"},
+        {{u"--net", u"::1", u"x"}, Channel::Net, u"::1", u"7070", TextSource::Argument, u"x"},
+        {{u"--net", u"h:", u"x"}, Channel::Net, u"h", u"", TextSource::Argument, u"x"},
+        {{u"--clip", u"--file", u"a.txt"}, Channel::Clip, u"", u"7070", TextSource::File, u"a.txt"},
+        {{u"--clip", u"--", u"--protocol"}, Channel::Clip, u"", u"7070", TextSource::Argument, u"--protocol"},
+    };
+    for (const Case& c : cases) {
+        ParsedArgs parsed = ParseSendArgs(c.args);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        EXPECT_EQ(parsed.options->channel, c.channel);
+        EXPECT_EQ(parsed.options->host, c.host);
+        EXPECT_EQ(parsed.options->port, c.port);
+        EXPECT_EQ(parsed.options->source, c.source);
+        EXPECT_EQ(parsed.options->text, c.text);
+    }
+}
+
+TEST(ParseSendArgs, RefusesContradictionsWithUsageCode) {
+    const std::vector<std::u16string> bad[] = {
+        {},
+        {u"hi"},
+        {u"--app"},
+        {u"--app", u"--clip", u"hi"},
+        {u"--net"},
+        {u"--net", u"h", u"--protocol", u"hi"},
+        {u"--app", u"a", u"b"},
+        {u"--app", u"--file"},
+        {u"--app", u"--bogus", u"x"},
+        {u"--batch", u"f", u"--app"},
+    };
+    for (const auto& args : bad) {
+        EXPECT_FALSE(ParseSendArgs(args).options);
+        FakePlatform platform;
+        EXPECT_EQ(RunWith(platform, args).code, 2);
+    }
+    FakePlatform platform;
+    RunOutput help = RunWith(platform, {u"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("lumvox-send --net"), std::string::npos);
+}
+
+// Hangul, markup, "#", "?", "+" and a surrogate pair: every boundary of the encoding.
+constexpr std::u16string_view kTricky = u"<b>안</b> #1?a+b \xD83D\xDE00";
+
+TEST(DryRun, NetworkShowsTheEncodedUrlAndTheExactRequestBytes) {
+    FakePlatform platform;
+    RunOutput run = RunWith(platform, {u"--net", u"127.0.0.1:7071", u"--dry-run", std::u16string(kTricky)});
+    EXPECT_EQ(run.code, 0);
+    const std::string target = "/lumvox=%3Cb%3E%EC%95%88%3C/b%3E%20%231?a+b%20%F0%9F%98%80=lumvox";
+    EXPECT_EQ(run.out, "URL: http://127.0.0.1:7071" + target + "\n"
+                       "connect: 127.0.0.1 port 7071\n"
+                       "request:\n"
+                       "GET " + target + " HTTP/1.1\r\n"
+                       "Content-Type: application/x-www-form-urlencoded\r\n"
+                       "Host: 127.0.0.1:7071\r\n"
+                       "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
+                       "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n\r\n");
+    // The window's own encoder gives the same URL for the same fields.
+    auto encoded = lumvox_unit::EncodeRequestUrl(u"http://127.0.0.1:7071/lumvox=" + std::u16string(kTricky) + u"=lumvox");
+    ASSERT_TRUE(std::holds_alternative<std::u16string>(encoded));
+    EXPECT_EQ(lumvox_unit::ToUtf8Lossy(std::get<std::u16string>(encoded)), "http://127.0.0.1:7071" + target);
+    EXPECT_TRUE(platform.app.sent.empty());
+}
+
+TEST(DryRun, CopyDataAndClipboardShowTheBytesThatWouldGo) {
+    FakePlatform platform;
+    RunOutput app = RunWith(platform, {u"--app", u"--protocol", u"--dry-run", u"  a\xD83D\xDE00 \r\n"});
+    EXPECT_EQ(app.code, 0);
+    EXPECT_EQ(app.out, "copy-data to the top-level window \"Lumvox\"\n"
+                       "dwData: 1024\n"
+                       "cbData: 40\n"
+                       "bytes (UTF-16LE): 3C 00 6C 00 75 00 6D 00 76 00 6F 00 78 00 3E 00 61 00 3D D8 00 DE "
+                       "3C 00 2F 00 6C 00 75 00 6D 00 76 00 6F 00 78 00 3E 00\n");
+    RunOutput clip = RunWith(platform, {u"--clip", u"--dry-run", u" 안\r\n"});
+    EXPECT_EQ(clip.code, 0);
+    EXPECT_EQ(clip.out, "clipboard: one CF_UNICODETEXT item, 10 bytes (the text and its terminating NUL)\n"
+                        "text:  안\r\n\n");
+    EXPECT_TRUE(platform.app.sent.empty());
+    EXPECT_TRUE(platform.clip.placed.empty());
+}
+
+TEST(ExitCodes, NetworkOutcomesAgainstALoopbackPeer) {
+    struct Case {
+        std::string reply;
+        int code;
+        std::string json_tail;
+    };
+    const Case cases[] = {
+        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent", 0, "\"status\":200,\"body\":\"sent\"}"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nSENT", 5, "\"status\":200,\"body\":\"SENT\"}"},
+        {"HTTP/1.1 204 No Content\r\n\r\n", 5, "\"status\":204,\"body\":\"\"}"},
+        {"HTTP/1.1 500 Oops\r\nContent-Length: 4\r\n\r\nsent", 4, "\"status\":500,\"body\":\"sent\"}"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nsent\xE9", 4, "\"status\":200,\"body\":\"sent\\u00e9\"}"},
+        {"garbage\r\n\r\n", 4, "\"status\":null,\"body\":null}"},
+    };
+    for (const Case& c : cases) {
+        RawReplyServer server(c.reply);
+        FakePlatform platform;
+        std::u16string destination = u"127.0.0.1:" + lumvox_unit::Utf8ToUtf16(std::to_string(server.port())).value();
+        RunOutput run = RunWith(platform, {u"--net", destination, u"--json", u"안녕 하세요"});
+        EXPECT_EQ(run.code, c.code) << c.reply;
+        EXPECT_NE(run.out.find(c.json_tail), std::string::npos) << run.out;
+        EXPECT_EQ(server.Request().substr(0, 16), "GET /lumvox=%EC%");
+    }
+    FakePlatform platform;
+    std::u16string closed = u"127.0.0.1:" + lumvox_unit::Utf8ToUtf16(std::to_string(lumvox_unit::test::ClosedPort())).value();
+    RunOutput refused = RunWith(platform, {u"--net", closed, u"hi"});
+    EXPECT_EQ(refused.code, 4);
+    EXPECT_NE(refused.err.find("unreachable"), std::string::npos);
+    EXPECT_NE(refused.err.find(lumvox_unit::ToUtf8Lossy(lumvox_unit::messages::kConnectivity)), std::string::npos);
+}
+
+TEST(ExitCodes, RefusalsAndLocalChannels) {
+    struct Case {
+        std::vector<std::u16string> args;
+        bool app_running;
+        int code;
+        std::u16string_view message;
+    };
+    namespace m = lumvox_unit::messages;
+    const Case cases[] = {
+        {{u"--app", u" \r\n"}, true, 3, m::kEmptyText},
+        {{u"--app", u"--protocol", u" "}, false, 4, m::kNotRunning},
+        {{u"--app", u"hi"}, false, 4, m::kNotRunning},
+        {{u"--app", u"hi"}, true, 0, u""},
+        {{u"--net", u" :7070", u"hi"}, true, 3, m::kNoDestination},
+        {{u"--net", u"h: ", u"hi"}, true, 3, m::kNoDestination},
+        {{u"--net", u"h", u"\t"}, true, 3, m::kNoNetworkMessage},
+        {{u"--net", u"::1", u"hi"}, true, 4, m::kConnectivity},
+        {{u"--clip", u""}, true, 0, u""},
+    };
+    for (const Case& c : cases) {
+        FakePlatform platform;
+        platform.app.running = c.app_running;
+        RunOutput run = RunWith(platform, c.args);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_NE(run.err.find(lumvox_unit::ToUtf8Lossy(c.message)), std::string::npos) << run.err;
+    }
+    FakePlatform platform;
+    platform.clip.error = u"Cannot open clipboard: Access is denied";
+    RunOutput clip = RunWith(platform, {u"--clip", u"x"});
+    EXPECT_EQ(clip.code, 6);
+    EXPECT_NE(clip.err.find("Cannot open clipboard: Access is denied"), std::string::npos);
+}
+
+TEST(TextSources, FileAndStandardInputAreDecodedLikeTheWindow) {
+    FakePlatform platform;
+    platform.files.files[u"le.txt"] = std::string("\xFF\xFE\x48\xC5\n\0", 6);
+    RunOutput file = RunWith(platform, {u"--app", u"--file", u"le.txt"});
+    EXPECT_EQ(file.code, 0);
+    ASSERT_EQ(platform.app.sent.size(), 1u);
+    EXPECT_EQ(platform.app.sent[0], u"안");
+
+    platform.files.files[u"bad.txt"] = "\xEF\xBB\xBFok\xC0";
+    RunOutput bad = RunWith(platform, {u"--app", u"--file", u"bad.txt"});
+    EXPECT_EQ(bad.code, 6);
+    EXPECT_NE(bad.err.find("No mapping for the Unicode character"), std::string::npos);
+    RunOutput missing = RunWith(platform, {u"--app", u"--file", u"none.txt"});
+    EXPECT_EQ(missing.code, 6);
+    EXPECT_NE(missing.err.find("Cannot open file \"none.txt\""), std::string::npos);
+
+    platform.stdin_bytes = "x\n";
+    EXPECT_EQ(RunWith(platform, {u"--clip", u"-"}).code, 0);
+    ASSERT_EQ(platform.clip.placed.size(), 1u);
+    EXPECT_EQ(platform.clip.placed[0], u"x\n");  // the clipboard copy is never trimmed
+    platform.stdin_bytes = "\xE9";
+    EXPECT_EQ(RunWith(platform, {u"--clip", u"-"}).code, 2);
+}
+
+TEST(Batch, RunsEveryCaseAndSummarises) {
+    RawReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent");
+    FakePlatform platform;
+    platform.app.running = false;
+    platform.files.files[u"cases.jsonl"] =
+        "{\"text\":\"\\uc548\\ub155\",\"channel\":\"net\",\"destination\":\"127.0.0.1:" + std::to_string(server.port()) +
+        "\",\"expect\":\"delivered\"}\r\n"
+        "\n"
+        "# a comment\n"
+        "{\"text\":\"  \",\"channel\":\"app\",\"protocol\":false,\"expect\":\"refused\"}\n"
+        "{\"text\":\"hi\",\"channel\":\"app\",\"protocol\":true,\"expect\":\"delivered\"}\n"
+        "{\"text\":\"hi\",\"channel\":\"clip\"}\n"
+        "not json\n";
+    RunOutput run = RunWith(platform, {u"--batch", u"cases.jsonl"});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(server.Request().substr(0, 30), "GET /lumvox=%EC%95%88%EB%85%95");
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(run.out.substr(start, end - start));
+    ASSERT_EQ(lines.size(), 6u) << run.out;
+    EXPECT_NE(lines[0].find("\"line\":1,\"expected\":\"delivered\",\"channel\":\"net\",\"outcome\":\"delivered\""), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("\"passed\":true"), std::string::npos);
+    EXPECT_NE(lines[1].find("\"line\":4,\"expected\":\"refused\",\"channel\":\"app\",\"outcome\":\"refused\""), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("\"outcome\":\"unreachable\""), std::string::npos);
+    EXPECT_NE(lines[2].find("\"passed\":false"), std::string::npos);
+    EXPECT_NE(lines[3].find("\"channel\":\"clip\",\"outcome\":\"delivered\""), std::string::npos);
+    EXPECT_NE(lines[4].find("\"line\":7,\"outcome\":\"usage\""), std::string::npos) << lines[4];
+    EXPECT_EQ(lines[5], "3 passed, 2 failed");
+
+    platform.files.files[u"good.jsonl"] = "{\"text\":\"hi\",\"channel\":\"clip\",\"expect\":\"delivered\"}\n";
+    EXPECT_EQ(RunWith(platform, {u"--batch", u"good.jsonl"}).code, 0);
+}
+
+TEST(Json, StringsRoundTripAndMalformedLinesAreRefused) {
+    std::string error;
+    auto object = ParseFlatObject(R"({"a":"x\"\\\/\n\u00e9\ud83d\ude00 안","b":true,"c":null,"d":-1.5e2})", error);
+    ASSERT_TRUE(object) << error;
+    EXPECT_EQ(std::get<std::u16string>((*object)["a"]), u"x\"\\/\né\xD83D\xDE00 안");
+    EXPECT_EQ(std::get<bool>((*object)["b"]), true);
+    EXPECT_EQ(std::get<double>((*object)["d"]), -150.0);
+    EXPECT_EQ(JsonString(std::u16string_view(u"x\"\\\n\x01\xD83D\xDE00\xD800")), "\"x\\\"\\\\\\n\\u0001\xF0\x9F\x98\x80\\ud800\"");
+    for (std::string_view bad : {"", "{", "{\"a\":}", "{\"a\":1,}", "[1]", "{\"a\":\"\\q\"}", "{\"a\":\"x\"} y",
+                                 "{\"a\":\"\xE9\"}", "{\"a\":tru}"})
+        EXPECT_FALSE(ParseFlatObject(bad, error)) << bad;
+}
+
+}  // namespace
+}  // namespace lumvox_send

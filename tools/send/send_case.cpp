@@ -1,0 +1,275 @@
+#include "send_case.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "core/http_request.h"
+#include "core/page_messages.h"
+#include "core/request_url.h"
+#include "core/speech_app_link.h"
+#include "core/utf.h"
+#include "json_lines.h"
+
+namespace lumvox_send {
+namespace {
+
+using namespace lumvox_unit;
+
+// The window's fields, filled from the command line; records what the action shows.
+class CaseView final : public PageView {
+public:
+    explicit CaseView(const CaseInput& input) : input_(input) {}
+
+    std::u16string Text(TextField field) override {
+        switch (field) {
+        case TextField::memoAppMode:
+        case TextField::MemoIPSend:
+        case TextField::memoClipboardTTS: return input_.text;
+        case TextField::edIPtoSend: return input_.host;
+        case TextField::edPorttoSend: return input_.port;
+        }
+        return {};
+    }
+    void SetText(TextField, std::u16string_view) override {}
+    void AppendLine(TextField, std::u16string_view) override {}
+    bool UseProtocol() override { return input_.protocol; }
+    int SelectedCommandIndex() override { return -1; }
+    void ShowMessage(std::u16string_view text) override { message = text; }
+    std::optional<std::u16string> ChooseTextFile() override { return std::nullopt; }
+
+    std::optional<std::u16string> message;
+
+private:
+    const CaseInput& input_;
+};
+
+class NoFiles final : public FileSource {
+public:
+    std::string ReadAll(std::u16string_view) override { return {}; }
+    std::u16string DecodeAnsi(std::string_view) override { return {}; }
+};
+
+class DryRunApp final : public SpeechAppLink {
+public:
+    bool IsRunning() override { return true; }
+    void Send(std::u16string_view text) override { sent = text; }
+    std::optional<std::u16string> sent;
+};
+
+class DryRunNet final : public NetworkLink {
+public:
+    std::u16string GetText(std::u16string_view encoded_url) override {
+        url = encoded_url;
+        return u"sent";
+    }
+    std::optional<std::u16string> url;
+};
+
+class DryRunClip final : public ClipboardLink {
+public:
+    void PlaceText(std::u16string_view text) override { placed = text; }
+    std::optional<std::u16string> placed;
+};
+
+std::string HexOfUtf16Le(std::u16string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(text.size() * 6);
+    for (char16_t unit : text) {
+        for (unsigned byte : {unsigned(unit & 0xFF), unsigned(unit >> 8)}) {
+            if (!hex.empty()) hex += ' ';
+            hex += kHex[byte >> 4];
+            hex += kHex[byte & 0xF];
+        }
+    }
+    return hex;
+}
+
+std::string AppPreview(std::u16string_view text) {
+    return "copy-data to the top-level window \"Lumvox\"\n"
+           "dwData: " + std::to_string(kCopyDataTextId) + "\n"
+           "cbData: " + std::to_string(text.size() * 2) + "\n"
+           "bytes (UTF-16LE): " + HexOfUtf16Le(text) + "\n";
+}
+
+std::string NetPreview(std::u16string_view encoded_url) {
+    UrlParts parts = SplitRequestUrl(encoded_url);
+    auto port = PortToConnect(encoded_url, parts);
+    std::string connect = port ? "connect: " + ToUtf8Lossy(parts.host) + " port " + std::to_string(*port)
+                               : "connect: none; the port is not a whole number from 1 to 65535, so the exchange fails";
+    return "URL: " + ToUtf8Lossy(encoded_url) + "\n" + connect + "\nrequest:\n" +
+           WriteGetRequest(RequestTarget(parts), HostHeaderValue(parts));
+}
+
+std::string ClipPreview(std::u16string_view text) {
+    return "clipboard: one CF_UNICODETEXT item, " + std::to_string(text.size() * 2 + 2) +
+           " bytes (the text and its terminating NUL)\ntext: " + ToUtf8Lossy(text) + "\n";
+}
+
+struct Classified {
+    Outcome outcome;
+    const char* plain;
+};
+
+Classified Classify(Channel channel, const std::optional<std::u16string>& message) {
+    namespace m = messages;
+    if (!message) {
+        switch (channel) {
+        case Channel::App: return {Outcome::Delivered, "the copy-data message went to the speech program's window"};
+        case Channel::Net: return {Outcome::Delivered, "the speech program answered with \"sent\""};
+        case Channel::Clip: return {Outcome::Delivered, "the clipboard holds the text"};
+        }
+    }
+    struct Row { std::u16string_view message; Outcome outcome; const char* plain; };
+    static constexpr Row kRows[] = {
+        {m::kEmptyText, Outcome::Refused, "the text is empty"},
+        {m::kNoDestination, Outcome::Refused, "the host or the port is empty"},
+        {m::kNoNetworkMessage, Outcome::Refused, "the text is empty"},
+        {m::kNotRunning, Outcome::Unreachable, "no window titled \"Lumvox\" was found"},
+        {m::kConnectivity, Outcome::Unreachable, "the connection or the exchange failed"},
+        {m::kSendError, Outcome::NotAcknowledged, "the reply did not contain \"sent\""},
+    };
+    for (const Row& row : kRows)
+        if (*message == row.message) return {row.outcome, row.plain};
+    return {Outcome::Failed, "the action failed"};
+}
+
+
+class UnavailableApp final : public SpeechAppLink {
+public:
+    bool IsRunning() override { return false; }
+    void Send(std::u16string_view) override {}
+};
+class UnavailableNet final : public NetworkLink {
+public:
+    std::u16string GetText(std::u16string_view) override { throw ActionError(u"no network link"); }
+};
+class UnavailableClip final : public ClipboardLink {
+public:
+    void PlaceText(std::u16string_view) override { throw ActionError(u"no clipboard link"); }
+};
+
+void RunAction(Channel channel, PageActions& actions) {
+    switch (channel) {
+    case Channel::App: actions.sbtnSayRemoteModeClick(); break;
+    case Channel::Net: actions.btnSendOverIPClick(); break;
+    case Channel::Clip: actions.sbtnCopyTextToClipboardClick(); break;
+    }
+}
+
+bool Available(Channel channel, const CaseLinks& links) {
+    switch (channel) {
+    case Channel::App: return links.app != nullptr;
+    case Channel::Net: return links.net != nullptr;
+    case Channel::Clip: return links.clip != nullptr;
+    }
+    return false;
+}
+
+}  // namespace
+
+int ExitCode(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Delivered: return 0;
+    case Outcome::Usage: return 2;
+    case Outcome::Refused: return 3;
+    case Outcome::Unreachable: return 4;
+    case Outcome::NotAcknowledged: return 5;
+    case Outcome::Failed: return 6;
+    }
+    return 6;
+}
+
+const char* OutcomeName(Outcome outcome) {
+    switch (outcome) {
+    case Outcome::Delivered: return "delivered";
+    case Outcome::Usage: return "usage";
+    case Outcome::Refused: return "refused";
+    case Outcome::Unreachable: return "unreachable";
+    case Outcome::NotAcknowledged: return "not-acknowledged";
+    case Outcome::Failed: return "failed";
+    }
+    return "failed";
+}
+
+std::optional<Outcome> OutcomeFromName(std::string_view name) {
+    for (Outcome o : {Outcome::Delivered, Outcome::Usage, Outcome::Refused, Outcome::Unreachable,
+                      Outcome::NotAcknowledged, Outcome::Failed})
+        if (name == OutcomeName(o)) return o;
+    return std::nullopt;
+}
+
+CaseResult RunCase(const CaseInput& input, const CaseLinks& links) {
+    CaseResult result;
+    result.channel = input.channel;
+    if (!Available(input.channel, links)) {
+        result.outcome = Outcome::Usage;
+        result.plain = std::string("the --") + ChannelName(input.channel) + " channel needs Windows";
+        return result;
+    }
+    UnavailableApp no_app;
+    UnavailableNet no_net;
+    UnavailableClip no_clip;
+    NoFiles no_files;
+    CaseView view(input);
+    PageActions actions(view, PageLinks{links.app ? *links.app : no_app, links.net ? *links.net : no_net,
+                                        links.clip ? *links.clip : no_clip, no_files});
+    auto start = std::chrono::steady_clock::now();
+    try {
+        RunAction(input.channel, actions);
+        Classified c = Classify(input.channel, view.message);
+        result.outcome = c.outcome;
+        result.plain = c.plain;
+        if (view.message) result.message = *view.message;
+    } catch (const ActionError& error) {
+        result.outcome = Outcome::Failed;
+        result.plain = "the clipboard could not be written";
+        result.message = error.message();
+    }
+    result.elapsed_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start).count();
+    if (links.reply && input.channel == Channel::Net) result.reply = *links.reply;
+    return result;
+}
+
+CaseResult DryRunCase(const CaseInput& input) {
+    DryRunApp app;
+    DryRunNet net;
+    DryRunClip clip;
+    CaseResult result = RunCase(input, CaseLinks{&app, &net, &clip, nullptr});
+    if (app.sent) result.preview = AppPreview(*app.sent);
+    if (net.url) result.preview = NetPreview(*net.url);
+    if (clip.placed) result.preview = ClipPreview(*clip.placed);
+    if (result.outcome == Outcome::Delivered) result.plain = "dry run: nothing was sent";
+    return result;
+}
+
+std::string DescribeOutcome(const CaseResult& result) {
+    std::string line = std::string(OutcomeName(result.outcome)) + ": " + result.plain;
+    if (!result.message.empty()) line += " (" + ToUtf8Lossy(result.message) + ")";
+    return line + "\n";
+}
+
+void AppendOutcomeFields(JsonWriter& json, const CaseResult& result) {
+    json.FieldUtf8("channel", ChannelName(result.channel))
+        .FieldUtf8("outcome", OutcomeName(result.outcome))
+        .Field("exitCode", static_cast<long long>(ExitCode(result.outcome)))
+        .Field("message", result.message)
+        .FieldUtf8("detail", result.plain)
+        .Field("elapsedMs", result.elapsed_ms);
+    if (result.channel == Channel::Net) {
+        if (result.reply.status) json.Field("status", static_cast<long long>(*result.reply.status));
+        else json.Null("status");
+        if (result.reply.body) json.FieldUtf8("body", *result.reply.body);
+        else json.Null("body");
+    }
+    if (!result.preview.empty()) json.FieldUtf8("dryRun", result.preview);
+}
+
+std::string OutcomeJson(const CaseResult& result) {
+    JsonWriter json;
+    AppendOutcomeFields(json, result);
+    return json.Done() + "\n";
+}
+
+}  // namespace lumvox_send

@@ -1,0 +1,58 @@
+#pragma once
+// One send, run through the same page actions the window uses, with the
+// outcome classified for scripts.
+#include <optional>
+#include <string>
+
+#include "core/page_actions.h"
+#include "json_lines.h"
+#include "send_options.h"
+
+namespace lumvox_send {
+
+enum class Outcome { Delivered, Usage, Refused, Unreachable, NotAcknowledged, Failed };
+
+int ExitCode(Outcome outcome);
+const char* OutcomeName(Outcome outcome);
+std::optional<Outcome> OutcomeFromName(std::string_view name);
+
+struct CaseInput {
+    Channel channel = Channel::Net;
+    std::u16string text;
+    std::u16string host, port = u"7070";
+    bool protocol = false;
+};
+
+// What the network link saw of the reply, for --json.
+struct ReplyRecord {
+    std::optional<int> status;
+    std::optional<std::string> body;
+};
+
+// The links of this platform; a null link means the channel needs Windows.
+struct CaseLinks {
+    lumvox_unit::SpeechAppLink* app = nullptr;
+    lumvox_unit::NetworkLink* net = nullptr;
+    lumvox_unit::ClipboardLink* clip = nullptr;
+    const ReplyRecord* reply = nullptr;  // filled by `net` during the send
+};
+
+struct CaseResult {
+    Channel channel = Channel::Net;
+    Outcome outcome = Outcome::Delivered;
+    std::u16string message;  // the window's message (or error text); empty when delivered
+    std::string plain;       // the outcome in plain words
+    long long elapsed_ms = 0;
+    ReplyRecord reply;
+    std::string preview;  // --dry-run: exactly what would go out
+};
+
+CaseResult RunCase(const CaseInput& input, const CaseLinks& links);
+CaseResult DryRunCase(const CaseInput& input);
+
+// The outcome line on standard error: plain words, the window's message beside them.
+std::string DescribeOutcome(const CaseResult& result);
+void AppendOutcomeFields(JsonWriter& json, const CaseResult& result);
+std::string OutcomeJson(const CaseResult& result);  // one line
+
+}  // namespace lumvox_send

@@ -1,0 +1,181 @@
+#include "send_main.h"
+
+#include "core/http_reply_reader.h"
+#include "core/text_file_decoder.h"
+#include "core/utf.h"
+#include "json_lines.h"
+
+namespace lumvox_send {
+namespace {
+
+using lumvox_unit::ActionError;
+using lumvox_unit::ToUtf8Lossy;
+
+struct TextOrFailure {
+    std::optional<std::u16string> text;
+    Outcome outcome = Outcome::Usage;
+    std::string plain = {};
+    std::u16string message = {};
+};
+
+TextOrFailure Text(std::u16string text) { return {std::move(text), Outcome::Delivered}; }
+
+TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatform& platform) {
+    switch (source) {
+    case TextSource::Argument:
+        return Text(text);
+    case TextSource::Stdin: {
+        auto decoded = lumvox_unit::Utf8ToUtf16(platform.ReadStandardInput());
+        if (!decoded) return {std::nullopt, Outcome::Usage, "standard input is not well-formed UTF-8", u""};
+        return Text(std::move(*decoded));
+    }
+    case TextSource::File:
+        try {
+            lumvox_unit::FileSource& files = platform.Files();
+            return Text(lumvox_unit::DecodeTextFile(
+                files.ReadAll(text), [&](std::string_view bytes) { return files.DecodeAnsi(bytes); }));
+        } catch (const ActionError& error) {
+            return {std::nullopt, Outcome::Failed, "the file could not be read", error.message()};
+        }
+    }
+    return {};
+}
+
+CaseResult Send(const CaseInput& input, bool dry_run, SendPlatform& platform) {
+    return dry_run ? DryRunCase(input) : RunCase(input, platform.Links());
+}
+
+CaseResult FailureResult(Channel channel, const TextOrFailure& failure) {
+    CaseResult result;
+    result.channel = channel;
+    result.outcome = failure.outcome;
+    result.plain = failure.plain;
+    result.message = failure.message;
+    return result;
+}
+
+void Report(const CaseResult& result, bool json, const Sink& out, const Sink& err) {
+    if (!result.preview.empty()) out(result.preview);
+    err(DescribeOutcome(result));
+    if (json) out(OutcomeJson(result));
+}
+
+std::optional<std::u16string> StringField(const JsonObject& object, const char* key) {
+    auto it = object.find(key);
+    if (it == object.end()) return std::nullopt;
+    if (auto* s = std::get_if<std::u16string>(&it->second)) return *s;
+    return std::nullopt;
+}
+
+// One line of a batch file to a case; the error names what is wrong.
+std::optional<std::pair<CaseInput, Outcome>> BatchCase(std::string_view line, std::string& error) {
+    auto object = ParseFlatObject(line, error);
+    if (!object) return std::nullopt;
+    auto channel = StringField(*object, "channel");
+    auto text = StringField(*object, "text");
+    auto expect = StringField(*object, "expect");
+    CaseInput input;
+    if (!channel || (*channel != u"app" && *channel != u"net" && *channel != u"clip")) {
+        error = "\"channel\" must be \"app\", \"net\" or \"clip\"";
+        return std::nullopt;
+    }
+    input.channel = *channel == u"app" ? Channel::App : *channel == u"net" ? Channel::Net : Channel::Clip;
+    if (!text) {
+        error = "\"text\" must be a string";
+        return std::nullopt;
+    }
+    input.text = *text;
+    if (auto destination = StringField(*object, "destination")) SplitDestination(*destination, input.host, input.port);
+    if (auto it = object->find("protocol"); it != object->end()) {
+        auto* flag = std::get_if<bool>(&it->second);
+        if (!flag) {
+            error = "\"protocol\" must be true or false";
+            return std::nullopt;
+        }
+        input.protocol = *flag;
+    }
+    auto expected = expect ? OutcomeFromName(ToUtf8Lossy(*expect)) : std::optional<Outcome>(Outcome::Delivered);
+    if (!expected) {
+        error = "\"expect\" must be delivered, refused, unreachable, not-acknowledged or failed";
+        return std::nullopt;
+    }
+    return std::pair{std::move(input), *expected};
+}
+
+int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out, const Sink& err) {
+    std::string bytes;
+    try {
+        bytes = platform.Files().ReadAll(*options.batch_file);
+    } catch (const ActionError& error) {
+        err("usage: " + ToUtf8Lossy(error.message()) + "\n");
+        return ExitCode(Outcome::Usage);
+    }
+    int passed = 0, failed = 0, line_number = 0;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        std::string_view line(bytes.data() + start, end - start);
+        start = end + 1;
+        ++line_number;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.find_first_not_of(" \t") == std::string_view::npos || line.front() == '#') continue;
+
+        JsonWriter json;
+        json.Field("line", static_cast<long long>(line_number));
+        std::string error;
+        auto parsed = BatchCase(line, error);
+        bool ok = false;
+        if (parsed) {
+            CaseResult result = Send(parsed->first, options.dry_run, platform);
+            ok = result.outcome == parsed->second;
+            json.FieldUtf8("expected", OutcomeName(parsed->second));
+            AppendOutcomeFields(json, result);
+        } else {
+            json.FieldUtf8("outcome", "usage").FieldUtf8("detail", error);
+        }
+        json.Field("passed", ok);
+        out(json.Done() + "\n");
+        (ok ? passed : failed)++;
+    }
+    out(std::to_string(passed) + " passed, " + std::to_string(failed) + " failed\n");
+    return failed == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+std::u16string RecordingNetworkLink::GetText(std::u16string_view encoded_url) {
+    record_ = {};
+    lumvox_unit::HttpReply reply = lumvox_unit::HttpGet(encoded_url, limits_);
+    record_.status = reply.status;
+    record_.body = reply.body;
+    return lumvox_unit::ReplyText(reply);
+}
+
+int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform, const Sink& out,
+                const Sink& err) {
+    ParsedArgs parsed = ParseSendArgs(args);
+    if (!parsed.options) {
+        err("usage: " + parsed.error + "\n\n" + kUsage);
+        return ExitCode(Outcome::Usage);
+    }
+    const SendOptions& options = *parsed.options;
+    if (options.help) {
+        out(kUsage);
+        return 0;
+    }
+    if (options.batch_file) return RunBatch(options, platform, out, err);
+
+    TextOrFailure text = ReadText(options.source, options.text, platform);
+    if (!text.text) {
+        CaseResult failure = FailureResult(*options.channel, text);
+        Report(failure, options.json, out, err);
+        return ExitCode(failure.outcome);
+    }
+    CaseInput input{*options.channel, std::move(*text.text), options.host, options.port, options.protocol};
+    CaseResult result = Send(input, options.dry_run, platform);
+    Report(result, options.json, out, err);
+    return ExitCode(result.outcome);
+}
+
+}  // namespace lumvox_send

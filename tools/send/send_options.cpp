@@ -1,0 +1,130 @@
+#include "send_options.h"
+
+#include "core/utf.h"
+
+namespace lumvox_send {
+
+const char kUsage[] =
+    "Usage:\n"
+    "  lumvox-send --app  [--protocol] [--dry-run] [--json] (TEXT | --file PATH | -)\n"
+    "  lumvox-send --net HOST[:PORT]   [--dry-run] [--json] (TEXT | --file PATH | -)\n"
+    "  lumvox-send --clip [--protocol] [--dry-run] [--json] (TEXT | --file PATH | -)\n"
+    "  lumvox-send --batch FILE [--dry-run]\n"
+    "\n"
+    "Hands one text to the speech program exactly as the workshop's pages do:\n"
+    "  --app         copy-data message to the window titled \"Lumvox\" (Windows only)\n"
+    "  --net H[:P]   one HTTP GET to H, port P (default 7070); delivered when the reply says \"sent\"\n"
+    "  --clip        the clipboard as one Unicode text (Windows only)\n"
+    "  --protocol    wrap the text in <lumvox>...</lumvox> (--app and --clip)\n"
+    "  --file PATH   read the text from a file (byte-order mark, else the ANSI code page)\n"
+    "  -             read the text from standard input as UTF-8\n"
+    "  --dry-run     send nothing; print exactly what would go out\n"
+    "  --json        print the outcome as one JSON object on standard output\n"
+    "  --batch FILE  run one JSON case per line: {\"text\":..., \"channel\":\"app|net|clip\",\n"
+    "                \"destination\":\"HOST[:PORT]\", \"protocol\":false, \"expect\":\"delivered\"}\n"
+    "\n"
+    "Exit codes: 0 delivered, 2 usage, 3 refused (empty text or fields),\n"
+    "  4 speech program not found or connection failed, 5 reply without \"sent\", 6 clipboard or file failure.\n"
+    "\n"
+    "Examples:\n"
+    "  lumvox-send --net 127.0.0.1 \"안녕 하세요\"\n"
+    "  lumvox-send --app --protocol --file greeting.txt\n"
+    "  echo '<emph>hi</emph>' | lumvox-send --clip -\n"
+    "  lumvox-send --net [::1]:7070 --dry-run \"a+b?c\"\n"
+    "  lumvox-send --batch cases.jsonl\n";
+
+const char* ChannelName(Channel channel) {
+    switch (channel) {
+    case Channel::App: return "app";
+    case Channel::Net: return "net";
+    case Channel::Clip: return "clip";
+    }
+    return "?";
+}
+
+void SplitDestination(std::u16string_view destination, std::u16string& host, std::u16string& port) {
+    size_t colon = std::u16string_view::npos;
+    if (!destination.empty() && destination.front() == u'[') {
+        size_t close = destination.find(u']');
+        if (close != destination.npos && close + 1 < destination.size() && destination[close + 1] == u':')
+            colon = close + 1;
+    } else if (destination.find(u':') == destination.rfind(u':')) {
+        colon = destination.find(u':');
+    }
+    host = destination.substr(0, colon);
+    if (colon != destination.npos) port = destination.substr(colon + 1);
+}
+
+namespace {
+
+ParsedArgs Error(std::string message) { return {std::nullopt, std::move(message)}; }
+
+bool SetChannel(SendOptions& options, Channel channel) {
+    if (options.channel) return false;
+    options.channel = channel;
+    return true;
+}
+
+}  // namespace
+
+ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
+    SendOptions options;
+    bool have_text = false;
+    bool options_ended = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::u16string& arg = args[i];
+        auto next = [&]() -> const std::u16string* { return i + 1 < args.size() ? &args[++i] : nullptr; };
+        auto take_text = [&](TextSource source, std::u16string text) {
+            if (have_text) return false;
+            have_text = true;
+            options.source = source;
+            options.text = std::move(text);
+            return true;
+        };
+        if (options_ended || arg.empty() || arg[0] != u'-' || arg == u"-") {
+            bool ok = arg == u"-" && !options_ended ? take_text(TextSource::Stdin, u"") : take_text(TextSource::Argument, arg);
+            if (!ok) return Error("more than one text given");
+        } else if (arg == u"--") {
+            options_ended = true;
+        } else if (arg == u"--help" || arg == u"-h") {
+            options.help = true;
+        } else if (arg == u"--app") {
+            if (!SetChannel(options, Channel::App)) return Error("choose one channel: --app, --net or --clip");
+        } else if (arg == u"--clip") {
+            if (!SetChannel(options, Channel::Clip)) return Error("choose one channel: --app, --net or --clip");
+        } else if (arg == u"--net") {
+            if (!SetChannel(options, Channel::Net)) return Error("choose one channel: --app, --net or --clip");
+            const std::u16string* destination = next();
+            if (!destination) return Error("--net needs HOST[:PORT]");
+            SplitDestination(*destination, options.host, options.port);
+        } else if (arg == u"--protocol") {
+            options.protocol = true;
+        } else if (arg == u"--dry-run") {
+            options.dry_run = true;
+        } else if (arg == u"--json") {
+            options.json = true;
+        } else if (arg == u"--file") {
+            const std::u16string* path = next();
+            if (!path) return Error("--file needs a path");
+            if (!take_text(TextSource::File, *path)) return Error("more than one text given");
+        } else if (arg == u"--batch") {
+            const std::u16string* path = next();
+            if (!path) return Error("--batch needs a file");
+            options.batch_file = *path;
+        } else {
+            return Error("unknown option " + lumvox_unit::ToUtf8Lossy(arg));
+        }
+    }
+    if (options.help) return {options, ""};
+    if (options.batch_file) {
+        if (options.channel || have_text) return Error("--batch takes its channels and texts from the file");
+        return {options, ""};
+    }
+    if (!options.channel) return Error("choose a channel: --app, --net HOST[:PORT] or --clip");
+    if (options.protocol && options.channel == Channel::Net)
+        return Error("--protocol applies to --app and --clip; the network always uses its own envelope");
+    if (!have_text) return Error("give the text, --file PATH or - for standard input");
+    return {options, ""};
+}
+
+}  // namespace lumvox_send

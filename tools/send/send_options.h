@@ -1,0 +1,40 @@
+#pragma once
+// lumvox-send's command line.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lumvox_send {
+
+enum class Channel { App, Net, Clip };
+enum class TextSource { Argument, File, Stdin };
+
+struct SendOptions {
+    std::optional<Channel> channel;
+    std::u16string host;            // --net HOST[:PORT], as the destination field would hold it
+    std::u16string port = u"7070";  // the window's default port
+    bool protocol = false;
+    bool dry_run = false;
+    bool json = false;
+    bool help = false;
+    TextSource source = TextSource::Argument;
+    std::u16string text;  // the text, or the path for --file
+    std::optional<std::u16string> batch_file;
+};
+
+struct ParsedArgs {
+    std::optional<SendOptions> options;
+    std::string error;  // set when options is empty
+};
+
+ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args);
+
+// "HOST", "HOST:PORT", "[V6]" or "[V6]:PORT"; a bare IPv6 text stays whole as
+// the host (and then fails like the window's destination field would).
+void SplitDestination(std::u16string_view destination, std::u16string& host, std::u16string& port);
+
+const char* ChannelName(Channel channel);
+
+extern const char kUsage[];
+
+}  // namespace lumvox_send
