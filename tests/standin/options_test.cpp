@@ -1,0 +1,73 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+namespace lumvox_standin {
+namespace {
+
+TEST(ParseOptions, DefaultsToLoopbackPort7070AndSent) {
+    ParsedOptions parsed = ParseOptions({});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.address, "127.0.0.1");
+    EXPECT_EQ(parsed.options.port, 7070);
+    EXPECT_EQ(parsed.options.reply, ReplyMode::Sent);
+    EXPECT_EQ(parsed.options.log_path, u"");
+    EXPECT_FALSE(parsed.options.help);
+}
+
+TEST(ParseOptions, ReadsEachOptionInBothForms) {
+    struct Case {
+        std::vector<std::u16string> args;
+        std::string address;
+        uint16_t port;
+        ReplyMode reply;
+        std::u16string log;
+    };
+    const Case kCases[] = {
+        {{u"--port", u"8080"}, "127.0.0.1", 8080, ReplyMode::Sent, u""},
+        {{u"--port=0"}, "127.0.0.1", 0, ReplyMode::Sent, u""},
+        {{u"--port", u"65535"}, "127.0.0.1", 65535, ReplyMode::Sent, u""},
+        {{u"--address", u"::1", u"--reply", u"silent"}, "::1", 7070, ReplyMode::Silent, u""},
+        {{u"--reply=500", u"--address=0.0.0.0"}, "0.0.0.0", 7070, ReplyMode::ServerError, u""},
+        {{u"--reply", u"nosent", u"--log", u"C:\\logs\\받은 것.jsonl"}, "127.0.0.1", 7070, ReplyMode::NoSent,
+         u"C:\\logs\\받은 것.jsonl"},
+        {{u"--log=/tmp/a=b.log", u"--port", u"1"}, "127.0.0.1", 1, ReplyMode::Sent, u"/tmp/a=b.log"},
+    };
+    for (const auto& c : kCases) {
+        ParsedOptions parsed = ParseOptions(c.args);
+        SCOPED_TRACE(testing::PrintToString(c.address) + " " + std::to_string(c.port));
+        ASSERT_EQ(parsed.error, "");
+        EXPECT_EQ(parsed.options.address, c.address);
+        EXPECT_EQ(parsed.options.port, c.port);
+        EXPECT_EQ(parsed.options.reply, c.reply);
+        EXPECT_EQ(parsed.options.log_path, c.log);
+    }
+    EXPECT_TRUE(ParseOptions({u"--help"}).options.help);
+}
+
+TEST(ParseOptions, RefusesWhatItCannotUseAndNamesIt) {
+    struct Case {
+        std::vector<std::u16string> args;
+        std::string_view named;
+    };
+    const Case kCases[] = {
+        {{u"--port", u"65536"}, "65536"},
+        {{u"--port", u"-1"}, "-1"},
+        {{u"--port", u"70x"}, "70x"},
+        {{u"--port="}, "--port"},
+        {{u"--port"}, "--port"},
+        {{u"--reply", u"SENT"}, "SENT"},
+        {{u"--reply", u"200"}, "200"},
+        {{u"--address="}, "--address"},
+        {{u"--log"}, "--log"},
+        {{u"--bogus"}, "--bogus"},
+        {{u"7070"}, "7070"},
+    };
+    for (const auto& c : kCases) {
+        std::string error = ParseOptions(c.args).error;
+        EXPECT_NE(error.find(c.named), std::string::npos) << "error: " << error;
+    }
+}
+
+}  // namespace
+}  // namespace lumvox_standin

@@ -1,0 +1,148 @@
+#include "wire_text.h"
+
+#include <gtest/gtest.h>
+
+namespace lumvox_standin {
+namespace {
+
+TEST(ReplyMode, NamesRoundTripAndOthersAreRefused) {
+    for (ReplyMode mode : kReplyModes) EXPECT_EQ(ParseReplyMode(ReplyModeName(mode)), mode);
+    for (std::string_view name : {"", "SENT", "200", "none", "sent "}) EXPECT_FALSE(ParseReplyMode(name)) << name;
+}
+
+TEST(ReplyFor, GivesEachModesStatusAndBodyWithItsLength) {
+    EXPECT_EQ(ReplyFor(ReplyMode::Sent),
+              "HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: 4\r\n"
+              "Connection: close\r\n\r\nsent");
+    struct Case {
+        ReplyMode mode;
+        std::string_view status_line;
+        bool body_has_sent;
+    };
+    constexpr Case kCases[] = {
+        {ReplyMode::Sent, "HTTP/1.1 200 OK", true},
+        {ReplyMode::NoSent, "HTTP/1.1 200 OK", false},
+        {ReplyMode::ServerError, "HTTP/1.1 500 Internal Server Error", true},
+    };
+    for (const auto& c : kCases) {
+        std::string reply = ReplyFor(c.mode);
+        SCOPED_TRACE(reply);
+        EXPECT_EQ(reply.substr(0, reply.find("\r\n")), c.status_line);
+        size_t end = reply.find("\r\n\r\n");
+        ASSERT_NE(end, std::string::npos);
+        std::string body = reply.substr(end + 4);
+        EXPECT_NE(reply.find("\r\nContent-Length: " + std::to_string(body.size()) + "\r\n"), std::string::npos);
+        EXPECT_EQ(body.find("sent") != std::string::npos, c.body_has_sent);
+    }
+    EXPECT_EQ(ReplyFor(ReplyMode::Silent), "");
+}
+
+TEST(FindHeadEnd, FindsTheFirstEmptyLineWithEitherLineEnd) {
+    struct Case {
+        std::string_view bytes;
+        std::optional<size_t> end;
+    };
+    const Case kCases[] = {
+        {"GET / HTTP/1.1\r\nHost: x\r\n\r\n", 27},
+        {"GET / HTTP/1.1\r\nHost: x\r\n\r\nbody", 27},
+        {"GET /\n\n", 7},
+        {"GET /\r\n\n", 8},
+        {"GET /\n\r\n", 8},
+        {"GET / HTTP/1.1\r\nHost: x\r\n", std::nullopt},
+        {"GET / HTTP/1.1\r\nHost: x\r\n\r", std::nullopt},
+        {"GET / HTTP/1.1", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(FindHeadEnd(c.bytes), c.end) << testing::PrintToString(c.bytes);
+}
+
+TEST(ParseRequestHead, SplitsTheWorkshopsRequest) {
+    RequestHead head = ParseRequestHead(
+        "GET /lumvox=%EC%95%88%EB%85%95%20%ED%95%98%EC%84%B8%EC%9A%94=lumvox HTTP/1.1\r\n"
+        "Content-Type: application/x-www-form-urlencoded\r\n"
+        "Host: 127.0.0.1:7070\r\n"
+        "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
+        "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+        "\r\n");
+    EXPECT_EQ(head.request_line, "GET /lumvox=%EC%95%88%EB%85%95%20%ED%95%98%EC%84%B8%EC%9A%94=lumvox HTTP/1.1");
+    EXPECT_EQ(head.method, "GET");
+    EXPECT_EQ(head.target, "/lumvox=%EC%95%88%EB%85%95%20%ED%95%98%EC%84%B8%EC%9A%94=lumvox");
+    EXPECT_EQ(head.version, "HTTP/1.1");
+    EXPECT_EQ(head.headers, (std::vector<std::string>{
+                                "Content-Type: application/x-www-form-urlencoded",
+                                "Host: 127.0.0.1:7070",
+                                "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8",
+                                "User-Agent: Mozilla/3.0 (compatible; Indy Library)",
+                            }));
+}
+
+TEST(ParseRequestHead, ToleratesBareLineFeedsAndShortRequestLines) {
+    struct Case {
+        std::string_view head;
+        std::string_view method, target, version;
+        std::vector<std::string> headers;
+    };
+    const Case kCases[] = {
+        {"GET /a HTTP/1.0\nHost: h\n\n", "GET", "/a", "HTTP/1.0", {"Host: h"}},
+        {"GET /a\r\n\r\n", "GET", "/a", "", {}},
+        {"POST / HTTP/1.1\r\nA: 1\r\nB:  2 \r\n\r\nbody\r\n", "POST", "/", "HTTP/1.1", {"A: 1", "B:  2 "}},
+        {"", "", "", "", {}},
+    };
+    for (const auto& c : kCases) {
+        RequestHead head = ParseRequestHead(c.head);
+        SCOPED_TRACE(testing::PrintToString(c.head));
+        EXPECT_EQ(head.method, c.method);
+        EXPECT_EQ(head.target, c.target);
+        EXPECT_EQ(head.version, c.version);
+        EXPECT_EQ(head.headers, c.headers);
+    }
+}
+
+TEST(PercentDecode, DecodesHexPairsAndKeepsEverythingElse) {
+    struct Case {
+        std::string_view text, bytes;
+    };
+    constexpr Case kCases[] = {
+        {"%EC%95%88", "\xEC\x95\x88"},
+        {"%ec%95%88", "\xEC\x95\x88"},
+        {"%20%0D%0A", " \r\n"},
+        {"a+b", "a+b"},
+        {"%2B", "+"},
+        {"%zz", "%zz"},
+        {"%4", "%4"},
+        {"100%", "100%"},
+        {"%%41", "%A"},
+        {"%00", std::string_view("\0", 1)},
+        {"", ""},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(PercentDecode(c.text), c.bytes) << c.text;
+}
+
+TEST(NetworkEnvelopeText, TakesTheDecodedTextBetweenTheMarkers) {
+    struct Case {
+        std::string_view target;
+        std::string_view text;
+        bool closed;
+    };
+    constexpr Case kCases[] = {
+        {"/lumvox=%EC%95%88%EB%85%95%20%ED%95%98%EC%84%B8%EC%9A%94=lumvox", "안녕 하세요", true},
+        {"/lumvox=%3Cpitch%20middle=%225%22%3E%EC%A2%8B%EC%95%84%3C/pitch%3E=lumvox", "<pitch middle=\"5\">좋아</pitch>",
+         true},
+        {"/lumvox=a%2Bb?c+d%20e&f=g=lumvox", "a+b?c+d e&f=g", true},
+        {"/lumvox=a=lumvox%20b=lumvox", "a=lumvox b", true},
+        {"/lumvox==lumvox", "", true},
+        {"/lumvox=1", "1", false},
+        {"/lumvox=", "", false},
+        {"/lumvox=lumvox", "lumvox", false},
+    };
+    for (const auto& c : kCases) {
+        auto text = NetworkEnvelopeText(c.target);
+        ASSERT_TRUE(text) << c.target;
+        EXPECT_EQ(text->bytes, c.text) << c.target;
+        EXPECT_EQ(text->closed, c.closed) << c.target;
+    }
+    for (std::string_view target : {"/", "/favicon.ico", "/lumvox%3D"}) EXPECT_FALSE(NetworkEnvelopeText(target)) << target;
+}
+
+}  // namespace
+}  // namespace lumvox_standin

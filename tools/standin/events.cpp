@@ -1,0 +1,304 @@
+#include "events.h"
+
+#include <cstdio>
+
+#include "core/utf.h"
+
+namespace lumvox_standin {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// Length of the well-formed UTF-8 sequence at the start of `s`, or 0.
+size_t WellFormedLength(std::string_view s) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    unsigned char b0 = byte(0);
+    if (b0 < 0x80) return 1;
+    size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b0 >= 0xC2 && b0 <= 0xDF) n = 2;
+    else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        n = 3;
+        if (b0 == 0xE0) lo = 0xA0;       // overlong
+        else if (b0 == 0xED) hi = 0x9F;  // surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        n = 4;
+        if (b0 == 0xF0) lo = 0x90;       // overlong
+        else if (b0 == 0xF4) hi = 0x8F;  // above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (s.size() < n) return 0;
+    if (byte(1) < lo || byte(1) > hi) return 0;
+    for (size_t i = 2; i < n; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    return n;
+}
+
+std::string Format(const char* format, auto... values) {
+    char buffer[64];
+    int n = std::snprintf(buffer, sizeof buffer, format, values...);
+    return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+std::string HeadLines(const RequestHead& head) {
+    std::string out = head.request_line;
+    for (const auto& h : head.headers) out += "\r\n" + h;
+    return out;
+}
+
+}  // namespace
+
+std::string IsoTime(const LocalTime& t) {
+    return Format("%04d-%02d-%02dT%02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute, t.second,
+                  t.millisecond);
+}
+
+std::string ClockTime(const LocalTime& t) {
+    return Format("%02d:%02d:%02d.%03d", t.hour, t.minute, t.second, t.millisecond);
+}
+
+std::string JsonString(std::string_view utf8) {
+    std::string out = "\"";
+    for (char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) out += Format("\\u%04X", static_cast<unsigned>(c));
+            else out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string HexBytes(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(bytes.size() * 3);
+    for (unsigned char b : bytes) {
+        if (!out.empty()) out += ' ';
+        out += kDigits[b >> 4];
+        out += kDigits[b & 15];
+    }
+    return out;
+}
+
+std::string ValidUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    while (!bytes.empty()) {
+        size_t n = WellFormedLength(bytes);
+        if (n == 0) {
+            out += kReplacement;
+            n = 1;
+        } else {
+            out += bytes.substr(0, n);
+        }
+        bytes.remove_prefix(n);
+    }
+    return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    while (!bytes.empty()) {
+        size_t n = WellFormedLength(bytes);
+        if (n == 0) return false;
+        bytes.remove_prefix(n);
+    }
+    return true;
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    return lumvox_unit::ToUtf8Lossy(units);
+}
+
+std::string OneLine(std::string_view utf8, size_t max_chars) {
+    std::string out;
+    size_t chars = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if ((c & 0xC0) != 0x80 && chars++ == max_chars) return out + "\xE2\x80\xA6";
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c < 0x20) out += Format("\\u%04X", static_cast<unsigned>(c));
+        else out += static_cast<char>(c);
+    }
+    return out;
+}
+
+std::string WithCrLf(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        char c = utf8[i];
+        if (c == '\r' || c == '\n') {
+            out += "\r\n";
+            if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+        } else if (c == '\0') {
+            out += "\xE2\x90\x80";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+JsonLine::JsonLine(std::string_view event) : out_("{\"event\":" + JsonString(event)) {}
+
+void JsonLine::Name(std::string_view name) {
+    out_ += ',';
+    out_ += JsonString(name);
+    out_ += ':';
+}
+
+JsonLine& JsonLine::Text(std::string_view name, std::string_view utf8) {
+    Name(name);
+    out_ += JsonString(utf8);
+    return *this;
+}
+
+JsonLine& JsonLine::Number(std::string_view name, int64_t value) {
+    Name(name);
+    out_ += std::to_string(value);
+    return *this;
+}
+
+JsonLine& JsonLine::Flag(std::string_view name, bool value) {
+    Name(name);
+    out_ += value ? "true" : "false";
+    return *this;
+}
+
+JsonLine& JsonLine::Null(std::string_view name) {
+    Name(name);
+    out_ += "null";
+    return *this;
+}
+
+JsonLine& JsonLine::List(std::string_view name, const std::vector<std::string>& utf8_items) {
+    Name(name);
+    out_ += '[';
+    for (size_t i = 0; i < utf8_items.size(); ++i) {
+        if (i) out_ += ',';
+        out_ += JsonString(utf8_items[i]);
+    }
+    out_ += ']';
+    return *this;
+}
+
+std::string ToJson(const CopyDataEvent& e) {
+    return JsonLine("copydata")
+        .Text("time", IsoTime(e.time))
+        .Number("wParam", static_cast<int64_t>(e.sender))
+        .Number("dwData", static_cast<int64_t>(e.dw_data))
+        .Number("cbData", static_cast<int64_t>(e.bytes.size()))
+        .Number("units", static_cast<int64_t>(e.bytes.size() / 2))
+        .Text("text", Utf16LeToUtf8(e.bytes))
+        .Text("hex", HexBytes(e.bytes))
+        .Finish();
+}
+
+Shown Show(const CopyDataEvent& e) {
+    std::string text = Utf16LeToUtf8(e.bytes);
+    std::string summary = Format("dwData %llu, cbData %zu", static_cast<unsigned long long>(e.dw_data), e.bytes.size());
+    std::string detail = "Copy-data message at " + ClockTime(e.time) + "\r\n" + summary +
+                         Format(", wParam 0x%llX", static_cast<unsigned long long>(e.sender)) + "\r\n\r\nText (" +
+                         std::to_string(e.bytes.size() / 2) + " UTF-16 units):\r\n" + text +
+                         "\r\n\r\nBytes (UTF-16LE):\r\n" + HexBytes(e.bytes);
+    return {"copy-data", summary, text, detail};
+}
+
+std::string ToJson(const HttpEvent& e) {
+    RequestHead head = ParseRequestHead(e.head);
+    auto envelope = NetworkEnvelopeText(head.target);
+    std::vector<std::string> headers;
+    for (const auto& h : head.headers) headers.push_back(ValidUtf8(h));
+    JsonLine line("http");
+    line.Text("time", IsoTime(e.time))
+        .Text("peer", e.peer)
+        .Text("reply", ReplyModeName(e.reply))
+        .Text("requestLine", ValidUtf8(head.request_line))
+        .Text("method", ValidUtf8(head.method))
+        .Text("target", ValidUtf8(head.target))
+        .Text("version", ValidUtf8(head.version))
+        .List("headers", headers)
+        .Text("raw", ValidUtf8(e.head));
+    if (envelope) {
+        line.Text("text", ValidUtf8(envelope->bytes))
+            .Flag("textIsUtf8", IsValidUtf8(envelope->bytes))
+            .Flag("envelopeClosed", envelope->closed);
+    } else {
+        line.Null("text");
+    }
+    return line.Finish();
+}
+
+Shown Show(const HttpEvent& e) {
+    RequestHead head = ParseRequestHead(e.head);
+    auto envelope = NetworkEnvelopeText(head.target);
+    std::string text = envelope ? ValidUtf8(envelope->bytes) : std::string();
+    std::string summary = ValidUtf8(head.method) + " from " + e.peer + ", answered " +
+                          std::string(ReplyModeName(e.reply));
+    std::string detail = "HTTP request from " + e.peer + " at " + ClockTime(e.time) + ", answered \"" +
+                         std::string(ReplyModeName(e.reply)) + "\"\r\n\r\n" + ValidUtf8(HeadLines(head)) + "\r\n\r\n";
+    if (!envelope) detail += "No \"lumvox=\" in the request target.";
+    else {
+        detail += "Decoded text between \"lumvox=\" and \"=lumvox\"";
+        if (!envelope->closed) detail += " (no closing \"=lumvox\")";
+        if (!IsValidUtf8(envelope->bytes)) detail += " (not well-formed UTF-8)";
+        detail += ":\r\n" + text;
+    }
+    return {"HTTP", summary, text, detail};
+}
+
+std::string ToJson(const ClipboardEvent& e) {
+    return JsonLine("clipboard")
+        .Text("time", IsoTime(e.time))
+        .Number("sequence", e.sequence)
+        .Number("units", static_cast<int64_t>(e.text.size()))
+        .Text("text", lumvox_unit::ToUtf8Lossy(e.text))
+        .Finish();
+}
+
+Shown Show(const ClipboardEvent& e) {
+    std::string text = lumvox_unit::ToUtf8Lossy(e.text);
+    std::string summary = std::to_string(e.text.size()) + " UTF-16 units";
+    std::string detail = "Clipboard text at " + ClockTime(e.time) + " (" + summary + "):\r\n" + text;
+    return {"clipboard", summary, text, detail};
+}
+
+std::string ReadyJson(const LocalTime& time, std::string_view address, int port, bool listening, ReplyMode reply) {
+    return JsonLine("ready")
+        .Text("time", IsoTime(time))
+        .Text("address", address)
+        .Number("port", port)
+        .Flag("listening", listening)
+        .Text("reply", ReplyModeName(reply))
+        .Finish();
+}
+
+std::string ListenErrorJson(const LocalTime& time, std::string_view address, int port, std::string_view error) {
+    return JsonLine("error")
+        .Text("time", IsoTime(time))
+        .Text("address", address)
+        .Number("port", port)
+        .Text("text", ValidUtf8(error))
+        .Finish();
+}
+
+std::string ReplyChangedJson(const LocalTime& time, ReplyMode reply) {
+    return JsonLine("reply").Text("time", IsoTime(time)).Text("reply", ReplyModeName(reply)).Finish();
+}
+
+}  // namespace lumvox_standin

@@ -1,0 +1,91 @@
+#pragma once
+// The stand-in's events: one JSON object per log line, and what the window
+// shows of each. Portable.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "wire_text.h"
+
+namespace lumvox_standin {
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+std::string IsoTime(const LocalTime& t);    // 2024-05-01T09:03:04.005
+std::string ClockTime(const LocalTime& t);  // 09:03:04.005
+
+// A JSON string literal, quotes included. `utf8` must be well-formed.
+std::string JsonString(std::string_view utf8);
+// "EC 95 88": upper-case pairs separated by one space.
+std::string HexBytes(std::string_view bytes);
+// The bytes as UTF-8 with every ill-formed sequence replaced by U+FFFD.
+std::string ValidUtf8(std::string_view bytes);
+bool IsValidUtf8(std::string_view bytes);
+// UTF-16LE bytes as UTF-8; an odd last byte is left out, lone surrogates become U+FFFD.
+std::string Utf16LeToUtf8(std::string_view bytes);
+// One display line: control characters shown as \r, \n, \t or \u00XX, cut
+// after `max_chars` code points with "…".
+std::string OneLine(std::string_view utf8, size_t max_chars);
+
+// For a multi-line edit control: every line end becomes CR LF, and NUL
+// becomes U+2400 so that it does not cut the text short.
+std::string WithCrLf(std::string_view utf8);
+
+// Builds one flat JSON object; member names are plain ASCII.
+class JsonLine {
+public:
+    explicit JsonLine(std::string_view event);
+    JsonLine& Text(std::string_view name, std::string_view utf8);
+    JsonLine& Number(std::string_view name, int64_t value);
+    JsonLine& Flag(std::string_view name, bool value);
+    JsonLine& Null(std::string_view name);
+    JsonLine& List(std::string_view name, const std::vector<std::string>& utf8_items);
+    std::string Finish() const { return out_ + "}"; }
+
+private:
+    void Name(std::string_view name);
+    std::string out_;
+};
+
+// What the window lists for one event (UTF-8; the detail uses CR LF).
+struct Shown {
+    std::string channel;
+    std::string summary;
+    std::string text;
+    std::string detail;
+};
+
+struct CopyDataEvent {
+    LocalTime time;
+    uint64_t sender = 0;   // wParam
+    uint64_t dw_data = 0;
+    std::string bytes;     // exactly cbData bytes
+};
+std::string ToJson(const CopyDataEvent& e);
+Shown Show(const CopyDataEvent& e);
+
+struct HttpEvent {
+    LocalTime time;
+    std::string peer;  // address:port
+    ReplyMode reply = ReplyMode::Sent;
+    std::string head;  // request line and headers up to and including the empty line
+};
+std::string ToJson(const HttpEvent& e);
+Shown Show(const HttpEvent& e);
+
+struct ClipboardEvent {
+    LocalTime time;
+    uint32_t sequence = 0;
+    std::u16string text;
+};
+std::string ToJson(const ClipboardEvent& e);
+Shown Show(const ClipboardEvent& e);
+
+// `listening` is false when the port could not be opened; the other channels still work.
+std::string ReadyJson(const LocalTime& time, std::string_view address, int port, bool listening, ReplyMode reply);
+std::string ListenErrorJson(const LocalTime& time, std::string_view address, int port, std::string_view error);
+std::string ReplyChangedJson(const LocalTime& time, ReplyMode reply);
+
+}  // namespace lumvox_standin

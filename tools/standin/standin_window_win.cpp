@@ -1,0 +1,358 @@
+#include "standin_window_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "core/utf.h"
+
+namespace lumvox_standin {
+namespace {
+
+constexpr wchar_t kClassName[] = L"LumvoxStandIn";
+constexpr wchar_t kTitle[] = L"Lumvox";  // what the workshop looks for
+
+constexpr UINT WM_APP_PENDING = WM_APP + 1;
+constexpr UINT_PTR kClipboardRetryTimer = 1;
+// Another program may still hold the clipboard open when the update arrives.
+constexpr UINT kClipboardRetryMs = 20;
+constexpr int kClipboardMaxRetries = 50;
+constexpr size_t kListTextChars = 200;
+
+enum : int { IDC_REPLY_LABEL = 101, IDC_REPLY, IDC_STATUS, IDC_CLEAR, IDC_EVENTS, IDC_DETAIL };
+
+enum Column : int { kColTime, kColChannel, kColSummary, kColText };
+struct ColumnSpec {
+    const wchar_t* caption;
+    int width;
+};
+constexpr ColumnSpec kColumns[] = {{L"Time", 90}, {L"Channel", 80}, {L"Details", 250}, {L"Text", 420}};
+
+std::wstring Wide(std::string_view utf8) {
+    std::u16string text;
+    lumvox_unit::AppendUtf8AsUtf16(utf8, text);
+    return std::wstring(text.begin(), text.end());
+}
+
+LocalTime Now() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+bool FontExists(const wchar_t* face) {
+    LOGFONTW query{};
+    query.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(query.lfFaceName, face, LF_FACESIZE - 1);
+    bool found = false;
+    HDC dc = GetDC(nullptr);
+    EnumFontFamiliesExW(
+        dc, &query,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
+            *reinterpret_cast<bool*>(found) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
+}
+
+// Malgun Gothic holds Hangul itself; Tahoma reaches it through font linking.
+HFONT CreateUiFont() {
+    const wchar_t* face = FontExists(L"Malgun Gothic") ? L"Malgun Gothic" : L"Tahoma";
+    HDC dc = GetDC(nullptr);
+    int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, dc);
+    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+}
+
+class ClipboardScope {
+public:
+    explicit ClipboardScope(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    ~ClipboardScope() {
+        if (open_) CloseClipboard();
+    }
+    ClipboardScope(const ClipboardScope&) = delete;
+    ClipboardScope& operator=(const ClipboardScope&) = delete;
+    explicit operator bool() const { return open_; }
+
+private:
+    bool open_;
+};
+
+}  // namespace
+
+EventLog::~EventLog() {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+}
+
+bool EventLog::Open(const std::wstring& path) {
+    if (path.empty()) return true;
+    // Shared so that scripts and tests can read it while the stand-in runs.
+    file_ = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file_ != INVALID_HANDLE_VALUE;
+}
+
+void EventLog::Write(const std::string& json_line) {
+    if (file_ == INVALID_HANDLE_VALUE) return;
+    std::string line = json_line + "\n";
+    DWORD written = 0;
+    WriteFile(file_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+StandInWindow::StandInWindow(const Options& options, EventLog& log)
+    : options_(options), log_(log), reply_mode_(options.reply) {}
+
+StandInWindow::~StandInWindow() {
+    if (font_) DeleteObject(font_);
+}
+
+bool StandInWindow::Create(HINSTANCE instance, int show) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);
+    HWND hwnd = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 980, 620,
+                                nullptr, nullptr, instance, this);
+    if (!hwnd) return false;
+    ShowWindow(hwnd, show);
+    UpdateWindow(hwnd);
+    return true;
+}
+
+LRESULT CALLBACK StandInWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<StandInWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<StandInWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return self ? self->HandleMessage(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT StandInWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: OnCreate(); return 0;
+    case WM_SIZE: OnSize(LOWORD(lp), HIWORD(lp)); return 0;
+    case WM_COPYDATA: return OnCopyData(reinterpret_cast<HWND>(wp), *reinterpret_cast<const COPYDATASTRUCT*>(lp));
+    case WM_CLIPBOARDUPDATE: OnClipboardUpdate(); return 0;
+    case WM_TIMER: OnTimer(wp); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
+    case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
+    case WM_APP_PENDING: OnPendingEvents(); return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void StandInWindow::OnCreate() {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    font_ = CreateUiFont();
+    auto make = [&](DWORD ex_style, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+        HWND control = CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        return control;
+    };
+    reply_label_ = make(0, L"STATIC", L"Answer to GET:", SS_LEFT, IDC_REPLY_LABEL);
+    reply_ = make(0, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, IDC_REPLY);
+    for (ReplyMode mode : kReplyModes) {
+        std::wstring caption = Wide(ReplyModeCaption(mode));
+        SendMessageW(reply_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
+    }
+    SendMessageW(reply_, CB_SETCURSEL, static_cast<WPARAM>(options_.reply), 0);
+    status_ = make(0, L"STATIC", L"", SS_LEFT | SS_ENDELLIPSIS, IDC_STATUS);
+    clear_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON | WS_TABSTOP, IDC_CLEAR);
+    events_ = make(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                   LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, IDC_EVENTS);
+    ListView_SetExtendedListViewStyle(events_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(kColumns[i].caption);
+        column.cx = kColumns[i].width;
+        ListView_InsertColumn(events_, i, &column);
+    }
+    detail_ = make(WS_EX_CLIENTEDGE, L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+                   IDC_DETAIL);
+    SendMessageW(detail_, EM_SETLIMITTEXT, 0, 0);
+
+    clipboard_sequence_ = GetClipboardSequenceNumber();
+    AddClipboardFormatListener(hwnd_);
+    StartListener();
+    SetStatus();
+    log_.Write(ReadyJson(Now(), options_.address, listening_.port, listening_.error.empty(), reply_mode_));
+}
+
+void StandInWindow::StartListener() {
+    HWND hwnd = hwnd_;
+    listener_ = std::make_unique<HttpListener>([this] { return reply_mode_.load(); },
+                                               [this, hwnd](HttpArrival arrival) {
+                                                   {
+                                                       std::lock_guard lock(pending_mutex_);
+                                                       pending_http_.push_back({Now(), std::move(arrival.peer),
+                                                                                arrival.reply, std::move(arrival.head)});
+                                                   }
+                                                   PostMessageW(hwnd, WM_APP_PENDING, 0, 0);
+                                               });
+    listening_ = listener_->Start(options_.address, options_.port);
+    if (!listening_.error.empty()) {
+        listener_.reset();
+        log_.Write(ListenErrorJson(Now(), options_.address, options_.port, listening_.error));
+    }
+}
+
+void StandInWindow::SetStatus() {
+    std::string status;
+    if (listening_.error.empty()) {
+        std::string host = options_.address.find(':') != std::string::npos ? "[" + options_.address + "]"
+                                                                             : options_.address;
+        status = "HTTP on " + host + ":" + std::to_string(listening_.port);
+    } else {
+        status = "HTTP off: cannot listen on " + options_.address + ":" + std::to_string(options_.port) + " (" +
+                 ValidUtf8(listening_.error) + ")";
+    }
+    status += options_.log_path.empty() ? "   |   no log" : "   |   log: " + lumvox_unit::ToUtf8Lossy(options_.log_path);
+    SetWindowTextW(status_, Wide(status).c_str());
+}
+
+void StandInWindow::OnSize(int width, int height) {
+    constexpr int kMargin = 8, kRow = 26, kGap = 6;
+    int top = kMargin + kRow + kGap;
+    int below = std::max(0, height - top - kMargin - kGap);
+    int list_height = below * 11 / 20;
+    HDWP batch = BeginDeferWindowPos(6);
+    auto place = [&](HWND control, int x, int y, int w, int h) {
+        batch = DeferWindowPos(batch, control, nullptr, x, y, std::max(w, 0), std::max(h, 0),
+                               SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(reply_label_, kMargin, kMargin + 4, 110, 20);
+    place(reply_, kMargin + 114, kMargin, 220, 200);
+    place(clear_, width - kMargin - 80, kMargin, 80, kRow);
+    place(status_, kMargin + 346, kMargin + 4, width - kMargin - 80 - 10 - (kMargin + 346), 20);
+    place(events_, kMargin, top, width - 2 * kMargin, list_height);
+    place(detail_, kMargin, top + list_height + kGap, width - 2 * kMargin, below - list_height);
+    EndDeferWindowPos(batch);
+}
+
+LRESULT StandInWindow::OnCopyData(HWND sender, const COPYDATASTRUCT& data) {
+    CopyDataEvent event{Now(), reinterpret_cast<uint64_t>(sender), data.dwData,
+                        std::string(static_cast<const char*>(data.lpData), data.lpData ? data.cbData : 0)};
+    {
+        std::lock_guard lock(pending_mutex_);
+        pending_copydata_.push_back(std::move(event));
+    }
+    // Shown and logged after returning: the workshop waits only 10 ms.
+    PostMessageW(hwnd_, WM_APP_PENDING, 0, 0);
+    return TRUE;
+}
+
+void StandInWindow::OnPendingEvents() {
+    std::deque<CopyDataEvent> copydata;
+    std::deque<HttpEvent> http;
+    {
+        std::lock_guard lock(pending_mutex_);
+        copydata.swap(pending_copydata_);
+        http.swap(pending_http_);
+    }
+    for (const auto& e : copydata) AddEvent(Show(e), ToJson(e));
+    for (const auto& e : http) AddEvent(Show(e), ToJson(e));
+}
+
+void StandInWindow::OnClipboardUpdate() {
+    clipboard_retries_ = 0;
+    if (!ReadClipboardText()) SetTimer(hwnd_, kClipboardRetryTimer, kClipboardRetryMs, nullptr);
+}
+
+void StandInWindow::OnTimer(UINT_PTR id) {
+    if (id != kClipboardRetryTimer) return;
+    if (ReadClipboardText() || ++clipboard_retries_ >= kClipboardMaxRetries) KillTimer(hwnd_, kClipboardRetryTimer);
+}
+
+// Reads without emptying or placing anything, so the clipboard stays as it is.
+// False when the clipboard is held open by another program.
+bool StandInWindow::ReadClipboardText() {
+    DWORD sequence = GetClipboardSequenceNumber();
+    if (sequence == clipboard_sequence_) return true;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+        clipboard_sequence_ = sequence;
+        return true;
+    }
+    ClipboardEvent event{Now(), sequence, {}};
+    {
+        ClipboardScope clipboard(hwnd_);
+        if (!clipboard) return false;
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        if (data) {
+            if (const auto* text = static_cast<const char16_t*>(GlobalLock(data))) {
+                size_t capacity = GlobalSize(data) / sizeof(char16_t);
+                event.text.assign(text, std::find(text, text + capacity, u'\0'));
+                GlobalUnlock(data);
+            }
+        }
+    }
+    clipboard_sequence_ = sequence;
+    AddEvent(Show(event), ToJson(event));
+    return true;
+}
+
+void StandInWindow::OnCommand(int id, int code) {
+    if (id == IDC_REPLY && code == CBN_SELCHANGE) {
+        auto index = SendMessageW(reply_, CB_GETCURSEL, 0, 0);
+        if (index < 0 || index >= static_cast<LRESULT>(std::size(kReplyModes))) return;
+        reply_mode_ = kReplyModes[index];
+        log_.Write(ReplyChangedJson(Now(), reply_mode_));
+    } else if (id == IDC_CLEAR && code == BN_CLICKED) {
+        ListView_DeleteAllItems(events_);
+        details_.clear();
+        SetWindowTextW(detail_, L"");
+    }
+}
+
+LRESULT StandInWindow::OnNotify(const NMHDR& header) {
+    if (header.idFrom == IDC_EVENTS && header.code == LVN_ITEMCHANGED) {
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) ShowDetail(change.lParam);
+    }
+    return 0;
+}
+
+void StandInWindow::AddEvent(const Shown& shown, const std::string& json) {
+    log_.Write(json);
+    std::wstring cells[] = {Wide(ClockTime(Now())), Wide(shown.channel), Wide(shown.summary),
+                            Wide(OneLine(shown.text, kListTextChars))};
+    details_.push_back(Wide(WithCrLf(shown.detail)));
+    int row = ListView_GetItemCount(events_);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = row;
+    item.pszText = cells[kColTime].data();
+    item.lParam = static_cast<LPARAM>(details_.size() - 1);
+    row = ListView_InsertItem(events_, &item);
+    for (int col = kColChannel; col <= kColText; ++col) ListView_SetItemText(events_, row, col, cells[col].data());
+    // The newest event is selected, which shows its detail.
+    ListView_SetItemState(events_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(events_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(events_, row, FALSE);
+}
+
+void StandInWindow::ShowDetail(size_t index) {
+    if (index < details_.size()) SetWindowTextW(detail_, details_[index].c_str());
+}
+
+void StandInWindow::OnDestroy() {
+    // The listener's thread posts to this window: it ends first.
+    listener_.reset();
+    RemoveClipboardFormatListener(hwnd_);
+    KillTimer(hwnd_, kClipboardRetryTimer);
+    PostQuitMessage(0);
+}
+
+}  // namespace lumvox_standin

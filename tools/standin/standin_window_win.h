@@ -1,0 +1,84 @@
+#pragma once
+// The stand-in's top-level window, titled "Lumvox": it receives the copy-data
+// message, listens to the clipboard, runs the HTTP listener and lists every
+// event, appending each to the log.
+#include <windows.h>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "events.h"
+#include "http_listener.h"
+#include "options.h"
+
+namespace lumvox_standin {
+
+// Appends one line per event; each line is written through at once so that
+// readers see it while the stand-in runs.
+class EventLog {
+public:
+    EventLog() = default;
+    ~EventLog();
+    EventLog(const EventLog&) = delete;
+    EventLog& operator=(const EventLog&) = delete;
+    bool Open(const std::wstring& path);  // empty path: no log
+    void Write(const std::string& json_line);
+
+private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+class StandInWindow {
+public:
+    StandInWindow(const Options& options, EventLog& log);
+    ~StandInWindow();
+    // Creates and shows the window; false when it could not be created.
+    bool Create(HINSTANCE instance, int show);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    void OnCreate();
+    void OnSize(int width, int height);
+    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT& data);
+    void OnClipboardUpdate();
+    void OnTimer(UINT_PTR id);
+    void OnCommand(int id, int code);
+    LRESULT OnNotify(const NMHDR& header);
+    void OnPendingEvents();
+    void OnDestroy();
+
+    void StartListener();
+    bool ReadClipboardText();
+    void AddEvent(const Shown& shown, const std::string& json);
+    void ShowDetail(size_t index);
+    void SetStatus();
+
+    Options options_;
+    EventLog& log_;
+    HWND hwnd_ = nullptr;
+    HWND reply_label_ = nullptr, reply_ = nullptr, status_ = nullptr, clear_ = nullptr;
+    HWND events_ = nullptr, detail_ = nullptr;
+    HFONT font_ = nullptr;
+    std::vector<std::wstring> details_;
+
+    std::atomic<ReplyMode> reply_mode_;
+    std::unique_ptr<HttpListener> listener_;
+    HttpListener::Started listening_;
+
+    // Filled by the copy-data handler and the listener's thread; emptied on the
+    // window's thread, so the copy-data sender is released at once.
+    std::mutex pending_mutex_;
+    std::deque<CopyDataEvent> pending_copydata_;
+    std::deque<HttpEvent> pending_http_;
+
+    DWORD clipboard_sequence_ = 0;
+    int clipboard_retries_ = 0;
+};
+
+}  // namespace lumvox_standin
