@@ -1,0 +1,121 @@
+// The real lumvox-send.exe against a real receiving window and the clipboard.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Received {
+    ULONG_PTR id = 0;
+    DWORD bytes = 0;
+    std::vector<unsigned char> data;
+    int count = 0;
+};
+Received g_received;
+
+LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COPYDATA) {
+        auto* record = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+        g_received.id = record->dwData;
+        g_received.bytes = record->cbData;
+        auto* p = static_cast<const unsigned char*>(record->lpData);
+        g_received.data.assign(p, p + record->cbData);
+        ++g_received.count;
+        return TRUE;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+class Receiver {
+public:
+    Receiver() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ReceiverProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"LumvoxSendTestReceiver";
+        RegisterClassW(&wc);
+        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"Lumvox", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+        g_received = {};
+    }
+    ~Receiver() { DestroyWindow(hwnd_); }
+    HWND get() const { return hwnd_; }
+
+private:
+    HWND hwnd_;
+};
+
+std::wstring SendExe() {
+    std::wstring path = L"Z:" LUMVOX_SEND_EXE;
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    return path;
+}
+
+// Runs lumvox-send, handling this thread's messages meanwhile so that the
+// receiver window can answer its copy-data message.
+DWORD RunSend(const std::wstring& arguments) {
+    std::wstring command = L"\"" + SendExe() + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return 0xFFFFFFFF;
+    CloseHandle(process.hThread);
+    const DWORD deadline = GetTickCount() + 30000;
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, deadline - GetTickCount(), QS_ALLINPUT) ==
+           WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (GetTickCount() > deadline) break;
+    }
+    DWORD code = 0xFFFFFFFE;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return L"<cannot open>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+TEST(LumvoxSendExe, AppDeliversTheTrimmedTextWithItsIdentifierAndByteCount) {
+    Receiver receiver;
+    ASSERT_TRUE(receiver.get());
+    EXPECT_EQ(RunSend(L"--app \"  \xC548\xB155 \xD558\xC138\xC694\r\n\""), 0u);
+    ASSERT_EQ(g_received.count, 1);
+    EXPECT_EQ(g_received.id, 1024u);
+    EXPECT_EQ(g_received.bytes, 12u);
+    const std::wstring expected = L"\xC548\xB155 \xD558\xC138\xC694";
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(g_received.data.data()), g_received.data.size() / 2),
+              expected);
+
+    EXPECT_EQ(RunSend(L"--app --protocol \" \""), 0u);
+    EXPECT_EQ(g_received.count, 2);
+    EXPECT_EQ(g_received.bytes, 34u);
+}
+
+TEST(LumvoxSendExe, AppWithoutTheSpeechProgramExitsWithFour) {
+    ASSERT_EQ(FindWindowW(nullptr, L"Lumvox"), nullptr);
+    EXPECT_EQ(RunSend(L"--app hello"), 4u);
+    EXPECT_EQ(RunSend(L"--app \" \""), 3u);
+}
+
+TEST(LumvoxSendExe, ClipPlacesExactlyTheText) {
+    EXPECT_EQ(RunSend(L"--clip \" a\xC548\r\n\""), 0u);
+    EXPECT_EQ(ClipboardText(), L" a\xC548\r\n");
+    EXPECT_EQ(RunSend(L"--clip --protocol \"\""), 0u);
+    EXPECT_EQ(ClipboardText(), L"<lumvox></lumvox>");
+}
+
+}  // namespace

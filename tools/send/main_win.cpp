@@ -1,0 +1,71 @@
+// lumvox-send on Windows: all three channels.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <iterator>
+#include <iostream>
+
+#include "platform/clipboard_win.h"
+#include "platform/file_source_win.h"
+#include "platform/speech_app_link_win.h"
+#include "send_main.h"
+
+namespace {
+
+using namespace lumvox_send;
+
+// The clipboard must be opened for a window: with none, EmptyClipboard leaves
+// no owner and placing the text fails.
+class MessageOnlyWindow {
+public:
+    MessageOnlyWindow()
+        : hwnd_(CreateWindowExW(0, L"STATIC", L"lumvox-send", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr)) {}
+    ~MessageOnlyWindow() {
+        if (hwnd_) DestroyWindow(hwnd_);
+    }
+    MessageOnlyWindow(const MessageOnlyWindow&) = delete;
+    MessageOnlyWindow& operator=(const MessageOnlyWindow&) = delete;
+    HWND get() const { return hwnd_; }
+
+private:
+    HWND hwnd_;
+};
+
+class WindowsPlatform final : public SendPlatform {
+public:
+    CaseLinks Links() override { return CaseLinks{&app_, &net_, &clip_, &net_.record()}; }
+    lumvox_unit::FileSource& Files() override { return files_; }
+    std::string ReadStandardInput() override {
+        _setmode(_fileno(stdin), _O_BINARY);
+        return std::string(std::istreambuf_iterator<char>(std::cin), {});
+    }
+
+private:
+    MessageOnlyWindow owner_;
+    lumvox_unit::WindowMessageLink app_;
+    RecordingNetworkLink net_;
+    lumvox_unit::ClipboardWin clip_{owner_.get()};
+    lumvox_unit::FileSourceWin files_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    std::vector<std::u16string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    WindowsPlatform platform;
+    auto write = [](std::FILE* stream) {
+        return [stream](std::string_view text) {
+            std::fwrite(text.data(), 1, text.size(), stream);
+            std::fflush(stream);
+        };
+    };
+    return RunSendMain(args, platform, write(stdout), write(stderr));
+}
