@@ -48,8 +48,8 @@ private:
     MessageOnlyWindow owner_;
     lumvox_unit::WindowMessageLink app_;
     RecordingNetworkLink net_;
-    lumvox_unit::ClipboardWin clip_{owner_.get()};
-    lumvox_unit::FileSourceWin files_;
+    lumvox_unit::WindowClipboard clip_{owner_.get()};
+    lumvox_unit::WindowsFileSource files_;
 };
 
 }  // namespace
