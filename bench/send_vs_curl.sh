@@ -34,7 +34,7 @@ url="$("$send" --net "127.0.0.1:$port" --dry-run "$text" 2>/dev/null | sed -n 's
 hyperfine -N --warmup 20 --runs "$runs" --export-json "$work/runs.json" \
   -n lumvox-send "$send --net 127.0.0.1:$port '$text'" \
   -n curl "curl -s -o /dev/null -H 'Content-Type: application/x-www-form-urlencoded' -A 'Mozilla/3.0 (compatible; Indy Library)' '$url'" \
-  >/dev/null
+  >/dev/null 2>&1
 python3 - "$work/runs.json" <<'PY'
 import json, sys
 r = {x["command"]: x["median"] for x in json.load(open(sys.argv[1]))["results"]}
