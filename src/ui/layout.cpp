@@ -1,0 +1,189 @@
+#include "layout.h"
+
+#include <algorithm>
+#include <array>
+
+namespace muMessageTest {
+namespace {
+
+using enum ControlId;
+using namespace flags;
+
+constexpr uint32_t kLightYellow = 0xFBF0B3;  // RGB(251,240,179)
+constexpr uint32_t kLightGreen = 0xE7FFB3;   // RGB(231,255,179)
+constexpr uint32_t kLightGrey = 0xE6E6E6;    // RGB(230,230,230)
+constexpr uint32_t kGrey = 0x808080;         // RGB(128,128,128)
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kSteelBlue = 0x2F7CA6;  // RGB(47,124,166)
+
+// The pages fill the page control's display area: 626 x (283 + d) inside 634 x (312 + d).
+constexpr Rect kPageBounds{4, 25, 626, 283};
+
+constexpr ControlSpec kControls[] = {
+    {PageControl1, "PageControl1", Parent::Window, Kind::PageControl, {0, 8, 634, 312}, Resize::Stretches, u"", kTabStop},
+    {TabSheet1, "TabSheet1", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"어플리케이션 수신 모드에 메세지 보내기"},
+    {TabSheet2, "TabSheet2", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"네트워크 수신 모드에 메세지 보내기"},
+    {TabSheet3, "TabSheet3", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"클립보드 TTS 모드"},
+
+    {Shape2, "Shape2", Parent::Page1, Kind::Shape, {16, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightYellow, kLightYellow},
+    {Label8, "Label8", Parent::Page1, Kind::WrappingLabel, {52, 15, 522, 28}, Resize::Fixed,
+     u"Lumvox의 [어플리케이션 수신 모드]를 작동시키면, 같은 컴퓨터(로컬)에 설치된 다른 프로그램이 보낸 메세지를 받아 읽어줍니다.",
+     0, Font::Window, kNoColour, kLightYellow},
+    {Label1, "Label1", Parent::Page1, Kind::Label, {16, 64, 82, 14}, Resize::Fixed, u"Lumvox 명령어", 0, Font::Window, kSteelBlue},
+    {ListBox1, "ListBox1", Parent::Page1, Kind::ListBox, {16, 87, 85, 186}, Resize::Stretches, u"", kTabStop | kKoreanInput},
+    {memoAppMode, "memoAppMode", Parent::Page1, Kind::Memo, {124, 64, 492, 182}, Resize::Stretches, u"", kVerticalScroll | kKoreanInput},
+    {sbtnSayRemoteMode, "sbtnSayRemoteMode", Parent::Page1, Kind::ToolButton, {124, 253, 368, 24}, Resize::Moves, u"보내기   (F8)"},
+    {SpeedButton2, "SpeedButton2", Parent::Page1, Kind::ToolButton, {514, 253, 102, 24}, Resize::Moves, u"비우기"},
+
+    {Shape3, "Shape3", Parent::Page2, Kind::Shape, {13, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightGreen, kLightGreen},
+    {Label9, "Label9", Parent::Page2, Kind::WrappingLabel, {80, 15, 465, 28}, Resize::Fixed,
+     u"Lumvox의 [네트워크 수신 모드]를 작동시키면, 네트워크(LAN/WAN)에 연결되어 있는 다른 컴퓨터에서 보낸 메세지를 읽어줍니다.",
+     0, Font::Window, kNoColour, kLightGreen},
+    {Label7, "Label7", Parent::Page2, Kind::Label, {61, 58, 492, 14}, Resize::Fixed,
+     u"[네트워크 수신 모드]로 보내는 메시지는 정해진 프로토콜(문자)로 감싸서 만들어야 합니다."},
+    {Shape5, "Shape5", Parent::Page2, Kind::Shape, {13, 81, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightGreen, kLightGreen},
+    {Label11, "Label11", Parent::Page2, Kind::WrappingLabel, {41, 89, 544, 28}, Resize::Fixed,
+     u"Lumvox의 [네트워크 송신 모드]를 작동시키면, [어플리케이션 수신 모드] 나 [네트워크 수신 모드]로 받은 메세지를 네트워크(LAN/WAN)에 연결되어 있는 다른 컴퓨터로 보낼 수 있습니다.",
+     0, Font::Window, kNoColour, kLightGreen},
+    {Label4, "Label4", Parent::Page2, Kind::Label, {17, 141, 67, 14}, Resize::Fixed, u"보낼 곳의 IP"},
+    {edIPtoSend, "edIPtoSend", Parent::Page2, Kind::Edit, {95, 138, 121, 22}, Resize::Fixed, u"", kTabStop | kKoreanInput},
+    {Label5, "Label5", Parent::Page2, Kind::Label, {243, 141, 23, 14}, Resize::Fixed, u"Port"},
+    {edPorttoSend, "edPorttoSend", Parent::Page2, Kind::Edit, {283, 138, 58, 22}, Resize::Fixed, u"7070", kTabStop | kKoreanInput},
+    {SpeedButton5, "SpeedButton5", Parent::Page2, Kind::FlatToolButton, {360, 138, 237, 22}, Resize::Fixed, u"보낼 메시지 미리보기 (with Protocol)"},
+    {Label6, "Label6", Parent::Page2, Kind::Label, {48, 166, 36, 14}, Resize::Fixed, u"메세지"},
+    {MemoIPSend, "MemoIPSend", Parent::Page2, Kind::Memo, {95, 166, 502, 74}, Resize::Stretches, u"", kTabStop | kVerticalScroll | kKoreanInput},
+    {btnSendOverIP, "btnSendOverIP", Parent::Page2, Kind::ToolButton, {95, 250, 502, 24}, Resize::Moves, u"보내기   (F9)"},
+
+    {Shape6, "Shape6", Parent::Page3, Kind::Shape, {13, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightGrey, kLightYellow},
+    {Label2, "Label2", Parent::Page3, Kind::Label, {43, 22, 539, 14}, Resize::Fixed,
+     u"Lumvox 환경설정에서 [클립보드 TTS] 기능을 켜면 지정한 시간마다 클립보드의 텍스트를 읽습니다.", 0, Font::Window, kNoColour, kLightGrey},
+    {memoClipboardTTS, "memoClipboardTTS", Parent::Page3, Kind::Memo, {13, 64, 600, 179}, Resize::Stretches, u"", kTabStop | kWordWrap},
+    {ckbUseProtocol, "ckbUseProtocol", Parent::Page3, Kind::CheckBox, {13, 254, 97, 17}, Resize::Moves, u"프로토콜 사용", kTabStop},
+    {sbtnCopyTextToClipboard, "sbtnCopyTextToClipboard", Parent::Page3, Kind::ToolButton, {122, 252, 373, 24}, Resize::Moves, u"클립보드로 복사하기"},
+    {sbtnEmptyMemoClipboardTTS, "sbtnEmptyMemoClipboardTTS", Parent::Page3, Kind::ToolButton, {513, 252, 100, 24}, Resize::Moves, u"비우기"},
+
+    {Shape1, "Shape1", Parent::Window, Kind::RoundedShape, {128, 333, 220, 50}, Resize::Moves, u"", 0, Font::Window, kNoColour, kGrey, kBlack},
+    {Label3, "Label3", Parent::Window, Kind::Label, {174, 343, 131, 14}, Resize::Moves, u"SAPI 5 XML Markup", 0, Font::Heading, kWhite, kGrey},
+    {ListView1, "ListView1", Parent::Window, Kind::ReportList, {14, 367, 442, 94}, Resize::Moves, u"", kTabStop},
+    {Shape4, "Shape4", Parent::Window, Kind::RoundedShape, {501, 333, 84, 50}, Resize::Moves, u"", 0, Font::Window, kNoColour, kGrey, kBlack},
+    {Label10, "Label10", Parent::Window, Kind::Label, {517, 343, 53, 14}, Resize::Moves, u"LANGID", 0, Font::Heading, kWhite, kGrey},
+    {ListBoxLANGID, "ListBoxLANGID", Parent::Window, Kind::ListBox, {467, 367, 153, 94}, Resize::Moves, u"", kTabStop},
+    // Stays on the bottom edge: with the client height 492 + d its top is 473 + d.
+    {StatusBar1, "StatusBar1", Parent::Window, Kind::StatusLine, {0, 473, 634, 19}, Resize::DockBottom, u"", 0, Font::System},
+};
+
+constexpr PageSpec kPages[] = {
+    {TabSheet1, memoAppMode},
+    {TabSheet2, MemoIPSend},
+    {TabSheet3, memoClipboardTTS},
+};
+
+// memoAppMode keeps its place (tab order 0 on its page) without being a stop.
+constexpr ControlId kTabOrder[] = {
+    PageControl1,
+    memoAppMode, ListBox1,
+    edIPtoSend, edPorttoSend, MemoIPSend,
+    memoClipboardTTS, ckbUseProtocol,
+    ListView1, ListBoxLANGID,
+};
+
+constexpr MenuEntry kMenu[] = {
+    {"N1", u"프로그램", 0, true},
+    {"N5", u"파일 열기", static_cast<uint16_t>(MenuId::N5), false},
+    {"N6", u"", 0, false},
+    {"N4", u"종료", static_cast<uint16_t>(MenuId::N4), false},
+    {"N3", u"예문", 0, true},
+    {"N7", u"단순 문장", static_cast<uint16_t>(MenuId::N7), false},
+    {"N2", u"태그 문장", static_cast<uint16_t>(MenuId::N2), false},
+    {"N8", u"", 0, false},
+    {"N9", u"LANGID 선택", static_cast<uint16_t>(MenuId::N9), false},
+    {"N10", u"높이", static_cast<uint16_t>(MenuId::N10), false},
+    {"N11", u"빠르기", static_cast<uint16_t>(MenuId::N11), false},
+    {"N13", u"스펠링", static_cast<uint16_t>(MenuId::N13), false},
+    {"N12", u"소리 크기", static_cast<uint16_t>(MenuId::N12), false},
+};
+
+// The sample texts in menu order: N7, N2, N9, N10, N11, N13, N12.
+constexpr MenuId kSampleEntries[] = {MenuId::N7, MenuId::N2, MenuId::N9, MenuId::N10,
+                                     MenuId::N11, MenuId::N13, MenuId::N12};
+
+constexpr ColumnSpec kColumns[] = {{u"마크업", 240}, {u"설명", 180}};
+
+bool IsTabStop(ControlId id) {
+    for (const auto& c : kControls)
+        if (c.id == id) return (c.flags & kTabStop) != 0;
+    return false;
+}
+
+int PageOf(ControlId id) {
+    for (const auto& c : kControls)
+        if (c.id == id) return PageIndexOf(c.parent);
+    return -1;
+}
+
+}  // namespace
+
+std::span<const ControlSpec> Controls() { return kControls; }
+
+const ControlSpec& Spec(ControlId id) {
+    const auto* it = std::find_if(std::begin(kControls), std::end(kControls), [id](const auto& c) { return c.id == id; });
+    return *it;  // every ControlId has its row; the tests check it
+}
+
+std::optional<ControlId> ControlIdFromInt(int value) {
+    for (const auto& c : kControls)
+        if (static_cast<int>(c.id) == value) return c.id;
+    return std::nullopt;
+}
+
+std::span<const PageSpec> Pages() { return kPages; }
+
+std::optional<ControlId> TextAreaOfPage(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kPages))) return std::nullopt;
+    return kPages[index].text_area;
+}
+
+int PageIndexOf(Parent parent) {
+    switch (parent) {
+    case Parent::Page1: return 0;
+    case Parent::Page2: return 1;
+    case Parent::Page3: return 2;
+    default: return -1;
+    }
+}
+
+std::span<const ControlId> TabOrder() { return kTabOrder; }
+
+ControlId NextTabStop(std::optional<ControlId> from, int showing_page, bool backwards) {
+    // The cycle as it stands for the showing page: stops, plus `from` to know where we are.
+    std::array<ControlId, std::size(kTabOrder)> cycle{};
+    size_t n = 0;
+    for (ControlId id : kTabOrder) {
+        const int page = PageOf(id);
+        if (page >= 0 && page != showing_page) continue;
+        if (IsTabStop(id) || (from && *from == id)) cycle[n++] = id;
+    }
+    size_t at = n;
+    for (size_t i = 0; i < n; ++i)
+        if (from && cycle[i] == *from) at = i;
+    for (size_t step = 1; step <= n; ++step) {
+        size_t i;
+        if (at == n) i = backwards ? n - step : step - 1;  // from outside the cycle: its ends
+        else i = backwards ? (at + n - step) % n : (at + step) % n;
+        if (IsTabStop(cycle[i])) return cycle[i];
+    }
+    return ControlId::PageControl1;
+}
+
+std::span<const MenuEntry> Menu() { return kMenu; }
+
+std::optional<size_t> SampleIndexOf(MenuId id) {
+    for (size_t i = 0; i < std::size(kSampleEntries); ++i)
+        if (kSampleEntries[i] == id) return i;
+    return std::nullopt;
+}
+
+std::span<const ColumnSpec> MarkupColumns() { return kColumns; }
+
+}  // namespace muMessageTest

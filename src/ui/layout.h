@@ -1,0 +1,195 @@
+#pragma once
+// The main window's layout as data: every control with its parent, kind, bounds at
+// 96 DPI, resize rule, caption and look. Creation, resizing and the tests read it;
+// no <windows.h> here, so the rules are tested natively.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace muMessageTest {
+
+struct Rect {
+    int x = 0, y = 0, w = 0, h = 0;
+    friend constexpr bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Client area as laid out; d = client height - kLayoutClientHeight.
+inline constexpr int kLayoutClientWidth = 634;
+inline constexpr int kLayoutClientHeight = 492;
+inline constexpr int kOuterWidth = 650;
+inline constexpr int kMinOuterHeight = 550;
+inline constexpr int kSnapDistance = 15;
+inline constexpr int kLayoutDpi = 96;
+
+// fixed keeps the bounds; stretches adds d to the height; moves adds d to the top.
+// DockBottom moves like `moves` and also spans the client area's whole width, which
+// the window applies (the client width is 634 where the frame is 8 pixels wide).
+enum class Resize : uint8_t { Fixed, Stretches, Moves, DockBottom };
+
+constexpr Rect Place(Rect r, Resize rule, int d) {
+    switch (rule) {
+    case Resize::Fixed: break;
+    case Resize::Stretches: r.h += d; break;
+    case Resize::Moves:
+    case Resize::DockBottom: r.y += d; break;
+    }
+    return r;
+}
+
+constexpr int ScaleToDpi(int value, int dpi) {
+    // Round half away from zero, as MulDiv does.
+    const long long n = static_cast<long long>(value) * dpi;
+    return static_cast<int>(n >= 0 ? (n + kLayoutDpi / 2) / kLayoutDpi : -((-n + kLayoutDpi / 2) / kLayoutDpi));
+}
+constexpr Rect ScaleToDpi(Rect r, int dpi) {
+    return {ScaleToDpi(r.x, dpi), ScaleToDpi(r.y, dpi), ScaleToDpi(r.w, dpi), ScaleToDpi(r.h, dpi)};
+}
+
+// Control identifiers double as the Win32 control IDs; the end-to-end tests use them.
+enum class ControlId : uint16_t {
+    PageControl1 = 100,
+    TabSheet1 = 101,
+    TabSheet2 = 102,
+    TabSheet3 = 103,
+    // first page
+    Shape2 = 110,
+    Label8 = 111,
+    Label1 = 112,
+    ListBox1 = 113,
+    memoAppMode = 114,
+    sbtnSayRemoteMode = 115,
+    SpeedButton2 = 116,
+    // second page
+    Shape3 = 120,
+    Label9 = 121,
+    Label7 = 122,
+    Shape5 = 123,
+    Label11 = 124,
+    Label4 = 125,
+    edIPtoSend = 126,
+    Label5 = 127,
+    edPorttoSend = 128,
+    SpeedButton5 = 129,
+    Label6 = 130,
+    MemoIPSend = 131,
+    btnSendOverIP = 132,
+    // third page
+    Shape6 = 140,
+    Label2 = 141,
+    memoClipboardTTS = 142,
+    ckbUseProtocol = 143,
+    sbtnCopyTextToClipboard = 144,
+    sbtnEmptyMemoClipboardTTS = 145,
+    // below the pages
+    Shape1 = 150,
+    Label3 = 151,
+    ListView1 = 152,
+    Shape4 = 153,
+    Label10 = 154,
+    ListBoxLANGID = 155,
+    StatusBar1 = 156,
+};
+
+enum class Parent : uint8_t { Window, PageControl, Page1, Page2, Page3 };
+
+enum class Kind : uint8_t {
+    PageControl,
+    Page,
+    Shape,         // filled rectangle
+    RoundedShape,  // filled rounded rectangle
+    Label,
+    WrappingLabel,
+    ListBox,
+    Memo,           // multi-line text area
+    Edit,           // single-line text field
+    ToolButton,     // push button that never takes the focus, drawn raised
+    FlatToolButton, // the same, flat until the pointer is over it
+    CheckBox,
+    ReportList,
+    StatusLine,
+};
+
+enum class Font : uint8_t { Window, Heading, System };
+
+// 0xRRGGBB; kNoColour leaves the system colour.
+inline constexpr uint32_t kNoColour = 0xFFFFFFFF;
+
+namespace flags {
+inline constexpr uint16_t kTabStop = 1 << 0;
+inline constexpr uint16_t kWordWrap = 1 << 1;
+inline constexpr uint16_t kVerticalScroll = 1 << 2;
+inline constexpr uint16_t kKoreanInput = 1 << 3;  // Korean input-method preference
+inline constexpr uint16_t kChecked = 1 << 4;
+}  // namespace flags
+
+struct ControlSpec {
+    ControlId id;
+    std::string_view name;
+    Parent parent;
+    Kind kind;
+    Rect bounds;  // at 96 DPI, in the parent's client area
+    Resize rule;
+    std::u16string_view caption;
+    uint16_t flags = 0;
+    Font font = Font::Window;
+    uint32_t text_colour = kNoColour;
+    uint32_t fill = kNoColour;     // shapes; for labels, the background they stand on
+    uint32_t outline = kNoColour;  // shapes
+};
+
+// In creation order. Shapes are put under their siblings after creation.
+std::span<const ControlSpec> Controls();
+const ControlSpec& Spec(ControlId id);
+std::optional<ControlId> ControlIdFromInt(int value);
+
+// The pages of PageControl1 (their tab captions are the sheets' captions) and the
+// text area that takes the focus when a page is chosen.
+struct PageSpec {
+    ControlId sheet;
+    ControlId text_area;
+};
+std::span<const PageSpec> Pages();
+// The text area that PageControl1Change focuses for a page index; none outside 0..2.
+std::optional<ControlId> TextAreaOfPage(int index);
+int PageIndexOf(Parent parent);  // -1 for controls not on a page
+
+// The Tab key's cycle: the tab strip, the showing page's tab stops, ListView1, ListBoxLANGID.
+std::span<const ControlId> TabOrder();
+// Next (or previous) tab stop after `from`, given the showing page. `from` may be a
+// control that is not a tab stop (memoAppMode) or none (nullopt).
+ControlId NextTabStop(std::optional<ControlId> from, int showing_page, bool backwards);
+
+// The main menu MainMenu1: top-level menus with their entries; id 0 for separators.
+enum class MenuId : uint16_t {
+    N5 = 201,  // 파일 열기
+    N4 = 202,  // 종료
+    N7 = 211,  // 단순 문장
+    N2 = 212,  // 태그 문장
+    N9 = 213,  // LANGID 선택
+    N10 = 214, // 높이
+    N11 = 215, // 빠르기
+    N13 = 216, // 스펠링
+    N12 = 217, // 소리 크기
+};
+struct MenuEntry {
+    std::string_view name;
+    std::u16string_view caption;  // empty for a separator
+    uint16_t id;                  // MenuId, 0 for a separator and for a top-level menu
+    bool top_level;
+};
+std::span<const MenuEntry> Menu();
+// Index into the sample texts (menu order) of a sample entry; none for other entries.
+std::optional<size_t> SampleIndexOf(MenuId id);
+
+// ListView1's columns.
+struct ColumnSpec {
+    std::u16string_view caption;
+    int width;  // at 96 DPI
+};
+std::span<const ColumnSpec> MarkupColumns();
+inline constexpr int kListItemHeight = 14;  // ListBox1, ListBoxLANGID
+inline constexpr int kFontHeight = 12;      // Tahoma and the Verdana headings, in pixels
+inline constexpr int kHeadingCorner = 12;   // corner ellipse of the rounded shapes
+
+}  // namespace muMessageTest

@@ -1,0 +1,692 @@
+#include "main_window_win.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <imm.h>
+
+#include <vector>
+
+#include "core/reference_texts.h"
+#include "custom_controls_win.h"
+#include "platform/hostinfo_win.h"
+#include "platform/speech_app_link_win.h"
+#include "window_texts.h"
+
+namespace muMessageTest {
+namespace {
+
+using lumvox_unit::TextField;
+
+std::wstring WideString(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+
+COLORREF ToColorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// Functions of newer Windows versions, looked up once so that older systems still run.
+template <class Fn>
+Fn User32(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+int WindowDpi(HWND hwnd) {
+    static const auto get = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (get) {
+        if (const UINT dpi = get(hwnd)) return static_cast<int>(dpi);
+    }
+    HDC dc = GetDC(hwnd);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(hwnd, dc);
+    return dpi > 0 ? dpi : kLayoutDpi;
+}
+
+int SystemDpi() {
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return dpi;
+}
+
+RECT OuterRectFor(int client_w, int client_h, DWORD style, DWORD ex_style, int dpi) {
+    static const auto adjust = User32<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    RECT rc{0, 0, client_w, client_h};
+    if (adjust) adjust(&rc, style, TRUE, ex_style, static_cast<UINT>(dpi));
+    else AdjustWindowRectEx(&rc, style, TRUE, ex_style);
+    return rc;
+}
+
+UniqueHfont MakeFont(const wchar_t* face, int height, int weight) {
+    LOGFONTW lf{};
+    lf.lfHeight = -height;  // character height, without internal leading
+    lf.lfWeight = weight;
+    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return UniqueHfont(CreateFontIndirectW(&lf));
+}
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+// Composited: the whole window is painted into one buffer, bottom to top.
+constexpr DWORD kWindowExStyle = WS_EX_COMPOSITED;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+
+struct WindowClass {
+    const wchar_t* name;
+    DWORD style;
+    DWORD ex_style;
+};
+
+WindowClass ClassFor(const ControlSpec& c) {
+    const DWORD tab = (c.flags & flags::kTabStop) ? WS_TABSTOP : 0;
+    switch (c.kind) {
+    case Kind::PageControl: return {WC_TABCONTROLW, kChild | WS_CLIPCHILDREN | tab, 0};
+    case Kind::Page:
+        return {kPageClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (c.id == ControlId::TabSheet1 ? DWORD{WS_VISIBLE} : DWORD{0}), 0};
+    case Kind::Shape: return {kShapeClass, kChild, 0};
+    case Kind::RoundedShape: return {kShapeClass, kChild | kShapeRounded, 0};
+    case Kind::Label: return {L"STATIC", kChild | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
+    case Kind::WrappingLabel: return {L"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
+    case Kind::ListBox:
+        return {L"LISTBOX", kChild | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | tab, WS_EX_CLIENTEDGE};
+    case Kind::Memo: {
+        DWORD style = kChild | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | tab;
+        if (!(c.flags & flags::kWordWrap)) style |= ES_AUTOHSCROLL;
+        if (c.flags & flags::kVerticalScroll) style |= WS_VSCROLL;
+        return {L"EDIT", style, WS_EX_CLIENTEDGE};
+    }
+    case Kind::Edit: return {L"EDIT", kChild | ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
+    case Kind::ToolButton: return {kToolButtonClass, kChild, 0};
+    case Kind::FlatToolButton: return {kToolButtonClass, kChild | kToolButtonFlat, 0};
+    case Kind::CheckBox: return {L"BUTTON", kChild | BS_AUTOCHECKBOX | tab, 0};
+    case Kind::ReportList:
+        return {WC_LISTVIEWW, kChild | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | tab, WS_EX_CLIENTEDGE};
+    case Kind::StatusLine:
+        // Placed by the layout like every other control, not by its own docking.
+        return {STATUSCLASSNAMEW, kChild | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0};
+    }
+    return {L"STATIC", kChild, 0};
+}
+
+bool IsTextControl(Kind kind) { return kind == Kind::Memo || kind == Kind::Edit; }
+
+HMENU BuildMenu() {
+    HMENU bar = CreateMenu();
+    HMENU popup = nullptr;
+    for (const MenuEntry& e : Menu()) {
+        if (e.top_level) {
+            popup = CreatePopupMenu();
+            AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), WideString(e.caption).c_str());
+        } else if (e.caption.empty()) {
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuW(popup, MF_STRING, e.id, WideString(e.caption).c_str());
+        }
+    }
+    return bar;
+}
+
+// The Korean input method's name as its IME reports it.
+constexpr wchar_t kKoreanInputMethod[] = L"한국어 입력 시스템 (IME 2000)";
+
+HKL FindInputMethod(const wchar_t* description) {
+    const int count = GetKeyboardLayoutList(0, nullptr);
+    std::vector<HKL> layouts(static_cast<size_t>(count > 0 ? count : 0));
+    if (layouts.empty() || GetKeyboardLayoutList(count, layouts.data()) != count) return nullptr;
+    for (HKL layout : layouts) {
+        if (!ImmIsIME(layout)) continue;
+        wchar_t name[128] = {};
+        ImmGetDescriptionW(layout, name, static_cast<UINT>(std::size(name)));
+        if (wcscmp(name, description) == 0) return layout;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TfrmLumvoxMsgTest::~TfrmLumvoxMsgTest() { Destroy(); }
+
+bool TfrmLumvoxMsgTest::Create(HINSTANCE instance, HWND owner) {
+    static const bool registered = [instance] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kMainWindowClass;
+        return RegisterClassExW(&wc) != 0 && RegisterCustomControls(instance);
+    }();
+    if (!registered) return false;
+    // Sized once the DPI of the window is known (OnCreate) and centred when shown.
+    CreateWindowExW(kWindowExStyle, kMainWindowClass, WideString(kInitialTitle).c_str(), kWindowStyle, 0, 0, 0, 0, owner,
+                    BuildMenu(), instance, this);
+    return hwnd_ != nullptr;
+}
+
+void TfrmLumvoxMsgTest::Destroy() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK TfrmLumvoxMsgTest::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<TfrmLumvoxMsgTest*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TfrmLumvoxMsgTest*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->controls_.fill(nullptr);
+    }
+    return self->HandleMessage(msg, wp, lp);
+}
+
+LRESULT TfrmLumvoxMsgTest::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: return OnCreate() ? 0 : -1;
+    case WM_ACTIVATE: OnActivate(LOWORD(wp)); return 0;
+    case WM_SIZE: Relayout(); return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
+    case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
+    case WM_CTLCOLORSTATIC: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), false);
+    case WM_CTLCOLORBTN: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), true);
+    case WM_GETMINMAXINFO: OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp)); return 0;
+    case WM_MOVING: OnMoving(*reinterpret_cast<RECT*>(lp)); return TRUE;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp)); return 0;
+    case WM_SYSCOMMAND: OnSysCommand(wp, lp); return 0;
+    case WM_CLOSE: N4Click(); return 0;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+bool TfrmLumvoxMsgTest::OnCreate() {
+    dpi_ = WindowDpi(hwnd_);
+    const RECT outer = OuterRectFor(Scale(kLayoutClientWidth), Scale(kLayoutClientHeight), kWindowStyle,
+                                    kWindowExStyle, dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kOuterWidth), outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CreateControls();
+    ApplyDpi();
+    FillLists();
+    Relayout();
+    return Control(ControlId::StatusBar1) != nullptr;
+}
+
+void TfrmLumvoxMsgTest::CreateControls() {
+    const auto controls = Controls();
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i) {
+        const ControlSpec& c = controls[i];
+        HWND parent = hwnd_;
+        switch (c.parent) {
+        case Parent::Window: break;
+        case Parent::PageControl: parent = Control(ControlId::PageControl1); break;
+        case Parent::Page1: parent = Control(ControlId::TabSheet1); break;
+        case Parent::Page2: parent = Control(ControlId::TabSheet2); break;
+        case Parent::Page3: parent = Control(ControlId::TabSheet3); break;
+        }
+        const WindowClass wc = ClassFor(c);
+        // Pages and page control carry their captions as tab items, not as window text.
+        const std::wstring caption = (c.kind == Kind::Page) ? std::wstring() : WideString(c.caption);
+        const Rect r = ScaleToDpi(c.bounds, dpi_);
+        HWND hwnd = CreateWindowExW(wc.ex_style, wc.name, caption.c_str(), wc.style, r.x, r.y, r.w, r.h, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+        controls_[i] = hwnd;
+        if (!hwnd) continue;
+        switch (c.kind) {
+        case Kind::Memo:
+        case Kind::Edit:
+            // No length limit beyond the control's largest.
+            SendMessageW(hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+            break;
+        case Kind::Page: {
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            std::wstring text = WideString(c.caption);
+            item.pszText = text.data();
+            SendMessageW(parent, TCM_INSERTITEMW, static_cast<WPARAM>(c.id) - static_cast<WPARAM>(ControlId::TabSheet1),
+                         reinterpret_cast<LPARAM>(&item));
+            break;
+        }
+        case Kind::ReportList:
+            SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+            break;
+        case Kind::StatusLine: {
+            int whole_width = -1;  // one part across the whole width
+            SendMessageW(hwnd, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&whole_width));
+            break;
+        }
+        default: break;
+        }
+    }
+    // Shapes under all their siblings, so that lists and captions stand on them.
+    for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i) {
+        if (controls_[i] && (controls[i].kind == Kind::Shape || controls[i].kind == Kind::RoundedShape))
+            SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+void TfrmLumvoxMsgTest::FillLists() {
+    HWND commands = Control(ControlId::ListBox1);
+    for (auto name : lumvox_unit::kCommandNames)
+        SendMessageW(commands, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(name).c_str()));
+    HWND languages = Control(ControlId::ListBoxLANGID);
+    for (auto row : lumvox_unit::kLanguageIds)
+        SendMessageW(languages, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(row).c_str()));
+
+    HWND markup = Control(ControlId::ListView1);
+    int column = 0;
+    for (const ColumnSpec& spec : MarkupColumns()) {
+        std::wstring caption = WideString(spec.caption);
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH;
+        col.cx = Scale(spec.width);
+        col.pszText = caption.data();
+        SendMessageW(markup, LVM_INSERTCOLUMNW, column++, reinterpret_cast<LPARAM>(&col));
+    }
+    int row = 0;
+    for (const auto& entry : lumvox_unit::kMarkupRows) {
+        std::wstring text = WideString(entry.markup);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = text.data();
+        SendMessageW(markup, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        std::wstring description = WideString(entry.description);
+        item.iSubItem = 1;
+        item.pszText = description.data();
+        SendMessageW(markup, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        ++row;
+    }
+}
+
+// Fonts, item heights and column widths for the window's DPI.
+void TfrmLumvoxMsgTest::ApplyDpi() {
+    font_ = MakeFont(L"Tahoma", Scale(kFontHeight), FW_NORMAL);
+    heading_font_ = MakeFont(L"Verdana", Scale(kFontHeight), FW_BOLD);
+    status_font_.reset();
+    if (dpi_ != SystemDpi()) {
+        // The status bar's own default font is made for the system's DPI.
+        static const auto info_for_dpi = User32<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (info_for_dpi && info_for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_))
+            status_font_.reset(CreateFontIndirectW(&metrics.lfStatusFont));
+    }
+    const auto controls = Controls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        HWND hwnd = controls_[i];
+        if (!hwnd) continue;
+        HFONT font = nullptr;
+        switch (controls[i].font) {
+        case Font::Window: font = font_.get(); break;
+        case Font::Heading: font = heading_font_.get(); break;
+        case Font::System: font = status_font_.get(); break;
+        }
+        if (font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (controls[i].kind == Kind::ListBox) SendMessageW(hwnd, LB_SETITEMHEIGHT, 0, Scale(kListItemHeight));
+    }
+    HWND tabs = Control(ControlId::PageControl1);
+    // A tab row that leaves the pages their place 25 pixels down.
+    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scale(20)));
+    HWND markup = Control(ControlId::ListView1);
+    int column = 0;
+    for (const ColumnSpec& spec : MarkupColumns()) SendMessageW(markup, LVM_SETCOLUMNWIDTH, column++, Scale(spec.width));
+}
+
+void TfrmLumvoxMsgTest::Relayout() {
+    RECT client;
+    if (!GetClientRect(hwnd_, &client) || IsIconic(hwnd_)) return;
+    const int d = (client.bottom - client.top) - Scale(kLayoutClientHeight);
+    const auto controls = Controls();
+    // DeferWindowPos batches must share a parent: one batch per parent.
+    for (Parent parent : {Parent::Window, Parent::PageControl, Parent::Page1, Parent::Page2, Parent::Page3}) {
+        HDWP batch = BeginDeferWindowPos(16);
+        for (size_t i = 0; i < controls.size(); ++i) {
+            if (controls[i].parent != parent || !controls_[i]) continue;
+            Rect r = Place(ScaleToDpi(controls[i].bounds, dpi_), controls[i].rule, d);
+            if (controls[i].rule == Resize::DockBottom) {
+                r.x = 0;
+                r.w = client.right - client.left;
+            }
+            if (batch)
+                batch = DeferWindowPos(batch, controls_[i], nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (batch) EndDeferWindowPos(batch);
+    }
+}
+
+HWND TfrmLumvoxMsgTest::Control(ControlId id) const {
+    const auto controls = Controls();
+    for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i)
+        if (controls[i].id == id) return controls_[i];
+    return nullptr;
+}
+
+std::optional<ControlId> TfrmLumvoxMsgTest::ControlOf(HWND hwnd) const {
+    const auto controls = Controls();
+    for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i)
+        if (hwnd && controls_[i] == hwnd) return controls[i].id;
+    return std::nullopt;
+}
+
+HWND TfrmLumvoxMsgTest::Field(TextField field) const {
+    switch (field) {
+    case TextField::memoAppMode: return Control(ControlId::memoAppMode);
+    case TextField::edIPtoSend: return Control(ControlId::edIPtoSend);
+    case TextField::edPorttoSend: return Control(ControlId::edPorttoSend);
+    case TextField::MemoIPSend: return Control(ControlId::MemoIPSend);
+    case TextField::memoClipboardTTS: return Control(ControlId::memoClipboardTTS);
+    }
+    return nullptr;
+}
+
+void TfrmLumvoxMsgTest::ShowCentred(int show_state) {
+    RECT rc;
+    GetWindowRect(hwnd_, &rc);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    // Placed while hidden, so a window that opens maximised comes back to the centre.
+    SetWindowPos(hwnd_, nullptr, work.left + ((work.right - work.left) - w) / 2,
+                 work.top + ((work.bottom - work.top) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(hwnd_, show_state);
+}
+
+// --- activation -----------------------------------------------------------------
+
+void TfrmLumvoxMsgTest::OnActivate(WORD state) {
+    if (state == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) saved_focus_ = focus;
+        return;
+    }
+    if (!activated_) {
+        activated_ = true;
+        Guarded([this] { FormActivate(); });
+        return;
+    }
+    if (saved_focus_ && IsWindow(saved_focus_) && IsWindowVisible(saved_focus_)) SetFocus(saved_focus_);
+    else SetFocus(hwnd_);
+}
+
+void TfrmLumvoxMsgTest::FormActivate() {
+    SetWindowTextW(Field(TextField::edIPtoSend), WideString(hostinfo::GetLocalIPAddress()).c_str());
+    SetWindowTextW(hwnd_, WideString(MainWindowTitle(hostinfo::GetOwnFileVersion())).c_str());
+    UpdateStatusLine();
+    ShowPage(0);
+    SetFocus(Control(ControlId::memoAppMode));
+}
+
+void TfrmLumvoxMsgTest::UpdateStatusLine() {
+    const std::wstring text = WideString(StatusLineText(lumvox_unit::IsSpeechAppRunning()));
+    SendMessageW(Control(ControlId::StatusBar1), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// --- pages ----------------------------------------------------------------------
+
+int TfrmLumvoxMsgTest::ShowingPage() const {
+    return static_cast<int>(SendMessageW(Control(ControlId::PageControl1), TCM_GETCURSEL, 0, 0));
+}
+
+// Choosing a page from the program: the focus is left to the caller.
+void TfrmLumvoxMsgTest::ShowPage(int index) {
+    SendMessageW(Control(ControlId::PageControl1), TCM_SETCURSEL, index, 0);
+    const auto pages = Pages();
+    for (int i = 0; i < static_cast<int>(pages.size()); ++i)
+        if (i != index) ShowWindow(Control(pages[i].sheet), SW_HIDE);
+    if (index >= 0 && index < static_cast<int>(pages.size())) ShowWindow(Control(pages[index].sheet), SW_SHOW);
+}
+
+void TfrmLumvoxMsgTest::PageControl1Change() {
+    if (const auto area = TextAreaOfPage(ShowingPage())) SetFocus(Control(*area));
+}
+
+// --- keys -----------------------------------------------------------------------
+
+bool TfrmLumvoxMsgTest::PreviewMessage(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+    WORD key = static_cast<WORD>(msg.wParam);
+    FormKeyDown(key);
+    if (key != VK_TAB || msg.message == WM_SYSKEYDOWN) return false;
+    const bool backwards = GetKeyState(VK_SHIFT) < 0;
+    if (GetKeyState(VK_CONTROL) < 0) return SwitchPageByKey(backwards);
+    return HandleTabKey(backwards);
+}
+
+void TfrmLumvoxMsgTest::FormKeyDown(WORD& key) {
+    // Modifiers are not examined: Shift, Ctrl and Alt with F8 or F9 act alike.
+    if (key == VK_F8 && IsWindowEnabled(Control(ControlId::sbtnSayRemoteMode)))
+        Guarded([this] { sbtnSayRemoteModeClick(); });
+    else if (key == VK_F9 && IsWindowEnabled(Control(ControlId::btnSendOverIP)))
+        Guarded([this] { btnSendOverIPClick(); });
+}
+
+bool TfrmLumvoxMsgTest::HandleTabKey(bool backwards) {
+    const ControlId next = NextTabStop(ControlOf(GetFocus()), ShowingPage(), backwards);
+    SetFocus(Control(next));
+    return true;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab turn the pages while the focus is on the page control.
+bool TfrmLumvoxMsgTest::SwitchPageByKey(bool backwards) {
+    HWND tabs = Control(ControlId::PageControl1);
+    HWND focus = GetFocus();
+    if (!focus || (focus != tabs && !IsChild(tabs, focus))) return true;
+    const int count = static_cast<int>(Pages().size());
+    const int next = (ShowingPage() + (backwards ? count - 1 : 1)) % count;
+    ShowPage(next);
+    Guarded([this] { PageControl1Change(); });
+    return true;
+}
+
+// --- commands -------------------------------------------------------------------
+
+void TfrmLumvoxMsgTest::OnCommand(WORD id, WORD code) {
+    if (const auto sample = SampleIndexOf(static_cast<MenuId>(id)); sample && code == 0) {
+        Guarded([this, index = *sample] { SampleClick(index); });
+        return;
+    }
+    switch (id) {
+    case static_cast<WORD>(MenuId::N5): Guarded([this] { N5Click(); }); return;
+    case static_cast<WORD>(MenuId::N4): N4Click(); return;
+    }
+    const auto control = ControlIdFromInt(id);
+    if (!control) return;
+    if (code == EN_SETFOCUS || code == EN_KILLFOCUS || code == LBN_SETFOCUS || code == LBN_KILLFOCUS) {
+        const Kind kind = Spec(*control).kind;
+        if (Spec(*control).flags & flags::kKoreanInput) {
+            if (IsTextControl(kind)) ApplyInputMethodPreference(code == EN_SETFOCUS);
+            else if (kind == Kind::ListBox) ApplyInputMethodPreference(code == LBN_SETFOCUS);
+        }
+    }
+    switch (*control) {
+    case ControlId::sbtnSayRemoteMode: if (code == BN_CLICKED) Guarded([this] { sbtnSayRemoteModeClick(); }); break;
+    case ControlId::SpeedButton2: if (code == BN_CLICKED) Guarded([this] { SpeedButton2Click(); }); break;
+    case ControlId::btnSendOverIP: if (code == BN_CLICKED) Guarded([this] { btnSendOverIPClick(); }); break;
+    case ControlId::SpeedButton5: if (code == BN_CLICKED) Guarded([this] { SpeedButton5Click(); }); break;
+    case ControlId::sbtnCopyTextToClipboard:
+        if (code == BN_CLICKED) Guarded([this] { sbtnCopyTextToClipboardClick(); });
+        break;
+    case ControlId::sbtnEmptyMemoClipboardTTS:
+        if (code == BN_CLICKED) Guarded([this] { sbtnEmptyMemoClipboardTTSClick(); });
+        break;
+    case ControlId::ckbUseProtocol: if (code == BN_CLICKED) Guarded([this] { ckbUseProtocolClick(); }); break;
+    case ControlId::ListBox1: if (code == LBN_DBLCLK) Guarded([this] { ListBox1DblClick(); }); break;
+    default: break;
+    }
+}
+
+LRESULT TfrmLumvoxMsgTest::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == Control(ControlId::PageControl1) && header.code == TCN_SELCHANGE) {
+        ShowPage(ShowingPage());
+        Guarded([this] { PageControl1Change(); });
+    }
+    return 0;
+}
+
+void TfrmLumvoxMsgTest::N4Click() { PostQuitMessage(0); }
+
+template <class Method>
+void TfrmLumvoxMsgTest::RunAction(Method method) {
+    if (actions_) (actions_->*method)();
+}
+
+void TfrmLumvoxMsgTest::sbtnSayRemoteModeClick() { RunAction(&lumvox_unit::PageActions::sbtnSayRemoteModeClick); }
+void TfrmLumvoxMsgTest::btnSendOverIPClick() { RunAction(&lumvox_unit::PageActions::btnSendOverIPClick); }
+void TfrmLumvoxMsgTest::SpeedButton5Click() { RunAction(&lumvox_unit::PageActions::SpeedButton5Click); }
+void TfrmLumvoxMsgTest::sbtnCopyTextToClipboardClick() {
+    RunAction(&lumvox_unit::PageActions::sbtnCopyTextToClipboardClick);
+}
+void TfrmLumvoxMsgTest::sbtnEmptyMemoClipboardTTSClick() {
+    RunAction(&lumvox_unit::PageActions::sbtnEmptyMemoClipboardTTSClick);
+}
+void TfrmLumvoxMsgTest::ckbUseProtocolClick() { RunAction(&lumvox_unit::PageActions::ckbUseProtocolClick); }
+void TfrmLumvoxMsgTest::SampleClick(size_t index) {
+    if (actions_) actions_->SampleClick(index);
+}
+void TfrmLumvoxMsgTest::ListBox1DblClick() { RunAction(&lumvox_unit::PageActions::ListBox1DblClick); }
+void TfrmLumvoxMsgTest::SpeedButton2Click() { RunAction(&lumvox_unit::PageActions::SpeedButton2Click); }
+void TfrmLumvoxMsgTest::N5Click() { RunAction(&lumvox_unit::PageActions::N5Click); }
+
+// --- the general error report --------------------------------------------------
+
+void TfrmLumvoxMsgTest::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (...) {
+        ReportError(std::current_exception());
+    }
+}
+
+void TfrmLumvoxMsgTest::ReportError(const std::exception_ptr& error) {
+    const std::wstring text = WideString(ErrorReportText(ErrorMessageOf(error)));
+    MessageBoxW(hwnd_, text.c_str(), WideString(kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
+}
+
+// --- window behaviour ------------------------------------------------------------
+
+LRESULT TfrmLumvoxMsgTest::OnCtlColor(HDC dc, HWND control, bool button) {
+    const auto id = ControlOf(control);
+    const ControlSpec* spec = id ? &Spec(*id) : nullptr;
+    SetTextColor(dc, spec && spec->text_colour != kNoColour ? ToColorref(spec->text_colour)
+                                                           : GetSysColor(button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
+    if (spec && spec->fill != kNoColour) {
+        // A caption drawn on a shape takes the shape's fill.
+        SetBkColor(dc, ToColorref(spec->fill));
+        SetDCBrushColor(dc, ToColorref(spec->fill));
+        return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+    }
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void TfrmLumvoxMsgTest::OnGetMinMaxInfo(MINMAXINFO& info) {
+    const int width = Scale(kOuterWidth);
+    info.ptMinTrackSize = {width, Scale(kMinOuterHeight)};
+    info.ptMaxTrackSize.x = width;
+    info.ptMaxSize.x = width;
+}
+
+// Each outer edge closer than the snap distance to the work area's edge snaps onto it.
+void TfrmLumvoxMsgTest::OnMoving(RECT& rect) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    const int snap = Scale(kSnapDistance);
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (std::abs(rect.left - work.left) < snap) rect.left = work.left;
+    else if (std::abs(rect.right - work.right) < snap) rect.left = work.right - w;
+    if (std::abs(rect.top - work.top) < snap) rect.top = work.top;
+    else if (std::abs(rect.bottom - work.bottom) < snap) rect.top = work.bottom - h;
+    rect.right = rect.left + w;
+    rect.bottom = rect.top + h;
+}
+
+void TfrmLumvoxMsgTest::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    ApplyDpi();
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Relayout();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The application window carries the task-bar entry: minimising goes through it.
+void TfrmLumvoxMsgTest::OnSysCommand(WPARAM command, LPARAM lp) {
+    HWND owner = GetWindow(hwnd_, GW_OWNER);
+    if ((command & 0xFFF0) == SC_MINIMIZE && owner) {
+        ShowWindow(owner, SW_MINIMIZE);
+        return;
+    }
+    DefWindowProcW(hwnd_, WM_SYSCOMMAND, command, lp);
+}
+
+// On a system with an East Asian input method, the marked controls switch to the
+// Korean input method while they have the focus; elsewhere this does nothing.
+void TfrmLumvoxMsgTest::ApplyInputMethodPreference(bool focused) {
+    if (!GetSystemMetrics(SM_DBCSENABLED)) return;
+    HKL standard = nullptr;
+    if (!SystemParametersInfoW(SPI_GETDEFAULTINPUTLANG, 0, &standard, 0) || !standard) return;
+    HKL korean = focused ? FindInputMethod(kKoreanInputMethod) : nullptr;
+    ActivateKeyboardLayout(korean && korean != standard ? korean : standard, 0);
+}
+
+// --- PageView ---------------------------------------------------------------------
+
+std::u16string TfrmLumvoxMsgTest::Text(TextField field) {
+    HWND hwnd = Field(field);
+    const int length = GetWindowTextLengthW(hwnd);
+    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
+    const int got = GetWindowTextW(hwnd, reinterpret_cast<wchar_t*>(text.data()), length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void TfrmLumvoxMsgTest::SetText(TextField field, std::u16string_view text) {
+    SetWindowTextW(Field(field), WideString(text).c_str());
+}
+
+void TfrmLumvoxMsgTest::AppendLine(TextField field, std::u16string_view text) {
+    HWND hwnd = Field(field);
+    const auto end = static_cast<WPARAM>(GetWindowTextLengthW(hwnd));
+    SendMessageW(hwnd, EM_SETSEL, end, static_cast<LPARAM>(end));
+    const std::wstring line = WideString(text) + L"\r\n";
+    SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+bool TfrmLumvoxMsgTest::UseProtocol() {
+    return SendMessageW(Control(ControlId::ckbUseProtocol), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+int TfrmLumvoxMsgTest::SelectedCommandIndex() {
+    return static_cast<int>(SendMessageW(Control(ControlId::ListBox1), LB_GETCURSEL, 0, 0));
+}
+
+void TfrmLumvoxMsgTest::ShowMessage(std::u16string_view text) {
+    MessageBoxW(hwnd_, WideString(text).c_str(), WideString(kApplicationTitle).c_str(), MB_OK);
+}
+
+std::optional<std::u16string> TfrmLumvoxMsgTest::ChooseTextFile() {
+    std::vector<wchar_t> path(32768, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = hwnd_;
+    dialog.lpstrFilter = L"Text files (*.txt)\0*.txt\0";
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path.data();
+    dialog.nMaxFile = static_cast<DWORD>(path.size());
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    return std::u16string(reinterpret_cast<const char16_t*>(path.data()));
+}
+
+}  // namespace muMessageTest

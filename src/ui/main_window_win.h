@@ -1,0 +1,109 @@
+#pragma once
+// Module muMessageTest: the main window frmLumvoxMsgTest of class TfrmLumvoxMsgTest.
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/page_actions.h"
+#include "layout.h"
+#include "win_handles.h"
+
+namespace muMessageTest {
+
+inline constexpr wchar_t kMainWindowClass[] = L"TfrmLumvoxMsgTest";
+
+class TfrmLumvoxMsgTest final : public lumvox_unit::PageView {
+public:
+    TfrmLumvoxMsgTest() = default;
+    TfrmLumvoxMsgTest(const TfrmLumvoxMsgTest&) = delete;
+    TfrmLumvoxMsgTest& operator=(const TfrmLumvoxMsgTest&) = delete;
+    ~TfrmLumvoxMsgTest() override;
+
+    // Creates the window and every control from the layout, hidden, owned by `owner`.
+    bool Create(HINSTANCE instance, HWND owner);
+    void Destroy();
+    HWND Handle() const { return hwnd_; }
+    // The page actions that the handlers run; set before the window is shown.
+    void SetPageActions(lumvox_unit::PageActions* actions) { actions_ = actions; }
+
+    // Centres the window in its monitor's work area and shows it in `show_state`.
+    void ShowCentred(int show_state);
+    // Key preview, called by the event loop before a message is dispatched. True
+    // when the message was used up (Tab navigation); F8 and F9 still go on.
+    bool PreviewMessage(const MSG& msg);
+    // The event loop's general error report for whatever a handler threw.
+    void ReportError(const std::exception_ptr& error);
+
+    // PageView
+    std::u16string Text(lumvox_unit::TextField field) override;
+    void SetText(lumvox_unit::TextField field, std::u16string_view text) override;
+    void AppendLine(lumvox_unit::TextField field, std::u16string_view text) override;
+    bool UseProtocol() override;
+    int SelectedCommandIndex() override;
+    void ShowMessage(std::u16string_view text) override;
+    std::optional<std::u16string> ChooseTextFile() override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    // Handlers named as the design names them.
+    void FormActivate();
+    void UpdateStatusLine();
+    void PageControl1Change();
+    void FormKeyDown(WORD& key);
+    void N4Click();
+    void sbtnSayRemoteModeClick();
+    void btnSendOverIPClick();
+    void SpeedButton5Click();
+    void sbtnCopyTextToClipboardClick();
+    void sbtnEmptyMemoClipboardTTSClick();
+    void ckbUseProtocolClick();
+    void SampleClick(size_t index);
+    void ListBox1DblClick();
+    void SpeedButton2Click();
+    void N5Click();
+
+    // Window messages.
+    bool OnCreate();
+    void OnActivate(WORD state);
+    void OnCommand(WORD id, WORD code);
+    LRESULT OnNotify(const NMHDR& header);
+    LRESULT OnCtlColor(HDC dc, HWND control, bool button);
+    void OnGetMinMaxInfo(MINMAXINFO& info);
+    void OnMoving(RECT& rect);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnSysCommand(WPARAM command, LPARAM lp);
+
+    void CreateControls();
+    void FillLists();
+    void ApplyDpi();
+    void Relayout();
+    void ShowPage(int index);
+    int ShowingPage() const;
+    bool HandleTabKey(bool backwards);
+    bool SwitchPageByKey(bool backwards);
+    void ApplyInputMethodPreference(bool focused);
+    void Guarded(const std::function<void()>& handler);
+    template <class Method> void RunAction(Method method);
+
+    int Scale(int value) const { return ScaleToDpi(value, dpi_); }
+    HWND Control(ControlId id) const;
+    HWND Field(lumvox_unit::TextField field) const;
+    std::optional<ControlId> ControlOf(HWND hwnd) const;
+
+    HWND hwnd_ = nullptr;
+    std::array<HWND, 64> controls_{};  // by position in the layout table
+    UniqueHfont font_;          // Tahoma 12 px, shared by every control
+    UniqueHfont heading_font_;  // Verdana 12 px bold, the white heading captions
+    UniqueHfont status_font_;   // only when the window's DPI is not the system's
+    int dpi_ = kLayoutDpi;
+    bool activated_ = false;
+    HWND saved_focus_ = nullptr;
+    lumvox_unit::PageActions* actions_ = nullptr;
+};
+
+}  // namespace muMessageTest

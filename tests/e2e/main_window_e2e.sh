@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# End to end: the workshop's start-up, first activation, layout, resizing, keys and
+# exit, under Wine on a private Xvfb display.
+# usage: main_window_e2e.sh LumvoxWorkshop.exe lumvox_e2e_driver.exe
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+APP="$1"
+E2E_DRIVER="$2"
+MAIN=class:TfrmLumvoxMsgTest
+e2e_start_display
+
+# Each control: id, bounds at 96 DPI as laid out, and its rule (f fixed, s stretches,
+# m moves by d = client height - 492).
+LAYOUT="
+100 PageControl1 0 8 634 312 s
+101 TabSheet1 4 25 626 283 s
+110 Shape2 16 8 600 43 f
+111 Label8 52 15 522 28 f
+112 Label1 16 64 82 14 f
+113 ListBox1 16 87 85 186 s
+114 memoAppMode 124 64 492 182 s
+115 sbtnSayRemoteMode 124 253 368 24 m
+116 SpeedButton2 514 253 102 24 m
+102 TabSheet2 4 25 626 283 s
+120 Shape3 13 8 600 43 f
+121 Label9 80 15 465 28 f
+122 Label7 61 58 492 14 f
+123 Shape5 13 81 600 43 f
+124 Label11 41 89 544 28 f
+125 Label4 17 141 67 14 f
+126 edIPtoSend 95 138 121 22 f
+127 Label5 243 141 23 14 f
+128 edPorttoSend 283 138 58 22 f
+129 SpeedButton5 360 138 237 22 f
+130 Label6 48 166 36 14 f
+131 MemoIPSend 95 166 502 74 s
+132 btnSendOverIP 95 250 502 24 m
+103 TabSheet3 4 25 626 283 s
+140 Shape6 13 8 600 43 f
+141 Label2 43 22 539 14 f
+142 memoClipboardTTS 13 64 600 179 s
+143 ckbUseProtocol 13 254 97 17 m
+144 sbtnCopyTextToClipboard 122 252 373 24 m
+145 sbtnEmptyMemoClipboardTTS 513 252 100 24 m
+150 Shape1 128 333 220 50 m
+151 Label3 174 343 131 14 m
+152 ListView1 14 367 442 94 m
+153 Shape4 501 333 84 50 m
+154 Label10 517 343 53 14 m
+155 ListBoxLANGID 467 367 153 94 m
+"
+
+# Compares every control's bounds with the table for the window's current client height.
+check_layout() {
+  local label="$1" dump client cw ch d id name x y w h rule expected actual
+  dump="$(drv dump "$MAIN")"
+  client="$(drv client-of "$MAIN")"
+  read -r cw ch <<<"$client"
+  d=$((ch - 492))
+  while read -r id name x y w h rule; do
+    [ -z "$id" ] && continue
+    case "$rule" in s) h=$((h + d)) ;; m) y=$((y + d)) ;; esac
+    expected="$x $y $w $h"
+    actual="$(awk -v id="$id" '$1 == id { print $3, $4, $5, $6; exit }' <<<"$dump")"
+    check "$label: $name bounds (d=$d)" "$expected" "$actual"
+  done <<<"$LAYOUT"
+  # The status line stays on the bottom edge across the whole client width.
+  check "$label: StatusBar1 bounds" "0 $((ch - 19)) $cw 19" "$(awk '$1 == 156 { print $3, $4, $5, $6 }' <<<"$dump")"
+  check "$label: controls of the layout" "37" "$(awk '$1 >= 100 && $1 < 200' <<<"$dump" | wc -l | tr -d ' ')"
+}
+
+# --- a start without the speech program -------------------------------------------
+e2e_start "$APP"
+first=$E2E_LAST
+title="$(drv wait-prefix "$MAIN" "Lumvox Workshop V2.0.1.10 - ")"
+check "title after the first activation" "Lumvox Workshop V2.0.1.10 - Speech Test Bench" "$title"
+check "application window titles the task-bar entry and owns the main window" \
+  "Lumvox Workshop V2" "$(drv owner-of "$MAIN")"
+check_match "edIPtoSend holds a dotted IPv4 address" \
+  '^(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])(\.(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])){3}$' \
+  "$(drv text-of "$MAIN/126")"
+check "status line without the speech program" "Lumvox를 먼저 실행해 주세요.  (-___-)a" "$(drv text-of "$MAIN/156")"
+check "edPorttoSend default" "7070" "$(drv text-of "$MAIN/128")"
+check "first page showing, others hidden" "1 0 0" \
+  "$(drv visible "$MAIN/101" \; visible "$MAIN/102" \; visible "$MAIN/103" | tr '\n' ' ' | sed 's/ $//')"
+check "focus in memoAppMode" "114 Edit" "$(drv focus-of "$MAIN")"
+
+# Centred in the work area of its monitor.
+read -r wx wy ww wh <<<"$(drv work-area "$MAIN")"
+read -r x y w h <<<"$(drv rect-of "$MAIN")"
+check "outer width" "650" "$w"
+check "centred horizontally" "$((wx + (ww - w) / 2))" "$x"
+check "centred vertically" "$((wy + (wh - h) / 2))" "$y"
+
+check_layout "as opened"
+
+# --- resizing ------------------------------------------------------------------------
+read -r cw ch <<<"$(drv client-of "$MAIN")"
+# 100 pixels taller than the laid-out client area of 492.
+taller=$((h + 592 - ch))
+check "resize to a client height of 592" "650 $taller" "$(drv resize "$MAIN" 650 "$taller")"
+check "client height 592" "592" "$(drv client-of "$MAIN" | cut -d' ' -f2)"
+check "memoAppMode 282 high" "282" "$(drv rect-of "$MAIN/114" | cut -d' ' -f4)"
+check "sbtnSayRemoteMode at top 353" "353" "$(drv rect-of "$MAIN/115" | cut -d' ' -f2)"
+check "ListView1 at top 467" "467" "$(drv rect-of "$MAIN/152" | cut -d' ' -f2)"
+check "status line on the bottom edge" "573 19" "$(drv rect-of "$MAIN/156" | cut -d' ' -f2,4)"
+check_layout "100 pixels taller"
+check "width cannot grow" "650 $taller" "$(drv resize "$MAIN" 700 "$taller")"
+check "width cannot shrink" "650 $taller" "$(drv resize "$MAIN" 600 "$taller")"
+check "height not below 550" "650 550" "$(drv resize "$MAIN" 650 500)"
+check_layout "at the least height"
+
+# --- pages and keys ------------------------------------------------------------------
+drv key "$MAIN" ctrl+tab >/dev/null
+check "Ctrl+Tab shows the second page" "0 1" "$(drv visible "$MAIN/101" \; visible "$MAIN/102" | tr '\n' ' ' | sed 's/ $//')"
+drv wait-focus "$MAIN/131" 5000 || check "Ctrl+Tab focuses MemoIPSend" "131 Edit" "$(drv focus-of "$MAIN")"
+drv key "$MAIN" ctrl+tab >/dev/null
+drv wait-focus "$MAIN/142" 5000 || check "Ctrl+Tab focuses memoClipboardTTS" "142 Edit" "$(drv focus-of "$MAIN")"
+check "third page showing" "1" "$(drv visible "$MAIN/103")"
+drv key "$MAIN" ctrl+tab >/dev/null
+drv wait-focus "$MAIN/114" 5000 || check "Ctrl+Tab wraps to memoAppMode" "114 Edit" "$(drv focus-of "$MAIN")"
+drv key "$MAIN" ctrl+shift+tab >/dev/null
+drv wait-focus "$MAIN/142" 5000 || check "Ctrl+Shift+Tab wraps back to the third page" "142 Edit" "$(drv focus-of "$MAIN")"
+
+# Tab visits: memoClipboardTTS, ckbUseProtocol, ListView1, ListBoxLANGID, the tab strip.
+tabs=""
+for _ in 1 2 3 4 5; do
+  drv key "$MAIN" tab >/dev/null
+  tabs="$tabs$(drv focus-of "$MAIN" | cut -d' ' -f1) "
+done
+check "Tab order on the third page" "143 152 155 100 142 " "$tabs"
+drv key "$MAIN" shift+tab >/dev/null
+check "Shift+Tab goes back" "100" "$(drv focus-of "$MAIN" | cut -d' ' -f1)"
+
+# A click on a push button leaves the focus where it was.
+drv key "$MAIN" ctrl+tab >/dev/null
+drv wait-focus "$MAIN/114" 5000 || check "back on the first page" "114 Edit" "$(drv focus-of "$MAIN")"
+drv mouse-click "$MAIN/116" >/dev/null
+check "focus stays after clicking SpeedButton2" "114 Edit" "$(drv focus-of "$MAIN")"
+drv key "$MAIN" tab >/dev/null
+check "Tab from memoAppMode goes to ListBox1" "113" "$(drv focus-of "$MAIN" | cut -d' ' -f1)"
+
+# The general error report: a double click on the command list before any entry
+# was selected.
+drv command "$MAIN/113" 2 >/dev/null
+check "error report text" "List index out of bounds (-1)" "$(drv wait-window "class:#32770/65535")"
+check "error report title" "Lumvox Workshop V2" "$(drv text-of "class:#32770")"
+drv click "class:#32770/2" >/dev/null 2>&1 || drv click "class:#32770/1" >/dev/null
+drv wait-gone "class:#32770" >/dev/null
+check "the window goes on after the report" "1" "$(drv visible "$MAIN")"
+
+# Minimising and restoring does not run the activation routine again.
+drv set-text "$MAIN/126" "10.9.8.7" >/dev/null
+drv syscommand "$MAIN" minimize >/dev/null
+drv wait-gone "$MAIN" 100 >/dev/null 2>&1
+for _ in $(seq 100); do [ "$(drv visible "$MAIN")" = 0 ] && break; done
+check "minimised: main window hidden" "0" "$(drv visible "$MAIN")"
+drv syscommand "title:Lumvox Workshop V2" restore >/dev/null
+drv wait-window "$MAIN" >/dev/null
+check "restored: the typed address stays" "10.9.8.7" "$(drv text-of "$MAIN/126")"
+check "restored: the title stays" "$title" "$(drv text-of "$MAIN")"
+
+# "종료" ends the program with exit code 0.
+drv menu "$MAIN" 202 >/dev/null
+check "종료 ends the program with exit code 0" "0" "$(e2e_exit_code "$first" 20)"
+
+# --- a start with the speech program's window present ----------------------------
+e2e_start "$E2E_DRIVER" make-window Lumvox
+drv wait-window "title:Lumvox" >/dev/null
+e2e_start "$APP"
+second=$E2E_LAST
+drv wait-prefix "$MAIN" "Lumvox Workshop V2.0.1.10 - " >/dev/null
+check "status line with the speech program" "Lumvox 실행중입니다.  (^_^)" "$(drv text-of "$MAIN/156")"
+drv close "$MAIN" >/dev/null
+check "closing the window ends the program with exit code 0" "0" "$(e2e_exit_code "$second" 20)"
+drv close "title:Lumvox" >/dev/null
+
+e2e_finish
