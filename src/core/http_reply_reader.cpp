@@ -1,11 +1,12 @@
 #include "http_reply_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string_view>
-#include <vector>
 
 #include "utf.h"
 
@@ -103,7 +104,7 @@ public:
     // peer closed first; `raw_size` gets the line's size with its line end.
     std::optional<std::string_view> NextLine(std::size_t cap, std::size_t* raw_size = nullptr) {
         while (true) {
-            const char* start = buf_.data() + begin_;
+            const char* start = buf_.get() + begin_;
             std::size_t pending = end_ - begin_;
             const void* lf = pending > scanned_ ? std::memchr(start + scanned_, '\n', pending - scanned_) : nullptr;
             if (lf) {
@@ -133,7 +134,7 @@ public:
         while (count > 0) {
             if (begin_ == end_ && !Fill()) Fail(HttpFailure::ClosedEarly, "connection closed inside the body");
             std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(count, end_ - begin_));
-            out.append(buf_.data() + begin_, take);
+            out.append(buf_.get() + begin_, take);
             begin_ += take;
             count -= take;
         }
@@ -142,7 +143,7 @@ public:
     void ReadToClose(std::string& out, std::size_t cap) {
         scanned_ = 0;
         do {
-            if (begin_ < end_) out.append(buf_.data() + begin_, end_ - begin_);
+            if (begin_ < end_) out.append(buf_.get() + begin_, end_ - begin_);
             begin_ = end_;
             if (out.size() > cap) Fail(HttpFailure::OverLimit, "body over its limit");
         } while (Fill());
@@ -150,13 +151,21 @@ public:
 
 private:
     bool Fill() {
-        if (begin_ > 0) {
-            std::memmove(buf_.data(), buf_.data() + begin_, end_ - begin_);
+        // Compacting only when the tail is short keeps many tiny reads linear.
+        if (capacity_ - end_ < kReadChunk && begin_ > 0) {
+            std::memmove(buf_.get(), buf_.get() + begin_, end_ - begin_);
             end_ -= begin_;
             begin_ = 0;
         }
-        if (buf_.size() < end_ + kReadChunk) buf_.resize(end_ + kReadChunk);
-        std::size_t got = source_.Read(std::span<char>(buf_.data() + end_, kReadChunk));
+        if (capacity_ - end_ < kReadChunk) {
+            // Not zero-filled: every byte is written by the source before it is read.
+            std::size_t capacity = std::max(end_ + kReadChunk, capacity_ * 2);
+            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+            if (end_ > 0) std::memcpy(grown.get(), buf_.get(), end_);
+            buf_ = std::move(grown);
+            capacity_ = capacity;
+        }
+        std::size_t got = source_.Read(std::span<char>(buf_.get() + end_, kReadChunk));
         if (got == 0) return false;
         if (got > kReadChunk) Fail(HttpFailure::Broken, "byte source overran its buffer");
         end_ += got;
@@ -164,7 +173,8 @@ private:
     }
 
     ByteSource& source_;
-    std::vector<char> buf_;
+    std::unique_ptr<char[]> buf_;
+    std::size_t capacity_ = 0;
     std::size_t begin_ = 0;    // first unread byte
     std::size_t end_ = 0;      // end of the bytes read so far
     std::size_t scanned_ = 0;  // unread bytes already searched for LF

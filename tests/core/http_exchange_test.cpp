@@ -135,12 +135,15 @@ TEST(HttpExchange, LimitsReached) {
     short_waits.reply_idle = 300ms;
     HttpLimits short_exchange;
     short_exchange.exchange = 500ms;
+    HttpLimits only_exchange = short_exchange;
+    only_exchange.reply_idle = 24h;  // the exchange's limit must cut a single wait short
     struct Case { std::string_view name, reply; Then then; const HttpLimits& limits; HttpFailure failure; };
     const HttpLimits defaults;
     const Case cases[] = {
         {"silent peer", "", Then::Hold, short_waits, HttpFailure::TimedOut},
         {"silent inside the body", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nsent", Then::Hold, short_waits,
          HttpFailure::TimedOut},
+        {"silent peer, exchange limit", "HTTP/1.1 200 OK\r\n", Then::Hold, only_exchange, HttpFailure::TimedOut},
         {"trickling peer", "HTTP/1.0 200 OK\r\n\r\n", Then::Trickle, short_exchange, HttpFailure::TimedOut},
         {"endless body", "HTTP/1.0 200 OK\r\n\r\n", Then::Endless, defaults, HttpFailure::OverLimit},
         {"endless chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7fffffff\r\n", Then::Endless, defaults,

@@ -13,7 +13,7 @@ using asio::ip::tcp;
 using namespace std::chrono_literals;
 
 // Bounds waits that only a broken exchange would run into; never a speed check.
-constexpr auto kSafetyWait = 30s;
+constexpr auto kSafetyWait = 10s;
 
 tcp::endpoint LoopbackEndpoint(Loopback where) {
     if (where == Loopback::V6) return {asio::ip::address_v6::loopback(), 0};
@@ -46,7 +46,7 @@ struct RawReplyServer::Impl {
             if (ec) return;
             asio::async_read_until(socket, asio::dynamic_buffer(request), "\r\n\r\n", [this](std::error_code ec, std::size_t) {
                 request_promise.set_value(request);
-                if (ec) return WaitForClose();
+                if (ec) return HoldUntilClientCloses();
                 asio::async_write(socket, asio::buffer(reply), [this](std::error_code ec, std::size_t) {
                     if (ec) return Closed();
                     AfterReply();
@@ -59,19 +59,31 @@ struct RawReplyServer::Impl {
     void AfterReply() {
         std::error_code ignored;
         switch (then) {
-        case Then::Close: socket.shutdown(tcp::socket::shutdown_send, ignored); return WaitForClose();
+        case Then::Close: socket.shutdown(tcp::socket::shutdown_send, ignored); return HoldUntilClientCloses();
         case Then::Reset:
             socket.set_option(asio::socket_base::linger(true, 0), ignored);
             socket.close(ignored);
             return Closed();
-        case Then::Hold: return WaitForClose();
+        case Then::Hold: return HoldUntilClientCloses();
         case Then::Endless: return SendFiller();
         case Then::Trickle: return TrickleByte();
         }
     }
 
+    // A client that never closes gets a close after the safety wait, which it
+    // sees as a reply cut short rather than hanging the test.
+    void HoldUntilClientCloses() {
+        give_up.expires_after(kSafetyWait);
+        give_up.async_wait([this](std::error_code ec) {
+            std::error_code ignored;
+            if (!ec) socket.close(ignored);
+        });
+        WaitForClose();
+    }
+
     void WaitForClose() {
         socket.async_read_some(asio::buffer(scratch), [this](std::error_code ec, std::size_t) {
+            if (ec == asio::error::operation_aborted) return;  // closed here, not by the client
             if (ec) return Closed();
             WaitForClose();
         });
@@ -105,6 +117,7 @@ struct RawReplyServer::Impl {
     tcp::acceptor acceptor;
     tcp::socket socket{io};
     asio::steady_timer timer{io};
+    asio::steady_timer give_up{io};
     std::string request;
     std::string filler = std::string(64 * 1024, 'a');
     char scratch[4096];
