@@ -162,6 +162,27 @@ TEST(CopyDataEvent, LogsIdentifierByteCountTextAndHex) {
     EXPECT_NE(shown.detail.find("48 C5 55 B1 58 D5 38 C1 94 C6"), std::string::npos) << shown.detail;
 }
 
+TEST(CopyDataEvent, TheWindowShowsABoundedPartOfALongTextAndTheLogAll) {
+    struct Case {
+        size_t units;
+        bool cut;
+    };
+    constexpr Case kCases[] = {{kShownChars, false}, {kShownChars + 1, true}, {40000, true}};
+    for (const auto& c : kCases) {
+        std::string bytes;
+        for (size_t i = 0; i < c.units; ++i) bytes += i % 2 ? std::string_view("\x48\xC5") : std::string_view("a\0", 2);
+        CopyDataEvent event{kTime, 0, 1024, bytes};
+        std::string detail = Show(event).detail;
+        SCOPED_TRACE(c.units);
+        EXPECT_EQ(detail.find("[cut here: the log has the whole text]") != std::string::npos, c.cut);
+        EXPECT_EQ(detail.find(" more bytes in the log]") != std::string::npos, 2 * c.units > kShownBytes);
+        EXPECT_LT(detail.size(), kShownChars * 3 + kShownBytes * 3 + 200);
+        JsonObject json = Parsed(ToJson(event));
+        EXPECT_EQ(Member<std::string>(json, "hex").value_or("").size(), bytes.size() * 3 - 1);
+        EXPECT_EQ(Member<int64_t>(json, "units"), static_cast<int64_t>(c.units));
+    }
+}
+
 TEST(HttpEvent, LogsRequestLineHeadersRawAndDecodedText) {
     const std::string head =
         "GET /lumvox=%EC%95%88%EB%85%95%20%ED%95%98%EC%84%B8%EC%9A%94=lumvox HTTP/1.1\r\n"

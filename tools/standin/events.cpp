@@ -41,6 +41,24 @@ std::string Format(const char* format, auto... values) {
     return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
 }
 
+// The window's edit control slows to seconds on texts of a few hundred
+// kilobytes, and the copy-data sender waits only 10 ms for the window's
+// thread: the window shows a bounded part, the log keeps everything.
+std::string ShownText(std::string_view utf8) {
+    size_t chars = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80 && chars++ == kShownChars)
+            return std::string(utf8.substr(0, i)) + "\r\n[cut here: the log has the whole text]";
+    }
+    return std::string(utf8);
+}
+
+std::string ShownHex(std::string_view bytes) {
+    if (bytes.size() <= kShownBytes) return HexBytes(bytes);
+    return HexBytes(bytes.substr(0, kShownBytes)) + " [" + std::to_string(bytes.size() - kShownBytes) +
+           " more bytes in the log]";
+}
+
 std::string HeadLines(const RequestHead& head) {
     std::string out = head.request_line;
     for (const auto& h : head.headers) out += "\r\n" + h;
@@ -214,8 +232,8 @@ Shown Show(const CopyDataEvent& e) {
     std::string summary = Format("dwData %llu, cbData %zu", static_cast<unsigned long long>(e.dw_data), e.bytes.size());
     std::string detail = "Copy-data message at " + ClockTime(e.time) + "\r\n" + summary +
                          Format(", wParam 0x%llX", static_cast<unsigned long long>(e.sender)) + "\r\n\r\nText (" +
-                         std::to_string(e.bytes.size() / 2) + " UTF-16 units):\r\n" + text +
-                         "\r\n\r\nBytes (UTF-16LE):\r\n" + HexBytes(e.bytes);
+                         std::to_string(e.bytes.size() / 2) + " UTF-16 units):\r\n" + ShownText(text) +
+                         "\r\n\r\nBytes (UTF-16LE):\r\n" + ShownHex(e.bytes);
     return {"copy-data", summary, text, detail};
 }
 
@@ -251,13 +269,14 @@ Shown Show(const HttpEvent& e) {
     std::string summary = ValidUtf8(head.method) + " from " + e.peer + ", answered " +
                           std::string(ReplyModeName(e.reply));
     std::string detail = "HTTP request from " + e.peer + " at " + ClockTime(e.time) + ", answered \"" +
-                         std::string(ReplyModeName(e.reply)) + "\"\r\n\r\n" + ValidUtf8(HeadLines(head)) + "\r\n\r\n";
+                         std::string(ReplyModeName(e.reply)) + "\"\r\n\r\n" + ShownText(ValidUtf8(HeadLines(head))) +
+                         "\r\n\r\n";
     if (!envelope) detail += "No \"lumvox=\" in the request target.";
     else {
         detail += "Decoded text between \"lumvox=\" and \"=lumvox\"";
         if (!envelope->closed) detail += " (no closing \"=lumvox\")";
         if (!IsValidUtf8(envelope->bytes)) detail += " (not well-formed UTF-8)";
-        detail += ":\r\n" + text;
+        detail += ":\r\n" + ShownText(text);
     }
     return {"HTTP", summary, text, detail};
 }
@@ -274,7 +293,7 @@ std::string ToJson(const ClipboardEvent& e) {
 Shown Show(const ClipboardEvent& e) {
     std::string text = lumvox_unit::ToUtf8Lossy(e.text);
     std::string summary = std::to_string(e.text.size()) + " UTF-16 units";
-    std::string detail = "Clipboard text at " + ClockTime(e.time) + " (" + summary + "):\r\n" + text;
+    std::string detail = "Clipboard text at " + ClockTime(e.time) + " (" + summary + "):\r\n" + ShownText(text);
     return {"clipboard", summary, text, detail};
 }
 

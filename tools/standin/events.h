@@ -49,6 +49,11 @@ private:
     std::string out_;
 };
 
+// The window's detail shows at most this many characters of a text and bytes
+// of hex; the log always has everything.
+inline constexpr size_t kShownChars = 8000;
+inline constexpr size_t kShownBytes = 1024;
+
 // What the window lists for one event (UTF-8; the detail uses CR LF).
 struct Shown {
     std::string channel;

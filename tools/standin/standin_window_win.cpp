@@ -13,6 +13,7 @@ constexpr wchar_t kClassName[] = L"LumvoxStandIn";
 constexpr wchar_t kTitle[] = L"Lumvox";  // what the workshop looks for
 
 constexpr UINT WM_APP_PENDING = WM_APP + 1;
+constexpr UINT WM_APP_READY = WM_APP + 2;
 constexpr UINT_PTR kClipboardRetryTimer = 1;
 // Another program may still hold the clipboard open when the update arrives.
 constexpr UINT kClipboardRetryMs = 20;
@@ -147,6 +148,7 @@ LRESULT StandInWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
     case WM_APP_PENDING: OnPendingEvents(); return 0;
+    case WM_APP_READY: OnReady(); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
@@ -188,6 +190,13 @@ void StandInWindow::OnCreate() {
     AddClipboardFormatListener(hwnd_);
     StartListener();
     SetStatus();
+    PostMessageW(hwnd_, WM_APP_READY, 0, 0);
+}
+
+// Reported once the message loop runs and the window is painted: a copy-data
+// sender gives up after 10 ms, so senders should find the window's thread idle.
+void StandInWindow::OnReady() {
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     log_.Write(ReadyJson(Now(), options_.address, listening_.port, listening_.error.empty(), reply_mode_));
 }
 
@@ -277,28 +286,24 @@ void StandInWindow::OnTimer(UINT_PTR id) {
 }
 
 // Reads without emptying or placing anything, so the clipboard stays as it is.
-// False when the clipboard is held open by another program.
+// The sequence number is taken while the clipboard is open, so that it names
+// the very item read. False when another program holds the clipboard open.
 bool StandInWindow::ReadClipboardText() {
-    DWORD sequence = GetClipboardSequenceNumber();
-    if (sequence == clipboard_sequence_) return true;
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) {
-        clipboard_sequence_ = sequence;
-        return true;
-    }
-    ClipboardEvent event{Now(), sequence, {}};
+    ClipboardEvent event{Now(), 0, {}};
     {
         ClipboardScope clipboard(hwnd_);
         if (!clipboard) return false;
-        HANDLE data = GetClipboardData(CF_UNICODETEXT);
-        if (data) {
-            if (const auto* text = static_cast<const char16_t*>(GlobalLock(data))) {
-                size_t capacity = GlobalSize(data) / sizeof(char16_t);
-                event.text.assign(text, std::find(text, text + capacity, u'\0'));
-                GlobalUnlock(data);
-            }
-        }
+        event.sequence = GetClipboardSequenceNumber();
+        if (event.sequence == clipboard_sequence_) return true;
+        clipboard_sequence_ = event.sequence;
+        HANDLE data = IsClipboardFormatAvailable(CF_UNICODETEXT) ? GetClipboardData(CF_UNICODETEXT) : nullptr;
+        if (!data) return true;
+        const auto* text = static_cast<const char16_t*>(GlobalLock(data));
+        if (!text) return true;
+        size_t capacity = GlobalSize(data) / sizeof(char16_t);
+        event.text.assign(text, std::find(text, text + capacity, u'\0'));
+        GlobalUnlock(data);
     }
-    clipboard_sequence_ = sequence;
     AddEvent(Show(event), ToJson(event));
     return true;
 }

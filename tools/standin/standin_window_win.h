@@ -44,6 +44,7 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     void OnCreate();
+    void OnReady();
     void OnSize(int width, int height);
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT& data);
     void OnClipboardUpdate();
