@@ -1,0 +1,19 @@
+#pragma once
+#include <windows.h>
+
+#include "core/page_actions.h"
+
+namespace lumvox_unit {
+
+// The system clipboard, opened for the application's window. Places exactly
+// one CF_UNICODETEXT item; throws ActionError when it can't.
+class WindowClipboard final : public ClipboardLink {
+public:
+    explicit WindowClipboard(HWND owner) : owner_(owner) {}
+    void PlaceText(std::u16string_view text) override;
+
+private:
+    HWND owner_;
+};
+
+}  // namespace lumvox_unit

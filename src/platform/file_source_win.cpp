@@ -1,0 +1,79 @@
+#include "file_source_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "handles_win.h"
+#include "system_error_win.h"
+
+namespace lumvox_unit {
+namespace {
+
+std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+std::u16string FullPath(std::u16string_view path) {
+    const std::wstring wide = ToWide(path);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::u16string(path);
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return std::u16string(path);
+    return std::u16string(full.begin(), full.begin() + length);
+}
+
+[[noreturn]] void ThrowFileError(std::u16string_view format_head, std::u16string_view path, DWORD error) {
+    throw ActionError(std::u16string(format_head) + u"\"" + FullPath(path) + u"\". " + SystemErrorText(error));
+}
+
+// ReadFile and MultiByteToWideChar take 32-bit counts.
+constexpr size_t kMaxChunk = 1u << 30;
+
+}  // namespace
+
+std::string WindowsFileSource::ReadAll(std::u16string_view path) {
+    const std::wstring wide = ToWide(path);
+    // Others may read the file meanwhile, but not write it.
+    UniqueHandle file = AdoptFileHandle(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) ThrowFileError(u"Cannot open file ", path, GetLastError());
+    LARGE_INTEGER size{};
+    std::string bytes;
+    // One byte more than the size, so the read that finds the end needs no growth.
+    if (GetFileSizeEx(file.get(), &size)) bytes.resize(static_cast<size_t>(size.QuadPart) + 1);
+    size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) bytes.resize(std::max<size_t>(2 * bytes.size(), 64 * 1024));
+        const auto want = static_cast<DWORD>(std::min(bytes.size() - used, kMaxChunk));
+        DWORD got = 0;
+        if (!ReadFile(file.get(), bytes.data() + used, want, &got, nullptr))
+            ThrowFileError(u"Cannot read file ", path, GetLastError());
+        if (got == 0) break;
+        used += got;
+    }
+    bytes.resize(used);
+    return bytes;
+}
+
+std::u16string WindowsFileSource::DecodeAnsi(std::string_view bytes) {
+    std::u16string out;
+    while (!bytes.empty()) {
+        // Chunks end after a LF, which is never the second byte of a
+        // double-byte character, so no character is split.
+        size_t take = bytes.size();
+        if (take > kMaxChunk) {
+            const size_t lf = bytes.substr(0, kMaxChunk).rfind('\n');
+            take = lf == std::string_view::npos ? kMaxChunk : lf + 1;
+        }
+        const int in = static_cast<int>(take);
+        const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), in, nullptr, 0);
+        const size_t base = out.size();
+        out.resize(base + static_cast<size_t>(units));
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), in, reinterpret_cast<wchar_t*>(out.data() + base), units);
+        bytes.remove_prefix(take);
+    }
+    return out;
+}
+
+}  // namespace lumvox_unit
