@@ -1,0 +1,126 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "../core/page_fakes.h"
+#include "core/utf.h"
+#include "platform/file_source_win.h"
+#include "platform/handles_win.h"
+#include "platform/system_error_win.h"
+
+namespace lumvox_unit {
+namespace {
+
+// A file in the temporary folder, removed at the end of the test.
+class TempFile {
+public:
+    explicit TempFile(const std::string& bytes) {
+        wchar_t folder[MAX_PATH], name[MAX_PATH];
+        GetTempPathW(MAX_PATH, folder);
+        GetTempFileNameW(folder, L"lvx", 0, name);
+        path_ = name;
+        UniqueHandle file = AdoptFileHandle(
+            CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        EXPECT_TRUE(file && WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
+    }
+    ~TempFile() { DeleteFileW(path_.c_str()); }
+    const std::wstring& wide() const { return path_; }
+    std::u16string path() const { return std::u16string(path_.begin(), path_.end()); }
+
+private:
+    std::wstring path_;
+};
+
+UniqueHandle OpenWith(const TempFile& file, DWORD access, DWORD share) {
+    return AdoptFileHandle(
+        CreateFileW(file.wide().c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::u16string ReadError(WindowsFileSource& source, std::u16string_view path) {
+    try {
+        source.ReadAll(path);
+    } catch (const ActionError& e) {
+        return e.message();
+    }
+    return u"(no error)";
+}
+
+TEST(SystemErrorText, HasNoTrailingBlanksOrFullStops) {
+    for (DWORD code : {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND}) {
+        const std::u16string text = SystemErrorText(code);
+        ASSERT_FALSE(text.empty()) << code;
+        const char16_t last = text.back();
+        EXPECT_TRUE(last != u'.' && last != u' ' && last != u'\r' && last != u'\n') << ToUtf8Lossy(text);
+    }
+}
+
+TEST(WindowsFileSource, ReadsTheWholeFileAndClosesIt) {
+    std::string bytes(3 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + (i >> 12));
+    for (const std::string& content : {std::string(), std::string("x"), bytes}) {
+        TempFile file(content);
+        WindowsFileSource source;
+        {
+            // Others may read it meanwhile.
+            UniqueHandle reader = OpenWith(file, GENERIC_READ, FILE_SHARE_READ);
+            ASSERT_TRUE(reader);
+            EXPECT_TRUE(source.ReadAll(file.path()) == content) << content.size();
+        }
+        EXPECT_TRUE(OpenWith(file, GENERIC_WRITE, 0)) << "the file was left open";
+    }
+}
+
+TEST(WindowsFileSource, OpenFailuresNameTheFullPathAndTheSystemReason) {
+    TempFile file("text");
+    WindowsFileSource source;
+    {
+        UniqueHandle writer = OpenWith(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        ASSERT_TRUE(writer);
+        EXPECT_EQ(ReadError(source, file.path()),
+                  u"Cannot open file \"" + file.path() + u"\". " + SystemErrorText(ERROR_SHARING_VIOLATION));
+    }
+    const std::u16string gone = file.path() + u".gone";
+    EXPECT_EQ(ReadError(source, gone), u"Cannot open file \"" + gone + u"\". " + SystemErrorText(ERROR_FILE_NOT_FOUND));
+
+    wchar_t cwd[MAX_PATH];
+    const DWORD length = GetCurrentDirectoryW(MAX_PATH, cwd);
+    std::u16string full(cwd, cwd + length);
+    if (full.back() != u'\\') full += u'\\';
+    EXPECT_EQ(ReadError(source, u"no-such-file.txt"),
+              u"Cannot open file \"" + full + u"no-such-file.txt\". " + SystemErrorText(ERROR_FILE_NOT_FOUND));
+}
+
+TEST(WindowsFileSource, DecodesAsciiInTheAnsiCodePage) {
+    WindowsFileSource source;
+    std::string ascii;
+    for (char c = 0x20; c < 0x7F; ++c) ascii += c;
+    EXPECT_EQ(source.DecodeAnsi(ascii), std::u16string(ascii.begin(), ascii.end()));
+    EXPECT_EQ(source.DecodeAnsi(""), u"");
+    EXPECT_FALSE(source.DecodeAnsi("\xE9").empty()) << "an undefined byte still becomes a character";
+}
+
+TEST(WindowsFileSource, FileOpenLoadsDecodedTextIntoTheFirstPage) {
+    struct Case { std::string bytes; std::u16string_view text; };
+    const Case cases[] = {
+        {std::string("\xFE\xFF\xC5\x48\0\n\0a", 8), u"안\r\na"},
+        {"\xEF\xBB\xBF" "line\rnext\n", u"line\r\nnext\r\n"},
+        {"plain\nascii", u"plain\r\nascii"},
+    };
+    for (const Case& c : cases) {
+        TempFile file(c.bytes);
+        testing::FakePageView view;
+        testing::RecordingSpeechApp speech_app;
+        testing::FakeNetwork network;
+        testing::RecordingClipboard clipboard;
+        WindowsFileSource files;
+        PageActions actions(view, PageLinks{speech_app, network, clipboard, files});
+        view.fields[TextField::memoAppMode] = u"old";
+        view.chosen_file = file.path();
+        actions.N5Click();
+        EXPECT_EQ(view.fields[TextField::memoAppMode], c.text);
+    }
+}
+
+}  // namespace
+}  // namespace lumvox_unit
