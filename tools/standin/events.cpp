@@ -266,8 +266,7 @@ Shown Show(const HttpEvent& e) {
     RequestHead head = ParseRequestHead(e.head);
     auto envelope = NetworkEnvelopeText(head.target);
     std::string text = envelope ? ValidUtf8(envelope->bytes) : std::string();
-    std::string summary = ValidUtf8(head.method) + " from " + e.peer + ", answered " +
-                          std::string(ReplyModeName(e.reply));
+    std::string summary = ValidUtf8(head.method) + ", answered \"" + std::string(ReplyModeName(e.reply)) + "\"";
     std::string detail = "HTTP request from " + e.peer + " at " + ClockTime(e.time) + ", answered \"" +
                          std::string(ReplyModeName(e.reply)) + "\"\r\n\r\n" + ShownText(ValidUtf8(HeadLines(head))) +
                          "\r\n\r\n";

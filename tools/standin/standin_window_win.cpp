@@ -27,7 +27,7 @@ struct ColumnSpec {
     const wchar_t* caption;
     int width;
 };
-constexpr ColumnSpec kColumns[] = {{L"Time", 90}, {L"Channel", 80}, {L"Details", 250}, {L"Text", 420}};
+constexpr ColumnSpec kColumns[] = {{L"Time", 100}, {L"Channel", 80}, {L"Details", 250}, {L"Text", 420}};
 
 std::wstring Wide(std::string_view utf8) {
     std::u16string text;
@@ -249,6 +249,8 @@ void StandInWindow::OnSize(int width, int height) {
     place(events_, kMargin, top, width - 2 * kMargin, list_height);
     place(detail_, kMargin, top + list_height + kGap, width - 2 * kMargin, below - list_height);
     EndDeferWindowPos(batch);
+    // The text column takes what the others leave.
+    ListView_SetColumnWidth(events_, kColText, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 LRESULT StandInWindow::OnCopyData(HWND sender, const COPYDATASTRUCT& data) {
