@@ -1,34 +1,36 @@
-// Start-up: a first, empty main window; the full window replaces it.
+// Start-up of LumvoxWorkshop: common controls, the application object with its
+// title, the main window created hidden from the layout with its page actions and
+// their links, the event loop, exit code 0.
 #include <windows.h>
 
-namespace {
+#include <commctrl.h>
 
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-}  // namespace
+#include "core/network_link.h"
+#include "core/page_actions.h"
+#include "platform/clipboard_win.h"
+#include "platform/file_source_win.h"
+#include "platform/speech_app_link_win.h"
+#include "ui/application_win.h"
+#include "ui/main_window_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"TfrmLumvoxMsgTest";
-    RegisterClassExW(&wc);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"Lumvox Workshop", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 650, 550, nullptr, nullptr, instance, nullptr);
-    ShowWindow(hwnd, show);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return 0;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    muMessageTest::Application application(instance);
+    if (!application.Initialize()) return 1;
+    muMessageTest::TfrmLumvoxMsgTest form;
+    if (!form.Create(instance, application.Handle())) return 1;
+
+    lumvox_unit::WindowMessageLink speech_app;
+    lumvox_unit::HttpNetworkLink network;
+    lumvox_unit::WindowClipboard clipboard(form.Handle());
+    lumvox_unit::WindowsFileSource files;
+    lumvox_unit::PageActions actions(form, {speech_app, network, clipboard, files});
+    form.SetPageActions(&actions);
+
+    const int code = application.Run(form, show);
+    form.SetPageActions(nullptr);
+    form.Destroy();
+    return code;
 }

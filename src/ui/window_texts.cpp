@@ -35,8 +35,9 @@ std::u16string OwnMessage(const std::exception_ptr& error, std::exception_ptr& c
     } catch (const std::exception& e) {
         if (const auto* nested = dynamic_cast<const std::nested_exception*>(&e)) cause = nested->nested_ptr();
         if (auto text = lumvox_unit::Utf8ToUtf16(e.what())) return *text;
-        const std::string_view what = e.what();
-        return std::u16string(what.begin(), what.end());  // not UTF-8: take the bytes as Latin-1
+        std::u16string bytes;  // not UTF-8: take the bytes as Latin-1
+        for (const char c : std::string_view(e.what())) bytes += static_cast<char16_t>(static_cast<unsigned char>(c));
+        return bytes;
     } catch (...) {
         return u"Unknown error";
     }

@@ -1,0 +1,210 @@
+#include "ui/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace muMessageTest {
+namespace {
+
+using enum ControlId;
+
+TEST(Place, AppliesEachRuleToItsEdge) {
+    struct Case {
+        Resize rule;
+        int d;
+        Rect expected;
+    };
+    constexpr Rect kBounds{124, 64, 492, 182};
+    constexpr Case kCases[] = {
+        {Resize::Fixed, 100, kBounds},
+        {Resize::Stretches, 100, {124, 64, 492, 282}},
+        {Resize::Moves, 100, {124, 164, 492, 182}},
+        {Resize::DockBottom, 100, {124, 164, 492, 182}},
+        {Resize::Stretches, 0, kBounds},
+        {Resize::Moves, -5, {124, 59, 492, 182}},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(Place(kBounds, c.rule, c.d), c.expected) << static_cast<int>(c.rule) << " d=" << c.d;
+}
+
+// The window made 100 pixels taller than laid out (client height 592).
+TEST(Place, HundredPixelsTallerMovesAndStretchesTheNamedControls) {
+    constexpr int d = 100;
+    EXPECT_EQ(Place(Spec(memoAppMode).bounds, Spec(memoAppMode).rule, d).h, 282);
+    EXPECT_EQ(Place(Spec(sbtnSayRemoteMode).bounds, Spec(sbtnSayRemoteMode).rule, d).y, 353);
+    EXPECT_EQ(Place(Spec(ListView1).bounds, Spec(ListView1).rule, d).y, 467);
+    EXPECT_EQ(Place(Spec(PageControl1).bounds, Spec(PageControl1).rule, d), (Rect{0, 8, 634, 412}));
+    const Rect status = Place(Spec(StatusBar1).bounds, Spec(StatusBar1).rule, d);
+    EXPECT_EQ(status.y + status.h, kLayoutClientHeight + d) << "the status line stays on the bottom edge";
+    EXPECT_EQ(Place(Spec(Shape2).bounds, Spec(Shape2).rule, d), Spec(Shape2).bounds);
+}
+
+TEST(Layout, BoundsAndRulesAsLaidOut) {
+    struct Row {
+        ControlId id;
+        Rect bounds;
+        Resize rule;
+    };
+    // Written out independently of the table, from the window's design.
+    constexpr Row kRows[] = {
+        {PageControl1, {0, 8, 634, 312}, Resize::Stretches},
+        {Shape2, {16, 8, 600, 43}, Resize::Fixed}, {Label8, {52, 15, 522, 28}, Resize::Fixed},
+        {Label1, {16, 64, 82, 14}, Resize::Fixed}, {ListBox1, {16, 87, 85, 186}, Resize::Stretches},
+        {memoAppMode, {124, 64, 492, 182}, Resize::Stretches}, {sbtnSayRemoteMode, {124, 253, 368, 24}, Resize::Moves},
+        {SpeedButton2, {514, 253, 102, 24}, Resize::Moves},
+        {Shape3, {13, 8, 600, 43}, Resize::Fixed}, {Label9, {80, 15, 465, 28}, Resize::Fixed},
+        {Label7, {61, 58, 492, 14}, Resize::Fixed}, {Shape5, {13, 81, 600, 43}, Resize::Fixed},
+        {Label11, {41, 89, 544, 28}, Resize::Fixed}, {Label4, {17, 141, 67, 14}, Resize::Fixed},
+        {edIPtoSend, {95, 138, 121, 22}, Resize::Fixed}, {Label5, {243, 141, 23, 14}, Resize::Fixed},
+        {edPorttoSend, {283, 138, 58, 22}, Resize::Fixed}, {SpeedButton5, {360, 138, 237, 22}, Resize::Fixed},
+        {Label6, {48, 166, 36, 14}, Resize::Fixed}, {MemoIPSend, {95, 166, 502, 74}, Resize::Stretches},
+        {btnSendOverIP, {95, 250, 502, 24}, Resize::Moves},
+        {Shape6, {13, 8, 600, 43}, Resize::Fixed}, {Label2, {43, 22, 539, 14}, Resize::Fixed},
+        {memoClipboardTTS, {13, 64, 600, 179}, Resize::Stretches}, {ckbUseProtocol, {13, 254, 97, 17}, Resize::Moves},
+        {sbtnCopyTextToClipboard, {122, 252, 373, 24}, Resize::Moves},
+        {sbtnEmptyMemoClipboardTTS, {513, 252, 100, 24}, Resize::Moves},
+        {Shape1, {128, 333, 220, 50}, Resize::Moves}, {Label3, {174, 343, 131, 14}, Resize::Moves},
+        {ListView1, {14, 367, 442, 94}, Resize::Moves}, {Shape4, {501, 333, 84, 50}, Resize::Moves},
+        {Label10, {517, 343, 53, 14}, Resize::Moves}, {ListBoxLANGID, {467, 367, 153, 94}, Resize::Moves},
+        {StatusBar1, {0, 473, 634, 19}, Resize::DockBottom},
+    };
+    for (const auto& row : kRows) {
+        const ControlSpec& spec = Spec(row.id);
+        EXPECT_EQ(spec.bounds, row.bounds) << spec.name;
+        EXPECT_EQ(spec.rule, row.rule) << spec.name;
+    }
+    // Every page is the page control's display area: 626 x (283 + d).
+    for (const auto& page : Pages()) {
+        const ControlSpec& sheet = Spec(page.sheet);
+        EXPECT_EQ(sheet.bounds.w, 626) << sheet.name;
+        EXPECT_EQ(sheet.bounds.h, 283) << sheet.name;
+        EXPECT_EQ(sheet.rule, Resize::Stretches) << sheet.name;
+    }
+    EXPECT_EQ(Controls().size(), std::size(kRows) + Pages().size());
+}
+
+TEST(Layout, EveryControlHasOneRowUnderItsOwnIdAndName) {
+    std::set<int> ids;
+    std::set<std::string_view> names;
+    for (const auto& c : Controls()) {
+        EXPECT_TRUE(ids.insert(static_cast<int>(c.id)).second) << c.name;
+        EXPECT_TRUE(names.insert(c.name).second) << c.name;
+        EXPECT_EQ(&Spec(c.id), &c);
+        EXPECT_EQ(ControlIdFromInt(static_cast<int>(c.id)), c.id);
+    }
+    EXPECT_FALSE(ControlIdFromInt(0).has_value());
+    EXPECT_FALSE(ControlIdFromInt(201).has_value()) << "menu IDs are not control IDs";
+}
+
+TEST(Layout, CaptionsAndLooksAsDesigned) {
+    EXPECT_EQ(Spec(sbtnSayRemoteMode).caption, u"보내기   (F8)");
+    EXPECT_EQ(Spec(btnSendOverIP).caption, u"보내기   (F9)");
+    EXPECT_EQ(Spec(SpeedButton5).caption, u"보낼 메시지 미리보기 (with Protocol)");
+    EXPECT_EQ(Spec(SpeedButton5).kind, Kind::FlatToolButton);
+    EXPECT_EQ(Spec(edPorttoSend).caption, u"7070");
+    EXPECT_EQ(Spec(ckbUseProtocol).caption, u"프로토콜 사용");
+    EXPECT_FALSE(Spec(ckbUseProtocol).flags & flags::kChecked);
+    EXPECT_EQ(Spec(TabSheet1).caption, u"어플리케이션 수신 모드에 메세지 보내기");
+    EXPECT_EQ(Spec(TabSheet2).caption, u"네트워크 수신 모드에 메세지 보내기");
+    EXPECT_EQ(Spec(TabSheet3).caption, u"클립보드 TTS 모드");
+    EXPECT_EQ(Spec(Label3).caption, u"SAPI 5 XML Markup");
+    EXPECT_EQ(Spec(Label3).font, Font::Heading);
+    EXPECT_EQ(Spec(Label10).font, Font::Heading);
+    EXPECT_EQ(Spec(Label3).text_colour, 0xFFFFFFu);
+    EXPECT_EQ(Spec(Label1).text_colour, 0x2F7CA6u);
+    EXPECT_EQ(Spec(StatusBar1).font, Font::System);
+    EXPECT_EQ(Spec(Shape6).fill, 0xE6E6E6u);
+    EXPECT_EQ(Spec(Shape6).outline, 0xFBF0B3u);
+    EXPECT_EQ(Spec(Shape1).kind, Kind::RoundedShape);
+    // Word wrap only on the third page's text area; scroll bars on the other two.
+    EXPECT_TRUE(Spec(memoClipboardTTS).flags & flags::kWordWrap);
+    EXPECT_FALSE(Spec(memoClipboardTTS).flags & flags::kVerticalScroll);
+    EXPECT_FALSE(Spec(memoAppMode).flags & flags::kWordWrap);
+    EXPECT_TRUE(Spec(memoAppMode).flags & flags::kVerticalScroll);
+    // Captions on shapes stand on the shape's fill and lie inside it.
+    for (auto [label, shape] : {std::pair{Label3, Shape1}, {Label10, Shape4}, {Label8, Shape2}, {Label9, Shape3},
+                                {Label11, Shape5}, {Label2, Shape6}}) {
+        const Rect l = Spec(label).bounds, s = Spec(shape).bounds;
+        EXPECT_EQ(Spec(label).fill, Spec(shape).fill) << Spec(label).name;
+        EXPECT_TRUE(l.x >= s.x && l.y >= s.y && l.x + l.w <= s.x + s.w && l.y + l.h <= s.y + s.h) << Spec(label).name;
+    }
+}
+
+TEST(TabOrder, VisitsTheShowingPageBetweenTheTabStripAndTheLists) {
+    struct Case {
+        int page;
+        ControlId from;
+        bool backwards;
+        ControlId expected;
+    };
+    constexpr Case kCases[] = {
+        {0, PageControl1, false, ListBox1},  // memoAppMode is skipped
+        {0, memoAppMode, false, ListBox1},   // but Tab from it goes on after it
+        {0, memoAppMode, true, PageControl1},
+        {0, ListBox1, false, ListView1},
+        {0, ListView1, false, ListBoxLANGID},
+        {0, ListBoxLANGID, false, PageControl1},
+        {0, PageControl1, true, ListBoxLANGID},
+        {1, PageControl1, false, edIPtoSend},
+        {1, edIPtoSend, false, edPorttoSend},
+        {1, edPorttoSend, false, MemoIPSend},
+        {1, MemoIPSend, false, ListView1},
+        {1, ListView1, true, MemoIPSend},
+        {2, PageControl1, false, memoClipboardTTS},
+        {2, memoClipboardTTS, false, ckbUseProtocol},
+        {2, ckbUseProtocol, false, ListView1},
+        {2, ListView1, true, ckbUseProtocol},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(NextTabStop(c.from, c.page, c.backwards), c.expected)
+            << "page " << c.page << " from " << Spec(c.from).name << (c.backwards ? " backwards" : "");
+    EXPECT_EQ(NextTabStop(std::nullopt, 0, false), PageControl1);
+    EXPECT_EQ(NextTabStop(std::nullopt, 0, true), ListBoxLANGID);
+    EXPECT_EQ(NextTabStop(sbtnSayRemoteMode, 0, false), PageControl1) << "a push button is never in the cycle";
+}
+
+TEST(Pages, TextAreaThatTakesTheFocus) {
+    EXPECT_EQ(TextAreaOfPage(0), memoAppMode);
+    EXPECT_EQ(TextAreaOfPage(1), MemoIPSend);
+    EXPECT_EQ(TextAreaOfPage(2), memoClipboardTTS);
+    EXPECT_FALSE(TextAreaOfPage(-1).has_value());
+    EXPECT_FALSE(TextAreaOfPage(3).has_value());
+}
+
+TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
+    struct Entry {
+        std::string_view name;
+        std::u16string_view caption;
+    };
+    constexpr Entry kExpected[] = {
+        {"N1", u"프로그램"}, {"N5", u"파일 열기"}, {"N6", u""}, {"N4", u"종료"},
+        {"N3", u"예문"}, {"N7", u"단순 문장"}, {"N2", u"태그 문장"}, {"N8", u""},
+        {"N9", u"LANGID 선택"}, {"N10", u"높이"}, {"N11", u"빠르기"}, {"N13", u"스펠링"}, {"N12", u"소리 크기"},
+    };
+    const auto menu = Menu();
+    ASSERT_EQ(menu.size(), std::size(kExpected));
+    for (size_t i = 0; i < menu.size(); ++i) {
+        EXPECT_EQ(menu[i].name, kExpected[i].name);
+        EXPECT_EQ(menu[i].caption, kExpected[i].caption) << menu[i].name;
+        EXPECT_EQ(menu[i].caption.find(u'&'), std::u16string_view::npos) << menu[i].name;
+        EXPECT_EQ(menu[i].id == 0, menu[i].top_level || menu[i].caption.empty()) << menu[i].name;
+    }
+    constexpr MenuId kSamples[] = {MenuId::N7, MenuId::N2, MenuId::N9, MenuId::N10, MenuId::N11, MenuId::N13, MenuId::N12};
+    for (size_t i = 0; i < std::size(kSamples); ++i) EXPECT_EQ(SampleIndexOf(kSamples[i]), i);
+    EXPECT_FALSE(SampleIndexOf(MenuId::N5).has_value());
+    EXPECT_FALSE(SampleIndexOf(MenuId::N4).has_value());
+}
+
+TEST(ScaleToDpi, RoundsLikeMulDiv) {
+    struct Case {
+        int value, dpi, expected;
+    };
+    constexpr Case kCases[] = {{650, 96, 650}, {650, 120, 813}, {650, 144, 975}, {12, 120, 15}, {14, 168, 25},
+                               {492, 192, 984}, {-12, 120, -15}, {1, 144, 2}};
+    for (auto c : kCases) EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.expected) << c.value << " at " << c.dpi;
+    EXPECT_EQ(ScaleToDpi(Rect{14, 367, 442, 94}, 144), (Rect{21, 551, 663, 141}));
+}
+
+}  // namespace
+}  // namespace muMessageTest
