@@ -184,7 +184,13 @@ TEST(HttpExchange, ClosesTheConnection) {
 TEST(HttpExchange, ResetByPeer) {
     RawReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nsent", Then::Reset);
     Outcome got = GetText(UrlFor(server));
+#ifdef _WIN32
+    // Wine hands a reset to the program as an orderly close: the exchange still
+    // fails, for a body cut short. (The reader's own tests classify resets.)
+    EXPECT_TRUE(got.failure == HttpFailure::Broken || got.failure == HttpFailure::ClosedEarly) << got.detail;
+#else
     EXPECT_EQ(got.failure, HttpFailure::Broken) << got.detail;
+#endif
 }
 
 }  // namespace
