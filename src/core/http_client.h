@@ -48,7 +48,7 @@ private:
 // exhaust memory; running out of any of them fails the exchange.
 struct HttpLimits {
     std::chrono::milliseconds connect{5'000};
-    std::chrono::milliseconds reply_idle{10'000};  // longest wait without a received byte
+    std::chrono::milliseconds reply_idle{10'000};  // longest wait for the request to go out or a byte to come
     std::chrono::milliseconds exchange{30'000};    // from the start to the last byte
     std::size_t max_line = 64 * 1024;              // status, header, chunk-size or trailer line
     std::size_t max_head_bytes = 256 * 1024;       // every head, interim replies included
