@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -10,28 +11,23 @@
 namespace lumvox_unit {
 namespace {
 
-// Input is decoded in blocks only to bound how much room the output needs
-// ahead: no byte yields more than two units (a lone LF becomes CR LF).
-constexpr size_t kBlock = 64 * 1024;
+// Input is decoded in blocks into a staging buffer that stays in the cache,
+// then appended: the result is written once, and its memory is touched only
+// as far as it is used. No byte yields more than two units (LF to CR LF), and
+// a sequence or CR LF that starts inside a block may end up to 3 bytes past it.
+constexpr size_t kBlock = 8 * 1024;
+constexpr size_t kStageUnits = 2 * (kBlock + 4) + 16;
 
-// The output grows ahead of the writer, so the hot loops write through a raw
-// pointer without a capacity check per unit.
 class UnitSink {
 public:
-    explicit UnitSink(size_t expected) { out_.resize(expected); }
-    char16_t* begin() { return out_.data(); }
-    char16_t* Ensure(char16_t* dst, size_t units) {
-        size_t used = static_cast<size_t>(dst - out_.data());
-        if (out_.size() - used < units) out_.resize(std::max(out_.size() * 2, used + units));
-        return out_.data() + used;
-    }
-    std::u16string Finish(char16_t* dst) {
-        out_.resize(static_cast<size_t>(dst - out_.data()));
-        return std::move(out_);
-    }
+    explicit UnitSink(size_t expected) { out_.reserve(expected); }
+    char16_t* Stage() { return stage_; }
+    void Commit(const char16_t* end) { out_.append(stage_, static_cast<size_t>(end - stage_)); }
+    std::u16string Finish() { return std::move(out_); }
 
 private:
     std::u16string out_;
+    char16_t stage_[kStageUnits];
 };
 
 size_t ExpectedUnits(size_t units_in) { return units_in + units_in / 16 + 16; }
@@ -41,41 +37,63 @@ size_t ExpectedUnits(size_t units_in) { return units_in + units_in / 16 + 16; }
 constexpr uint64_t kOnes = 0x0101010101010101ull;
 constexpr uint64_t kHighBits = 0x8080808080808080ull;
 
-// Nonzero exactly when one of the eight bytes of v equals `byte`.
-constexpr uint64_t HasByte(uint64_t v, unsigned char byte) {
-    uint64_t x = v ^ (kOnes * byte);
-    return (x - kOnes) & ~x & kHighBits;
+uint64_t LoadLittleEndian(const unsigned char* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+    return v;
+}
+
+// Flags the bytes of v that end a plain ASCII run: non-ASCII, CR and LF. The
+// lowest flag is exact (borrows may only add flags above a true one).
+constexpr uint64_t RunStops(uint64_t v) {
+    auto equal = [v](unsigned char byte) {
+        const uint64_t x = v ^ (kOnes * byte);
+        return (x - kOnes) & ~x & kHighBits;
+    };
+    return (v & kHighBits) | equal('\n') | equal('\r');
+}
+
+constexpr bool IsPlainAscii(unsigned b) { return b < 0x80 && b != '\r' && b != '\n'; }
+
+// Widens the run of plain ASCII bytes at p, sixteen a step, and returns its
+// length. A step writes all sixteen units before it knows where the run ends:
+// the stage has room for them.
+size_t CopyAsciiRun(const unsigned char* p, const unsigned char* block_end, char16_t* dst) {
+    size_t n = 0;
+    while (block_end - (p + n) >= 16) {
+        const unsigned char* q = p + n;
+        const uint64_t stops_low = RunStops(LoadLittleEndian(q)), stops_high = RunStops(LoadLittleEndian(q + 8));
+        for (int k = 0; k < 16; ++k) dst[n + k] = q[k];
+        if (stops_low) return n + static_cast<size_t>(std::countr_zero(stops_low) / 8);
+        if (stops_high) return n + 8 + static_cast<size_t>(std::countr_zero(stops_high) / 8);
+        n += 16;
+    }
+    while (p + n < block_end && IsPlainAscii(p[n])) {
+        dst[n] = p[n];
+        ++n;
+    }
+    return n;
 }
 
 // Strict UTF-8 to UTF-16 with the line breaks made CR LF, in one pass.
 std::u16string DecodeUtf8(const unsigned char* p, const unsigned char* end) {
     UnitSink sink(ExpectedUnits(static_cast<size_t>(end - p)));
-    char16_t* dst = sink.begin();
     while (p < end) {
         const unsigned char* block_end = p + std::min<size_t>(static_cast<size_t>(end - p), kBlock);
-        // A sequence or CR LF that starts inside the block may end up to 3 bytes past it.
-        dst = sink.Ensure(dst, 2 * static_cast<size_t>(block_end - p) + 8);
+        char16_t* dst = sink.Stage();
         while (p < block_end) {
-            // Runs of ASCII without line breaks, eight bytes at a time.
-            while (block_end - p >= 8) {
-                uint64_t v;
-                std::memcpy(&v, p, 8);
-                if ((v & kHighBits) | HasByte(v, '\n') | HasByte(v, '\r')) break;
-                for (int k = 0; k < 8; ++k) dst[k] = p[k];
-                dst += 8;
-                p += 8;
-            }
-            if (p >= block_end) break;
             const unsigned b0 = *p;
-            if (b0 < 0x80) {
-                if (b0 == '\r' || b0 == '\n') {
-                    *dst++ = u'\r';
-                    *dst++ = u'\n';
-                    p += (b0 == '\r' && end - p >= 2 && p[1] == '\n') ? 2 : 1;
-                } else {
-                    *dst++ = static_cast<char16_t>(b0);
-                    ++p;
-                }
+            if (IsPlainAscii(b0)) {
+                const size_t n = CopyAsciiRun(p, block_end, dst);
+                p += n;
+                dst += n;
+                continue;
+            }
+            if (b0 == '\r' || b0 == '\n') {
+                *dst++ = u'\r';
+                *dst++ = u'\n';
+                p += (b0 == '\r' && end - p >= 2 && p[1] == '\n') ? 2 : 1;
                 continue;
             }
             // Three-byte forms first: Hangul and most of the BMP.
@@ -110,8 +128,9 @@ std::u16string DecodeUtf8(const unsigned char* p, const unsigned char* end) {
             }
             ThrowNoMapping();  // a stray continuation byte, C0, C1 or F5..FF
         }
+        sink.Commit(dst);
     }
-    return sink.Finish(dst);
+    return sink.Finish();
 }
 
 struct LittleEndianBytes {
@@ -131,12 +150,12 @@ struct NativeUnits {
 // breaks made CR LF. Unpaired surrogates pass unchanged: the text area holds
 // UTF-16 units and loses nothing by keeping them.
 template <class Reader, class Elem>
-void CopyUnitsNormalized(const Elem* p, size_t units, UnitSink& sink, char16_t*& dst) {
+void CopyUnitsNormalized(const Elem* p, size_t units, UnitSink& sink) {
     const Elem* const end = p + units * Reader::kSize;
     while (p < end) {
         const size_t left = static_cast<size_t>(end - p) / Reader::kSize;
         const Elem* block_end = p + std::min(left, kBlock) * Reader::kSize;
-        dst = sink.Ensure(dst, 2 * std::min(left, kBlock) + 2);
+        char16_t* dst = sink.Stage();
         while (p < block_end) {
             const char16_t unit = Reader::Read(p);
             p += Reader::kSize;
@@ -148,6 +167,7 @@ void CopyUnitsNormalized(const Elem* p, size_t units, UnitSink& sink, char16_t*&
                 *dst++ = unit;
             }
         }
+        sink.Commit(dst);
     }
 }
 
@@ -155,15 +175,15 @@ template <class Reader>
 std::u16string DecodeUtf16(const unsigned char* p, size_t bytes) {
     const size_t units = bytes / 2;
     UnitSink sink(ExpectedUnits(units));
-    char16_t* dst = sink.begin();
-    CopyUnitsNormalized<Reader>(p, units, sink, dst);
+    CopyUnitsNormalized<Reader>(p, units, sink);
     if (bytes % 2 != 0) {
         // Half a unit cannot be decoded; a visible replacement tells the user
         // the file was cut short, where dropping the byte would hide it.
-        dst = sink.Ensure(dst, 1);
+        char16_t* dst = sink.Stage();
         *dst++ = u'\uFFFD';
+        sink.Commit(dst);
     }
-    return sink.Finish(dst);
+    return sink.Finish();
 }
 
 constexpr std::array<char16_t, 32> kWindows1252High = {
@@ -200,9 +220,8 @@ std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi) {
 
 std::u16string NormalizeLineBreaks(std::u16string_view text) {
     UnitSink sink(ExpectedUnits(text.size()));
-    char16_t* dst = sink.begin();
-    CopyUnitsNormalized<NativeUnits>(text.data(), text.size(), sink, dst);
-    return sink.Finish(dst);
+    CopyUnitsNormalized<NativeUnits>(text.data(), text.size(), sink);
+    return sink.Finish();
 }
 
 std::u16string DecodeWindows1252(std::string_view bytes) {
