@@ -3,6 +3,7 @@
 #include <string>
 #include <variant>
 
+#include "page_messages.h"
 #include "reference_texts.h"
 #include "request_url.h"
 #include "text_file_decoder.h"
@@ -11,14 +12,6 @@
 namespace lumvox_unit {
 namespace {
 
-constexpr std::u16string_view kEmptyTextMessage = u"문장을 입력하세요!";
-constexpr std::u16string_view kNotRunningMessage =
-    u"Lumvox를 실행하고 [어플리케이션에서 메세지 받기]를 선택하십시오!";
-constexpr std::u16string_view kNoDestinationMessage = u"IP와 Port 번호를 입력하세요!";
-constexpr std::u16string_view kNoNetworkMessageMessage = u"보낼 메세지를 입력하세요!";
-constexpr std::u16string_view kConnectivityMessage =
-    u"인터넷이나 와이파이에 접속이 되어 있는지 확인해 보십시오!";
-constexpr std::u16string_view kSendErrorMessage = u"메세지 전송 에러. 다시 시도해 보십시오!";
 constexpr std::u16string_view kAcknowledgement = u"sent";
 
 std::u16string ListIndexError(int index) {
@@ -34,31 +27,31 @@ void PageActions::sbtnSayRemoteModeClick() {
     // Wrapping comes before the empty test: a blank text with the box ticked
     // still delivers the bare envelope.
     if (view_.UseProtocol()) text = WrapProtocolEnvelope(text);
-    if (text.empty()) return view_.ShowMessage(kEmptyTextMessage);
-    if (!links_.speech_app.IsRunning()) return view_.ShowMessage(kNotRunningMessage);
+    if (text.empty()) return view_.ShowMessage(messages::kEmptyText);
+    if (!links_.speech_app.IsRunning()) return view_.ShowMessage(messages::kNotRunning);
     links_.speech_app.Send(text);
 }
 
 void PageActions::btnSendOverIPClick() {
     const std::u16string host = TrimText(view_.Text(TextField::edIPtoSend));
-    if (host.empty()) return view_.ShowMessage(kNoDestinationMessage);
+    if (host.empty()) return view_.ShowMessage(messages::kNoDestination);
     const std::u16string port = TrimText(view_.Text(TextField::edPorttoSend));
-    if (port.empty()) return view_.ShowMessage(kNoDestinationMessage);
+    if (port.empty()) return view_.ShowMessage(messages::kNoDestination);
     const std::u16string message = TrimText(view_.Text(TextField::MemoIPSend));
-    if (message.empty()) return view_.ShowMessage(kNoNetworkMessageMessage);
+    if (message.empty()) return view_.ShowMessage(messages::kNoNetworkMessage);
 
     const std::u16string url = u"http://" + host + u":" + port + u"/" + WrapNetworkEnvelope(message);
     const EncodeResult encoded = EncodeRequestUrl(url);
     const auto* encoded_url = std::get_if<std::u16string>(&encoded);
-    if (!encoded_url) return view_.ShowMessage(kConnectivityMessage);
+    if (!encoded_url) return view_.ShowMessage(messages::kConnectivity);
     std::u16string reply;
     try {
         reply = links_.network.GetText(*encoded_url);
     } catch (...) {
         // Every failure of the exchange is the one message; its own text is never shown.
-        return view_.ShowMessage(kConnectivityMessage);
+        return view_.ShowMessage(messages::kConnectivity);
     }
-    if (reply.find(kAcknowledgement) == std::u16string::npos) view_.ShowMessage(kSendErrorMessage);
+    if (reply.find(kAcknowledgement) == std::u16string::npos) view_.ShowMessage(messages::kSendError);
 }
 
 void PageActions::SpeedButton5Click() {
