@@ -39,6 +39,8 @@ int WindowDpi(HWND hwnd) {
 }
 
 int SystemDpi() {
+    static const auto get = User32<UINT(WINAPI*)()>("GetDpiForSystem");
+    if (get) return static_cast<int>(get());
     HDC dc = GetDC(nullptr);
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(nullptr, dc);
@@ -159,9 +161,11 @@ bool TfrmLumvoxMsgTest::Create(HINSTANCE instance, HWND owner) {
         return RegisterClassExW(&wc) != 0 && RegisterCustomControls(instance);
     }();
     if (!registered) return false;
-    // Sized once the DPI of the window is known (OnCreate) and centred when shown.
-    CreateWindowExW(kWindowExStyle, kMainWindowClass, WideString(kInitialTitle).c_str(), kWindowStyle, 0, 0, 0, 0, owner,
-                    BuildMenu(), instance, this);
+    // Sized for the system's DPI; OnCreate corrects it where the window's own differs.
+    dpi_ = SystemDpi();
+    const SIZE size = OuterSize();
+    CreateWindowExW(kWindowExStyle, kMainWindowClass, WideString(kInitialTitle).c_str(), kWindowStyle, 0, 0, size.cx,
+                    size.cy, owner, BuildMenu(), instance, this);
     return hwnd_ != nullptr;
 }
 
@@ -203,21 +207,31 @@ LRESULT TfrmLumvoxMsgTest::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
-bool TfrmLumvoxMsgTest::OnCreate() {
-    dpi_ = WindowDpi(hwnd_);
+// The outer size that gives the laid-out client area, at least the least outer size.
+SIZE TfrmLumvoxMsgTest::OuterSize() const {
     const RECT outer = OuterRectFor(Scale(kLayoutClientWidth), Scale(kLayoutClientHeight), kWindowStyle,
                                     kWindowExStyle, dpi_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, Scale(kOuterWidth), outer.bottom - outer.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return {Scale(kOuterWidth), std::max<LONG>(outer.bottom - outer.top, Scale(kMinOuterHeight))};
+}
+
+// Every control is created at its place for the window's present size, with its
+// font and metrics: no second pass over the controls at start-up.
+bool TfrmLumvoxMsgTest::OnCreate() {
+    if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
+        dpi_ = dpi;
+        const SIZE size = OuterSize();
+        SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    MakeFonts();
     CreateControls();
-    ApplyDpi();
     FillLists();
-    Relayout();
     return Control(ControlId::StatusBar1) != nullptr;
 }
 
 void TfrmLumvoxMsgTest::CreateControls() {
     const auto controls = Controls();
+    RECT client;
+    GetClientRect(hwnd_, &client);
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i) {
         const ControlSpec& c = controls[i];
@@ -232,11 +246,12 @@ void TfrmLumvoxMsgTest::CreateControls() {
         const WindowClass wc = ClassFor(c);
         // Pages and page control carry their captions as tab items, not as window text.
         const std::wstring caption = (c.kind == Kind::Page) ? std::wstring() : WideString(c.caption);
-        const Rect r = ScaleToDpi(c.bounds, dpi_);
+        const Rect r = Placed(c, client);
         HWND hwnd = CreateWindowExW(wc.ex_style, wc.name, caption.c_str(), wc.style, r.x, r.y, r.w, r.h, parent,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         controls_[i] = hwnd;
         if (!hwnd) continue;
+        ApplyMetrics(c, hwnd);
         switch (c.kind) {
         case Kind::Memo:
         case Kind::Edit:
@@ -304,55 +319,65 @@ void TfrmLumvoxMsgTest::FillLists() {
     }
 }
 
-// Fonts, item heights and column widths for the window's DPI.
-void TfrmLumvoxMsgTest::ApplyDpi() {
+// The fonts for the window's DPI: one for every control, one for the headings, and
+// the status line's own where the window's DPI is not the system's.
+void TfrmLumvoxMsgTest::MakeFonts() {
     font_ = MakeFont(L"Tahoma", Scale(kFontHeight), FW_NORMAL);
     heading_font_ = MakeFont(L"Verdana", Scale(kFontHeight), FW_BOLD);
     status_font_.reset();
     if (dpi_ != SystemDpi()) {
-        // The status bar's own default font is made for the system's DPI.
         static const auto info_for_dpi = User32<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
         if (info_for_dpi && info_for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_))
             status_font_.reset(CreateFontIndirectW(&metrics.lfStatusFont));
     }
-    const auto controls = Controls();
-    for (size_t i = 0; i < controls.size(); ++i) {
-        HWND hwnd = controls_[i];
-        if (!hwnd) continue;
-        HFONT font = nullptr;
-        switch (controls[i].font) {
-        case Font::Window: font = font_.get(); break;
-        case Font::Heading: font = heading_font_.get(); break;
-        case Font::System: font = status_font_.get(); break;
-        }
-        if (font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (controls[i].kind == Kind::ListBox) SendMessageW(hwnd, LB_SETITEMHEIGHT, 0, Scale(kListItemHeight));
+}
+
+// Font, item height, tab height and column widths of one control for the window's DPI.
+void TfrmLumvoxMsgTest::ApplyMetrics(const ControlSpec& c, HWND hwnd) {
+    HFONT font = nullptr;
+    switch (c.font) {
+    case Font::Window: font = font_.get(); break;
+    case Font::Heading: font = heading_font_.get(); break;
+    case Font::System: font = status_font_.get(); break;
     }
-    HWND tabs = Control(ControlId::PageControl1);
-    // A tab row that leaves the pages their place 25 pixels down.
-    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scale(20)));
-    HWND markup = Control(ControlId::ListView1);
-    int column = 0;
-    for (const ColumnSpec& spec : MarkupColumns()) SendMessageW(markup, LVM_SETCOLUMNWIDTH, column++, Scale(spec.width));
+    if (font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    switch (c.kind) {
+    case Kind::ListBox: SendMessageW(hwnd, LB_SETITEMHEIGHT, 0, Scale(kListItemHeight)); break;
+    case Kind::PageControl:
+        // A tab row that leaves the pages their place 25 pixels down.
+        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scale(20)));
+        break;
+    case Kind::ReportList: {
+        int column = 0;
+        for (const ColumnSpec& spec : MarkupColumns()) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, column++, Scale(spec.width));
+        break;
+    }
+    default: break;
+    }
+}
+
+Rect TfrmLumvoxMsgTest::Placed(const ControlSpec& c, const RECT& client) const {
+    const int d = (client.bottom - client.top) - Scale(kLayoutClientHeight);
+    Rect r = Place(ScaleToDpi(c.bounds, dpi_), c.rule, d);
+    if (c.rule == Resize::DockBottom) {
+        r.x = 0;
+        r.w = client.right - client.left;
+    }
+    return r;
 }
 
 void TfrmLumvoxMsgTest::Relayout() {
     RECT client;
     if (!GetClientRect(hwnd_, &client) || IsIconic(hwnd_)) return;
-    const int d = (client.bottom - client.top) - Scale(kLayoutClientHeight);
     const auto controls = Controls();
     // DeferWindowPos batches must share a parent: one batch per parent.
     for (Parent parent : {Parent::Window, Parent::PageControl, Parent::Page1, Parent::Page2, Parent::Page3}) {
         HDWP batch = BeginDeferWindowPos(16);
         for (size_t i = 0; i < controls.size(); ++i) {
             if (controls[i].parent != parent || !controls_[i]) continue;
-            Rect r = Place(ScaleToDpi(controls[i].bounds, dpi_), controls[i].rule, d);
-            if (controls[i].rule == Resize::DockBottom) {
-                r.x = 0;
-                r.w = client.right - client.left;
-            }
+            const Rect r = Placed(controls[i], client);
             if (batch)
                 batch = DeferWindowPos(batch, controls_[i], nullptr, r.x, r.y, r.w, r.h, SWP_NOZORDER | SWP_NOACTIVATE);
         }
@@ -613,7 +638,10 @@ void TfrmLumvoxMsgTest::OnMoving(RECT& rect) {
 
 void TfrmLumvoxMsgTest::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
-    ApplyDpi();
+    MakeFonts();
+    const auto controls = Controls();
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (controls_[i]) ApplyMetrics(controls[i], controls_[i]);
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     Relayout();
@@ -685,7 +713,14 @@ std::optional<std::u16string> TfrmLumvoxMsgTest::ChooseTextFile() {
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    // The dialog's library (and the shell it brings along) is loaded at its first use,
+    // not at start-up; it stays loaded for the rest of the run.
+    static const auto open_file_name = [] {
+        HMODULE library = LoadLibraryW(L"comdlg32.dll");
+        return reinterpret_cast<BOOL(WINAPI*)(OPENFILENAMEW*)>(
+            reinterpret_cast<void*>(library ? GetProcAddress(library, "GetOpenFileNameW") : nullptr));
+    }();
+    if (!open_file_name || !open_file_name(&dialog)) return std::nullopt;
     return std::u16string(reinterpret_cast<const char16_t*>(path.data()));
 }
 

@@ -78,9 +78,12 @@ private:
     void OnDpiChanged(int dpi, const RECT& suggested);
     void OnSysCommand(WPARAM command, LPARAM lp);
 
+    SIZE OuterSize() const;
+    void MakeFonts();
     void CreateControls();
+    void ApplyMetrics(const ControlSpec& spec, HWND hwnd);
     void FillLists();
-    void ApplyDpi();
+    Rect Placed(const ControlSpec& spec, const RECT& client) const;
     void Relayout();
     void ShowPage(int index);
     int ShowingPage() const;

@@ -161,19 +161,22 @@ int TimeoutArg(const std::vector<std::wstring>& args, size_t index) {
 }
 
 // Polls `condition` until it holds or the time is up.
-bool WaitFor(int timeout_ms, const std::function<bool()>& condition) {
+bool WaitFor(int timeout_ms, const std::function<bool()>& condition, int poll_ms = 10) {
     const auto end = Clock::now() + std::chrono::milliseconds(timeout_ms);
     for (;;) {
         if (condition()) return true;
         if (Clock::now() >= end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        Sleep(static_cast<DWORD>(poll_ms));
     }
 }
 
 // --- input ---------------------------------------------------------------------
 
+// Only when needed: every change of the foreground comes back to the program as
+// focus events of the display, later, and would make it deactivate and activate.
 void BringToFront(HWND hwnd) {
     HWND top = GetAncestor(hwnd, GA_ROOT);
+    if (GetForegroundWindow() == top) return;
     SetForegroundWindow(top);
     WaitFor(2000, [top] { return GetForegroundWindow() == top; });
 }
@@ -297,7 +300,7 @@ void MeasureStart(const std::wstring& exe, const std::wstring& prefix, int settl
             }
         }
         return false;
-    });
+    }, 1);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(std::chrono::milliseconds(settle_ms));
     PROCESS_MEMORY_COUNTERS counters{};
@@ -403,6 +406,11 @@ int RunCommand(const Args& a) {
         NeedArgs(a, 3, L"command PATH CODE");
         HWND hwnd = Need(a[1]);
         PostMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), ToInt(a[2])), reinterpret_cast<LPARAM>(hwnd));
+    } else if (cmd == L"has-icon") {  // PATH: 1 when the static control shows an icon (STM_GETICON)
+        NeedArgs(a, 2, L"has-icon PATH");
+        DWORD_PTR icon = 0;
+        SendMessageTimeoutW(Need(a[1]), STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon);
+        Print(icon ? L"1" : L"0");
     } else if (cmd == L"owner-of") {  // PATH: the title of the window's owner, or "none"
         NeedArgs(a, 2, L"owner-of PATH");
         HWND owner = GetWindow(Need(a[1]), GW_OWNER);
