@@ -19,12 +19,12 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 
 # A first start of each warms Wine's caches; it is not counted.
 drv measure-start "Z:$EMPTY" "Empty window activated" >/dev/null
-drv measure-start "Z:$APP" "Lumvox Workshop V2" >/dev/null
+drv measure-start "Z:$APP" "Lumvox Workshop V2.0.1.10 - " >/dev/null
 : >"$E2E_TMP/empty" ; : >"$E2E_TMP/app"
 printf '%-10s %12s %14s\n' run "time (ms)" "peak WS (KiB)"
 for i in $(seq "$RUNS"); do
   e="$(drv measure-start "Z:$EMPTY" "Empty window activated")" || exit 1
-  a="$(drv measure-start "Z:$APP" "Lumvox Workshop V2")" || exit 1
+  a="$(drv measure-start "Z:$APP" "Lumvox Workshop V2.0.1.10 - ")" || exit 1
   echo "$e" >>"$E2E_TMP/empty"; echo "$a" >>"$E2E_TMP/app"
   printf 'empty %-4s %12s %14s\n' "$i" $e
   printf 'workshop %-1s %12s %14s\n' "$i" $a

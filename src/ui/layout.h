@@ -46,6 +46,17 @@ constexpr Rect ScaleToDpi(Rect r, int dpi) {
     return {ScaleToDpi(r.x, dpi), ScaleToDpi(r.y, dpi), ScaleToDpi(r.w, dpi), ScaleToDpi(r.h, dpi)};
 }
 
+// Screen snap while the user moves the window: each outer edge closer than `distance`
+// to the matching edge of the work area lands on it; the size never changes.
+constexpr Rect SnapToWorkArea(Rect window, const Rect& work, int distance) {
+    const auto close_to = [distance](int a, int b) { return (a > b ? a - b : b - a) < distance; };
+    if (close_to(window.x, work.x)) window.x = work.x;
+    else if (close_to(window.x + window.w, work.x + work.w)) window.x = work.x + work.w - window.w;
+    if (close_to(window.y, work.y)) window.y = work.y;
+    else if (close_to(window.y + window.h, work.y + work.h)) window.y = work.y + work.h - window.h;
+    return window;
+}
+
 // Control identifiers double as the Win32 control IDs; the end-to-end tests use them.
 enum class ControlId : uint16_t {
     PageControl1 = 100,

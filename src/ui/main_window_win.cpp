@@ -625,15 +625,10 @@ void TfrmLumvoxMsgTest::OnMoving(RECT& rect) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    const RECT& work = monitor.rcWork;
-    const int snap = Scale(kSnapDistance);
-    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-    if (std::abs(rect.left - work.left) < snap) rect.left = work.left;
-    else if (std::abs(rect.right - work.right) < snap) rect.left = work.right - w;
-    if (std::abs(rect.top - work.top) < snap) rect.top = work.top;
-    else if (std::abs(rect.bottom - work.bottom) < snap) rect.top = work.bottom - h;
-    rect.right = rect.left + w;
-    rect.bottom = rect.top + h;
+    const RECT& w = monitor.rcWork;
+    const Rect snapped = SnapToWorkArea({rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top},
+                                        {w.left, w.top, w.right - w.left, w.bottom - w.top}, Scale(kSnapDistance));
+    rect = {snapped.x, snapped.y, snapped.x + snapped.w, snapped.y + snapped.h};
 }
 
 void TfrmLumvoxMsgTest::OnDpiChanged(int dpi, const RECT& suggested) {

@@ -196,6 +196,27 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
     EXPECT_FALSE(SampleIndexOf(MenuId::N4).has_value());
 }
 
+TEST(SnapToWorkArea, EdgesCloserThanTheDistanceLandOnTheWorkArea) {
+    constexpr Rect kWork{0, 0, 1280, 984};  // a task bar of 40 pixels below
+    struct Case {
+        Rect window, expected;
+    };
+    constexpr Case kCases[] = {
+        {{14, 300, 650, 550}, {0, 300, 650, 550}},      // left edge 14 away
+        {{15, 300, 650, 550}, {15, 300, 650, 550}},     // 15 is not closer than 15
+        {{-14, 300, 650, 550}, {0, 300, 650, 550}},     // partly outside
+        {{620, 300, 650, 550}, {630, 300, 650, 550}},   // right edge 10 away
+        {{300, 10, 650, 550}, {300, 0, 650, 550}},      // top
+        {{300, 430, 650, 550}, {300, 434, 650, 550}},   // bottom edge 4 away, onto the task bar's top
+        {{5, 440, 650, 550}, {0, 434, 650, 550}},       // a corner
+        {{300, 200, 650, 550}, {300, 200, 650, 550}},   // far from every edge
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(SnapToWorkArea(c.window, kWork, kSnapDistance), c.expected) << c.window.x << "," << c.window.y;
+    EXPECT_EQ(SnapToWorkArea({1290, 10, 650, 550}, {1280, 0, 1024, 768}, 15), (Rect{1280, 0, 650, 550}))
+        << "a second monitor's work area";
+}
+
 TEST(ScaleToDpi, RoundsLikeMulDiv) {
     struct Case {
         int value, dpi, expected;
