@@ -1,5 +1,7 @@
 #include "request_url.h"
 
+#include <array>
+
 #include "utf.h"
 
 namespace lumvox_unit {
@@ -9,42 +11,59 @@ constexpr auto npos = std::u16string_view::npos;
 
 enum class EscapeRule { Path, Parameters };
 
-bool MustEscape(char16_t c, EscapeRule rule) {
-    if (c <= 0x20 || c >= 0x80) return true;
-    switch (c) {
-    case u'"': case u'#': case u'%': case u'*': case u'<': case u'>':
-    case u'[': case u'\\': case u']': case u'^': case u'`': case u'{':
-    case u'|': case u'}':
-        return true;
-    case u'+':
-        return rule == EscapeRule::Path;
-    default:
-        return false;
-    }
-}
+// Set for the ASCII characters that are escaped by both rules.
+constexpr auto kUnsafeAscii = [] {
+    std::array<bool, 128> unsafe{};
+    for (int c = 0; c <= 0x20; ++c) unsafe[c] = true;
+    for (char c : std::string_view("\"#%*<>[\\]^`{|}")) unsafe[static_cast<unsigned char>(c)] = true;
+    return unsafe;
+}();
 
-void PutEscapedByte(unsigned char byte, std::u16string& out) {
+char16_t* PutEscapedByte(unsigned byte, char16_t* out) {
     static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-    out.push_back(u'%');
-    out.push_back(kHex[byte >> 4]);
-    out.push_back(kHex[byte & 0xF]);
+    out[0] = u'%';
+    out[1] = kHex[byte >> 4];
+    out[2] = kHex[byte & 0xF];
+    return out + 3;
 }
 
-// Escapes character by character; a surrogate pair is one character.
-bool Escape(std::u16string_view text, EscapeRule rule, std::u16string& out) {
+// Escapes character by character; a surrogate pair is one character. Runs over
+// every text the user sends, so the UTF-8 bytes go straight out as escapes.
+bool Escape(std::u16string_view text, EscapeRule rule, std::u16string& result) {
+    // Sized exactly first: zero-filling the worst case (9 units a unit) costs more than counting.
+    size_t size = 0;
+    for (char16_t c : text) {
+        if (c < 0x80) size += kUnsafeAscii[c] || (c == u'+' && rule == EscapeRule::Path) ? 3 : 1;
+        else if (c < 0x800 || IsLowSurrogate(c)) size += 6;  // a pair's two halves make 12
+        else size += 9 - 3 * IsHighSurrogate(c);
+    }
+    const size_t start = result.size();
+    result.resize(start + size);
+    char16_t* out = result.data() + start;
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t c = text[i];
-        if (!MustEscape(c, rule)) {
-            out.push_back(c);
-            continue;
+        if (c < 0x80) {
+            if (kUnsafeAscii[c] || (c == u'+' && rule == EscapeRule::Path)) out = PutEscapedByte(c, out);
+            else *out++ = c;
+        } else if (c < 0x800) {
+            out = PutEscapedByte(0xC0 | (c >> 6), out);
+            out = PutEscapedByte(0x80 | (c & 0x3F), out);
+        } else if (!IsHighSurrogate(c) && !IsLowSurrogate(c)) {
+            out = PutEscapedByte(0xE0 | (c >> 12), out);
+            out = PutEscapedByte(0x80 | ((c >> 6) & 0x3F), out);
+            out = PutEscapedByte(0x80 | (c & 0x3F), out);
+        } else if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            char32_t cp = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(text[++i]) - 0xDC00);
+            out = PutEscapedByte(0xF0 | (cp >> 18), out);
+            out = PutEscapedByte(0x80 | ((cp >> 12) & 0x3F), out);
+            out = PutEscapedByte(0x80 | ((cp >> 6) & 0x3F), out);
+            out = PutEscapedByte(0x80 | (cp & 0x3F), out);
+        } else {
+            result.resize(start);
+            return false;  // an unpaired surrogate has no UTF-8 form
         }
-        size_t units = 1;
-        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) units = 2;
-        auto utf8 = Utf16ToUtf8(text.substr(i, units));
-        if (!utf8) return false;
-        for (char byte : *utf8) PutEscapedByte(static_cast<unsigned char>(byte), out);
-        i += units - 1;
     }
+    result.resize(out - result.data());
     return true;
 }
 
