@@ -27,14 +27,12 @@
 #include <thread>
 #include <vector>
 
-namespace {
+#include "driver.h"
+
+namespace lumvox_e2e {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kDefaultTimeoutMs = 10000;
-
-struct Failure : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
@@ -113,11 +111,20 @@ std::vector<std::wstring> Split(const std::wstring& text, wchar_t sep) {
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
+// Another process's top-level title is read from the server, without a message, so
+// a window whose thread is busy or ending does not stop the lookup.
+std::wstring TitleOf(HWND hwnd) {
+    std::wstring title(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, title.data(), static_cast<int>(title.size()));
+    title.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return title;
+}
+
 HWND FindTopLevel(const std::wstring& step) {
     for (HWND hwnd : TopLevelWindows()) {
         if (StartsWith(step, L"class:") && ClassOf(hwnd) == step.substr(6)) return hwnd;
-        if (StartsWith(step, L"title:") && TextOf(hwnd) == step.substr(6)) return hwnd;
-        if (StartsWith(step, L"prefix:") && StartsWith(TextOf(hwnd), step.substr(7))) return hwnd;
+        if (StartsWith(step, L"title:") && TitleOf(hwnd) == step.substr(6)) return hwnd;
+        if (StartsWith(step, L"prefix:") && StartsWith(TitleOf(hwnd), step.substr(7))) return hwnd;
     }
     return nullptr;
 }
@@ -161,7 +168,7 @@ int TimeoutArg(const std::vector<std::wstring>& args, size_t index) {
 }
 
 // Polls `condition` until it holds or the time is up.
-bool WaitFor(int timeout_ms, const std::function<bool()>& condition, int poll_ms = 10) {
+bool WaitFor(int timeout_ms, const std::function<bool()>& condition, int poll_ms) {
     const auto end = Clock::now() + std::chrono::milliseconds(timeout_ms);
     for (;;) {
         if (condition()) return true;
@@ -318,8 +325,6 @@ void MeasureStart(const std::wstring& exe, const std::wstring& prefix, int settl
 
 // --- commands -------------------------------------------------------------------
 
-using Args = std::vector<std::wstring>;
-
 void NeedArgs(const Args& a, size_t n, const wchar_t* usage) {
     if (a.size() < n) Fail(std::wstring(L"usage: ") + usage);
 }
@@ -447,15 +452,18 @@ int RunCommand(const Args& a) {
     } else if (cmd == L"measure-start") {  // EXE PREFIX [settle]: see MeasureStart
         NeedArgs(a, 3, L"measure-start EXE PREFIX [settle-ms]");
         MeasureStart(a[1], a[2], a.size() > 3 ? ToInt(a[3]) : 500);
+    } else if (const auto code = RunChannelCommand(a)) {
+        return *code;
     } else {
         Fail(L"unknown command " + cmd);
     }
     return 0;
 }
 
-}  // namespace
+}  // namespace lumvox_e2e
 
 int wmain(int argc, wchar_t** argv) {
+    using namespace lumvox_e2e;
     std::vector<Args> commands(1);
     for (int i = 1; i < argc; ++i) {
         if (std::wstring(argv[i]) == L";") commands.emplace_back();
