@@ -33,3 +33,5 @@ fi
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 "$here/wine-prefix.sh" test
 "$here/wine-prefix.sh" gui
+# The main window's end-to-end test at 150 % scaling sets this prefix's LogPixels to 144.
+"$here/wine-prefix.sh" gui144

@@ -362,7 +362,9 @@ Rect TfrmLumvoxMsgTest::Placed(const ControlSpec& c, const RECT& client) const {
     const int d = (client.bottom - client.top) - Scale(kLayoutClientHeight);
     Rect r = Place(ScaleToDpi(c.bounds, dpi_), c.rule, d);
     if (c.rule == Resize::DockBottom) {
+        // On the edge exactly, whatever the rounding of the scaled top and height.
         r.x = 0;
+        r.y = (client.bottom - client.top) - r.h;
         r.w = client.right - client.left;
     }
     return r;

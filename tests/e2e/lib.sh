@@ -31,6 +31,11 @@ trap e2e_cleanup EXIT
 # Picks a free display number between 140 and 199 under a lock, so that parallel
 # runs never share one, and starts Xvfb on it.
 e2e_start_display() {
+  # One harness at a time per Wine prefix: its programs share one window station, so
+  # a second run would find the first one's windows (ctest's RESOURCE_LOCK does the
+  # same within one test run; this also covers runs started by hand).
+  exec {E2E_PREFIX_LOCK_FD}>"/tmp/.lumvox-e2e-prefix-$LUMVOX_WINE_KIND.lock"
+  flock -w 900 "$E2E_PREFIX_LOCK_FD" || { echo "the Wine prefix stays busy" >&2; exit 1; }
   local n lock
   for n in $(seq 140 199); do
     lock="/tmp/.lumvox-e2e-display-$n.lock"
@@ -51,7 +56,11 @@ e2e_start_display() {
 }
 
 # drv COMMAND ARGS...: runs the driver under Wine; prints its output.
-drv() { bash "$E2E_WINE_RUN" "$E2E_DRIVER" "$@"; }
+# Wine's server outlives the programs it serves: it must not inherit our locks, or
+# the next run would wait for it to end.
+e2e_wine() { bash "$E2E_WINE_RUN" "$@" {E2E_LOCK_FD}>&- {E2E_PREFIX_LOCK_FD}>&-; }
+
+drv() { e2e_wine "$E2E_DRIVER" "$@"; }
 
 # e2e_start PROGRAM: starts it under Wine in the background; its exit code is
 # written to $E2E_TMP/exit.<n> where n is the value of E2E_LAST.
@@ -60,7 +69,7 @@ E2E_STARTS=0
 e2e_start() {
   E2E_STARTS=$((E2E_STARTS + 1))
   local out="$E2E_TMP/exit.$E2E_STARTS"
-  ( bash "$E2E_WINE_RUN" "$@"; echo $? >"$out" ) &
+  ( e2e_wine "$@"; echo $? >"$out" ) &
   E2E_PIDS+=($!)
   E2E_LAST=$E2E_STARTS
 }

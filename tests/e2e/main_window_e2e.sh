@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
 # End to end: the workshop's start-up, first activation, layout, resizing, keys and
-# exit, under Wine on a private Xvfb display.
-# usage: main_window_e2e.sh LumvoxWorkshop.exe lumvox_e2e_driver.exe
+# exit, under Wine on a private Xvfb display, at 96 DPI or at another DPI (in a prefix
+# of its own, whose LogPixels is set to it).
+# usage: main_window_e2e.sh LumvoxWorkshop.exe lumvox_e2e_driver.exe [dpi]
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 APP="$1"
 E2E_DRIVER="$2"
+DPI="${3:-96}"
 MAIN=class:TfrmLumvoxMsgTest
 e2e_start_display
+if [ "$DPI" != 96 ]; then
+  # With the display set: a Wine server started without one never shows windows.
+  export LUMVOX_WINE_KIND="gui$DPI"
+  e2e_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f >/dev/null 2>&1
+fi
+
+# A length at 96 DPI in pixels at the test's DPI, rounded as MulDiv rounds.
+S() { echo $(( ($1 * DPI + 48) / 96 )); }
 
 # Each control: id, bounds at 96 DPI as laid out, and its rule (f fixed, s stretches,
-# m moves by d = client height - 492).
+# m moves by d = client height - 492, both at the test's DPI).
 LAYOUT="
 100 PageControl1 0 8 634 312 s
 101 TabSheet1 4 25 626 283 s
@@ -55,23 +65,24 @@ check_layout() {
   dump="$(drv dump "$MAIN")"
   client="$(drv client-of "$MAIN")"
   read -r cw ch <<<"$client"
-  d=$((ch - 492))
+  d=$((ch - $(S 492)))
   while read -r id name x y w h rule; do
     [ -z "$id" ] && continue
+    x=$(S "$x"); y=$(S "$y"); w=$(S "$w"); h=$(S "$h")
     case "$rule" in s) h=$((h + d)) ;; m) y=$((y + d)) ;; esac
     expected="$x $y $w $h"
     actual="$(awk -v id="$id" '$1 == id { print $3, $4, $5, $6; exit }' <<<"$dump")"
     check "$label: $name bounds (d=$d)" "$expected" "$actual"
   done <<<"$LAYOUT"
   # The status line stays on the bottom edge across the whole client width.
-  check "$label: StatusBar1 bounds" "0 $((ch - 19)) $cw 19" "$(awk '$1 == 156 { print $3, $4, $5, $6 }' <<<"$dump")"
+  check "$label: StatusBar1 bounds" "0 $((ch - $(S 19))) $cw $(S 19)" "$(awk '$1 == 156 { print $3, $4, $5, $6 }' <<<"$dump")"
   check "$label: controls of the layout" "37" "$(awk '$1 >= 100 && $1 < 200' <<<"$dump" | wc -l | tr -d ' ')"
 }
 
 # --- a start without the speech program -------------------------------------------
 e2e_start "$APP"
 first=$E2E_LAST
-title="$(drv wait-prefix "$MAIN" "Lumvox Workshop V2.0.1.10 - ")"
+title="$(drv wait-prefix "$MAIN" "Lumvox Workshop V2.0.1.10 - " 30000)" || { echo "FAIL the window did not come up"; e2e_finish; }
 check "title after the first activation" "Lumvox Workshop V2.0.1.10 - Speech Test Bench" "$title"
 check "application window titles the task-bar entry and owns the main window" \
   "Lumvox Workshop V2" "$(drv owner-of "$MAIN")"
@@ -87,7 +98,7 @@ check "focus in memoAppMode" "114 Edit" "$(drv focus-of "$MAIN")"
 # Centred in the work area of its monitor.
 read -r wx wy ww wh <<<"$(drv work-area "$MAIN")"
 read -r x y w h <<<"$(drv rect-of "$MAIN")"
-check "outer width" "650" "$w"
+check "outer width" "$(S 650)" "$w"
 check "centred horizontally" "$((wx + (ww - w) / 2))" "$x"
 check "centred vertically" "$((wy + (wh - h) / 2))" "$y"
 
@@ -95,18 +106,18 @@ check_layout "as opened"
 
 # --- resizing ------------------------------------------------------------------------
 read -r cw ch <<<"$(drv client-of "$MAIN")"
-# 100 pixels taller than the laid-out client area of 492.
-taller=$((h + 592 - ch))
-check "resize to a client height of 592" "650 $taller" "$(drv resize "$MAIN" 650 "$taller")"
-check "client height 592" "592" "$(drv client-of "$MAIN" | cut -d' ' -f2)"
-check "memoAppMode 282 high" "282" "$(drv rect-of "$MAIN/114" | cut -d' ' -f4)"
-check "sbtnSayRemoteMode at top 353" "353" "$(drv rect-of "$MAIN/115" | cut -d' ' -f2)"
-check "ListView1 at top 467" "467" "$(drv rect-of "$MAIN/152" | cut -d' ' -f2)"
-check "status line on the bottom edge" "573 19" "$(drv rect-of "$MAIN/156" | cut -d' ' -f2,4)"
+# 100 pixels (at 96 DPI) taller than the laid-out client area of 492.
+taller=$((h + $(S 592) - ch))
+check "resize to a client height of 592" "$(S 650) $taller" "$(drv resize "$MAIN" "$(S 650)" "$taller")"
+check "client height 592" "$(S 592)" "$(drv client-of "$MAIN" | cut -d' ' -f2)"
+check "memoAppMode 282 high" "$(( $(S 182) + $(S 100) ))" "$(drv rect-of "$MAIN/114" | cut -d' ' -f4)"
+check "sbtnSayRemoteMode at top 353" "$(( $(S 253) + $(S 100) ))" "$(drv rect-of "$MAIN/115" | cut -d' ' -f2)"
+check "ListView1 at top 467" "$(( $(S 367) + $(S 100) ))" "$(drv rect-of "$MAIN/152" | cut -d' ' -f2)"
+check "status line on the bottom edge" "$(( $(S 592) - $(S 19) )) $(S 19)" "$(drv rect-of "$MAIN/156" | cut -d' ' -f2,4)"
 check_layout "100 pixels taller"
-check "width cannot grow" "650 $taller" "$(drv resize "$MAIN" 700 "$taller")"
-check "width cannot shrink" "650 $taller" "$(drv resize "$MAIN" 600 "$taller")"
-check "height not below 550" "650 550" "$(drv resize "$MAIN" 650 500)"
+check "width cannot grow" "$(S 650) $taller" "$(drv resize "$MAIN" "$(S 700)" "$taller")"
+check "width cannot shrink" "$(S 650) $taller" "$(drv resize "$MAIN" "$(S 600)" "$taller")"
+check "height not below 550" "$(S 650) $(S 550)" "$(drv resize "$MAIN" "$(S 650)" "$(S 500)")"
 check_layout "at the least height"
 
 # --- pages and keys ------------------------------------------------------------------

@@ -464,6 +464,8 @@ int RunCommand(const Args& a) {
 
 int wmain(int argc, wchar_t** argv) {
     using namespace lumvox_e2e;
+    // Aware of each monitor's DPI, like the workshop: sizes are read and set in real pixels.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     std::vector<Args> commands(1);
     for (int i = 1; i < argc; ++i) {
         if (std::wstring(argv[i]) == L";") commands.emplace_back();
