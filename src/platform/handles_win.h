@@ -1,5 +1,5 @@
 #pragma once
-// One line of RAII per Win32 handle type used by the platform links.
+// One line of RAII per Win32 handle type.
 #include <windows.h>
 
 #include <memory>
@@ -19,6 +19,7 @@ using Unique = std::unique_ptr<std::remove_pointer_t<H>, CloseWith<Close>>;
 
 using UniqueHandle = Unique<HANDLE, &CloseHandle>;
 using UniqueHglobal = Unique<HGLOBAL, &GlobalFree>;
+using UniqueHfont = Unique<HFONT, &DeleteObject>;
 
 // CreateFileW reports failure as INVALID_HANDLE_VALUE, not null.
 inline UniqueHandle AdoptFileHandle(HANDLE h) {

@@ -9,9 +9,11 @@
 
 #include "core/page_actions.h"
 #include "layout.h"
-#include "win_handles.h"
+#include "platform/handles_win.h"
 
 namespace muMessageTest {
+
+using lumvox_unit::UniqueHfont;
 
 inline constexpr wchar_t kMainWindowClass[] = L"TfrmLumvoxMsgTest";
 
