@@ -307,7 +307,7 @@ void MeasureStart(const std::wstring& exe, const std::wstring& prefix, int settl
             }
         }
         return false;
-    }, 1);
+    }, 2);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::this_thread::sleep_for(std::chrono::milliseconds(settle_ms));
     PROCESS_MEMORY_COUNTERS counters{};
