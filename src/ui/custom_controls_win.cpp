@@ -39,13 +39,13 @@ void PaintShape(HWND hwnd) {
     RECT rc;
     GetClientRect(hwnd, &rc);
     const auto id = ControlIdFromInt(GetDlgCtrlID(hwnd));
-    const ControlSpec* spec = id ? &Spec(*id) : nullptr;
+    const ControlSpec* layout = id ? &LayoutOf(*id) : nullptr;
     FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
-    if (spec) {
+    if (layout) {
         SelectObject(dc, GetStockObject(DC_BRUSH));
         SelectObject(dc, GetStockObject(DC_PEN));
-        SetDCBrushColor(dc, ToColorref(spec->fill));
-        SetDCPenColor(dc, ToColorref(spec->outline));
+        SetDCBrushColor(dc, ToColorref(layout->fill));
+        SetDCPenColor(dc, ToColorref(layout->outline));
         if (GetWindowLongW(hwnd, GWL_STYLE) & kShapeRounded) {
             const int corner = ScaleToDpi(kHeadingCorner, DpiOf(hwnd));
             RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, corner, corner);

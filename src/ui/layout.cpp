@@ -126,7 +126,7 @@ int PageOf(ControlId id) {
 
 std::span<const ControlSpec> Controls() { return kControls; }
 
-const ControlSpec& Spec(ControlId id) {
+const ControlSpec& LayoutOf(ControlId id) {
     const auto* it = std::find_if(std::begin(kControls), std::end(kControls), [id](const auto& c) { return c.id == id; });
     return *it;  // every ControlId has its row; the tests check it
 }

@@ -151,7 +151,7 @@ struct ControlSpec {
 
 // In creation order. Shapes are put under their siblings after creation.
 std::span<const ControlSpec> Controls();
-const ControlSpec& Spec(ControlId id);
+const ControlSpec& LayoutOf(ControlId id);
 std::optional<ControlId> ControlIdFromInt(int value);
 
 // The pages of PageControl1 (their tab captions are the sheets' captions) and the

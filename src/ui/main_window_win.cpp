@@ -295,11 +295,11 @@ void TfrmLumvoxMsgTest::FillLists() {
 
     HWND markup = Control(ControlId::ListView1);
     int column = 0;
-    for (const ColumnSpec& spec : MarkupColumns()) {
-        std::wstring caption = WideString(spec.caption);
+    for (const ColumnSpec& layout : MarkupColumns()) {
+        std::wstring caption = WideString(layout.caption);
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH;
-        col.cx = Scale(spec.width);
+        col.cx = Scale(layout.width);
         col.pszText = caption.data();
         SendMessageW(markup, LVM_INSERTCOLUMNW, column++, reinterpret_cast<LPARAM>(&col));
     }
@@ -351,7 +351,7 @@ void TfrmLumvoxMsgTest::ApplyMetrics(const ControlSpec& c, HWND hwnd) {
         break;
     case Kind::ReportList: {
         int column = 0;
-        for (const ColumnSpec& spec : MarkupColumns()) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, column++, Scale(spec.width));
+        for (const ColumnSpec& layout : MarkupColumns()) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, column++, Scale(layout.width));
         break;
     }
     default: break;
@@ -528,8 +528,8 @@ void TfrmLumvoxMsgTest::OnCommand(WORD id, WORD code) {
     const auto control = ControlIdFromInt(id);
     if (!control) return;
     if (code == EN_SETFOCUS || code == EN_KILLFOCUS || code == LBN_SETFOCUS || code == LBN_KILLFOCUS) {
-        const Kind kind = Spec(*control).kind;
-        if (Spec(*control).flags & flags::kKoreanInput) {
+        const Kind kind = LayoutOf(*control).kind;
+        if (LayoutOf(*control).flags & flags::kKoreanInput) {
             if (IsTextControl(kind)) ApplyInputMethodPreference(code == EN_SETFOCUS);
             else if (kind == Kind::ListBox) ApplyInputMethodPreference(code == LBN_SETFOCUS);
         }
@@ -602,13 +602,13 @@ void TfrmLumvoxMsgTest::ReportError(const std::exception_ptr& error) {
 
 LRESULT TfrmLumvoxMsgTest::OnCtlColor(HDC dc, HWND control, bool button) {
     const auto id = ControlOf(control);
-    const ControlSpec* spec = id ? &Spec(*id) : nullptr;
-    SetTextColor(dc, spec && spec->text_colour != kNoColour ? ToColorref(spec->text_colour)
+    const ControlSpec* layout = id ? &LayoutOf(*id) : nullptr;
+    SetTextColor(dc, layout && layout->text_colour != kNoColour ? ToColorref(layout->text_colour)
                                                            : GetSysColor(button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
-    if (spec && spec->fill != kNoColour) {
+    if (layout && layout->fill != kNoColour) {
         // A caption drawn on a shape takes the shape's fill.
-        SetBkColor(dc, ToColorref(spec->fill));
-        SetDCBrushColor(dc, ToColorref(spec->fill));
+        SetBkColor(dc, ToColorref(layout->fill));
+        SetDCBrushColor(dc, ToColorref(layout->fill));
         return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
     }
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));

@@ -83,9 +83,9 @@ private:
     SIZE OuterSize() const;
     void MakeFonts();
     void CreateControls();
-    void ApplyMetrics(const ControlSpec& spec, HWND hwnd);
+    void ApplyMetrics(const ControlSpec& layout, HWND hwnd);
     void FillLists();
-    Rect Placed(const ControlSpec& spec, const RECT& client) const;
+    Rect Placed(const ControlSpec& layout, const RECT& client) const;
     void Relayout();
     void ShowPage(int index);
     int ShowingPage() const;

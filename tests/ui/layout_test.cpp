@@ -31,13 +31,13 @@ TEST(Place, AppliesEachRuleToItsEdge) {
 // The window made 100 pixels taller than laid out (client height 592).
 TEST(Place, HundredPixelsTallerMovesAndStretchesTheNamedControls) {
     constexpr int d = 100;
-    EXPECT_EQ(Place(Spec(memoAppMode).bounds, Spec(memoAppMode).rule, d).h, 282);
-    EXPECT_EQ(Place(Spec(sbtnSayRemoteMode).bounds, Spec(sbtnSayRemoteMode).rule, d).y, 353);
-    EXPECT_EQ(Place(Spec(ListView1).bounds, Spec(ListView1).rule, d).y, 467);
-    EXPECT_EQ(Place(Spec(PageControl1).bounds, Spec(PageControl1).rule, d), (Rect{0, 8, 634, 412}));
-    const Rect status = Place(Spec(StatusBar1).bounds, Spec(StatusBar1).rule, d);
+    EXPECT_EQ(Place(LayoutOf(memoAppMode).bounds, LayoutOf(memoAppMode).rule, d).h, 282);
+    EXPECT_EQ(Place(LayoutOf(sbtnSayRemoteMode).bounds, LayoutOf(sbtnSayRemoteMode).rule, d).y, 353);
+    EXPECT_EQ(Place(LayoutOf(ListView1).bounds, LayoutOf(ListView1).rule, d).y, 467);
+    EXPECT_EQ(Place(LayoutOf(PageControl1).bounds, LayoutOf(PageControl1).rule, d), (Rect{0, 8, 634, 412}));
+    const Rect status = Place(LayoutOf(StatusBar1).bounds, LayoutOf(StatusBar1).rule, d);
     EXPECT_EQ(status.y + status.h, kLayoutClientHeight + d) << "the status line stays on the bottom edge";
-    EXPECT_EQ(Place(Spec(Shape2).bounds, Spec(Shape2).rule, d), Spec(Shape2).bounds);
+    EXPECT_EQ(Place(LayoutOf(Shape2).bounds, LayoutOf(Shape2).rule, d), LayoutOf(Shape2).bounds);
 }
 
 TEST(Layout, BoundsAndRulesAsLaidOut) {
@@ -70,13 +70,13 @@ TEST(Layout, BoundsAndRulesAsLaidOut) {
         {StatusBar1, {0, 473, 634, 19}, Resize::DockBottom},
     };
     for (const auto& row : kRows) {
-        const ControlSpec& spec = Spec(row.id);
-        EXPECT_EQ(spec.bounds, row.bounds) << spec.name;
-        EXPECT_EQ(spec.rule, row.rule) << spec.name;
+        const ControlSpec& layout = LayoutOf(row.id);
+        EXPECT_EQ(layout.bounds, row.bounds) << layout.name;
+        EXPECT_EQ(layout.rule, row.rule) << layout.name;
     }
     // Every page is the page control's display area: 626 x (283 + d).
     for (const auto& page : Pages()) {
-        const ControlSpec& sheet = Spec(page.sheet);
+        const ControlSpec& sheet = LayoutOf(page.sheet);
         EXPECT_EQ(sheet.bounds.w, 626) << sheet.name;
         EXPECT_EQ(sheet.bounds.h, 283) << sheet.name;
         EXPECT_EQ(sheet.rule, Resize::Stretches) << sheet.name;
@@ -90,7 +90,7 @@ TEST(Layout, EveryControlHasOneRowUnderItsOwnIdAndName) {
     for (const auto& c : Controls()) {
         EXPECT_TRUE(ids.insert(static_cast<int>(c.id)).second) << c.name;
         EXPECT_TRUE(names.insert(c.name).second) << c.name;
-        EXPECT_EQ(&Spec(c.id), &c);
+        EXPECT_EQ(&LayoutOf(c.id), &c);
         EXPECT_EQ(ControlIdFromInt(static_cast<int>(c.id)), c.id);
     }
     EXPECT_FALSE(ControlIdFromInt(0).has_value());
@@ -98,36 +98,36 @@ TEST(Layout, EveryControlHasOneRowUnderItsOwnIdAndName) {
 }
 
 TEST(Layout, CaptionsAndLooksAsDesigned) {
-    EXPECT_EQ(Spec(sbtnSayRemoteMode).caption, u"보내기   (F8)");
-    EXPECT_EQ(Spec(btnSendOverIP).caption, u"보내기   (F9)");
-    EXPECT_EQ(Spec(SpeedButton5).caption, u"보낼 메시지 미리보기 (with Protocol)");
-    EXPECT_EQ(Spec(SpeedButton5).kind, Kind::FlatToolButton);
-    EXPECT_EQ(Spec(edPorttoSend).caption, u"7070");
-    EXPECT_EQ(Spec(ckbUseProtocol).caption, u"프로토콜 사용");
-    EXPECT_FALSE(Spec(ckbUseProtocol).flags & flags::kChecked);
-    EXPECT_EQ(Spec(TabSheet1).caption, u"어플리케이션 수신 모드에 메세지 보내기");
-    EXPECT_EQ(Spec(TabSheet2).caption, u"네트워크 수신 모드에 메세지 보내기");
-    EXPECT_EQ(Spec(TabSheet3).caption, u"클립보드 TTS 모드");
-    EXPECT_EQ(Spec(Label3).caption, u"SAPI 5 XML Markup");
-    EXPECT_EQ(Spec(Label3).font, Font::Heading);
-    EXPECT_EQ(Spec(Label10).font, Font::Heading);
-    EXPECT_EQ(Spec(Label3).text_colour, 0xFFFFFFu);
-    EXPECT_EQ(Spec(Label1).text_colour, 0x2F7CA6u);
-    EXPECT_EQ(Spec(StatusBar1).font, Font::System);
-    EXPECT_EQ(Spec(Shape6).fill, 0xE6E6E6u);
-    EXPECT_EQ(Spec(Shape6).outline, 0xFBF0B3u);
-    EXPECT_EQ(Spec(Shape1).kind, Kind::RoundedShape);
+    EXPECT_EQ(LayoutOf(sbtnSayRemoteMode).caption, u"보내기   (F8)");
+    EXPECT_EQ(LayoutOf(btnSendOverIP).caption, u"보내기   (F9)");
+    EXPECT_EQ(LayoutOf(SpeedButton5).caption, u"보낼 메시지 미리보기 (with Protocol)");
+    EXPECT_EQ(LayoutOf(SpeedButton5).kind, Kind::FlatToolButton);
+    EXPECT_EQ(LayoutOf(edPorttoSend).caption, u"7070");
+    EXPECT_EQ(LayoutOf(ckbUseProtocol).caption, u"프로토콜 사용");
+    EXPECT_FALSE(LayoutOf(ckbUseProtocol).flags & flags::kChecked);
+    EXPECT_EQ(LayoutOf(TabSheet1).caption, u"어플리케이션 수신 모드에 메세지 보내기");
+    EXPECT_EQ(LayoutOf(TabSheet2).caption, u"네트워크 수신 모드에 메세지 보내기");
+    EXPECT_EQ(LayoutOf(TabSheet3).caption, u"클립보드 TTS 모드");
+    EXPECT_EQ(LayoutOf(Label3).caption, u"SAPI 5 XML Markup");
+    EXPECT_EQ(LayoutOf(Label3).font, Font::Heading);
+    EXPECT_EQ(LayoutOf(Label10).font, Font::Heading);
+    EXPECT_EQ(LayoutOf(Label3).text_colour, 0xFFFFFFu);
+    EXPECT_EQ(LayoutOf(Label1).text_colour, 0x2F7CA6u);
+    EXPECT_EQ(LayoutOf(StatusBar1).font, Font::System);
+    EXPECT_EQ(LayoutOf(Shape6).fill, 0xE6E6E6u);
+    EXPECT_EQ(LayoutOf(Shape6).outline, 0xFBF0B3u);
+    EXPECT_EQ(LayoutOf(Shape1).kind, Kind::RoundedShape);
     // Word wrap only on the third page's text area; scroll bars on the other two.
-    EXPECT_TRUE(Spec(memoClipboardTTS).flags & flags::kWordWrap);
-    EXPECT_FALSE(Spec(memoClipboardTTS).flags & flags::kVerticalScroll);
-    EXPECT_FALSE(Spec(memoAppMode).flags & flags::kWordWrap);
-    EXPECT_TRUE(Spec(memoAppMode).flags & flags::kVerticalScroll);
+    EXPECT_TRUE(LayoutOf(memoClipboardTTS).flags & flags::kWordWrap);
+    EXPECT_FALSE(LayoutOf(memoClipboardTTS).flags & flags::kVerticalScroll);
+    EXPECT_FALSE(LayoutOf(memoAppMode).flags & flags::kWordWrap);
+    EXPECT_TRUE(LayoutOf(memoAppMode).flags & flags::kVerticalScroll);
     // Captions on shapes stand on the shape's fill and lie inside it.
     for (auto [label, shape] : {std::pair{Label3, Shape1}, {Label10, Shape4}, {Label8, Shape2}, {Label9, Shape3},
                                 {Label11, Shape5}, {Label2, Shape6}}) {
-        const Rect l = Spec(label).bounds, s = Spec(shape).bounds;
-        EXPECT_EQ(Spec(label).fill, Spec(shape).fill) << Spec(label).name;
-        EXPECT_TRUE(l.x >= s.x && l.y >= s.y && l.x + l.w <= s.x + s.w && l.y + l.h <= s.y + s.h) << Spec(label).name;
+        const Rect l = LayoutOf(label).bounds, s = LayoutOf(shape).bounds;
+        EXPECT_EQ(LayoutOf(label).fill, LayoutOf(shape).fill) << LayoutOf(label).name;
+        EXPECT_TRUE(l.x >= s.x && l.y >= s.y && l.x + l.w <= s.x + s.w && l.y + l.h <= s.y + s.h) << LayoutOf(label).name;
     }
 }
 
@@ -158,7 +158,7 @@ TEST(TabOrder, VisitsTheShowingPageBetweenTheTabStripAndTheLists) {
     };
     for (const auto& c : kCases)
         EXPECT_EQ(NextTabStop(c.from, c.page, c.backwards), c.expected)
-            << "page " << c.page << " from " << Spec(c.from).name << (c.backwards ? " backwards" : "");
+            << "page " << c.page << " from " << LayoutOf(c.from).name << (c.backwards ? " backwards" : "");
     EXPECT_EQ(NextTabStop(std::nullopt, 0, false), PageControl1);
     EXPECT_EQ(NextTabStop(std::nullopt, 0, true), ListBoxLANGID);
     EXPECT_EQ(NextTabStop(sbtnSayRemoteMode, 0, false), PageControl1) << "a push button is never in the cycle";
