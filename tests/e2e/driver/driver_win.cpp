@@ -74,7 +74,9 @@ std::wstring TextOf(HWND hwnd) {
     if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) Fail(L"window does not answer");
     std::wstring text(length + 1, L'\0');
     DWORD_PTR got = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000, &got);
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             2000, &got))
+        Fail(L"window does not answer");
     text.resize(got);
     return text;
 }
@@ -346,7 +348,11 @@ int RunCommand(const Args& a) {
         if (!WaitFor(TimeoutArg(a, 3), [&] {
                 HWND hwnd = Resolve(a[1]);
                 if (!hwnd) return false;
-                last = TextOf(hwnd);
+                try {
+                    last = TextOf(hwnd);
+                } catch (const Failure&) {
+                    return false;  // busy for now: ask again until the time is up
+                }
                 return whole ? last == a[2] : StartsWith(last, a[2]);
             }))
             Fail(L"timed out; text is \"" + last + L"\"");
