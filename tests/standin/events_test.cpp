@@ -23,27 +23,12 @@ TEST(Time, FormatsWithZeroPaddedMilliseconds) {
     EXPECT_EQ(IsoTime({1999, 12, 31, 23, 59, 59, 999}), "1999-12-31T23:59:59.999");
 }
 
-TEST(JsonString, EscapesQuotesBackslashesAndControlsOnly) {
-    struct Case {
-        std::string_view utf8, json;
-    };
-    constexpr Case kCases[] = {
-        {"", R"("")"},
-        {"a\"b", R"("a\"b")"},
-        {"C:\\temp", R"("C:\\temp")"},
-        {"\r\n\t\b\f", R"("\r\n\t\b\f")"},
-        {std::string_view("\x00\x01\x1F", 3), R"("\u0000\u0001\u001F")"},
-        {"안녕 </lumvox> \x7F /", "\"안녕 </lumvox> \x7F /\""},
-    };
-    for (const auto& c : kCases) EXPECT_EQ(JsonString(c.utf8), c.json) << testing::PrintToString(c.utf8);
-}
-
-TEST(JsonLine, EveryValueReadsBackUnchanged) {
+TEST(EventLine, EveryValueReadsBackUnchanged) {
     std::string all_controls;
     for (char c = 0; c < 0x20; ++c) all_controls += c;
     const std::string kTexts[] = {"", "plain", all_controls, "\"\\/\"", "안녕하세요\r\n😀", "<lumvox>a</lumvox>"};
     for (const auto& text : kTexts) {
-        JsonObject object = Parsed(JsonLine("probe")
+        JsonObject object = Parsed(EventLine("probe")
                                        .Text("text", text)
                                        .Number("n", -42)
                                        .Number("big", 4294967296)
@@ -60,6 +45,10 @@ TEST(JsonLine, EveryValueReadsBackUnchanged) {
         EXPECT_EQ(Member<Strings>(object, "items"), (Strings{text, "x"}));
         EXPECT_EQ(object.size(), 7u);
     }
+}
+
+TEST(EventLine, KeepsTheLogsShortEscapesAndUpperCaseHex) {
+    EXPECT_EQ(EventLine("probe").Text("text", "\b\f\x1F").Finish(), R"({"event":"probe","text":"\b\f\u001F"})");
 }
 
 TEST(ParseJsonObject, RefusesWhatIsNotOneFlatObject) {

@@ -8,7 +8,6 @@
 #include "core/request_url.h"
 #include "core/speech_app_link.h"
 #include "core/utf.h"
-#include "json_lines.h"
 
 namespace lumvox_send {
 namespace {
@@ -250,26 +249,26 @@ std::string DescribeOutcome(const CaseResult& result) {
     return line + "\n";
 }
 
-void AppendOutcomeFields(JsonWriter& json, const CaseResult& result) {
-    json.FieldUtf8("channel", ChannelName(result.channel))
-        .FieldUtf8("outcome", OutcomeName(result.outcome))
-        .Field("exitCode", static_cast<long long>(ExitCode(result.outcome)))
-        .Field("message", result.message)
-        .FieldUtf8("detail", result.plain)
-        .Field("elapsedMs", result.elapsed_ms);
+void AppendOutcomeFields(lumvox_json::JsonLine& json, const CaseResult& result) {
+    json.Text("channel", ChannelName(result.channel))
+        .Text("outcome", OutcomeName(result.outcome))
+        .Number("exitCode", ExitCode(result.outcome))
+        .Text("message", result.message)
+        .Text("detail", result.plain)
+        .Number("elapsedMs", result.elapsed_ms);
     if (result.channel == Channel::Net) {
-        if (result.reply.status) json.Field("status", static_cast<long long>(*result.reply.status));
+        if (result.reply.status) json.Number("status", *result.reply.status);
         else json.Null("status");
-        if (result.reply.body) json.FieldUtf8("body", *result.reply.body);
+        if (result.reply.body) json.Text("body", *result.reply.body);
         else json.Null("body");
     }
-    if (!result.preview.empty()) json.FieldUtf8("dryRun", result.preview);
+    if (!result.preview.empty()) json.Text("dryRun", result.preview);
 }
 
 std::string OutcomeJson(const CaseResult& result) {
-    JsonWriter json;
+    lumvox_json::JsonLine json(kJsonEscapes);
     AppendOutcomeFields(json, result);
-    return json.Done() + "\n";
+    return json.Finish() + "\n";
 }
 
 }  // namespace lumvox_send

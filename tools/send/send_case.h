@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "common/json_line.h"
 #include "core/page_actions.h"
-#include "json_lines.h"
 #include "send_options.h"
 
 namespace lumvox_send {
@@ -52,7 +52,9 @@ CaseResult DryRunCase(const CaseInput& input);
 
 // The outcome line on standard error: plain words, the window's message beside them.
 std::string DescribeOutcome(const CaseResult& result);
-void AppendOutcomeFields(JsonWriter& json, const CaseResult& result);
+// The --json and batch lines: escapes stay as scripts have always read them.
+inline constexpr lumvox_json::EscapeStyle kJsonEscapes = lumvox_json::EscapeStyle::LowerHex;
+void AppendOutcomeFields(lumvox_json::JsonLine& json, const CaseResult& result);
 std::string OutcomeJson(const CaseResult& result);  // one line
 
 }  // namespace lumvox_send

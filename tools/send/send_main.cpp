@@ -3,7 +3,7 @@
 #include "core/http_reply_reader.h"
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
-#include "json_lines.h"
+#include "flat_json_parser.h"
 
 namespace lumvox_send {
 namespace {
@@ -121,21 +121,21 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.find_first_not_of(" \t") == std::string_view::npos || line.front() == '#') continue;
 
-        JsonWriter json;
-        json.Field("line", static_cast<long long>(line_number));
+        lumvox_json::JsonLine json(kJsonEscapes);
+        json.Number("line", line_number);
         std::string error;
         auto parsed = BatchCase(line, error);
         bool ok = false;
         if (parsed) {
             CaseResult result = Send(parsed->first, options.dry_run, platform);
             ok = result.outcome == parsed->second;
-            json.FieldUtf8("expected", OutcomeName(parsed->second));
+            json.Text("expected", OutcomeName(parsed->second));
             AppendOutcomeFields(json, result);
         } else {
-            json.FieldUtf8("outcome", "usage").FieldUtf8("detail", error);
+            json.Text("outcome", "usage").Text("detail", error);
         }
-        json.Field("passed", ok);
-        out(json.Done() + "\n");
+        json.Flag("passed", ok);
+        out(json.Finish() + "\n");
         (ok ? passed : failed)++;
     }
     out(std::to_string(passed) + " passed, " + std::to_string(failed) + " failed\n");

@@ -76,25 +76,6 @@ std::string ClockTime(const LocalTime& t) {
     return Format("%02d:%02d:%02d.%03d", t.hour, t.minute, t.second, t.millisecond);
 }
 
-std::string JsonString(std::string_view utf8) {
-    std::string out = "\"";
-    for (char c : utf8) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) out += Format("\\u%04X", static_cast<unsigned>(c));
-            else out += c;
-        }
-    }
-    return out + "\"";
-}
-
 std::string HexBytes(std::string_view bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
@@ -172,51 +153,14 @@ std::string WithCrLf(std::string_view utf8) {
     return out;
 }
 
-JsonLine::JsonLine(std::string_view event) : out_("{\"event\":" + JsonString(event)) {}
-
-void JsonLine::Name(std::string_view name) {
-    out_ += ',';
-    out_ += JsonString(name);
-    out_ += ':';
-}
-
-JsonLine& JsonLine::Text(std::string_view name, std::string_view utf8) {
-    Name(name);
-    out_ += JsonString(utf8);
-    return *this;
-}
-
-JsonLine& JsonLine::Number(std::string_view name, int64_t value) {
-    Name(name);
-    out_ += std::to_string(value);
-    return *this;
-}
-
-JsonLine& JsonLine::Flag(std::string_view name, bool value) {
-    Name(name);
-    out_ += value ? "true" : "false";
-    return *this;
-}
-
-JsonLine& JsonLine::Null(std::string_view name) {
-    Name(name);
-    out_ += "null";
-    return *this;
-}
-
-JsonLine& JsonLine::List(std::string_view name, const std::vector<std::string>& utf8_items) {
-    Name(name);
-    out_ += '[';
-    for (size_t i = 0; i < utf8_items.size(); ++i) {
-        if (i) out_ += ',';
-        out_ += JsonString(utf8_items[i]);
-    }
-    out_ += ']';
-    return *this;
+lumvox_json::JsonLine EventLine(std::string_view event) {
+    lumvox_json::JsonLine line(lumvox_json::EscapeStyle::ShortFormsUpperHex);
+    line.Text("event", event);
+    return line;
 }
 
 std::string ToJson(const CopyDataEvent& e) {
-    return JsonLine("copydata")
+    return EventLine("copydata")
         .Text("time", IsoTime(e.time))
         .Number("wParam", static_cast<int64_t>(e.sender))
         .Number("dwData", static_cast<int64_t>(e.dw_data))
@@ -242,7 +186,7 @@ std::string ToJson(const HttpEvent& e) {
     auto envelope = NetworkEnvelopeText(head.target);
     std::vector<std::string> headers;
     for (const auto& h : head.headers) headers.push_back(ValidUtf8(h));
-    JsonLine line("http");
+    lumvox_json::JsonLine line = EventLine("http");
     line.Text("time", IsoTime(e.time))
         .Text("peer", e.peer)
         .Text("reply", ReplyModeName(e.reply))
@@ -281,7 +225,7 @@ Shown Show(const HttpEvent& e) {
 }
 
 std::string ToJson(const ClipboardEvent& e) {
-    return JsonLine("clipboard")
+    return EventLine("clipboard")
         .Text("time", IsoTime(e.time))
         .Number("sequence", e.sequence)
         .Number("units", static_cast<int64_t>(e.text.size()))
@@ -297,7 +241,7 @@ Shown Show(const ClipboardEvent& e) {
 }
 
 std::string ReadyJson(const LocalTime& time, std::string_view address, int port, bool listening, ReplyMode reply) {
-    return JsonLine("ready")
+    return EventLine("ready")
         .Text("time", IsoTime(time))
         .Text("address", address)
         .Number("port", port)
@@ -307,7 +251,7 @@ std::string ReadyJson(const LocalTime& time, std::string_view address, int port,
 }
 
 std::string ListenErrorJson(const LocalTime& time, std::string_view address, int port, std::string_view error) {
-    return JsonLine("error")
+    return EventLine("error")
         .Text("time", IsoTime(time))
         .Text("address", address)
         .Number("port", port)
@@ -316,7 +260,7 @@ std::string ListenErrorJson(const LocalTime& time, std::string_view address, int
 }
 
 std::string ReplyChangedJson(const LocalTime& time, ReplyMode reply) {
-    return JsonLine("reply").Text("time", IsoTime(time)).Text("reply", ReplyModeName(reply)).Finish();
+    return EventLine("reply").Text("time", IsoTime(time)).Text("reply", ReplyModeName(reply)).Finish();
 }
 
 }  // namespace lumvox_standin

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "common/json_line.h"
 #include "wire_text.h"
 
 namespace lumvox_standin {
@@ -16,8 +16,6 @@ struct LocalTime {
 std::string IsoTime(const LocalTime& t);    // 2024-05-01T09:03:04.005
 std::string ClockTime(const LocalTime& t);  // 09:03:04.005
 
-// A JSON string literal, quotes included. `utf8` must be well-formed.
-std::string JsonString(std::string_view utf8);
 // "EC 95 88": upper-case pairs separated by one space.
 std::string HexBytes(std::string_view bytes);
 // The bytes as UTF-8 with every ill-formed sequence replaced by U+FFFD.
@@ -33,21 +31,9 @@ std::string OneLine(std::string_view utf8, size_t max_chars);
 // becomes U+2400 so that it does not cut the text short.
 std::string WithCrLf(std::string_view utf8);
 
-// Builds one flat JSON object; member names are plain ASCII.
-class JsonLine {
-public:
-    explicit JsonLine(std::string_view event);
-    JsonLine& Text(std::string_view name, std::string_view utf8);
-    JsonLine& Number(std::string_view name, int64_t value);
-    JsonLine& Flag(std::string_view name, bool value);
-    JsonLine& Null(std::string_view name);
-    JsonLine& List(std::string_view name, const std::vector<std::string>& utf8_items);
-    std::string Finish() const { return out_ + "}"; }
-
-private:
-    void Name(std::string_view name);
-    std::string out_;
-};
+// One log line, begun with its "event" member. The log keeps the escapes its
+// readers have always seen: \b, \f and upper-case hex.
+lumvox_json::JsonLine EventLine(std::string_view event);
 
 // The window's detail shows at most this many characters of a text and bytes
 // of hex; the log always has everything.

@@ -1,31 +1,11 @@
-#include "json_lines.h"
+#include "flat_json_parser.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "core/utf.h"
 
 namespace lumvox_send {
 namespace {
-
-void PutEscape(unsigned value, std::string& out) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "\\u%04x", value);
-    out += buf;
-}
-
-bool PutSimple(char32_t c, std::string& out) {
-    switch (c) {
-    case u'"': out += "\\\""; return true;
-    case u'\\': out += "\\\\"; return true;
-    case u'\n': out += "\\n"; return true;
-    case u'\r': out += "\\r"; return true;
-    case u'\t': out += "\\t"; return true;
-    default:
-        if (c < 0x20) { PutEscape(c, out); return true; }
-        return false;
-    }
-}
 
 class Parser {
 public:
@@ -158,73 +138,8 @@ private:
 
 }  // namespace
 
-std::string JsonString(std::u16string_view text) {
-    std::string out = "\"";
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (PutSimple(c, out)) continue;
-        if (lumvox_unit::IsHighSurrogate(c) && i + 1 < text.size() && lumvox_unit::IsLowSurrogate(text[i + 1])) {
-            out += *lumvox_unit::Utf16ToUtf8(text.substr(i, 2));
-            ++i;
-        } else if (lumvox_unit::IsHighSurrogate(c) || lumvox_unit::IsLowSurrogate(c)) {
-            PutEscape(c, out);
-        } else {
-            out += *lumvox_unit::Utf16ToUtf8(text.substr(i, 1));
-        }
-    }
-    return out + "\"";
-}
-
-std::string JsonString(std::string_view utf8) {
-    if (auto text = lumvox_unit::Utf8ToUtf16(utf8)) return JsonString(*text);
-    std::string out = "\"";
-    for (unsigned char byte : utf8) {
-        if (PutSimple(byte, out)) continue;
-        if (byte < 0x80) out += static_cast<char>(byte);
-        else PutEscape(byte, out);
-    }
-    return out + "\"";
-}
-
 std::optional<JsonObject> ParseFlatObject(std::string_view line, std::string& error) {
     return Parser(line).Object(error);
-}
-
-JsonWriter& JsonWriter::Key(std::string_view key) {
-    if (out_.size() > 1) out_ += ',';
-    out_ += JsonString(key);
-    out_ += ':';
-    return *this;
-}
-
-JsonWriter& JsonWriter::Field(std::string_view key, std::u16string_view text) {
-    Key(key);
-    out_ += JsonString(text);
-    return *this;
-}
-
-JsonWriter& JsonWriter::FieldUtf8(std::string_view key, std::string_view utf8) {
-    Key(key);
-    out_ += JsonString(utf8);
-    return *this;
-}
-
-JsonWriter& JsonWriter::Field(std::string_view key, long long number) {
-    Key(key);
-    out_ += std::to_string(number);
-    return *this;
-}
-
-JsonWriter& JsonWriter::Field(std::string_view key, bool flag) {
-    Key(key);
-    out_ += flag ? "true" : "false";
-    return *this;
-}
-
-JsonWriter& JsonWriter::Null(std::string_view key) {
-    Key(key);
-    out_ += "null";
-    return *this;
 }
 
 }  // namespace lumvox_send

@@ -1,0 +1,52 @@
+// One flat JSON object per line: members in order, values of every kind.
+#include "common/json_line.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace lumvox_json {
+namespace {
+
+TEST(JsonLine, WritesMembersInTheOrderAdded) {
+    struct Case {
+        EscapeStyle style;
+        std::string_view line;
+    };
+    constexpr Case kCases[] = {
+        {EscapeStyle::LowerHex,
+         R"({"event":"probe","text":"a\u0008\u001f","utf16":"\ud800","n":-42,"big":4294967296,)"
+         R"("yes":true,"no":false,"none":null,"items":["\u000c","x"],"empty":[]})"},
+        {EscapeStyle::ShortFormsUpperHex,
+         R"({"event":"probe","text":"a\b\u001F","utf16":"\uD800","n":-42,"big":4294967296,)"
+         R"("yes":true,"no":false,"none":null,"items":["\f","x"],"empty":[]})"},
+    };
+    for (const auto& c : kCases) {
+        std::string line = JsonLine(c.style)
+                               .Text("event", "probe")
+                               .Text("text", "a\b\x1F")
+                               .Text("utf16", u"\xD800")
+                               .Number("n", -42)
+                               .Number("big", 4294967296)
+                               .Flag("yes", true)
+                               .Flag("no", false)
+                               .Null("none")
+                               .List("items", {"\f", "x"})
+                               .List("empty", {})
+                               .Finish();
+        EXPECT_EQ(line, c.line);
+    }
+}
+
+TEST(JsonLine, WritesTheWholeRangeOfNumbersAndAnEmptyObject) {
+    EXPECT_EQ(JsonLine(EscapeStyle::LowerHex).Finish(), "{}");
+    EXPECT_EQ(JsonLine(EscapeStyle::LowerHex)
+                  .Number("min", std::numeric_limits<int64_t>::min())
+                  .Number("max", std::numeric_limits<int64_t>::max())
+                  .Number("zero", 0)
+                  .Finish(),
+              R"({"min":-9223372036854775808,"max":9223372036854775807,"zero":0})");
+}
+
+}  // namespace
+}  // namespace lumvox_json
