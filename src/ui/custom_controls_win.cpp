@@ -3,20 +3,10 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
-#include "layout.h"
+#include <iterator>
 
 namespace muMessageTest {
 namespace {
-
-COLORREF ToColorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
-
-int DpiOf(HWND hwnd) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto get_dpi = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    const UINT dpi = get_dpi ? get_dpi(hwnd) : 0;
-    return dpi ? static_cast<int>(dpi) : kLayoutDpi;
-}
 
 // A page forwards what its controls tell their parent to the main window, which
 // holds every handler.
@@ -29,38 +19,14 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
         return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        SendMessageW(GetAncestor(hwnd, GA_ROOT), kPaintPageMessage, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(hwnd));
+        EndPaint(hwnd, &ps);
+        return 0;
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-void PaintShape(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    const auto id = ControlIdFromInt(GetDlgCtrlID(hwnd));
-    const ControlSpec* layout = id ? &LayoutOf(*id) : nullptr;
-    FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
-    if (layout) {
-        SelectObject(dc, GetStockObject(DC_BRUSH));
-        SelectObject(dc, GetStockObject(DC_PEN));
-        SetDCBrushColor(dc, ToColorref(layout->fill));
-        SetDCPenColor(dc, ToColorref(layout->outline));
-        if (GetWindowLongW(hwnd, GWL_STYLE) & kShapeRounded) {
-            const int corner = ScaleToDpi(kHeadingCorner, DpiOf(hwnd));
-            RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, corner, corner);
-        } else {
-            Rectangle(dc, rc.left, rc.top, rc.right, rc.bottom);
-        }
-    }
-    EndPaint(hwnd, &ps);
-}
-
-LRESULT CALLBACK ShapeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_NCHITTEST: return HTTRANSPARENT;  // a drawing, not a target
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT: PaintShape(hwnd); return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -179,7 +145,7 @@ bool Register(HINSTANCE instance, const wchar_t* name, WNDPROC proc, int extra) 
 }  // namespace
 
 bool RegisterCustomControls(HINSTANCE instance) {
-    return Register(instance, kPageClass, PageProc, 0) && Register(instance, kShapeClass, ShapeProc, 0) &&
+    return Register(instance, kPageClass, PageProc, 0) &&
            Register(instance, kToolButtonClass, ToolButtonProc, 2 * sizeof(LONG_PTR));
 }
 

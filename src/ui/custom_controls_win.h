@@ -1,20 +1,19 @@
 #pragma once
-// The window's own small controls: the pages of the page control, the filled
-// shapes, and the tool-style push buttons that never take the keyboard focus.
+// The window's own small controls: the pages of the page control and the
+// tool-style push buttons that never take the keyboard focus.
 #include <windows.h>
 
 namespace muMessageTest {
 
 inline constexpr wchar_t kPageClass[] = L"LumvoxPage";
-inline constexpr wchar_t kShapeClass[] = L"LumvoxShape";
 inline constexpr wchar_t kToolButtonClass[] = L"LumvoxToolButton";
 
 // Style bits of the tool button: drawn flat until the pointer is over it.
 inline constexpr DWORD kToolButtonFlat = 0x0001;
-// Style bit of the shape: rounded corners (a quarter of the smaller side at 96 DPI).
-inline constexpr DWORD kShapeRounded = 0x0001;
+// A page asks the main window to paint the shapes and labels on it: sent with the
+// page's paint DC in wParam and the page in lParam, inside the page's WM_PAINT.
+inline constexpr UINT kPaintPageMessage = WM_APP + 1;
 
-// Shapes take their colours from the layout table by their control ID.
 bool RegisterCustomControls(HINSTANCE instance);
 
 }  // namespace muMessageTest

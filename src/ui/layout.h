@@ -121,6 +121,12 @@ enum class Kind : uint8_t {
     StatusLine,
 };
 
+// Shapes and labels are drawn by the page or window they stand on, without a
+// window of their own, like the graphic controls of form designers.
+constexpr bool IsPainted(Kind kind) {
+    return kind == Kind::Shape || kind == Kind::RoundedShape || kind == Kind::Label || kind == Kind::WrappingLabel;
+}
+
 enum class Font : uint8_t { Window, Heading, System };
 
 // 0xRRGGBB; kNoColour leaves the system colour.
@@ -149,7 +155,7 @@ struct ControlSpec {
     uint32_t outline = kNoColour;  // shapes
 };
 
-// In creation order. Shapes are put under their siblings after creation.
+// In creation order; shapes come before what stands on them.
 std::span<const ControlSpec> Controls();
 const ControlSpec& LayoutOf(ControlId id);
 std::optional<ControlId> ControlIdFromInt(int value);

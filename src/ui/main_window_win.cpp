@@ -8,6 +8,7 @@
 
 #include "core/reference_texts.h"
 #include "custom_controls_win.h"
+#include "painted_controls_win.h"
 #include "platform/hostinfo_win.h"
 #include "platform/speech_app_link_win.h"
 #include "window_texts.h"
@@ -85,10 +86,10 @@ WindowClass ClassFor(const ControlSpec& c) {
     case Kind::PageControl: return {WC_TABCONTROLW, kChild | WS_CLIPCHILDREN | tab, 0};
     case Kind::Page:
         return {kPageClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (c.id == ControlId::TabSheet1 ? DWORD{WS_VISIBLE} : DWORD{0}), 0};
-    case Kind::Shape: return {kShapeClass, kChild, 0};
-    case Kind::RoundedShape: return {kShapeClass, kChild | kShapeRounded, 0};
-    case Kind::Label: return {L"STATIC", kChild | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
-    case Kind::WrappingLabel: return {L"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
+    case Kind::Shape:
+    case Kind::RoundedShape:
+    case Kind::Label:
+    case Kind::WrappingLabel: break;  // painted, never created
     case Kind::ListBox:
         return {L"LISTBOX", kChild | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | tab, WS_EX_CLIENTEDGE};
     case Kind::Memo: {
@@ -194,6 +195,8 @@ LRESULT TfrmLumvoxMsgTest::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE: return OnCreate() ? 0 : -1;
     case WM_ACTIVATE: OnActivate(LOWORD(wp)); return 0;
     case WM_SIZE: Relayout(); return 0;
+    case WM_PAINT: OnPaint(); return 0;
+    case kPaintPageMessage: PaintControlsOn(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
     case WM_CTLCOLORSTATIC: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), false);
@@ -235,6 +238,7 @@ void TfrmLumvoxMsgTest::CreateControls() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i) {
         const ControlSpec& c = controls[i];
+        if (IsPainted(c.kind)) continue;
         HWND parent = hwnd_;
         switch (c.parent) {
         case Parent::Window: break;
@@ -278,22 +282,37 @@ void TfrmLumvoxMsgTest::CreateControls() {
         default: break;
         }
     }
-    // Shapes under all their siblings, so that lists and captions stand on them.
-    for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i) {
-        if (controls_[i] && (controls[i].kind == Kind::Shape || controls[i].kind == Kind::RoundedShape))
-            SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
 }
+
+namespace {
+
+// Redrawing is held while a list fills: one scroll-bar update per list, not per row.
+class RedrawHeld {
+public:
+    explicit RedrawHeld(HWND hwnd) : hwnd_(hwnd) { SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawHeld() {
+        SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+    RedrawHeld(const RedrawHeld&) = delete;
+    RedrawHeld& operator=(const RedrawHeld&) = delete;
+
+private:
+    HWND hwnd_;
+};
+
+}  // namespace
 
 void TfrmLumvoxMsgTest::FillLists() {
     HWND commands = Control(ControlId::ListBox1);
+    HWND languages = Control(ControlId::ListBoxLANGID);
+    HWND markup = Control(ControlId::ListView1);
+    RedrawHeld held[] = {RedrawHeld(commands), RedrawHeld(languages), RedrawHeld(markup)};
     for (auto name : lumvox_unit::kCommandNames)
         SendMessageW(commands, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(name).c_str()));
-    HWND languages = Control(ControlId::ListBoxLANGID);
     for (auto row : lumvox_unit::kLanguageIds)
         SendMessageW(languages, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(row).c_str()));
 
-    HWND markup = Control(ControlId::ListView1);
     int column = 0;
     for (const ColumnSpec& layout : MarkupColumns()) {
         std::wstring caption = WideString(layout.caption);
@@ -335,14 +354,17 @@ void TfrmLumvoxMsgTest::MakeFonts() {
 }
 
 // Font, item height, tab height and column widths of one control for the window's DPI.
-void TfrmLumvoxMsgTest::ApplyMetrics(const ControlSpec& c, HWND hwnd) {
-    HFONT font = nullptr;
-    switch (c.font) {
-    case Font::Window: font = font_.get(); break;
-    case Font::Heading: font = heading_font_.get(); break;
-    case Font::System: font = status_font_.get(); break;
+HFONT TfrmLumvoxMsgTest::FontFor(Font font) const {
+    switch (font) {
+    case Font::Window: return font_.get();
+    case Font::Heading: return heading_font_.get();
+    case Font::System: return status_font_.get();
     }
-    if (font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return nullptr;
+}
+
+void TfrmLumvoxMsgTest::ApplyMetrics(const ControlSpec& c, HWND hwnd) {
+    if (HFONT font = FontFor(c.font)) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     switch (c.kind) {
     case Kind::ListBox: SendMessageW(hwnd, LB_SETITEMHEIGHT, 0, Scale(kListItemHeight)); break;
     case Kind::PageControl:
@@ -385,6 +407,32 @@ void TfrmLumvoxMsgTest::Relayout() {
         }
         if (batch) EndDeferWindowPos(batch);
     }
+    // The shapes and captions below the pages move with the bottom edge.
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void TfrmLumvoxMsgTest::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    PaintControls(Parent::Window, dc);
+    EndPaint(hwnd_, &ps);
+}
+
+void TfrmLumvoxMsgTest::PaintControlsOn(HWND page, HDC dc) {
+    switch (ControlOf(page).value_or(ControlId::PageControl1)) {
+    case ControlId::TabSheet1: PaintControls(Parent::Page1, dc); break;
+    case ControlId::TabSheet2: PaintControls(Parent::Page2, dc); break;
+    case ControlId::TabSheet3: PaintControls(Parent::Page3, dc); break;
+    default: break;
+    }
+}
+
+// In table order, so that captions land on their shapes.
+void TfrmLumvoxMsgTest::PaintControls(Parent parent, HDC dc) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    for (const ControlSpec& c : Controls())
+        if (c.parent == parent && IsPainted(c.kind)) PaintControl(dc, c, Placed(c, client), dpi_, FontFor(c.font));
 }
 
 HWND TfrmLumvoxMsgTest::Control(ControlId id) const {
@@ -642,7 +690,8 @@ void TfrmLumvoxMsgTest::OnDpiChanged(int dpi, const RECT& suggested) {
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     Relayout();
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    // The pages too: their shapes and captions are painted with the new fonts.
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // The application window carries the task-bar entry: minimising goes through it.

@@ -76,6 +76,9 @@ private:
     LRESULT OnNotify(const NMHDR& header);
     LRESULT OnCtlColor(HDC dc, HWND control, bool button);
     void OnGetMinMaxInfo(MINMAXINFO& info);
+    void OnPaint();
+    void PaintControlsOn(HWND page, HDC dc);
+    void PaintControls(Parent parent, HDC dc);
     void OnMoving(RECT& rect);
     void OnDpiChanged(int dpi, const RECT& suggested);
     void OnSysCommand(WPARAM command, LPARAM lp);
@@ -83,6 +86,7 @@ private:
     SIZE OuterSize() const;
     void MakeFonts();
     void CreateControls();
+    HFONT FontFor(Font font) const;
     void ApplyMetrics(const ControlSpec& layout, HWND hwnd);
     void FillLists();
     Rect Placed(const ControlSpec& layout, const RECT& client) const;

@@ -371,6 +371,11 @@ int RunCommand(const Args& a) {
     } else if (cmd == L"rect-of") {
         NeedArgs(a, 2, L"rect-of PATH");
         Print(RectText(BoundsOf(Need(a[1]))));
+    } else if (cmd == L"client-origin") {  // PATH: the screen point of the client area's top left
+        NeedArgs(a, 2, L"client-origin PATH");
+        POINT origin{0, 0};
+        ClientToScreen(Need(a[1]), &origin);
+        Print(std::to_wstring(origin.x) + L" " + std::to_wstring(origin.y));
     } else if (cmd == L"client-of") {
         NeedArgs(a, 2, L"client-of PATH");
         RECT rc;

@@ -1,0 +1,58 @@
+#include "painted_controls_win.h"
+
+namespace muMessageTest {
+namespace {
+
+COLORREF ToColorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// Puts objects into the DC for one drawing and takes them out again: the DC is the
+// parent's, borrowed for its paint.
+class Selected {
+public:
+    Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~Selected() { SelectObject(dc_, old_); }
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+void PaintShape(HDC dc, const ControlSpec& shape, const Rect& at, int dpi) {
+    Selected brush(dc, GetStockObject(DC_BRUSH));
+    Selected pen(dc, GetStockObject(DC_PEN));
+    SetDCBrushColor(dc, ToColorref(shape.fill));
+    SetDCPenColor(dc, ToColorref(shape.outline));
+    if (shape.kind == Kind::RoundedShape) {
+        const int corner = ScaleToDpi(kHeadingCorner, dpi);
+        RoundRect(dc, at.x, at.y, at.x + at.w, at.y + at.h, corner, corner);
+    } else {
+        Rectangle(dc, at.x, at.y, at.x + at.w, at.y + at.h);
+    }
+}
+
+// As a static text control draws it: no prefix characters, cut at its bounds.
+void PaintLabel(HDC dc, const ControlSpec& label, const Rect& at, HFONT font) {
+    Selected selected_font(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, label.text_colour != kNoColour ? ToColorref(label.text_colour) : GetSysColor(COLOR_WINDOWTEXT));
+    RECT bounds{at.x, at.y, at.x + at.w, at.y + at.h};
+    const UINT wrap = label.kind == Kind::WrappingLabel ? DT_WORDBREAK : DT_SINGLELINE;
+    DrawTextW(dc, reinterpret_cast<const wchar_t*>(label.caption.data()), static_cast<int>(label.caption.size()),
+              &bounds, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS | wrap);
+}
+
+}  // namespace
+
+void PaintControl(HDC dc, const ControlSpec& control, const Rect& at, int dpi, HFONT font) {
+    switch (control.kind) {
+    case Kind::Shape:
+    case Kind::RoundedShape: PaintShape(dc, control, at, dpi); break;
+    case Kind::Label:
+    case Kind::WrappingLabel: PaintLabel(dc, control, at, font); break;
+    default: break;
+    }
+}
+
+}  // namespace muMessageTest

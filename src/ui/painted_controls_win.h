@@ -1,0 +1,14 @@
+#pragma once
+// Shapes and labels have no window of their own: the page or window they stand on
+// paints them under its child windows. Forty windows would cost more to create at
+// start-up than these few drawings cost to paint.
+#include <windows.h>
+
+#include "layout.h"
+
+namespace muMessageTest {
+
+// Paints one shape or label of the layout at `at`, in its parent's client area.
+void PaintControl(HDC dc, const ControlSpec& control, const Rect& at, int dpi, HFONT font);
+
+}  // namespace muMessageTest
