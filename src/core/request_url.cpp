@@ -27,16 +27,24 @@ char16_t* PutEscapedByte(unsigned byte, char16_t* out) {
     return out + 3;
 }
 
-// Escapes character by character; a surrogate pair is one character. Runs over
-// every text the user sends, so the UTF-8 bytes go straight out as escapes.
-bool Escape(std::u16string_view text, EscapeRule rule, std::u16string& result) {
-    // Sized exactly first: zero-filling the worst case (9 units a unit) costs more than counting.
+// The length of a text once escaped: every character's UTF-8 bytes as %XX, but
+// the ASCII characters that need no escape. A pair's two halves make 12.
+size_t EscapedSize(std::u16string_view text, EscapeRule rule) {
     size_t size = 0;
     for (char16_t c : text) {
         if (c < 0x80) size += kUnsafeAscii[c] || (c == u'+' && rule == EscapeRule::Path) ? 3 : 1;
-        else if (c < 0x800 || IsLowSurrogate(c)) size += 6;  // a pair's two halves make 12
+        else if (c < 0x800 || IsLowSurrogate(c)) size += 6;
         else size += 9 - 3 * IsHighSurrogate(c);
     }
+    return size;
+}
+
+// Escapes character by character onto `result`; a surrogate pair is one character.
+// Runs over every text the user sends, so the UTF-8 bytes go straight out as
+// escapes, into room made once: zero-filling the worst case (9 units a unit) or
+// growing as it goes costs more than counting first.
+bool Escape(std::u16string_view text, EscapeRule rule, std::u16string& result) {
+    const size_t size = EscapedSize(text, rule);
     const size_t start = result.size();
     result.resize(start + size);
     char16_t* out = result.data() + start;
@@ -160,19 +168,21 @@ UrlParts SplitRequestUrl(std::u16string_view input) {
 
 EncodeResult EncodeRequestUrl(std::u16string_view url) {
     UrlParts parts = SplitRequestUrl(url);
-    std::u16string path, document, parameters;
-    if (!Escape(parts.path, EscapeRule::Path, path) ||
-        !Escape(parts.document, EscapeRule::Path, document) ||
-        !Escape(parts.parameters, EscapeRule::Parameters, parameters))
-        return EncodeFailure::UnpairedSurrogate;
-    if (parts.protocol.empty() || parts.host.empty()) return EncodeFailure::EmptyHost;
-
     std::u16string out = parts.protocol + u"://";
     if (parts.ipv6) out.append(u"[").append(parts.host).append(u"]");
     else out.append(parts.host);
     if (!parts.port.empty() && parts.port != u"80") out.append(u":").append(parts.port);
-    out.append(path).append(document);
-    if (!parameters.empty()) out.append(u"?").append(parameters);
+    // The escapes go straight onto the URL, into room made once for all three parts.
+    out.reserve(out.size() + EscapedSize(parts.path, EscapeRule::Path) +
+                EscapedSize(parts.document, EscapeRule::Path) + 1 +
+                EscapedSize(parts.parameters, EscapeRule::Parameters));
+    if (!Escape(parts.path, EscapeRule::Path, out) || !Escape(parts.document, EscapeRule::Path, out))
+        return EncodeFailure::UnpairedSurrogate;
+    if (!parts.parameters.empty()) {
+        out.push_back(u'?');
+        if (!Escape(parts.parameters, EscapeRule::Parameters, out)) return EncodeFailure::UnpairedSurrogate;
+    }
+    if (parts.protocol.empty() || parts.host.empty()) return EncodeFailure::EmptyHost;
     return out;
 }
 

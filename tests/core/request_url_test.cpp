@@ -92,6 +92,9 @@ TEST(EncodeRequestUrl, FailsOnEmptyHostOrUnpairedSurrogate) {
         {u"http://h:1/lumvox=a\xDE00=lumvox", EncodeFailure::UnpairedSurrogate},
         {u"http://h:1/lumvox=a?\xD83D=lumvox", EncodeFailure::UnpairedSurrogate},
         {u"http://h:1/lumvox=x/\xDBFF", EncodeFailure::UnpairedSurrogate},
+        {u"http://h:1/a\xDC00/lumvox=x=lumvox", EncodeFailure::UnpairedSurrogate},
+        // Both faults: the text's is the one reported.
+        {u"http://:1/lumvox=\xD83D=lumvox", EncodeFailure::UnpairedSurrogate},
     };
     for (auto [url, failure] : cases) {
         auto result = EncodeRequestUrl(url);
