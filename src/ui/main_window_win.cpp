@@ -419,7 +419,9 @@ void TfrmLumvoxMsgTest::OnPaint() {
 }
 
 void TfrmLumvoxMsgTest::PaintControlsOn(HWND page, HDC dc) {
-    switch (ControlOf(page).value_or(ControlId::PageControl1)) {
+    const auto sheet = ControlOf(page);
+    if (!sheet) return;
+    switch (*sheet) {
     case ControlId::TabSheet1: PaintControls(Parent::Page1, dc); break;
     case ControlId::TabSheet2: PaintControls(Parent::Page2, dc); break;
     case ControlId::TabSheet3: PaintControls(Parent::Page3, dc); break;
