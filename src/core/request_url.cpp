@@ -39,12 +39,11 @@ size_t EscapedSize(std::u16string_view text, EscapeRule rule) {
     return size;
 }
 
-// Escapes character by character onto `result`; a surrogate pair is one character.
-// Runs over every text the user sends, so the UTF-8 bytes go straight out as
-// escapes, into room made once: zero-filling the worst case (9 units a unit) or
-// growing as it goes costs more than counting first.
-bool Escape(std::u16string_view text, EscapeRule rule, std::u16string& result) {
-    const size_t size = EscapedSize(text, rule);
+// Escapes character by character onto `result`, `size` being its EscapedSize; a
+// surrogate pair is one character. Runs over every text the user sends, so the
+// UTF-8 bytes go straight out as escapes, into room made once: zero-filling the
+// worst case (9 units a unit) or growing as it goes costs more than counting first.
+bool Escape(std::u16string_view text, EscapeRule rule, size_t size, std::u16string& result) {
     const size_t start = result.size();
     result.resize(start + size);
     char16_t* out = result.data() + start;
@@ -173,14 +172,17 @@ EncodeResult EncodeRequestUrl(std::u16string_view url) {
     else out.append(parts.host);
     if (!parts.port.empty() && parts.port != u"80") out.append(u":").append(parts.port);
     // The escapes go straight onto the URL, into room made once for all three parts.
-    out.reserve(out.size() + EscapedSize(parts.path, EscapeRule::Path) +
-                EscapedSize(parts.document, EscapeRule::Path) + 1 +
-                EscapedSize(parts.parameters, EscapeRule::Parameters));
-    if (!Escape(parts.path, EscapeRule::Path, out) || !Escape(parts.document, EscapeRule::Path, out))
+    const size_t path_size = EscapedSize(parts.path, EscapeRule::Path);
+    const size_t document_size = EscapedSize(parts.document, EscapeRule::Path);
+    const size_t parameters_size = EscapedSize(parts.parameters, EscapeRule::Parameters);
+    out.reserve(out.size() + path_size + document_size + 1 + parameters_size);
+    if (!Escape(parts.path, EscapeRule::Path, path_size, out) ||
+        !Escape(parts.document, EscapeRule::Path, document_size, out))
         return EncodeFailure::UnpairedSurrogate;
     if (!parts.parameters.empty()) {
         out.push_back(u'?');
-        if (!Escape(parts.parameters, EscapeRule::Parameters, out)) return EncodeFailure::UnpairedSurrogate;
+        if (!Escape(parts.parameters, EscapeRule::Parameters, parameters_size, out))
+            return EncodeFailure::UnpairedSurrogate;
     }
     if (parts.protocol.empty() || parts.host.empty()) return EncodeFailure::EmptyHost;
     return out;

@@ -20,8 +20,6 @@ using lumvox_unit::TextField;
 
 std::wstring WideString(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
 
-COLORREF ToColorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
-
 // Functions of newer Windows versions, looked up once so that older systems still run.
 template <class Fn>
 Fn User32(const char* name) {
@@ -199,8 +197,8 @@ LRESULT TfrmLumvoxMsgTest::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case kPaintPageMessage: PaintControlsOn(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
-    case WM_CTLCOLORSTATIC: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), false);
-    case WM_CTLCOLORBTN: return OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), true);
+    case WM_CTLCOLORSTATIC: return OnCtlColor(reinterpret_cast<HDC>(wp), false);
+    case WM_CTLCOLORBTN: return OnCtlColor(reinterpret_cast<HDC>(wp), true);
     case WM_GETMINMAXINFO: OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp)); return 0;
     case WM_MOVING: OnMoving(*reinterpret_cast<RECT*>(lp)); return TRUE;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp)); return 0;
@@ -650,17 +648,10 @@ void TfrmLumvoxMsgTest::ReportError(const std::exception_ptr& error) {
 
 // --- window behaviour ------------------------------------------------------------
 
-LRESULT TfrmLumvoxMsgTest::OnCtlColor(HDC dc, HWND control, bool button) {
-    const auto id = ControlOf(control);
-    const ControlSpec* layout = id ? &LayoutOf(*id) : nullptr;
-    SetTextColor(dc, layout && layout->text_colour != kNoColour ? ToColorref(layout->text_colour)
-                                                           : GetSysColor(button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
-    if (layout && layout->fill != kNoColour) {
-        // A caption drawn on a shape takes the shape's fill.
-        SetBkColor(dc, ToColorref(layout->fill));
-        SetDCBrushColor(dc, ToColorref(layout->fill));
-        return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
-    }
+// The coloured captions are painted, not windows: every control that asks here
+// takes the system colours on the button face.
+LRESULT TfrmLumvoxMsgTest::OnCtlColor(HDC dc, bool button) {
+    SetTextColor(dc, GetSysColor(button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }

@@ -74,7 +74,7 @@ private:
     void OnActivate(WORD state);
     void OnCommand(WORD id, WORD code);
     LRESULT OnNotify(const NMHDR& header);
-    LRESULT OnCtlColor(HDC dc, HWND control, bool button);
+    LRESULT OnCtlColor(HDC dc, bool button);
     void OnGetMinMaxInfo(MINMAXINFO& info);
     void OnPaint();
     void PaintControlsOn(HWND page, HDC dc);
