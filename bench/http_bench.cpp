@@ -20,7 +20,7 @@
 
 namespace {
 
-using namespace lumvox_unit;
+using namespace lumvox::core;
 using asio::ip::tcp;
 
 constexpr int kExchanges = 3000;

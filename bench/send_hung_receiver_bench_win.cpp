@@ -18,8 +18,8 @@
 
 namespace {
 
-using lumvox_unit::SendToSpeechApp;
-using lumvox_unit::testing::CopyDataReceiver;
+using lumvox::win::SendToSpeechApp;
+using lumvox::core::testing::CopyDataReceiver;
 
 constexpr int kSends = 15;
 

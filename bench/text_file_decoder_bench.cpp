@@ -32,8 +32,8 @@ constexpr size_t kMiB = 1024 * 1024;
 
 std::string MakeFile(const std::string& path, size_t size) {
     std::string block;
-    for (const auto& sample : lumvox_unit::kSampleTexts) {
-        std::string utf8 = *lumvox_unit::Utf16ToUtf8(sample.text);
+    for (const auto& sample : lumvox::core::kSampleTexts) {
+        std::string utf8 = *lumvox::core::Utf16ToUtf8(sample.text);
         for (size_t pos; (pos = utf8.find("\r\n")) != std::string::npos;) utf8.erase(pos, 1);
         block += utf8 + "\n\xF0\x9F\x98\x80 emoji line\n";
     }
@@ -107,13 +107,13 @@ int main(int argc, char** argv) {
 
     std::vector<double> decode, read_decode, iconv;
     size_t units = 0;
-    const lumvox_unit::AnsiDecoder no_ansi = [](std::string_view) -> std::u16string { std::exit(3); };
+    const lumvox::core::AnsiDecoder no_ansi = [](std::string_view) -> std::u16string { std::exit(3); };
     for (int i = 0; i < runs; ++i) {
         // Alternating, so that neither side has the warmer cache throughout.
         iconv.push_back(RunIconv(path));
-        read_decode.push_back(Seconds([&] { units = lumvox_unit::DecodeTextFile(ReadFile(path), no_ansi).size(); }));
+        read_decode.push_back(Seconds([&] { units = lumvox::core::DecodeTextFile(ReadFile(path), no_ansi).size(); }));
         const std::string bytes = ReadFile(path);
-        decode.push_back(Seconds([&] { units = lumvox_unit::DecodeTextFile(bytes, no_ansi).size(); }));
+        decode.push_back(Seconds([&] { units = lumvox::core::DecodeTextFile(bytes, no_ansi).size(); }));
     }
     const double ours = mib / Median(decode), ours_read = mib / Median(read_decode), theirs = mib / Median(iconv);
     std::printf("file: %s, %.1f MiB of UTF-8 -> %zu UTF-16 units, median of %d runs\n", path.c_str(), mib, units,

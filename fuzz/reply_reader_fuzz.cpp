@@ -11,7 +11,7 @@
 
 #include "core/http_reply_reader.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 class CutSource final : public ByteSource {
@@ -55,10 +55,10 @@ Outcome Read(CutSource source, const HttpLimits& limits) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace lumvox_unit;
+    using namespace lumvox::core;
     if (size == 0) return 0;
     const unsigned control = data[0];
     const std::string_view reply(reinterpret_cast<const char*>(data + 1), size - 1);

@@ -17,16 +17,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
 
-    muMessageTest::Application application(instance);
+    lumvox::ui::Application application(instance);
     if (!application.Initialize()) return 1;
-    muMessageTest::TfrmLumvoxMsgTest form;
+    lumvox::ui::MainWindow form;
     if (!form.Create(instance, application.Handle())) return 1;
 
-    lumvox_unit::WindowMessageLink speech_app;
-    lumvox_unit::HttpNetworkLink network;
-    lumvox_unit::WindowClipboard clipboard(form.Handle());
-    lumvox_unit::WindowsFileSource files;
-    lumvox_unit::PageActions actions(form, {speech_app, network, clipboard, files});
+    lumvox::win::WindowMessageLink speech_app;
+    lumvox::core::HttpNetworkLink network;
+    lumvox::win::WindowClipboard clipboard(form.Handle());
+    lumvox::win::WindowsFileSource files;
+    lumvox::core::PageActions actions(form, {speech_app, network, clipboard, files});
     form.SetPageActions(&actions);
 
     const int code = application.Run(form, show);

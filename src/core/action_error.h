@@ -3,7 +3,7 @@
 // report shows its message (with the full-stop rule) in an error box.
 #include <string>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 class ActionError {
 public:
@@ -14,4 +14,4 @@ private:
     std::u16string message_;
 };
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

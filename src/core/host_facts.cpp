@@ -1,6 +1,6 @@
 #include "host_facts.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 void AppendHex4(std::u16string& out, uint16_t value) {
@@ -31,4 +31,4 @@ std::u16string VersionTableKey(uint32_t translation_entry) {
                            static_cast<uint16_t>(translation_entry >> 16));
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 // Four bytes in network order as dotted decimal without leading zeros: "10.0.0.5".
 std::u16string DottedQuad(const std::array<uint8_t, 4>& bytes);
@@ -16,4 +16,4 @@ std::u16string VersionTableKey(uint16_t language, uint16_t code_page);
 // A Translation entry as stored: language in the low half, code page in the high half.
 std::u16string VersionTableKey(uint32_t translation_entry);
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

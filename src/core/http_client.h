@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 // Every failure of an exchange. Its text is for tests and logs; the window shows
 // its own connectivity message instead.
@@ -67,4 +67,4 @@ HttpReply HttpGet(std::u16string_view encoded_url, const HttpLimits& limits = {}
 
 std::u16string HttpGetText(std::u16string_view encoded_url, const HttpLimits& limits);
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -12,7 +12,7 @@
 #include "request_url.h"
 #include "utf.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 using asio::ip::tcp;
@@ -146,4 +146,4 @@ std::u16string HttpGetText(std::u16string_view encoded_url, const HttpLimits& li
 
 std::u16string HttpGetText(std::u16string_view encoded_url) { return HttpGetText(encoded_url, HttpLimits{}); }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

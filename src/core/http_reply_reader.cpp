@@ -10,7 +10,7 @@
 
 #include "utf.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 constexpr std::size_t kReadChunk = 16 * 1024;
@@ -242,4 +242,4 @@ std::u16string ReplyText(const HttpReply& reply) {
     return *std::move(text);
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

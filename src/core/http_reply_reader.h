@@ -7,7 +7,7 @@
 
 #include "core/http_client.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 class ByteSource {
 public:
@@ -27,4 +27,4 @@ HttpReply ReadReply(ByteSource& source, const HttpLimits& limits);
 // Throws HttpFailureError for any other status and for ill-formed UTF-8.
 std::u16string ReplyText(const HttpReply& reply);
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

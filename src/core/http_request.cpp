@@ -2,7 +2,7 @@
 
 #include "utf.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 void PutAscii(std::u16string_view text, std::string& out) {
@@ -62,4 +62,4 @@ std::optional<std::uint16_t> PortToConnect(std::u16string_view url, const UrlPar
     return 80;
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

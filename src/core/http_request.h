@@ -7,7 +7,7 @@
 
 #include "core/request_url.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 // Request line and the four fixed headers, in their order, then the empty line.
 // Each character above U+007F goes out as "?", a surrogate pair being one character.
@@ -20,4 +20,4 @@ std::optional<std::uint16_t> ParsePortNumber(std::u16string_view text);
 // A ":" followed by nothing names an empty port, which is not a number.
 std::optional<std::uint16_t> PortToConnect(std::u16string_view url, const UrlParts& parts);
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -3,11 +3,11 @@
 #include "http_client.h"
 #include "page_actions.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 class HttpNetworkLink final : public NetworkLink {
 public:
     std::u16string GetText(std::u16string_view encoded_url) override { return HttpGetText(encoded_url); }
 };
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -9,7 +9,7 @@
 #include "text_file_decoder.h"
 #include "text_rules.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 constexpr std::u16string_view kAcknowledgement = u"sent";
@@ -22,8 +22,8 @@ std::u16string ListIndexError(int index) {
 
 }  // namespace
 
-void PageActions::sbtnSayRemoteModeClick() {
-    std::u16string text = TrimText(view_.Text(TextField::memoAppMode));
+void PageActions::SendToApp() {
+    std::u16string text = TrimText(view_.Text(TextField::AppText));
     // Wrapping comes before the empty test: a blank text with the box ticked
     // still delivers the bare envelope.
     if (view_.UseProtocol()) text = WrapProtocolEnvelope(text);
@@ -32,12 +32,12 @@ void PageActions::sbtnSayRemoteModeClick() {
     links_.speech_app.Send(text);
 }
 
-void PageActions::btnSendOverIPClick() {
-    const std::u16string host = TrimText(view_.Text(TextField::edIPtoSend));
+void PageActions::SendOverNetwork() {
+    const std::u16string host = TrimText(view_.Text(TextField::NetHostEdit));
     if (host.empty()) return view_.ShowMessage(messages::kNoDestination);
-    const std::u16string port = TrimText(view_.Text(TextField::edPorttoSend));
+    const std::u16string port = TrimText(view_.Text(TextField::NetPortEdit));
     if (port.empty()) return view_.ShowMessage(messages::kNoDestination);
-    const std::u16string message = TrimText(view_.Text(TextField::MemoIPSend));
+    const std::u16string message = TrimText(view_.Text(TextField::NetText));
     if (message.empty()) return view_.ShowMessage(messages::kNoNetworkMessage);
 
     const std::u16string url = u"http://" + host + u":" + port + u"/" + WrapNetworkEnvelope(message);
@@ -54,43 +54,43 @@ void PageActions::btnSendOverIPClick() {
     if (reply.find(kAcknowledgement) == std::u16string::npos) view_.ShowMessage(messages::kSendError);
 }
 
-void PageActions::SpeedButton5Click() {
-    view_.ShowMessage(WrapNetworkEnvelope(view_.Text(TextField::MemoIPSend)));
+void PageActions::PreviewNetworkText() {
+    view_.ShowMessage(WrapNetworkEnvelope(view_.Text(TextField::NetText)));
 }
 
-void PageActions::sbtnCopyTextToClipboardClick() {
-    std::u16string text = view_.Text(TextField::memoClipboardTTS);
+void PageActions::CopyToClipboard() {
+    std::u16string text = view_.Text(TextField::ClipText);
     if (view_.UseProtocol()) text = WrapProtocolEnvelope(text);
     links_.clipboard.PlaceText(text);
 }
 
-void PageActions::sbtnEmptyMemoClipboardTTSClick() { view_.SetText(TextField::memoClipboardTTS, u""); }
+void PageActions::ClearClipText() { view_.SetText(TextField::ClipText, u""); }
 
-void PageActions::ckbUseProtocolClick() { view_.SetText(TextField::memoClipboardTTS, u""); }
+void PageActions::UseProtocolToggled() { view_.SetText(TextField::ClipText, u""); }
 
-void PageActions::SampleClick(size_t sample_index) {
+void PageActions::InsertSample(size_t sample_index) {
     const SampleText& sample = kSampleTexts.at(sample_index);
-    view_.SetText(TextField::memoAppMode, u"");
-    view_.AppendLine(TextField::memoAppMode, sample.text);
+    view_.SetText(TextField::AppText, u"");
+    view_.AppendLine(TextField::AppText, sample.text);
 }
 
-void PageActions::ListBox1DblClick() {
+void PageActions::InsertSelectedCommand() {
     const int index = view_.SelectedCommandIndex();
     if (index < 0 || static_cast<size_t>(index) >= kCommandNames.size())
         throw ActionError(ListIndexError(index));
-    view_.SetText(TextField::memoAppMode, WrapCommandEnvelope(kCommandNames[static_cast<size_t>(index)]));
+    view_.SetText(TextField::AppText, WrapCommandEnvelope(kCommandNames[static_cast<size_t>(index)]));
 }
 
-void PageActions::SpeedButton2Click() { view_.SetText(TextField::memoAppMode, u""); }
+void PageActions::ClearAppText() { view_.SetText(TextField::AppText, u""); }
 
-void PageActions::N5Click() {
+void PageActions::LoadTextFile() {
     const std::optional<std::u16string> path = view_.ChooseTextFile();
     if (!path) return;
     // Emptied before the file is opened, so a file that fails leaves it empty.
-    view_.SetText(TextField::memoAppMode, u"");
+    view_.SetText(TextField::AppText, u"");
     const std::string bytes = links_.files.ReadAll(*path);
-    view_.SetText(TextField::memoAppMode,
+    view_.SetText(TextField::AppText,
                   DecodeTextFile(bytes, [this](std::string_view b) { return links_.files.DecodeAnsi(b); }));
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

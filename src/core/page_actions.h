@@ -9,9 +9,9 @@
 #include "action_error.h"
 #include "speech_app_link.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
-enum class TextField { memoAppMode, edIPtoSend, edPorttoSend, MemoIPSend, memoClipboardTTS };
+enum class TextField { AppText, NetHostEdit, NetPortEdit, NetText, ClipText };
 
 class PageView {
 public:
@@ -21,11 +21,11 @@ public:
     virtual void SetText(TextField field, std::u16string_view text) = 0;
     // Appends text + CR LF at the end and puts the insertion point after it.
     virtual void AppendLine(TextField field, std::u16string_view text) = 0;
-    virtual bool UseProtocol() = 0;            // ckbUseProtocol ticked
-    virtual int SelectedCommandIndex() = 0;    // ListBox1; -1 when none is selected
+    virtual bool UseProtocol() = 0;            // UseProtocolCheck ticked
+    virtual int SelectedCommandIndex() = 0;    // CommandList; -1 when none is selected
     // Modal box: application title, the text alone, no icon, one OK button.
     virtual void ShowMessage(std::u16string_view text) = 0;
-    // OpenDialog1 with the filter "Text files (*.txt)|*.txt"; nullopt when cancelled.
+    // the open-file dialog with the filter "Text files (*.txt)|*.txt"; nullopt when cancelled.
     virtual std::optional<std::u16string> ChooseTextFile() = 0;
 };
 
@@ -64,20 +64,20 @@ class PageActions {
 public:
     PageActions(PageView& view, PageLinks links) : view_(view), links_(links) {}
 
-    void sbtnSayRemoteModeClick();          // first page send (button, F8)
-    void btnSendOverIPClick();              // second page send (button, F9)
-    void SpeedButton5Click();               // second page preview
-    void sbtnCopyTextToClipboardClick();    // third page copy
-    void sbtnEmptyMemoClipboardTTSClick();  // third page clear
-    void ckbUseProtocolClick();             // every user change of the check box
-    void SampleClick(size_t sample_index);  // N7Click, N2Click, ... in menu order
-    void ListBox1DblClick();
-    void SpeedButton2Click();               // first page clear
-    void N5Click();                         // open a text file into the first page
+    void SendToApp();          // first page send (button, F8)
+    void SendOverNetwork();              // second page send (button, F9)
+    void PreviewNetworkText();               // second page preview
+    void CopyToClipboard();    // third page copy
+    void ClearClipText();  // third page clear
+    void UseProtocolToggled();             // every user change of the check box
+    void InsertSample(size_t sample_index);  // N7Click, N2Click, ... in menu order
+    void InsertSelectedCommand();
+    void ClearAppText();               // first page clear
+    void LoadTextFile();                         // open a text file into the first page
 
 private:
     PageView& view_;
     PageLinks links_;
 };
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -3,7 +3,7 @@
 // them to its outcomes.
 #include <string_view>
 
-namespace lumvox_unit::messages {
+namespace lumvox::core::messages {
 
 inline constexpr std::u16string_view kEmptyText = u"문장을 입력하세요!";
 inline constexpr std::u16string_view kNotRunning =
@@ -13,4 +13,4 @@ inline constexpr std::u16string_view kNoNetworkMessage = u"보낼 메세지를 �
 inline constexpr std::u16string_view kConnectivity = u"인터넷이나 와이파이에 접속이 되어 있는지 확인해 보십시오!";
 inline constexpr std::u16string_view kSendError = u"메세지 전송 에러. 다시 시도해 보십시오!";
 
-}  // namespace lumvox_unit::messages
+}  // namespace lumvox::core::messages

@@ -1,6 +1,6 @@
 #include "reference_texts.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 // "단순 문장": 41 lines joined by CR LF, no line break at the end.
 constexpr std::u16string_view kSample0 =
@@ -198,4 +198,4 @@ const std::array<std::u16string_view, 15> kLanguageIds = {
     u"프랑스어 : 40c",
 };
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 struct SampleText {
     std::u16string_view menu_caption;  // entry of the menu "예문"
@@ -23,4 +23,4 @@ extern const std::array<std::u16string_view, 9> kCommandNames;
 extern const std::array<MarkupRow, 9> kMarkupRows;
 extern const std::array<std::u16string_view, 15> kLanguageIds;
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

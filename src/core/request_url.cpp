@@ -4,7 +4,7 @@
 
 #include "utf.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 constexpr auto npos = std::u16string_view::npos;
@@ -244,4 +244,4 @@ bool IsIpv6Literal(std::u16string_view host) {
     return compressed ? groups <= 7 : groups == 8;
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <variant>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 struct UrlParts {
     std::u16string protocol;
@@ -35,4 +35,4 @@ std::u16string HostHeaderValue(const UrlParts& parts);  // host [":" port]
 
 bool IsIpv6Literal(std::u16string_view host);
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

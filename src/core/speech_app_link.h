@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 // Identifier the speech program expects in COPYDATASTRUCT::dwData.
 inline constexpr uint32_t kCopyDataTextId = 1024;
@@ -18,4 +18,4 @@ public:
     virtual void Send(std::u16string_view text) = 0;
 };
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

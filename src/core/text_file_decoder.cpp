@@ -8,7 +8,7 @@
 
 #include "action_error.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 // Input is decoded in blocks into a staging buffer that stays in the cache,
@@ -233,4 +233,4 @@ std::u16string DecodeWindows1252(std::string_view bytes) {
     return out;
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

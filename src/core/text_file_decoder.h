@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 enum class TextFileEncoding { Ansi, Utf8, Utf16Le, Utf16Be };
 
@@ -36,4 +36,4 @@ std::u16string NormalizeLineBreaks(std::u16string_view text);
 // one unit; the five bytes Windows-1252 leaves undefined map to U+0081 etc.
 std::u16string DecodeWindows1252(std::string_view bytes);
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

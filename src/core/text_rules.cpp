@@ -1,6 +1,6 @@
 #include "text_rules.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 constexpr bool IsBlank(char16_t unit) { return unit <= u' '; }
@@ -35,4 +35,4 @@ std::u16string WrapCommandEnvelope(std::u16string_view name) {
     return Wrap(u"<cmd>", name, u"</cmd>");
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 // Title of the speech program's top-level window.
 inline constexpr std::u16string_view kSpeechAppWindowTitle = u"Lumvox";
@@ -15,4 +15,4 @@ std::u16string WrapProtocolEnvelope(std::u16string_view text);  // <lumvox>text<
 std::u16string WrapNetworkEnvelope(std::u16string_view text);   // lumvox=text=lumvox
 std::u16string WrapCommandEnvelope(std::u16string_view name);   // <cmd>name</cmd>
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 void PutUtf8(char32_t cp, std::string& out) {
@@ -116,4 +116,4 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view bytes) {
     return out;
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 // Fails (nullopt) on an unpaired surrogate.
 std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
@@ -23,4 +23,4 @@ std::string ToUtf8Lossy(std::u16string_view text);
 constexpr bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 constexpr bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

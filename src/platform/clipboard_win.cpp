@@ -5,7 +5,7 @@
 #include "handles_win.h"
 #include "system_error_win.h"
 
-namespace lumvox_unit {
+namespace lumvox::win {
 namespace {
 
 constexpr std::u16string_view kOutOfResources = u"Out of system resources";
@@ -43,19 +43,19 @@ private:
 
 void WindowClipboard::PlaceText(std::u16string_view text) {
     OpenedClipboard clipboard(owner_);
-    if (!clipboard) throw ActionError(u"Cannot open clipboard: " + SystemErrorText(GetLastError()));
+    if (!clipboard) throw core::ActionError(u"Cannot open clipboard: " + SystemErrorText(GetLastError()));
     const size_t bytes = text.size() * sizeof(char16_t);
     UniqueHglobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes + sizeof(char16_t)));
-    if (!block) throw ActionError(std::u16string(kOutOfResources));
+    if (!block) throw core::ActionError(std::u16string(kOutOfResources));
     // Declared after the block: unlocked before it is freed, and after it is placed.
     LockedBlock locked(block.get());
-    if (!locked.data()) throw ActionError(std::u16string(kOutOfResources));
+    if (!locked.data()) throw core::ActionError(std::u16string(kOutOfResources));
     std::memcpy(locked.data(), text.data(), bytes);
     std::memset(static_cast<char*>(locked.data()) + bytes, 0, sizeof(char16_t));
     // Emptied only now, so a failure before leaves the clipboard as it was.
     EmptyClipboard();
-    if (!SetClipboardData(CF_UNICODETEXT, block.get())) throw ActionError(std::u16string(kOutOfResources));
+    if (!SetClipboardData(CF_UNICODETEXT, block.get())) throw core::ActionError(std::u16string(kOutOfResources));
     (void)block.release();  // the clipboard owns it now
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::win

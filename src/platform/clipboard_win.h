@@ -3,11 +3,11 @@
 
 #include "core/page_actions.h"
 
-namespace lumvox_unit {
+namespace lumvox::win {
 
 // The system clipboard, opened for the application's window. Places exactly
 // one CF_UNICODETEXT item; throws ActionError when it can't.
-class WindowClipboard final : public ClipboardLink {
+class WindowClipboard final : public core::ClipboardLink {
 public:
     explicit WindowClipboard(HWND owner) : owner_(owner) {}
     void PlaceText(std::u16string_view text) override;
@@ -16,4 +16,4 @@ private:
     HWND owner_;
 };
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::win

@@ -8,7 +8,7 @@
 #include "handles_win.h"
 #include "system_error_win.h"
 
-namespace lumvox_unit {
+namespace lumvox::win {
 namespace {
 
 std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
@@ -24,7 +24,7 @@ std::u16string FullPath(std::u16string_view path) {
 }
 
 [[noreturn]] void ThrowFileError(std::u16string_view format_head, std::u16string_view path, DWORD error) {
-    throw ActionError(std::u16string(format_head) + u"\"" + FullPath(path) + u"\". " + SystemErrorText(error));
+    throw core::ActionError(std::u16string(format_head) + u"\"" + FullPath(path) + u"\". " + SystemErrorText(error));
 }
 
 // ReadFile and MultiByteToWideChar take 32-bit counts.
@@ -76,4 +76,4 @@ std::u16string WindowsFileSource::DecodeAnsi(std::string_view bytes) {
     return out;
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::win

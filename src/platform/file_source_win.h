@@ -1,14 +1,14 @@
 #pragma once
 #include "core/page_actions.h"
 
-namespace lumvox_unit {
+namespace lumvox::win {
 
 // Text files through Win32: opened sharing read but denying write, read
 // whole, closed on every path; bytes without a mark in the ANSI code page.
-class WindowsFileSource final : public FileSource {
+class WindowsFileSource final : public core::FileSource {
 public:
     std::string ReadAll(std::u16string_view path) override;
     std::u16string DecodeAnsi(std::string_view bytes) override;
 };
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::win

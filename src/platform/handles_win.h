@@ -5,7 +5,7 @@
 #include <memory>
 #include <type_traits>
 
-namespace lumvox_unit {
+namespace lumvox::win {
 
 template <auto Close>
 struct CloseWith {
@@ -26,4 +26,4 @@ inline UniqueHandle AdoptFileHandle(HANDLE h) {
     return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::win

@@ -9,7 +9,7 @@
 
 #include "core/host_facts.h"
 
-namespace hostinfo {
+namespace lumvox::win {
 namespace {
 
 const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
@@ -41,7 +41,7 @@ std::u16string GetLocalIPAddress() {
     // The entry belongs to the library: copy the bytes before it is released.
     std::array<uint8_t, 4> bytes{};
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(entry->h_addr_list[0][i]);
-    return lumvox_unit::DottedQuad(bytes);
+    return lumvox::core::DottedQuad(bytes);
 }
 
 std::u16string FileVersionOf(std::u16string_view path) {
@@ -60,7 +60,7 @@ std::u16string FileVersionOf(std::u16string_view path) {
     DWORD first = 0;
     memcpy(&first, translations, sizeof first);
 
-    const std::u16string query = u"\\StringFileInfo\\" + lumvox_unit::VersionTableKey(first) + u"\\FileVersion";
+    const std::u16string query = u"\\StringFileInfo\\" + lumvox::core::VersionTableKey(first) + u"\\FileVersion";
     void* value = nullptr;
     UINT value_chars = 0;
     if (!VerQueryValueW(block.data(), Wide(query), &value, &value_chars) || !value) return {};
@@ -81,4 +81,4 @@ std::u16string GetOwnFileVersion() {
     }
 }
 
-}  // namespace hostinfo
+}  // namespace lumvox::win

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace hostinfo {
+namespace lumvox::win {
 
 std::u16string GetLocalIPAddress();
 std::u16string GetOwnFileVersion();
@@ -12,4 +12,4 @@ std::u16string GetOwnFileVersion();
 // FileVersion of any file, looked up through its first translation only.
 std::u16string FileVersionOf(std::u16string_view path);
 
-}  // namespace hostinfo
+}  // namespace lumvox::win

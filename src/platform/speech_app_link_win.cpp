@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace lumvox_unit {
+namespace lumvox::win {
 namespace {
 
 // The speech program waits at most this long; a hung receiver returns at once.
@@ -24,7 +24,7 @@ void SendToSpeechApp(std::u16string_view text) {
     HWND target = FindSpeechAppWindow();
     if (!target) return;
     COPYDATASTRUCT record{};
-    record.dwData = kCopyDataTextId;
+    record.dwData = core::kCopyDataTextId;
     // The full byte count for every length; a 16-bit count would truncate
     // texts of 32768 code units or more.
     record.cbData = static_cast<DWORD>(copy.size() * sizeof(char16_t));
@@ -34,4 +34,4 @@ void SendToSpeechApp(std::u16string_view text) {
                         kSendTimeoutMs, &ignored);
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::win

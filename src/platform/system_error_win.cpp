@@ -1,6 +1,6 @@
 #include "system_error_win.h"
 
-namespace lumvox_unit {
+namespace lumvox::win {
 
 std::u16string SystemErrorText(DWORD code) {
     wchar_t* buffer = nullptr;
@@ -14,4 +14,4 @@ std::u16string SystemErrorText(DWORD code) {
     return text;
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::win

@@ -4,7 +4,7 @@
 
 #include "window_texts.h"
 
-namespace muMessageTest {
+namespace lumvox::ui {
 namespace {
 
 constexpr wchar_t kApplicationClass[] = L"LumvoxWorkshopApplication";
@@ -38,7 +38,7 @@ bool Application::Initialize() {
     return hwnd_ != nullptr;
 }
 
-int Application::Run(TfrmLumvoxMsgTest& form, int show_state) {
+int Application::Run(MainWindow& form, int show_state) {
     if (IsMinimizedShow(show_state)) {
         // The main window appears, and is first activated, when the user restores the entry.
         ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
@@ -85,4 +85,4 @@ LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

@@ -6,7 +6,7 @@
 
 #include "main_window_win.h"
 
-namespace muMessageTest {
+namespace lumvox::ui {
 
 class Application {
 public:
@@ -20,7 +20,7 @@ public:
     HINSTANCE Instance() const { return instance_; }
     // Shows the main window in `show_state` and runs the event loop until it is told
     // to stop; returns the exit code.
-    int Run(TfrmLumvoxMsgTest& form, int show_state);
+    int Run(MainWindow& form, int show_state);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -29,4 +29,4 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

@@ -5,7 +5,7 @@
 
 #include <iterator>
 
-namespace muMessageTest {
+namespace lumvox::ui {
 namespace {
 
 // A page forwards what its controls tell their parent to the main window, which
@@ -149,4 +149,4 @@ bool RegisterCustomControls(HINSTANCE instance) {
            Register(instance, kToolButtonClass, ToolButtonProc, 2 * sizeof(LONG_PTR));
 }
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

@@ -3,7 +3,7 @@
 // tool-style push buttons that never take the keyboard focus.
 #include <windows.h>
 
-namespace muMessageTest {
+namespace lumvox::ui {
 
 inline constexpr wchar_t kPageClass[] = L"LumvoxPage";
 inline constexpr wchar_t kToolButtonClass[] = L"LumvoxToolButton";
@@ -16,4 +16,4 @@ inline constexpr UINT kPaintPageMessage = WM_APP + 1;
 
 bool RegisterCustomControls(HINSTANCE instance);
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

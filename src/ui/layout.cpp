@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace muMessageTest {
+namespace lumvox::ui {
 namespace {
 
 using enum ControlId;
@@ -21,92 +21,92 @@ constexpr uint32_t kSteelBlue = 0x2F7CA6;  // RGB(47,124,166)
 constexpr Rect kPageBounds{4, 25, 626, 283};
 
 constexpr ControlSpec kControls[] = {
-    {PageControl1, "PageControl1", Parent::Window, Kind::PageControl, {0, 8, 634, 312}, Resize::Stretches, u"", kTabStop},
-    {TabSheet1, "TabSheet1", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"어플리케이션 수신 모드에 메세지 보내기"},
-    {TabSheet2, "TabSheet2", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"네트워크 수신 모드에 메세지 보내기"},
-    {TabSheet3, "TabSheet3", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"클립보드 TTS 모드"},
+    {PageTabs, "PageControl1", Parent::Window, Kind::PageControl, {0, 8, 634, 312}, Resize::Stretches, u"", kTabStop},
+    {AppPage, "TabSheet1", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"어플리케이션 수신 모드에 메세지 보내기"},
+    {NetPage, "TabSheet2", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"네트워크 수신 모드에 메세지 보내기"},
+    {ClipPage, "TabSheet3", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"클립보드 TTS 모드"},
 
-    {Shape2, "Shape2", Parent::Page1, Kind::Shape, {16, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightYellow, kLightYellow},
-    {Label8, "Label8", Parent::Page1, Kind::WrappingLabel, {52, 15, 522, 28}, Resize::Fixed,
+    {AppIntroShape, "Shape2", Parent::AppPage, Kind::Shape, {16, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightYellow, kLightYellow},
+    {AppIntroLabel, "Label8", Parent::AppPage, Kind::WrappingLabel, {52, 15, 522, 28}, Resize::Fixed,
      u"Lumvox의 [어플리케이션 수신 모드]를 작동시키면, 같은 컴퓨터(로컬)에 설치된 다른 프로그램이 보낸 메세지를 받아 읽어줍니다.",
      0, Font::Window, kNoColour, kLightYellow},
-    {Label1, "Label1", Parent::Page1, Kind::Label, {16, 64, 82, 14}, Resize::Fixed, u"Lumvox 명령어", 0, Font::Window, kSteelBlue},
-    {ListBox1, "ListBox1", Parent::Page1, Kind::ListBox, {16, 87, 85, 186}, Resize::Stretches, u"", kTabStop | kKoreanInput},
-    {memoAppMode, "memoAppMode", Parent::Page1, Kind::Memo, {124, 64, 492, 182}, Resize::Stretches, u"", kVerticalScroll | kKoreanInput},
-    {sbtnSayRemoteMode, "sbtnSayRemoteMode", Parent::Page1, Kind::ToolButton, {124, 253, 368, 24}, Resize::Moves, u"보내기   (F8)"},
-    {SpeedButton2, "SpeedButton2", Parent::Page1, Kind::ToolButton, {514, 253, 102, 24}, Resize::Moves, u"비우기"},
+    {CommandListLabel, "Label1", Parent::AppPage, Kind::Label, {16, 64, 82, 14}, Resize::Fixed, u"Lumvox 명령어", 0, Font::Window, kSteelBlue},
+    {CommandList, "ListBox1", Parent::AppPage, Kind::ListBox, {16, 87, 85, 186}, Resize::Stretches, u"", kTabStop | kKoreanInput},
+    {AppText, "memoAppMode", Parent::AppPage, Kind::Memo, {124, 64, 492, 182}, Resize::Stretches, u"", kVerticalScroll | kKoreanInput},
+    {AppSendButton, "sbtnSayRemoteMode", Parent::AppPage, Kind::ToolButton, {124, 253, 368, 24}, Resize::Moves, u"보내기   (F8)"},
+    {AppClearButton, "SpeedButton2", Parent::AppPage, Kind::ToolButton, {514, 253, 102, 24}, Resize::Moves, u"비우기"},
 
-    {Shape3, "Shape3", Parent::Page2, Kind::Shape, {13, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightGreen, kLightGreen},
-    {Label9, "Label9", Parent::Page2, Kind::WrappingLabel, {80, 15, 465, 28}, Resize::Fixed,
+    {NetIntroShape, "Shape3", Parent::NetPage, Kind::Shape, {13, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightGreen, kLightGreen},
+    {NetIntroLabel, "Label9", Parent::NetPage, Kind::WrappingLabel, {80, 15, 465, 28}, Resize::Fixed,
      u"Lumvox의 [네트워크 수신 모드]를 작동시키면, 네트워크(LAN/WAN)에 연결되어 있는 다른 컴퓨터에서 보낸 메세지를 읽어줍니다.",
      0, Font::Window, kNoColour, kLightGreen},
-    {Label7, "Label7", Parent::Page2, Kind::Label, {61, 58, 492, 14}, Resize::Fixed,
+    {NetProtocolLabel, "Label7", Parent::NetPage, Kind::Label, {61, 58, 492, 14}, Resize::Fixed,
      u"[네트워크 수신 모드]로 보내는 메시지는 정해진 프로토콜(문자)로 감싸서 만들어야 합니다."},
-    {Shape5, "Shape5", Parent::Page2, Kind::Shape, {13, 81, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightGreen, kLightGreen},
-    {Label11, "Label11", Parent::Page2, Kind::WrappingLabel, {41, 89, 544, 28}, Resize::Fixed,
+    {NetRelayShape, "Shape5", Parent::NetPage, Kind::Shape, {13, 81, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightGreen, kLightGreen},
+    {NetRelayLabel, "Label11", Parent::NetPage, Kind::WrappingLabel, {41, 89, 544, 28}, Resize::Fixed,
      u"Lumvox의 [네트워크 송신 모드]를 작동시키면, [어플리케이션 수신 모드] 나 [네트워크 수신 모드]로 받은 메세지를 네트워크(LAN/WAN)에 연결되어 있는 다른 컴퓨터로 보낼 수 있습니다.",
      0, Font::Window, kNoColour, kLightGreen},
-    {Label4, "Label4", Parent::Page2, Kind::Label, {17, 141, 67, 14}, Resize::Fixed, u"보낼 곳의 IP"},
-    {edIPtoSend, "edIPtoSend", Parent::Page2, Kind::Edit, {95, 138, 121, 22}, Resize::Fixed, u"", kTabStop | kKoreanInput},
-    {Label5, "Label5", Parent::Page2, Kind::Label, {243, 141, 23, 14}, Resize::Fixed, u"Port"},
-    {edPorttoSend, "edPorttoSend", Parent::Page2, Kind::Edit, {283, 138, 58, 22}, Resize::Fixed, u"7070", kTabStop | kKoreanInput},
-    {SpeedButton5, "SpeedButton5", Parent::Page2, Kind::FlatToolButton, {360, 138, 237, 22}, Resize::Fixed, u"보낼 메시지 미리보기 (with Protocol)"},
-    {Label6, "Label6", Parent::Page2, Kind::Label, {48, 166, 36, 14}, Resize::Fixed, u"메세지"},
-    {MemoIPSend, "MemoIPSend", Parent::Page2, Kind::Memo, {95, 166, 502, 74}, Resize::Stretches, u"", kTabStop | kVerticalScroll | kKoreanInput},
-    {btnSendOverIP, "btnSendOverIP", Parent::Page2, Kind::ToolButton, {95, 250, 502, 24}, Resize::Moves, u"보내기   (F9)"},
+    {NetHostLabel, "Label4", Parent::NetPage, Kind::Label, {17, 141, 67, 14}, Resize::Fixed, u"보낼 곳의 IP"},
+    {NetHostEdit, "edIPtoSend", Parent::NetPage, Kind::Edit, {95, 138, 121, 22}, Resize::Fixed, u"", kTabStop | kKoreanInput},
+    {NetPortLabel, "Label5", Parent::NetPage, Kind::Label, {243, 141, 23, 14}, Resize::Fixed, u"Port"},
+    {NetPortEdit, "edPorttoSend", Parent::NetPage, Kind::Edit, {283, 138, 58, 22}, Resize::Fixed, u"7070", kTabStop | kKoreanInput},
+    {NetPreviewButton, "SpeedButton5", Parent::NetPage, Kind::FlatToolButton, {360, 138, 237, 22}, Resize::Fixed, u"보낼 메시지 미리보기 (with Protocol)"},
+    {NetTextLabel, "Label6", Parent::NetPage, Kind::Label, {48, 166, 36, 14}, Resize::Fixed, u"메세지"},
+    {NetText, "MemoIPSend", Parent::NetPage, Kind::Memo, {95, 166, 502, 74}, Resize::Stretches, u"", kTabStop | kVerticalScroll | kKoreanInput},
+    {NetSendButton, "btnSendOverIP", Parent::NetPage, Kind::ToolButton, {95, 250, 502, 24}, Resize::Moves, u"보내기   (F9)"},
 
-    {Shape6, "Shape6", Parent::Page3, Kind::Shape, {13, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightGrey, kLightYellow},
-    {Label2, "Label2", Parent::Page3, Kind::Label, {43, 22, 539, 14}, Resize::Fixed,
+    {ClipIntroShape, "Shape6", Parent::ClipPage, Kind::Shape, {13, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightGrey, kLightYellow},
+    {ClipIntroLabel, "Label2", Parent::ClipPage, Kind::Label, {43, 22, 539, 14}, Resize::Fixed,
      u"Lumvox 환경설정에서 [클립보드 TTS] 기능을 켜면 지정한 시간마다 클립보드의 텍스트를 읽습니다.", 0, Font::Window, kNoColour, kLightGrey},
-    {memoClipboardTTS, "memoClipboardTTS", Parent::Page3, Kind::Memo, {13, 64, 600, 179}, Resize::Stretches, u"", kTabStop | kWordWrap},
-    {ckbUseProtocol, "ckbUseProtocol", Parent::Page3, Kind::CheckBox, {13, 254, 97, 17}, Resize::Moves, u"프로토콜 사용", kTabStop},
-    {sbtnCopyTextToClipboard, "sbtnCopyTextToClipboard", Parent::Page3, Kind::ToolButton, {122, 252, 373, 24}, Resize::Moves, u"클립보드로 복사하기"},
-    {sbtnEmptyMemoClipboardTTS, "sbtnEmptyMemoClipboardTTS", Parent::Page3, Kind::ToolButton, {513, 252, 100, 24}, Resize::Moves, u"비우기"},
+    {ClipText, "memoClipboardTTS", Parent::ClipPage, Kind::Memo, {13, 64, 600, 179}, Resize::Stretches, u"", kTabStop | kWordWrap},
+    {UseProtocolCheck, "ckbUseProtocol", Parent::ClipPage, Kind::CheckBox, {13, 254, 97, 17}, Resize::Moves, u"프로토콜 사용", kTabStop},
+    {ClipCopyButton, "sbtnCopyTextToClipboard", Parent::ClipPage, Kind::ToolButton, {122, 252, 373, 24}, Resize::Moves, u"클립보드로 복사하기"},
+    {ClipClearButton, "sbtnEmptyMemoClipboardTTS", Parent::ClipPage, Kind::ToolButton, {513, 252, 100, 24}, Resize::Moves, u"비우기"},
 
-    {Shape1, "Shape1", Parent::Window, Kind::RoundedShape, {128, 333, 220, 50}, Resize::Moves, u"", 0, Font::Window, kNoColour, kGrey, kBlack},
-    {Label3, "Label3", Parent::Window, Kind::Label, {174, 343, 131, 14}, Resize::Moves, u"SAPI 5 XML Markup", 0, Font::Heading, kWhite, kGrey},
-    {ListView1, "ListView1", Parent::Window, Kind::ReportList, {14, 367, 442, 94}, Resize::Moves, u"", kTabStop},
-    {Shape4, "Shape4", Parent::Window, Kind::RoundedShape, {501, 333, 84, 50}, Resize::Moves, u"", 0, Font::Window, kNoColour, kGrey, kBlack},
-    {Label10, "Label10", Parent::Window, Kind::Label, {517, 343, 53, 14}, Resize::Moves, u"LANGID", 0, Font::Heading, kWhite, kGrey},
-    {ListBoxLANGID, "ListBoxLANGID", Parent::Window, Kind::ListBox, {467, 367, 153, 94}, Resize::Moves, u"", kTabStop},
+    {MarkupHeadingShape, "Shape1", Parent::Window, Kind::RoundedShape, {128, 333, 220, 50}, Resize::Moves, u"", 0, Font::Window, kNoColour, kGrey, kBlack},
+    {MarkupHeadingLabel, "Label3", Parent::Window, Kind::Label, {174, 343, 131, 14}, Resize::Moves, u"SAPI 5 XML Markup", 0, Font::Heading, kWhite, kGrey},
+    {MarkupList, "ListView1", Parent::Window, Kind::ReportList, {14, 367, 442, 94}, Resize::Moves, u"", kTabStop},
+    {LanguageHeadingShape, "Shape4", Parent::Window, Kind::RoundedShape, {501, 333, 84, 50}, Resize::Moves, u"", 0, Font::Window, kNoColour, kGrey, kBlack},
+    {LanguageHeadingLabel, "Label10", Parent::Window, Kind::Label, {517, 343, 53, 14}, Resize::Moves, u"LANGID", 0, Font::Heading, kWhite, kGrey},
+    {LanguageList, "ListBoxLANGID", Parent::Window, Kind::ListBox, {467, 367, 153, 94}, Resize::Moves, u"", kTabStop},
     // Stays on the bottom edge: with the client height 492 + d its top is 473 + d.
-    {StatusBar1, "StatusBar1", Parent::Window, Kind::StatusLine, {0, 473, 634, 19}, Resize::DockBottom, u"", 0, Font::System},
+    {StatusLine, "StatusBar1", Parent::Window, Kind::StatusLine, {0, 473, 634, 19}, Resize::DockBottom, u"", 0, Font::System},
 };
 
 constexpr PageSpec kPages[] = {
-    {TabSheet1, memoAppMode},
-    {TabSheet2, MemoIPSend},
-    {TabSheet3, memoClipboardTTS},
+    {AppPage, AppText},
+    {NetPage, NetText},
+    {ClipPage, ClipText},
 };
 
-// memoAppMode keeps its place (tab order 0 on its page) without being a stop.
+// AppText keeps its place (tab order 0 on its page) without being a stop.
 constexpr ControlId kTabOrder[] = {
-    PageControl1,
-    memoAppMode, ListBox1,
-    edIPtoSend, edPorttoSend, MemoIPSend,
-    memoClipboardTTS, ckbUseProtocol,
-    ListView1, ListBoxLANGID,
+    PageTabs,
+    AppText, CommandList,
+    NetHostEdit, NetPortEdit, NetText,
+    ClipText, UseProtocolCheck,
+    MarkupList, LanguageList,
 };
 
 constexpr MenuEntry kMenu[] = {
     {"N1", u"프로그램", 0, true},
-    {"N5", u"파일 열기", static_cast<uint16_t>(MenuId::N5), false},
+    {"N5", u"파일 열기", static_cast<uint16_t>(MenuId::OpenFile), false},
     {"N6", u"", 0, false},
-    {"N4", u"종료", static_cast<uint16_t>(MenuId::N4), false},
+    {"N4", u"종료", static_cast<uint16_t>(MenuId::Exit), false},
     {"N3", u"예문", 0, true},
-    {"N7", u"단순 문장", static_cast<uint16_t>(MenuId::N7), false},
-    {"N2", u"태그 문장", static_cast<uint16_t>(MenuId::N2), false},
+    {"N7", u"단순 문장", static_cast<uint16_t>(MenuId::SamplePlain), false},
+    {"N2", u"태그 문장", static_cast<uint16_t>(MenuId::SampleMarkup), false},
     {"N8", u"", 0, false},
-    {"N9", u"LANGID 선택", static_cast<uint16_t>(MenuId::N9), false},
-    {"N10", u"높이", static_cast<uint16_t>(MenuId::N10), false},
-    {"N11", u"빠르기", static_cast<uint16_t>(MenuId::N11), false},
-    {"N13", u"스펠링", static_cast<uint16_t>(MenuId::N13), false},
-    {"N12", u"소리 크기", static_cast<uint16_t>(MenuId::N12), false},
+    {"N9", u"LANGID 선택", static_cast<uint16_t>(MenuId::SampleLanguage), false},
+    {"N10", u"높이", static_cast<uint16_t>(MenuId::SamplePitch), false},
+    {"N11", u"빠르기", static_cast<uint16_t>(MenuId::SampleRate), false},
+    {"N13", u"스펠링", static_cast<uint16_t>(MenuId::SampleSpelling), false},
+    {"N12", u"소리 크기", static_cast<uint16_t>(MenuId::SampleVolume), false},
 };
 
-// The sample texts in menu order: N7, N2, N9, N10, N11, N13, N12.
-constexpr MenuId kSampleEntries[] = {MenuId::N7, MenuId::N2, MenuId::N9, MenuId::N10,
-                                     MenuId::N11, MenuId::N13, MenuId::N12};
+// The sample texts in menu order: SamplePlain, SampleMarkup, SampleLanguage, SamplePitch, SampleRate, SampleSpelling, SampleVolume.
+constexpr MenuId kSampleEntries[] = {MenuId::SamplePlain, MenuId::SampleMarkup, MenuId::SampleLanguage, MenuId::SamplePitch,
+                                     MenuId::SampleRate, MenuId::SampleSpelling, MenuId::SampleVolume};
 
 constexpr ColumnSpec kColumns[] = {{u"마크업", 240}, {u"설명", 180}};
 
@@ -146,9 +146,9 @@ std::optional<ControlId> TextAreaOfPage(int index) {
 
 int PageIndexOf(Parent parent) {
     switch (parent) {
-    case Parent::Page1: return 0;
-    case Parent::Page2: return 1;
-    case Parent::Page3: return 2;
+    case Parent::AppPage: return 0;
+    case Parent::NetPage: return 1;
+    case Parent::ClipPage: return 2;
     default: return -1;
     }
 }
@@ -173,7 +173,7 @@ ControlId NextTabStop(std::optional<ControlId> from, int showing_page, bool back
         else i = backwards ? (at + n - step) % n : (at + step) % n;
         if (IsTabStop(cycle[i])) return cycle[i];
     }
-    return ControlId::PageControl1;
+    return ControlId::PageTabs;
 }
 
 std::span<const MenuEntry> Menu() { return kMenu; }
@@ -186,4 +186,4 @@ std::optional<size_t> SampleIndexOf(MenuId id) {
 
 std::span<const ColumnSpec> MarkupColumns() { return kColumns; }
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-namespace muMessageTest {
+namespace lumvox::ui {
 
 struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -59,50 +59,50 @@ constexpr Rect SnapToWorkArea(Rect window, const Rect& work, int distance) {
 
 // Control identifiers double as the Win32 control IDs; the end-to-end tests use them.
 enum class ControlId : uint16_t {
-    PageControl1 = 100,
-    TabSheet1 = 101,
-    TabSheet2 = 102,
-    TabSheet3 = 103,
+    PageTabs = 100,
+    AppPage = 101,
+    NetPage = 102,
+    ClipPage = 103,
     // first page
-    Shape2 = 110,
-    Label8 = 111,
-    Label1 = 112,
-    ListBox1 = 113,
-    memoAppMode = 114,
-    sbtnSayRemoteMode = 115,
-    SpeedButton2 = 116,
+    AppIntroShape = 110,
+    AppIntroLabel = 111,
+    CommandListLabel = 112,
+    CommandList = 113,
+    AppText = 114,
+    AppSendButton = 115,
+    AppClearButton = 116,
     // second page
-    Shape3 = 120,
-    Label9 = 121,
-    Label7 = 122,
-    Shape5 = 123,
-    Label11 = 124,
-    Label4 = 125,
-    edIPtoSend = 126,
-    Label5 = 127,
-    edPorttoSend = 128,
-    SpeedButton5 = 129,
-    Label6 = 130,
-    MemoIPSend = 131,
-    btnSendOverIP = 132,
+    NetIntroShape = 120,
+    NetIntroLabel = 121,
+    NetProtocolLabel = 122,
+    NetRelayShape = 123,
+    NetRelayLabel = 124,
+    NetHostLabel = 125,
+    NetHostEdit = 126,
+    NetPortLabel = 127,
+    NetPortEdit = 128,
+    NetPreviewButton = 129,
+    NetTextLabel = 130,
+    NetText = 131,
+    NetSendButton = 132,
     // third page
-    Shape6 = 140,
-    Label2 = 141,
-    memoClipboardTTS = 142,
-    ckbUseProtocol = 143,
-    sbtnCopyTextToClipboard = 144,
-    sbtnEmptyMemoClipboardTTS = 145,
+    ClipIntroShape = 140,
+    ClipIntroLabel = 141,
+    ClipText = 142,
+    UseProtocolCheck = 143,
+    ClipCopyButton = 144,
+    ClipClearButton = 145,
     // below the pages
-    Shape1 = 150,
-    Label3 = 151,
-    ListView1 = 152,
-    Shape4 = 153,
-    Label10 = 154,
-    ListBoxLANGID = 155,
-    StatusBar1 = 156,
+    MarkupHeadingShape = 150,
+    MarkupHeadingLabel = 151,
+    MarkupList = 152,
+    LanguageHeadingShape = 153,
+    LanguageHeadingLabel = 154,
+    LanguageList = 155,
+    StatusLine = 156,
 };
 
-enum class Parent : uint8_t { Window, PageControl, Page1, Page2, Page3 };
+enum class Parent : uint8_t { Window, PageControl, AppPage, NetPage, ClipPage };
 
 enum class Kind : uint8_t {
     PageControl,
@@ -160,34 +160,34 @@ std::span<const ControlSpec> Controls();
 const ControlSpec& LayoutOf(ControlId id);
 std::optional<ControlId> ControlIdFromInt(int value);
 
-// The pages of PageControl1 (their tab captions are the sheets' captions) and the
+// The pages of PageTabs (their tab captions are the sheets' captions) and the
 // text area that takes the focus when a page is chosen.
 struct PageSpec {
     ControlId sheet;
     ControlId text_area;
 };
 std::span<const PageSpec> Pages();
-// The text area that PageControl1Change focuses for a page index; none outside 0..2.
+// The text area that FocusShowingPageText focuses for a page index; none outside 0..2.
 std::optional<ControlId> TextAreaOfPage(int index);
 int PageIndexOf(Parent parent);  // -1 for controls not on a page
 
-// The Tab key's cycle: the tab strip, the showing page's tab stops, ListView1, ListBoxLANGID.
+// The Tab key's cycle: the tab strip, the showing page's tab stops, MarkupList, LanguageList.
 std::span<const ControlId> TabOrder();
 // Next (or previous) tab stop after `from`, given the showing page. `from` may be a
-// control that is not a tab stop (memoAppMode) or none (nullopt).
+// control that is not a tab stop (AppText) or none (nullopt).
 ControlId NextTabStop(std::optional<ControlId> from, int showing_page, bool backwards);
 
-// The main menu MainMenu1: top-level menus with their entries; id 0 for separators.
+// The main menu the main menu: top-level menus with their entries; id 0 for separators.
 enum class MenuId : uint16_t {
-    N5 = 201,  // 파일 열기
-    N4 = 202,  // 종료
-    N7 = 211,  // 단순 문장
-    N2 = 212,  // 태그 문장
-    N9 = 213,  // LANGID 선택
-    N10 = 214, // 높이
-    N11 = 215, // 빠르기
-    N13 = 216, // 스펠링
-    N12 = 217, // 소리 크기
+    OpenFile = 201,  // 파일 열기
+    Exit = 202,  // 종료
+    SamplePlain = 211,  // 단순 문장
+    SampleMarkup = 212,  // 태그 문장
+    SampleLanguage = 213,  // LANGID 선택
+    SamplePitch = 214, // 높이
+    SampleRate = 215, // 빠르기
+    SampleSpelling = 216, // 스펠링
+    SampleVolume = 217, // 소리 크기
 };
 struct MenuEntry {
     std::string_view name;
@@ -199,14 +199,14 @@ std::span<const MenuEntry> Menu();
 // Index into the sample texts (menu order) of a sample entry; none for other entries.
 std::optional<size_t> SampleIndexOf(MenuId id);
 
-// ListView1's columns.
+// MarkupList's columns.
 struct ColumnSpec {
     std::u16string_view caption;
     int width;  // at 96 DPI
 };
 std::span<const ColumnSpec> MarkupColumns();
-inline constexpr int kListItemHeight = 14;  // ListBox1, ListBoxLANGID
+inline constexpr int kListItemHeight = 14;  // CommandList, LanguageList
 inline constexpr int kFontHeight = 12;      // Tahoma and the Verdana headings, in pixels
 inline constexpr int kHeadingCorner = 12;   // corner ellipse of the rounded shapes
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

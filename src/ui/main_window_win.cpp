@@ -13,10 +13,10 @@
 #include "platform/speech_app_link_win.h"
 #include "window_texts.h"
 
-namespace muMessageTest {
+namespace lumvox::ui {
 namespace {
 
-using lumvox_unit::TextField;
+using lumvox::core::TextField;
 
 std::wstring WideString(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
 
@@ -83,7 +83,7 @@ WindowClass ClassFor(const ControlSpec& c) {
     switch (c.kind) {
     case Kind::PageControl: return {WC_TABCONTROLW, kChild | WS_CLIPCHILDREN | tab, 0};
     case Kind::Page:
-        return {kPageClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (c.id == ControlId::TabSheet1 ? DWORD{WS_VISIBLE} : DWORD{0}), 0};
+        return {kPageClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (c.id == ControlId::AppPage ? DWORD{WS_VISIBLE} : DWORD{0}), 0};
     case Kind::Shape:
     case Kind::RoundedShape:
     case Kind::Label:
@@ -145,9 +145,9 @@ HKL FindInputMethod(const wchar_t* description) {
 
 }  // namespace
 
-TfrmLumvoxMsgTest::~TfrmLumvoxMsgTest() { Destroy(); }
+MainWindow::~MainWindow() { Destroy(); }
 
-bool TfrmLumvoxMsgTest::Create(HINSTANCE instance, HWND owner) {
+bool MainWindow::Create(HINSTANCE instance, HWND owner) {
     static const bool registered = [instance] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
@@ -168,17 +168,17 @@ bool TfrmLumvoxMsgTest::Create(HINSTANCE instance, HWND owner) {
     return hwnd_ != nullptr;
 }
 
-void TfrmLumvoxMsgTest::Destroy() {
+void MainWindow::Destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK TfrmLumvoxMsgTest::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TfrmLumvoxMsgTest*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         self->hwnd_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<TfrmLumvoxMsgTest*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -188,7 +188,7 @@ LRESULT CALLBACK TfrmLumvoxMsgTest::WindowProc(HWND hwnd, UINT msg, WPARAM wp, L
     return self->HandleMessage(msg, wp, lp);
 }
 
-LRESULT TfrmLumvoxMsgTest::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: return OnCreate() ? 0 : -1;
     case WM_ACTIVATE: OnActivate(LOWORD(wp)); return 0;
@@ -203,13 +203,13 @@ LRESULT TfrmLumvoxMsgTest::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOVING: OnMoving(*reinterpret_cast<RECT*>(lp)); return TRUE;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp)); return 0;
     case WM_SYSCOMMAND: OnSysCommand(wp, lp); return 0;
-    case WM_CLOSE: N4Click(); return 0;
+    case WM_CLOSE: Quit(); return 0;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 // The outer size that gives the laid-out client area, at least the least outer size.
-SIZE TfrmLumvoxMsgTest::OuterSize() const {
+SIZE MainWindow::OuterSize() const {
     const RECT outer = OuterRectFor(Scale(kLayoutClientWidth), Scale(kLayoutClientHeight), kWindowStyle,
                                     kWindowExStyle, dpi_);
     return {Scale(kOuterWidth), std::max<LONG>(outer.bottom - outer.top, Scale(kMinOuterHeight))};
@@ -217,7 +217,7 @@ SIZE TfrmLumvoxMsgTest::OuterSize() const {
 
 // Every control is created at its place for the window's present size, with its
 // font and metrics: no second pass over the controls at start-up.
-bool TfrmLumvoxMsgTest::OnCreate() {
+bool MainWindow::OnCreate() {
     if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
         dpi_ = dpi;
         const SIZE size = OuterSize();
@@ -226,10 +226,10 @@ bool TfrmLumvoxMsgTest::OnCreate() {
     MakeFonts();
     CreateControls();
     FillLists();
-    return Control(ControlId::StatusBar1) != nullptr;
+    return Control(ControlId::StatusLine) != nullptr;
 }
 
-void TfrmLumvoxMsgTest::CreateControls() {
+void MainWindow::CreateControls() {
     const auto controls = Controls();
     RECT client;
     GetClientRect(hwnd_, &client);
@@ -240,10 +240,10 @@ void TfrmLumvoxMsgTest::CreateControls() {
         HWND parent = hwnd_;
         switch (c.parent) {
         case Parent::Window: break;
-        case Parent::PageControl: parent = Control(ControlId::PageControl1); break;
-        case Parent::Page1: parent = Control(ControlId::TabSheet1); break;
-        case Parent::Page2: parent = Control(ControlId::TabSheet2); break;
-        case Parent::Page3: parent = Control(ControlId::TabSheet3); break;
+        case Parent::PageControl: parent = Control(ControlId::PageTabs); break;
+        case Parent::AppPage: parent = Control(ControlId::AppPage); break;
+        case Parent::NetPage: parent = Control(ControlId::NetPage); break;
+        case Parent::ClipPage: parent = Control(ControlId::ClipPage); break;
         }
         const WindowClass wc = ClassFor(c);
         // Pages and page control carry their captions as tab items, not as window text.
@@ -265,7 +265,7 @@ void TfrmLumvoxMsgTest::CreateControls() {
             item.mask = TCIF_TEXT;
             std::wstring text = WideString(c.caption);
             item.pszText = text.data();
-            SendMessageW(parent, TCM_INSERTITEMW, static_cast<WPARAM>(c.id) - static_cast<WPARAM>(ControlId::TabSheet1),
+            SendMessageW(parent, TCM_INSERTITEMW, static_cast<WPARAM>(c.id) - static_cast<WPARAM>(ControlId::AppPage),
                          reinterpret_cast<LPARAM>(&item));
             break;
         }
@@ -301,14 +301,14 @@ private:
 
 }  // namespace
 
-void TfrmLumvoxMsgTest::FillLists() {
-    HWND commands = Control(ControlId::ListBox1);
-    HWND languages = Control(ControlId::ListBoxLANGID);
-    HWND markup = Control(ControlId::ListView1);
+void MainWindow::FillLists() {
+    HWND commands = Control(ControlId::CommandList);
+    HWND languages = Control(ControlId::LanguageList);
+    HWND markup = Control(ControlId::MarkupList);
     RedrawHeld held[] = {RedrawHeld(commands), RedrawHeld(languages), RedrawHeld(markup)};
-    for (auto name : lumvox_unit::kCommandNames)
+    for (auto name : lumvox::core::kCommandNames)
         SendMessageW(commands, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(name).c_str()));
-    for (auto row : lumvox_unit::kLanguageIds)
+    for (auto row : lumvox::core::kLanguageIds)
         SendMessageW(languages, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(row).c_str()));
 
     int column = 0;
@@ -321,7 +321,7 @@ void TfrmLumvoxMsgTest::FillLists() {
         SendMessageW(markup, LVM_INSERTCOLUMNW, column++, reinterpret_cast<LPARAM>(&col));
     }
     int row = 0;
-    for (const auto& entry : lumvox_unit::kMarkupRows) {
+    for (const auto& entry : lumvox::core::kMarkupRows) {
         std::wstring text = WideString(entry.markup);
         LVITEMW item{};
         item.mask = LVIF_TEXT;
@@ -338,7 +338,7 @@ void TfrmLumvoxMsgTest::FillLists() {
 
 // The fonts for the window's DPI: one for every control, one for the headings, and
 // the status line's own where the window's DPI is not the system's.
-void TfrmLumvoxMsgTest::MakeFonts() {
+void MainWindow::MakeFonts() {
     font_ = MakeFont(L"Tahoma", Scale(kFontHeight), FW_NORMAL);
     heading_font_ = MakeFont(L"Verdana", Scale(kFontHeight), FW_BOLD);
     status_font_.reset();
@@ -352,7 +352,7 @@ void TfrmLumvoxMsgTest::MakeFonts() {
 }
 
 // Font, item height, tab height and column widths of one control for the window's DPI.
-HFONT TfrmLumvoxMsgTest::FontFor(Font font) const {
+HFONT MainWindow::FontFor(Font font) const {
     switch (font) {
     case Font::Window: return font_.get();
     case Font::Heading: return heading_font_.get();
@@ -361,7 +361,7 @@ HFONT TfrmLumvoxMsgTest::FontFor(Font font) const {
     return nullptr;
 }
 
-void TfrmLumvoxMsgTest::ApplyMetrics(const ControlSpec& c, HWND hwnd) {
+void MainWindow::ApplyMetrics(const ControlSpec& c, HWND hwnd) {
     if (HFONT font = FontFor(c.font)) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     switch (c.kind) {
     case Kind::ListBox: SendMessageW(hwnd, LB_SETITEMHEIGHT, 0, Scale(kListItemHeight)); break;
@@ -378,7 +378,7 @@ void TfrmLumvoxMsgTest::ApplyMetrics(const ControlSpec& c, HWND hwnd) {
     }
 }
 
-Rect TfrmLumvoxMsgTest::Placed(const ControlSpec& c, const RECT& client) const {
+Rect MainWindow::Placed(const ControlSpec& c, const RECT& client) const {
     const int d = (client.bottom - client.top) - Scale(kLayoutClientHeight);
     Rect r = Place(ScaleToDpi(c.bounds, dpi_), c.rule, d);
     if (c.rule == Resize::DockBottom) {
@@ -390,12 +390,12 @@ Rect TfrmLumvoxMsgTest::Placed(const ControlSpec& c, const RECT& client) const {
     return r;
 }
 
-void TfrmLumvoxMsgTest::Relayout() {
+void MainWindow::Relayout() {
     RECT client;
     if (!GetClientRect(hwnd_, &client) || IsIconic(hwnd_)) return;
     const auto controls = Controls();
     // DeferWindowPos batches must share a parent: one batch per parent.
-    for (Parent parent : {Parent::Window, Parent::PageControl, Parent::Page1, Parent::Page2, Parent::Page3}) {
+    for (Parent parent : {Parent::Window, Parent::PageControl, Parent::AppPage, Parent::NetPage, Parent::ClipPage}) {
         HDWP batch = BeginDeferWindowPos(16);
         for (size_t i = 0; i < controls.size(); ++i) {
             if (controls[i].parent != parent || !controls_[i]) continue;
@@ -409,58 +409,58 @@ void TfrmLumvoxMsgTest::Relayout() {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void TfrmLumvoxMsgTest::OnPaint() {
+void MainWindow::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_, &ps);
     PaintControls(Parent::Window, dc);
     EndPaint(hwnd_, &ps);
 }
 
-void TfrmLumvoxMsgTest::PaintControlsOn(HWND page, HDC dc) {
+void MainWindow::PaintControlsOn(HWND page, HDC dc) {
     const auto sheet = ControlOf(page);
     if (!sheet) return;
     switch (*sheet) {
-    case ControlId::TabSheet1: PaintControls(Parent::Page1, dc); break;
-    case ControlId::TabSheet2: PaintControls(Parent::Page2, dc); break;
-    case ControlId::TabSheet3: PaintControls(Parent::Page3, dc); break;
+    case ControlId::AppPage: PaintControls(Parent::AppPage, dc); break;
+    case ControlId::NetPage: PaintControls(Parent::NetPage, dc); break;
+    case ControlId::ClipPage: PaintControls(Parent::ClipPage, dc); break;
     default: break;
     }
 }
 
 // In table order, so that captions land on their shapes.
-void TfrmLumvoxMsgTest::PaintControls(Parent parent, HDC dc) {
+void MainWindow::PaintControls(Parent parent, HDC dc) {
     RECT client;
     GetClientRect(hwnd_, &client);
     for (const ControlSpec& c : Controls())
         if (c.parent == parent && IsPainted(c.kind)) PaintControl(dc, c, Placed(c, client), dpi_, FontFor(c.font));
 }
 
-HWND TfrmLumvoxMsgTest::Control(ControlId id) const {
+HWND MainWindow::Control(ControlId id) const {
     const auto controls = Controls();
     for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i)
         if (controls[i].id == id) return controls_[i];
     return nullptr;
 }
 
-std::optional<ControlId> TfrmLumvoxMsgTest::ControlOf(HWND hwnd) const {
+std::optional<ControlId> MainWindow::ControlOf(HWND hwnd) const {
     const auto controls = Controls();
     for (size_t i = 0; i < controls.size() && i < controls_.size(); ++i)
         if (hwnd && controls_[i] == hwnd) return controls[i].id;
     return std::nullopt;
 }
 
-HWND TfrmLumvoxMsgTest::Field(TextField field) const {
+HWND MainWindow::Field(TextField field) const {
     switch (field) {
-    case TextField::memoAppMode: return Control(ControlId::memoAppMode);
-    case TextField::edIPtoSend: return Control(ControlId::edIPtoSend);
-    case TextField::edPorttoSend: return Control(ControlId::edPorttoSend);
-    case TextField::MemoIPSend: return Control(ControlId::MemoIPSend);
-    case TextField::memoClipboardTTS: return Control(ControlId::memoClipboardTTS);
+    case TextField::AppText: return Control(ControlId::AppText);
+    case TextField::NetHostEdit: return Control(ControlId::NetHostEdit);
+    case TextField::NetPortEdit: return Control(ControlId::NetPortEdit);
+    case TextField::NetText: return Control(ControlId::NetText);
+    case TextField::ClipText: return Control(ControlId::ClipText);
     }
     return nullptr;
 }
 
-void TfrmLumvoxMsgTest::ShowCentred(int show_state) {
+void MainWindow::ShowCentred(int show_state) {
     RECT rc;
     GetWindowRect(hwnd_, &rc);
     MONITORINFO monitor{};
@@ -476,7 +476,7 @@ void TfrmLumvoxMsgTest::ShowCentred(int show_state) {
 
 // --- activation -----------------------------------------------------------------
 
-void TfrmLumvoxMsgTest::OnActivate(WORD state) {
+void MainWindow::OnActivate(WORD state) {
     if (state == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus && IsChild(hwnd_, focus)) saved_focus_ = focus;
@@ -484,94 +484,94 @@ void TfrmLumvoxMsgTest::OnActivate(WORD state) {
     }
     if (!activated_) {
         activated_ = true;
-        Guarded([this] { FormActivate(); });
+        Guarded([this] { OnFirstActivation(); });
         return;
     }
     if (saved_focus_ && IsWindow(saved_focus_) && IsWindowVisible(saved_focus_)) SetFocus(saved_focus_);
     else SetFocus(hwnd_);
 }
 
-void TfrmLumvoxMsgTest::FormActivate() {
-    SetWindowTextW(Field(TextField::edIPtoSend), WideString(hostinfo::GetLocalIPAddress()).c_str());
-    SetWindowTextW(hwnd_, WideString(MainWindowTitle(hostinfo::GetOwnFileVersion())).c_str());
+void MainWindow::OnFirstActivation() {
+    SetWindowTextW(Field(TextField::NetHostEdit), WideString(lumvox::win::GetLocalIPAddress()).c_str());
+    SetWindowTextW(hwnd_, WideString(MainWindowTitle(lumvox::win::GetOwnFileVersion())).c_str());
     UpdateStatusLine();
     ShowPage(0);
-    SetFocus(Control(ControlId::memoAppMode));
+    SetFocus(Control(ControlId::AppText));
 }
 
-void TfrmLumvoxMsgTest::UpdateStatusLine() {
-    const std::wstring text = WideString(StatusLineText(lumvox_unit::IsSpeechAppRunning()));
-    SendMessageW(Control(ControlId::StatusBar1), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+void MainWindow::UpdateStatusLine() {
+    const std::wstring text = WideString(StatusLineText(lumvox::win::IsSpeechAppRunning()));
+    SendMessageW(Control(ControlId::StatusLine), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // --- pages ----------------------------------------------------------------------
 
-int TfrmLumvoxMsgTest::ShowingPage() const {
-    return static_cast<int>(SendMessageW(Control(ControlId::PageControl1), TCM_GETCURSEL, 0, 0));
+int MainWindow::ShowingPage() const {
+    return static_cast<int>(SendMessageW(Control(ControlId::PageTabs), TCM_GETCURSEL, 0, 0));
 }
 
 // Choosing a page from the program: the focus is left to the caller.
-void TfrmLumvoxMsgTest::ShowPage(int index) {
-    SendMessageW(Control(ControlId::PageControl1), TCM_SETCURSEL, index, 0);
+void MainWindow::ShowPage(int index) {
+    SendMessageW(Control(ControlId::PageTabs), TCM_SETCURSEL, index, 0);
     const auto pages = Pages();
     for (int i = 0; i < static_cast<int>(pages.size()); ++i)
         if (i != index) ShowWindow(Control(pages[i].sheet), SW_HIDE);
     if (index >= 0 && index < static_cast<int>(pages.size())) ShowWindow(Control(pages[index].sheet), SW_SHOW);
 }
 
-void TfrmLumvoxMsgTest::PageControl1Change() {
+void MainWindow::FocusShowingPageText() {
     if (const auto area = TextAreaOfPage(ShowingPage())) SetFocus(Control(*area));
 }
 
 // --- keys -----------------------------------------------------------------------
 
-bool TfrmLumvoxMsgTest::PreviewMessage(const MSG& msg) {
+bool MainWindow::PreviewMessage(const MSG& msg) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
     if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
     WORD key = static_cast<WORD>(msg.wParam);
-    FormKeyDown(key);
+    RunKeyAction(key);
     if (key != VK_TAB || msg.message == WM_SYSKEYDOWN) return false;
     const bool backwards = GetKeyState(VK_SHIFT) < 0;
     if (GetKeyState(VK_CONTROL) < 0) return SwitchPageByKey(backwards);
     return HandleTabKey(backwards);
 }
 
-void TfrmLumvoxMsgTest::FormKeyDown(WORD& key) {
+void MainWindow::RunKeyAction(WORD& key) {
     // Modifiers are not examined: Shift, Ctrl and Alt with F8 or F9 act alike.
-    if (key == VK_F8 && IsWindowEnabled(Control(ControlId::sbtnSayRemoteMode)))
-        Guarded([this] { sbtnSayRemoteModeClick(); });
-    else if (key == VK_F9 && IsWindowEnabled(Control(ControlId::btnSendOverIP)))
-        Guarded([this] { btnSendOverIPClick(); });
+    if (key == VK_F8 && IsWindowEnabled(Control(ControlId::AppSendButton)))
+        Guarded([this] { SendToApp(); });
+    else if (key == VK_F9 && IsWindowEnabled(Control(ControlId::NetSendButton)))
+        Guarded([this] { SendOverNetwork(); });
 }
 
-bool TfrmLumvoxMsgTest::HandleTabKey(bool backwards) {
+bool MainWindow::HandleTabKey(bool backwards) {
     const ControlId next = NextTabStop(ControlOf(GetFocus()), ShowingPage(), backwards);
     SetFocus(Control(next));
     return true;
 }
 
 // Ctrl+Tab and Ctrl+Shift+Tab turn the pages while the focus is on the page control.
-bool TfrmLumvoxMsgTest::SwitchPageByKey(bool backwards) {
-    HWND tabs = Control(ControlId::PageControl1);
+bool MainWindow::SwitchPageByKey(bool backwards) {
+    HWND tabs = Control(ControlId::PageTabs);
     HWND focus = GetFocus();
     if (!focus || (focus != tabs && !IsChild(tabs, focus))) return true;
     const int count = static_cast<int>(Pages().size());
     const int next = (ShowingPage() + (backwards ? count - 1 : 1)) % count;
     ShowPage(next);
-    Guarded([this] { PageControl1Change(); });
+    Guarded([this] { FocusShowingPageText(); });
     return true;
 }
 
 // --- commands -------------------------------------------------------------------
 
-void TfrmLumvoxMsgTest::OnCommand(WORD id, WORD code) {
+void MainWindow::OnCommand(WORD id, WORD code) {
     if (const auto sample = SampleIndexOf(static_cast<MenuId>(id)); sample && code == 0) {
-        Guarded([this, index = *sample] { SampleClick(index); });
+        Guarded([this, index = *sample] { InsertSample(index); });
         return;
     }
     switch (id) {
-    case static_cast<WORD>(MenuId::N5): Guarded([this] { N5Click(); }); return;
-    case static_cast<WORD>(MenuId::N4): N4Click(); return;
+    case static_cast<WORD>(MenuId::OpenFile): Guarded([this] { LoadTextFile(); }); return;
+    case static_cast<WORD>(MenuId::Exit): Quit(); return;
     }
     const auto control = ControlIdFromInt(id);
     if (!control) return;
@@ -583,57 +583,57 @@ void TfrmLumvoxMsgTest::OnCommand(WORD id, WORD code) {
         }
     }
     switch (*control) {
-    case ControlId::sbtnSayRemoteMode: if (code == BN_CLICKED) Guarded([this] { sbtnSayRemoteModeClick(); }); break;
-    case ControlId::SpeedButton2: if (code == BN_CLICKED) Guarded([this] { SpeedButton2Click(); }); break;
-    case ControlId::btnSendOverIP: if (code == BN_CLICKED) Guarded([this] { btnSendOverIPClick(); }); break;
-    case ControlId::SpeedButton5: if (code == BN_CLICKED) Guarded([this] { SpeedButton5Click(); }); break;
-    case ControlId::sbtnCopyTextToClipboard:
-        if (code == BN_CLICKED) Guarded([this] { sbtnCopyTextToClipboardClick(); });
+    case ControlId::AppSendButton: if (code == BN_CLICKED) Guarded([this] { SendToApp(); }); break;
+    case ControlId::AppClearButton: if (code == BN_CLICKED) Guarded([this] { ClearAppText(); }); break;
+    case ControlId::NetSendButton: if (code == BN_CLICKED) Guarded([this] { SendOverNetwork(); }); break;
+    case ControlId::NetPreviewButton: if (code == BN_CLICKED) Guarded([this] { PreviewNetworkText(); }); break;
+    case ControlId::ClipCopyButton:
+        if (code == BN_CLICKED) Guarded([this] { CopyToClipboard(); });
         break;
-    case ControlId::sbtnEmptyMemoClipboardTTS:
-        if (code == BN_CLICKED) Guarded([this] { sbtnEmptyMemoClipboardTTSClick(); });
+    case ControlId::ClipClearButton:
+        if (code == BN_CLICKED) Guarded([this] { ClearClipText(); });
         break;
-    case ControlId::ckbUseProtocol: if (code == BN_CLICKED) Guarded([this] { ckbUseProtocolClick(); }); break;
-    case ControlId::ListBox1: if (code == LBN_DBLCLK) Guarded([this] { ListBox1DblClick(); }); break;
+    case ControlId::UseProtocolCheck: if (code == BN_CLICKED) Guarded([this] { UseProtocolToggled(); }); break;
+    case ControlId::CommandList: if (code == LBN_DBLCLK) Guarded([this] { InsertSelectedCommand(); }); break;
     default: break;
     }
 }
 
-LRESULT TfrmLumvoxMsgTest::OnNotify(const NMHDR& header) {
-    if (header.hwndFrom == Control(ControlId::PageControl1) && header.code == TCN_SELCHANGE) {
+LRESULT MainWindow::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == Control(ControlId::PageTabs) && header.code == TCN_SELCHANGE) {
         ShowPage(ShowingPage());
-        Guarded([this] { PageControl1Change(); });
+        Guarded([this] { FocusShowingPageText(); });
     }
     return 0;
 }
 
-void TfrmLumvoxMsgTest::N4Click() { PostQuitMessage(0); }
+void MainWindow::Quit() { PostQuitMessage(0); }
 
 template <class Method>
-void TfrmLumvoxMsgTest::RunAction(Method method) {
+void MainWindow::RunAction(Method method) {
     if (actions_) (actions_->*method)();
 }
 
-void TfrmLumvoxMsgTest::sbtnSayRemoteModeClick() { RunAction(&lumvox_unit::PageActions::sbtnSayRemoteModeClick); }
-void TfrmLumvoxMsgTest::btnSendOverIPClick() { RunAction(&lumvox_unit::PageActions::btnSendOverIPClick); }
-void TfrmLumvoxMsgTest::SpeedButton5Click() { RunAction(&lumvox_unit::PageActions::SpeedButton5Click); }
-void TfrmLumvoxMsgTest::sbtnCopyTextToClipboardClick() {
-    RunAction(&lumvox_unit::PageActions::sbtnCopyTextToClipboardClick);
+void MainWindow::SendToApp() { RunAction(&lumvox::core::PageActions::SendToApp); }
+void MainWindow::SendOverNetwork() { RunAction(&lumvox::core::PageActions::SendOverNetwork); }
+void MainWindow::PreviewNetworkText() { RunAction(&lumvox::core::PageActions::PreviewNetworkText); }
+void MainWindow::CopyToClipboard() {
+    RunAction(&lumvox::core::PageActions::CopyToClipboard);
 }
-void TfrmLumvoxMsgTest::sbtnEmptyMemoClipboardTTSClick() {
-    RunAction(&lumvox_unit::PageActions::sbtnEmptyMemoClipboardTTSClick);
+void MainWindow::ClearClipText() {
+    RunAction(&lumvox::core::PageActions::ClearClipText);
 }
-void TfrmLumvoxMsgTest::ckbUseProtocolClick() { RunAction(&lumvox_unit::PageActions::ckbUseProtocolClick); }
-void TfrmLumvoxMsgTest::SampleClick(size_t index) {
-    if (actions_) actions_->SampleClick(index);
+void MainWindow::UseProtocolToggled() { RunAction(&lumvox::core::PageActions::UseProtocolToggled); }
+void MainWindow::InsertSample(size_t index) {
+    if (actions_) actions_->InsertSample(index);
 }
-void TfrmLumvoxMsgTest::ListBox1DblClick() { RunAction(&lumvox_unit::PageActions::ListBox1DblClick); }
-void TfrmLumvoxMsgTest::SpeedButton2Click() { RunAction(&lumvox_unit::PageActions::SpeedButton2Click); }
-void TfrmLumvoxMsgTest::N5Click() { RunAction(&lumvox_unit::PageActions::N5Click); }
+void MainWindow::InsertSelectedCommand() { RunAction(&lumvox::core::PageActions::InsertSelectedCommand); }
+void MainWindow::ClearAppText() { RunAction(&lumvox::core::PageActions::ClearAppText); }
+void MainWindow::LoadTextFile() { RunAction(&lumvox::core::PageActions::LoadTextFile); }
 
 // --- the general error report --------------------------------------------------
 
-void TfrmLumvoxMsgTest::Guarded(const std::function<void()>& handler) {
+void MainWindow::Guarded(const std::function<void()>& handler) {
     try {
         handler();
     } catch (...) {
@@ -641,7 +641,7 @@ void TfrmLumvoxMsgTest::Guarded(const std::function<void()>& handler) {
     }
 }
 
-void TfrmLumvoxMsgTest::ReportError(const std::exception_ptr& error) {
+void MainWindow::ReportError(const std::exception_ptr& error) {
     const std::wstring text = WideString(ErrorReportText(ErrorMessageOf(error)));
     MessageBoxW(hwnd_, text.c_str(), WideString(kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
 }
@@ -650,13 +650,13 @@ void TfrmLumvoxMsgTest::ReportError(const std::exception_ptr& error) {
 
 // The coloured captions are painted, not windows: every control that asks here
 // takes the system colours on the button face.
-LRESULT TfrmLumvoxMsgTest::OnCtlColor(HDC dc, bool button) {
+LRESULT MainWindow::OnCtlColor(HDC dc, bool button) {
     SetTextColor(dc, GetSysColor(button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-void TfrmLumvoxMsgTest::OnGetMinMaxInfo(MINMAXINFO& info) {
+void MainWindow::OnGetMinMaxInfo(MINMAXINFO& info) {
     const int width = Scale(kOuterWidth);
     info.ptMinTrackSize = {width, Scale(kMinOuterHeight)};
     info.ptMaxTrackSize.x = width;
@@ -664,7 +664,7 @@ void TfrmLumvoxMsgTest::OnGetMinMaxInfo(MINMAXINFO& info) {
 }
 
 // Each outer edge closer than the snap distance to the work area's edge snaps onto it.
-void TfrmLumvoxMsgTest::OnMoving(RECT& rect) {
+void MainWindow::OnMoving(RECT& rect) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor)) return;
@@ -674,7 +674,7 @@ void TfrmLumvoxMsgTest::OnMoving(RECT& rect) {
     rect = {snapped.x, snapped.y, snapped.x + snapped.w, snapped.y + snapped.h};
 }
 
-void TfrmLumvoxMsgTest::OnDpiChanged(int dpi, const RECT& suggested) {
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     MakeFonts();
     const auto controls = Controls();
@@ -688,7 +688,7 @@ void TfrmLumvoxMsgTest::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 // The application window carries the task-bar entry: minimising goes through it.
-void TfrmLumvoxMsgTest::OnSysCommand(WPARAM command, LPARAM lp) {
+void MainWindow::OnSysCommand(WPARAM command, LPARAM lp) {
     HWND owner = GetWindow(hwnd_, GW_OWNER);
     if ((command & 0xFFF0) == SC_MINIMIZE && owner) {
         ShowWindow(owner, SW_MINIMIZE);
@@ -699,7 +699,7 @@ void TfrmLumvoxMsgTest::OnSysCommand(WPARAM command, LPARAM lp) {
 
 // On a system with an East Asian input method, the marked controls switch to the
 // Korean input method while they have the focus; elsewhere this does nothing.
-void TfrmLumvoxMsgTest::ApplyInputMethodPreference(bool focused) {
+void MainWindow::ApplyInputMethodPreference(bool focused) {
     if (!GetSystemMetrics(SM_DBCSENABLED)) return;
     HKL standard = nullptr;
     if (!SystemParametersInfoW(SPI_GETDEFAULTINPUTLANG, 0, &standard, 0) || !standard) return;
@@ -709,7 +709,7 @@ void TfrmLumvoxMsgTest::ApplyInputMethodPreference(bool focused) {
 
 // --- PageView ---------------------------------------------------------------------
 
-std::u16string TfrmLumvoxMsgTest::Text(TextField field) {
+std::u16string MainWindow::Text(TextField field) {
     HWND hwnd = Field(field);
     const int length = GetWindowTextLengthW(hwnd);
     std::u16string text(static_cast<size_t>(length) + 1, u'\0');
@@ -718,11 +718,11 @@ std::u16string TfrmLumvoxMsgTest::Text(TextField field) {
     return text;
 }
 
-void TfrmLumvoxMsgTest::SetText(TextField field, std::u16string_view text) {
+void MainWindow::SetText(TextField field, std::u16string_view text) {
     SetWindowTextW(Field(field), WideString(text).c_str());
 }
 
-void TfrmLumvoxMsgTest::AppendLine(TextField field, std::u16string_view text) {
+void MainWindow::AppendLine(TextField field, std::u16string_view text) {
     HWND hwnd = Field(field);
     const auto end = static_cast<WPARAM>(GetWindowTextLengthW(hwnd));
     SendMessageW(hwnd, EM_SETSEL, end, static_cast<LPARAM>(end));
@@ -730,19 +730,19 @@ void TfrmLumvoxMsgTest::AppendLine(TextField field, std::u16string_view text) {
     SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
-bool TfrmLumvoxMsgTest::UseProtocol() {
-    return SendMessageW(Control(ControlId::ckbUseProtocol), BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool MainWindow::UseProtocol() {
+    return SendMessageW(Control(ControlId::UseProtocolCheck), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-int TfrmLumvoxMsgTest::SelectedCommandIndex() {
-    return static_cast<int>(SendMessageW(Control(ControlId::ListBox1), LB_GETCURSEL, 0, 0));
+int MainWindow::SelectedCommandIndex() {
+    return static_cast<int>(SendMessageW(Control(ControlId::CommandList), LB_GETCURSEL, 0, 0));
 }
 
-void TfrmLumvoxMsgTest::ShowMessage(std::u16string_view text) {
+void MainWindow::ShowMessage(std::u16string_view text) {
     MessageBoxW(hwnd_, WideString(text).c_str(), WideString(kApplicationTitle).c_str(), MB_OK);
 }
 
-std::optional<std::u16string> TfrmLumvoxMsgTest::ChooseTextFile() {
+std::optional<std::u16string> MainWindow::ChooseTextFile() {
     std::vector<wchar_t> path(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -763,4 +763,4 @@ std::optional<std::u16string> TfrmLumvoxMsgTest::ChooseTextFile() {
     return std::u16string(reinterpret_cast<const char16_t*>(path.data()));
 }
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

@@ -1,5 +1,5 @@
 #pragma once
-// Module muMessageTest: the main window frmLumvoxMsgTest of class TfrmLumvoxMsgTest.
+// Module lumvox::ui: the main window frmLumvoxMsgTest of class MainWindow.
 #include <windows.h>
 
 #include <array>
@@ -11,25 +11,25 @@
 #include "layout.h"
 #include "platform/handles_win.h"
 
-namespace muMessageTest {
+namespace lumvox::ui {
 
-using lumvox_unit::UniqueHfont;
+using lumvox::win::UniqueHfont;
 
 inline constexpr wchar_t kMainWindowClass[] = L"TfrmLumvoxMsgTest";
 
-class TfrmLumvoxMsgTest final : public lumvox_unit::PageView {
+class MainWindow final : public lumvox::core::PageView {
 public:
-    TfrmLumvoxMsgTest() = default;
-    TfrmLumvoxMsgTest(const TfrmLumvoxMsgTest&) = delete;
-    TfrmLumvoxMsgTest& operator=(const TfrmLumvoxMsgTest&) = delete;
-    ~TfrmLumvoxMsgTest() override;
+    MainWindow() = default;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+    ~MainWindow() override;
 
     // Creates the window and every control from the layout, hidden, owned by `owner`.
     bool Create(HINSTANCE instance, HWND owner);
     void Destroy();
     HWND Handle() const { return hwnd_; }
     // The page actions that the handlers run; set before the window is shown.
-    void SetPageActions(lumvox_unit::PageActions* actions) { actions_ = actions; }
+    void SetPageActions(lumvox::core::PageActions* actions) { actions_ = actions; }
 
     // Centres the window in its monitor's work area and shows it in `show_state`.
     void ShowCentred(int show_state);
@@ -40,9 +40,9 @@ public:
     void ReportError(const std::exception_ptr& error);
 
     // PageView
-    std::u16string Text(lumvox_unit::TextField field) override;
-    void SetText(lumvox_unit::TextField field, std::u16string_view text) override;
-    void AppendLine(lumvox_unit::TextField field, std::u16string_view text) override;
+    std::u16string Text(lumvox::core::TextField field) override;
+    void SetText(lumvox::core::TextField field, std::u16string_view text) override;
+    void AppendLine(lumvox::core::TextField field, std::u16string_view text) override;
     bool UseProtocol() override;
     int SelectedCommandIndex() override;
     void ShowMessage(std::u16string_view text) override;
@@ -53,21 +53,21 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     // Handlers named as the design names them.
-    void FormActivate();
+    void OnFirstActivation();
     void UpdateStatusLine();
-    void PageControl1Change();
-    void FormKeyDown(WORD& key);
-    void N4Click();
-    void sbtnSayRemoteModeClick();
-    void btnSendOverIPClick();
-    void SpeedButton5Click();
-    void sbtnCopyTextToClipboardClick();
-    void sbtnEmptyMemoClipboardTTSClick();
-    void ckbUseProtocolClick();
-    void SampleClick(size_t index);
-    void ListBox1DblClick();
-    void SpeedButton2Click();
-    void N5Click();
+    void FocusShowingPageText();
+    void RunKeyAction(WORD& key);
+    void Quit();
+    void SendToApp();
+    void SendOverNetwork();
+    void PreviewNetworkText();
+    void CopyToClipboard();
+    void ClearClipText();
+    void UseProtocolToggled();
+    void InsertSample(size_t index);
+    void InsertSelectedCommand();
+    void ClearAppText();
+    void LoadTextFile();
 
     // Window messages.
     bool OnCreate();
@@ -101,7 +101,7 @@ private:
 
     int Scale(int value) const { return ScaleToDpi(value, dpi_); }
     HWND Control(ControlId id) const;
-    HWND Field(lumvox_unit::TextField field) const;
+    HWND Field(lumvox::core::TextField field) const;
     std::optional<ControlId> ControlOf(HWND hwnd) const;
 
     HWND hwnd_ = nullptr;
@@ -112,7 +112,7 @@ private:
     int dpi_ = kLayoutDpi;
     bool activated_ = false;
     HWND saved_focus_ = nullptr;
-    lumvox_unit::PageActions* actions_ = nullptr;
+    lumvox::core::PageActions* actions_ = nullptr;
 };
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

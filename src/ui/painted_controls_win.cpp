@@ -1,6 +1,6 @@
 #include "painted_controls_win.h"
 
-namespace muMessageTest {
+namespace lumvox::ui {
 namespace {
 
 COLORREF ToColorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
@@ -55,4 +55,4 @@ void PaintControl(HDC dc, const ControlSpec& control, const Rect& at, int dpi, H
     }
 }
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

@@ -6,9 +6,9 @@
 
 #include "layout.h"
 
-namespace muMessageTest {
+namespace lumvox::ui {
 
 // Paints one shape or label of the layout at `at`, in its parent's client area.
 void PaintControl(HDC dc, const ControlSpec& control, const Rect& at, int dpi, HFONT font);
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

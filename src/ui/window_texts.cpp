@@ -3,7 +3,7 @@
 #include "core/page_actions.h"
 #include "core/utf.h"
 
-namespace muMessageTest {
+namespace lumvox::ui {
 
 std::u16string MainWindowTitle(std::u16string_view version) {
     std::u16string title = u"Lumvox Workshop V";
@@ -30,11 +30,11 @@ std::u16string OwnMessage(const std::exception_ptr& error, std::exception_ptr& c
     cause = nullptr;
     try {
         std::rethrow_exception(error);
-    } catch (const lumvox_unit::ActionError& e) {
+    } catch (const lumvox::core::ActionError& e) {
         return e.message();
     } catch (const std::exception& e) {
         if (const auto* nested = dynamic_cast<const std::nested_exception*>(&e)) cause = nested->nested_ptr();
-        if (auto text = lumvox_unit::Utf8ToUtf16(e.what())) return *text;
+        if (auto text = lumvox::core::Utf8ToUtf16(e.what())) return *text;
         std::u16string bytes;  // not UTF-8: take the bytes as Latin-1
         for (const char c : std::string_view(e.what())) bytes += static_cast<char16_t>(static_cast<unsigned char>(c));
         return bytes;
@@ -57,4 +57,4 @@ std::u16string ErrorMessageOf(const std::exception_ptr& error) {
     return message;
 }
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace muMessageTest {
+namespace lumvox::ui {
 
 // The application title: the task-bar entry and the title of every message box.
 inline constexpr std::u16string_view kApplicationTitle = u"Lumvox Workshop V2";
@@ -22,8 +22,8 @@ std::u16string_view StatusLineText(bool speech_app_running);
 // lies above U+002E.
 std::u16string ErrorReportText(std::u16string_view message);
 
-// The message of a caught error (lumvox_unit::ActionError, std::exception with a
+// The message of a caught error (lumvox::core::ActionError, std::exception with a
 // UTF-8 what()); for a chain of nested causes, the innermost one that is not empty.
 std::u16string ErrorMessageOf(const std::exception_ptr& error);
 
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

@@ -5,7 +5,7 @@
 
 #include <limits>
 
-namespace lumvox_json {
+namespace lumvox::json {
 namespace {
 
 TEST(JsonLine, WritesMembersInTheOrderAdded) {
@@ -49,4 +49,4 @@ TEST(JsonLine, WritesTheWholeRangeOfNumbersAndAnEmptyObject) {
 }
 
 }  // namespace
-}  // namespace lumvox_json
+}  // namespace lumvox::json

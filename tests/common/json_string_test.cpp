@@ -5,7 +5,7 @@
 
 #include "core/utf.h"
 
-namespace lumvox_json {
+namespace lumvox::json {
 namespace {
 
 // The same text in each style: where the styles agree, both columns match.
@@ -72,7 +72,7 @@ TEST(JsonString, EscapesUnpairedSurrogatesAndWritesPairsAsUtf8) {
         {u"안\x7F\xFEFF", "\"안\x7F\xEF\xBB\xBF\"", "\"안\x7F\xEF\xBB\xBF\""},
     };
     for (const auto& c : kCases) {
-        SCOPED_TRACE(lumvox_unit::ToUtf8Lossy(c.text));
+        SCOPED_TRACE(lumvox::core::ToUtf8Lossy(c.text));
         EXPECT_EQ(JsonString(c.text, EscapeStyle::LowerHex), c.lower_hex);
         EXPECT_EQ(JsonString(c.text, EscapeStyle::ShortFormsUpperHex), c.short_forms_upper_hex);
     }
@@ -83,11 +83,11 @@ TEST(JsonString, Utf8AndUtf16OfTheSameTextGiveTheSameLiteral) {
     for (char c = 0; c < 0x20; ++c) all_controls += c;
     const std::string kTexts[] = {"", all_controls, "\"\\/\x7F", "안녕하세요\r\n😀", "\xEF\xBB\xBF\xF4\x8F\xBF\xBF"};
     for (const auto& text : kTexts) {
-        std::u16string utf16 = lumvox_unit::Utf8ToUtf16(text).value();
+        std::u16string utf16 = lumvox::core::Utf8ToUtf16(text).value();
         for (EscapeStyle style : {EscapeStyle::LowerHex, EscapeStyle::ShortFormsUpperHex})
             EXPECT_EQ(JsonString(text, style), JsonString(utf16, style)) << testing::PrintToString(text);
     }
 }
 
 }  // namespace
-}  // namespace lumvox_json
+}  // namespace lumvox::json

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 TEST(DottedQuad, DecimalWithoutLeadingZeros) {
@@ -32,4 +32,4 @@ TEST(VersionTableKey, LanguageThenCodePageInUpperCaseHex) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -11,7 +11,7 @@
 #include "http_reply_cases.h"
 #include "http_test_server.h"
 
-namespace lumvox_unit::test {
+namespace lumvox::core::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -194,4 +194,4 @@ TEST(HttpExchange, ResetByPeer) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit::test
+}  // namespace lumvox::core::test

@@ -7,7 +7,7 @@
 
 #include "core/http_client.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 
 inline std::ostream& operator<<(std::ostream& out, HttpFailure failure) {
     static constexpr const char* kNames[] = {"BadUrl",   "BadPort",       "NoAddress", "ConnectFailed",
@@ -16,9 +16,9 @@ inline std::ostream& operator<<(std::ostream& out, HttpFailure failure) {
     return out << kNames[static_cast<int>(failure)];
 }
 
-}  // namespace lumvox_unit
+}  // namespace lumvox::core
 
-namespace lumvox_unit::test {
+namespace lumvox::core::test {
 
 struct ReplyCase {
     std::string_view name;
@@ -112,4 +112,4 @@ inline const ReplyCase kReplyCases[] = {
      std::nullopt, ClosedEarly},
 };
 
-}  // namespace lumvox_unit::test
+}  // namespace lumvox::core::test

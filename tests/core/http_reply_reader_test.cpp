@@ -9,7 +9,7 @@
 #include "core/utf.h"
 #include "http_reply_cases.h"
 
-namespace lumvox_unit::test {
+namespace lumvox::core::test {
 namespace {
 
 // Hands out `bytes` in reads of at most `step` bytes, then closes or resets.
@@ -208,4 +208,4 @@ TEST(HttpReplyReader, ResetConnection) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit::test
+}  // namespace lumvox::core::test

@@ -4,7 +4,7 @@
 
 #include "core/utf.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 TEST(HttpRequest, BytesOfTheExample) {
@@ -67,4 +67,4 @@ TEST(HttpRequest, PortToConnect) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

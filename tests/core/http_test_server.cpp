@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-namespace lumvox_unit::test {
+namespace lumvox::core::test {
 namespace {
 
 using asio::ip::tcp;
@@ -185,4 +185,4 @@ std::uint16_t FullBacklogListener::port() const { return impl_->acceptor.local_e
 
 bool FullBacklogListener::full() const { return impl_->full; }
 
-}  // namespace lumvox_unit::test
+}  // namespace lumvox::core::test

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-namespace lumvox_unit::test {
+namespace lumvox::core::test {
 
 enum class Loopback { V4, V6 };
 
@@ -57,4 +57,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace lumvox_unit::test
+}  // namespace lumvox::core::test

@@ -9,7 +9,7 @@
 #include "core/utf.h"
 #include "page_fakes.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 using testing::PageHarness;
@@ -50,10 +50,10 @@ TEST(SayRemoteMode, TrimsWrapsTestsProbesAndSends) {
     for (const Case& c : cases) {
         SCOPED_TRACE(Show(c.text) + (c.ticked ? " ticked" : "") + (c.running ? " running" : ""));
         PageHarness h;
-        h.view.fields[TextField::memoAppMode] = c.text;
+        h.view.fields[TextField::AppText] = c.text;
         h.view.use_protocol = c.ticked;
         h.speech_app.running = c.running;
-        h.actions.sbtnSayRemoteModeClick();
+        h.actions.SendToApp();
         if (c.payload.empty()) {
             EXPECT_TRUE(h.speech_app.sent.empty());
         } else {
@@ -66,7 +66,7 @@ TEST(SayRemoteMode, TrimsWrapsTestsProbesAndSends) {
             EXPECT_EQ(h.view.messages, std::vector<std::u16string>{std::u16string(c.message)});
         }
         EXPECT_EQ(h.speech_app.probes, c.probes);
-        EXPECT_EQ(h.view.fields[TextField::memoAppMode], c.text) << "the text area keeps its text";
+        EXPECT_EQ(h.view.fields[TextField::AppText], c.text) << "the text area keeps its text";
         EXPECT_TRUE(h.view.writes.empty());
     }
 }
@@ -76,8 +76,8 @@ TEST(SayRemoteMode, LongTextsGoWhole) {
     for (size_t length : {32767u, 32768u, 65536u, 65537u}) {
         PageHarness h;
         std::u16string text(length, u'가');
-        h.view.fields[TextField::memoAppMode] = text;
-        h.actions.sbtnSayRemoteModeClick();
+        h.view.fields[TextField::AppText] = text;
+        h.actions.SendToApp();
         ASSERT_EQ(h.speech_app.sent.size(), 1u);
         EXPECT_EQ(h.speech_app.sent[0], text) << length;
     }
@@ -98,10 +98,10 @@ TEST(SendOverIp, EmptyFieldChecksInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(Show(c.host) + "|" + Show(c.port) + "|" + Show(c.message));
         PageHarness h;
-        h.view.fields[TextField::edIPtoSend] = c.host;
-        h.view.fields[TextField::edPorttoSend] = c.port;
-        h.view.fields[TextField::MemoIPSend] = c.message;
-        h.actions.btnSendOverIPClick();
+        h.view.fields[TextField::NetHostEdit] = c.host;
+        h.view.fields[TextField::NetPortEdit] = c.port;
+        h.view.fields[TextField::NetText] = c.message;
+        h.actions.SendOverNetwork();
         EXPECT_EQ(h.view.messages, std::vector<std::u16string>{std::u16string(c.shown)});
         EXPECT_TRUE(h.network.urls.empty());
         EXPECT_TRUE(h.view.writes.empty());
@@ -119,13 +119,13 @@ TEST(SendOverIp, BuildsTheEncodedUrlFromTrimmedFields) {
     };
     for (const Case& c : cases) {
         PageHarness h;
-        h.view.fields[TextField::edIPtoSend] = c.host;
-        h.view.fields[TextField::edPorttoSend] = c.port;
-        h.view.fields[TextField::MemoIPSend] = c.message;
-        h.actions.btnSendOverIPClick();
+        h.view.fields[TextField::NetHostEdit] = c.host;
+        h.view.fields[TextField::NetPortEdit] = c.port;
+        h.view.fields[TextField::NetText] = c.message;
+        h.actions.SendOverNetwork();
         EXPECT_EQ(h.network.urls, std::vector<std::u16string>{std::u16string(c.url)});
         EXPECT_TRUE(h.view.messages.empty()) << Show(c.url);
-        EXPECT_EQ(h.view.fields[TextField::MemoIPSend], c.message) << "no field is changed";
+        EXPECT_EQ(h.view.fields[TextField::NetText], c.message) << "no field is changed";
         EXPECT_TRUE(h.view.writes.empty());
     }
 }
@@ -153,10 +153,10 @@ TEST(SendOverIp, ReplyDecidesTheMessage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PageHarness h;
-        h.view.fields[TextField::edIPtoSend] = u"127.0.0.1";
-        h.view.fields[TextField::MemoIPSend] = u"hi";
+        h.view.fields[TextField::NetHostEdit] = u"127.0.0.1";
+        h.view.fields[TextField::NetText] = u"hi";
         h.network.reply = c.reply;
-        h.actions.btnSendOverIPClick();
+        h.actions.SendOverNetwork();
         EXPECT_EQ(h.network.urls.size(), 1u);
         if (c.shown.empty()) {
             EXPECT_TRUE(h.view.messages.empty());
@@ -171,9 +171,9 @@ TEST(SendOverIp, EncodingFailureIsTheConnectivityMessageWithoutAnExchange) {
     const Case cases[] = {{u"::1", u"hi"}, {u"127.0.0.1", u"a\xD800"}, {u"127.0.0.1", u"\xDC00z"}};
     for (const Case& c : cases) {
         PageHarness h;
-        h.view.fields[TextField::edIPtoSend] = c.host;
-        h.view.fields[TextField::MemoIPSend] = c.message;
-        h.actions.btnSendOverIPClick();
+        h.view.fields[TextField::NetHostEdit] = c.host;
+        h.view.fields[TextField::NetText] = c.message;
+        h.actions.SendOverNetwork();
         EXPECT_EQ(h.view.messages, std::vector<std::u16string>{std::u16string(kConnectivity)}) << Show(c.host);
         EXPECT_TRUE(h.network.urls.empty());
     }
@@ -188,9 +188,9 @@ TEST(PreviewOverIp, ShowsTheUntrimmedTextInTheNetworkEnvelope) {
     };
     for (const Case& c : cases) {
         PageHarness h;
-        h.view.fields[TextField::edIPtoSend] = u"";  // the preview checks no field
-        h.view.fields[TextField::MemoIPSend] = c.message;
-        h.actions.SpeedButton5Click();
+        h.view.fields[TextField::NetHostEdit] = u"";  // the preview checks no field
+        h.view.fields[TextField::NetText] = c.message;
+        h.actions.PreviewNetworkText();
         EXPECT_EQ(h.view.messages, std::vector<std::u16string>{std::u16string(c.shown)});
         EXPECT_TRUE(h.network.urls.empty());
         EXPECT_TRUE(h.view.writes.empty());
@@ -210,12 +210,12 @@ TEST(CopyToClipboard, WholeTextInTheEnvelopeWhileTicked) {
     };
     for (const Case& c : cases) {
         PageHarness h;
-        h.view.fields[TextField::memoClipboardTTS] = c.text;
+        h.view.fields[TextField::ClipText] = c.text;
         h.view.use_protocol = c.ticked;
         h.speech_app.running = false;  // the copy never looks for the speech program
-        h.actions.sbtnCopyTextToClipboardClick();
+        h.actions.CopyToClipboard();
         EXPECT_EQ(h.clipboard.placed, std::vector<std::u16string>{std::u16string(c.placed)});
-        EXPECT_EQ(h.view.fields[TextField::memoClipboardTTS], c.text);
+        EXPECT_EQ(h.view.fields[TextField::ClipText], c.text);
         EXPECT_TRUE(h.view.messages.empty());
         EXPECT_EQ(h.speech_app.probes, 0);
     }
@@ -223,31 +223,31 @@ TEST(CopyToClipboard, WholeTextInTheEnvelopeWhileTicked) {
 
 TEST(CopyToClipboard, FailureReachesTheErrorReportAndKeepsTheText) {
     PageHarness h;
-    h.view.fields[TextField::memoClipboardTTS] = u"keep me";
+    h.view.fields[TextField::ClipText] = u"keep me";
     h.clipboard.failure = u"Cannot open clipboard: Access denied";
     try {
-        h.actions.sbtnCopyTextToClipboardClick();
+        h.actions.CopyToClipboard();
         ADD_FAILURE() << "no error raised";
     } catch (const ActionError& e) {
         EXPECT_EQ(e.message(), u"Cannot open clipboard: Access denied");
     }
-    EXPECT_EQ(h.view.fields[TextField::memoClipboardTTS], u"keep me");
+    EXPECT_EQ(h.view.fields[TextField::ClipText], u"keep me");
     EXPECT_TRUE(h.view.messages.empty()) << "errors go to the general report, not a message box";
 }
 
 TEST(ClipboardPage, ClearAndEveryBoxChangeEmptyOnlyTheThirdPage) {
     using Handler = void (PageActions::*)();
-    for (Handler handler : {&PageActions::sbtnEmptyMemoClipboardTTSClick, &PageActions::ckbUseProtocolClick}) {
+    for (Handler handler : {&PageActions::ClearClipText, &PageActions::UseProtocolToggled}) {
         for (bool ticked : {true, false}) {
             PageHarness h;
-            h.view.fields[TextField::memoAppMode] = u"first page";
-            h.view.fields[TextField::MemoIPSend] = u"second page";
-            h.view.fields[TextField::memoClipboardTTS] = u"typed";
+            h.view.fields[TextField::AppText] = u"first page";
+            h.view.fields[TextField::NetText] = u"second page";
+            h.view.fields[TextField::ClipText] = u"typed";
             h.view.use_protocol = ticked;  // the box's new state is already in force
             (h.actions.*handler)();
-            EXPECT_EQ(h.view.fields[TextField::memoClipboardTTS], u"");
-            EXPECT_EQ(h.view.fields[TextField::memoAppMode], u"first page");
-            EXPECT_EQ(h.view.fields[TextField::MemoIPSend], u"second page");
+            EXPECT_EQ(h.view.fields[TextField::ClipText], u"");
+            EXPECT_EQ(h.view.fields[TextField::AppText], u"first page");
+            EXPECT_EQ(h.view.fields[TextField::NetText], u"second page");
             EXPECT_TRUE(h.clipboard.placed.empty()) << "the clipboard is untouched";
             EXPECT_TRUE(h.view.messages.empty());
         }
@@ -256,10 +256,10 @@ TEST(ClipboardPage, ClearAndEveryBoxChangeEmptyOnlyTheThirdPage) {
 
 TEST(ClipboardPage, TickingThenCopyingPlacesTheBareEnvelope) {
     PageHarness h;
-    h.view.fields[TextField::memoClipboardTTS] = u"just typed";
+    h.view.fields[TextField::ClipText] = u"just typed";
     h.view.use_protocol = true;
-    h.actions.ckbUseProtocolClick();
-    h.actions.sbtnCopyTextToClipboardClick();
+    h.actions.UseProtocolToggled();
+    h.actions.CopyToClipboard();
     EXPECT_EQ(h.clipboard.placed, std::vector<std::u16string>{u"<lumvox></lumvox>"});
 }
 
@@ -268,25 +268,25 @@ TEST(ClipboardPage, TickingThenCopyingPlacesTheBareEnvelope) {
 TEST(Samples, ReplaceTheTextWithTheSampleAsOneLine) {
     for (size_t i = 0; i < kSampleTexts.size(); ++i) {
         PageHarness h;
-        h.view.fields[TextField::memoAppMode] = u"old text\r\n";
-        h.view.fields[TextField::memoClipboardTTS] = u"third";
-        h.actions.SampleClick(i);
-        h.actions.SampleClick(i);  // twice leaves one copy
+        h.view.fields[TextField::AppText] = u"old text\r\n";
+        h.view.fields[TextField::ClipText] = u"third";
+        h.actions.InsertSample(i);
+        h.actions.InsertSample(i);  // twice leaves one copy
         const std::u16string expected = std::u16string(kSampleTexts[i].text) + u"\r\n";
-        EXPECT_EQ(h.view.fields[TextField::memoAppMode], expected) << kSampleTexts[i].handler;
-        EXPECT_EQ(h.view.fields[TextField::memoClipboardTTS], u"third");
+        EXPECT_EQ(h.view.fields[TextField::AppText], expected) << kSampleTexts[i].handler;
+        EXPECT_EQ(h.view.fields[TextField::ClipText], u"third");
         EXPECT_TRUE(h.speech_app.sent.empty() && h.network.urls.empty() && h.clipboard.placed.empty());
     }
     PageHarness h;
-    h.actions.SampleClick(3);  // "높이"
-    EXPECT_EQ(h.view.fields[TextField::memoAppMode].size(), 103u);
+    h.actions.InsertSample(3);  // "높이"
+    EXPECT_EQ(h.view.fields[TextField::AppText].size(), 103u);
 }
 
 TEST(Samples, PickedAndSentArrivesExactlyAsStored) {
     PageHarness h;
     h.view.use_protocol = true;
-    h.actions.SampleClick(1);  // "태그 문장"
-    h.actions.sbtnSayRemoteModeClick();
+    h.actions.InsertSample(1);  // "태그 문장"
+    h.actions.SendToApp();
     ASSERT_EQ(h.speech_app.sent.size(), 1u);
     EXPECT_EQ(h.speech_app.sent[0], u"<lumvox>" + std::u16string(kSampleTexts[1].text) + u"</lumvox>");
 }
@@ -299,31 +299,31 @@ TEST(CommandList, DoubleClickReplacesTheTextWithTheEnvelopedEntry) {
     };
     for (int i = 0; i < 9; ++i) {
         PageHarness h;
-        h.view.fields[TextField::memoAppMode] = u"whatever\r\nwas here\r\n";
+        h.view.fields[TextField::AppText] = u"whatever\r\nwas here\r\n";
         h.view.selected_command = i;
-        h.actions.ListBox1DblClick();
-        EXPECT_EQ(h.view.fields[TextField::memoAppMode], expected[i]);
+        h.actions.InsertSelectedCommand();
+        EXPECT_EQ(h.view.fields[TextField::AppText], expected[i]);
         EXPECT_TRUE(h.speech_app.sent.empty()) << "the list never sends";
     }
     PageHarness h;
     h.view.selected_command = 3;
-    h.actions.ListBox1DblClick();
-    EXPECT_EQ(h.view.fields[TextField::memoAppMode].size(), 23u);
+    h.actions.InsertSelectedCommand();
+    EXPECT_EQ(h.view.fields[TextField::AppText].size(), 23u);
 }
 
 TEST(CommandList, NoSelectionIsAnErrorAndTheTextStays) {
     for (int index : {-1, 9}) {
         PageHarness h;
-        h.view.fields[TextField::memoAppMode] = u"keep";
+        h.view.fields[TextField::AppText] = u"keep";
         h.view.selected_command = index;
         try {
-            h.actions.ListBox1DblClick();
+            h.actions.InsertSelectedCommand();
             ADD_FAILURE() << "no error for index " << index;
         } catch (const ActionError& e) {
             EXPECT_EQ(e.message(), u"List index out of bounds (" +
                                        std::u16string(index < 0 ? u"-1" : u"9") + u")");
         }
-        EXPECT_EQ(h.view.fields[TextField::memoAppMode], u"keep");
+        EXPECT_EQ(h.view.fields[TextField::AppText], u"keep");
         EXPECT_TRUE(h.view.writes.empty());
     }
 }
@@ -332,19 +332,19 @@ TEST(CommandList, CommandSentWithTheBoxTicked) {
     PageHarness h;
     h.view.selected_command = 0;
     h.view.use_protocol = true;
-    h.actions.ListBox1DblClick();
-    h.actions.sbtnSayRemoteModeClick();
+    h.actions.InsertSelectedCommand();
+    h.actions.SendToApp();
     EXPECT_EQ(h.speech_app.sent, std::vector<std::u16string>{u"<lumvox><cmd>time</cmd></lumvox>"});
 }
 
 TEST(FirstPageClear, EmptiesTheTextAlsoWhenEmpty) {
     for (std::u16string_view before : {u"text\r\n", u""}) {
         PageHarness h;
-        h.view.fields[TextField::memoAppMode] = before;
-        h.view.fields[TextField::memoClipboardTTS] = u"third";
-        h.actions.SpeedButton2Click();
-        EXPECT_EQ(h.view.fields[TextField::memoAppMode], u"");
-        EXPECT_EQ(h.view.fields[TextField::memoClipboardTTS], u"third");
+        h.view.fields[TextField::AppText] = before;
+        h.view.fields[TextField::ClipText] = u"third";
+        h.actions.ClearAppText();
+        EXPECT_EQ(h.view.fields[TextField::AppText], u"");
+        EXPECT_EQ(h.view.fields[TextField::ClipText], u"third");
         EXPECT_TRUE(h.view.messages.empty());
     }
 }
@@ -353,11 +353,11 @@ TEST(FirstPageClear, EmptiesTheTextAlsoWhenEmpty) {
 
 TEST(FileOpen, CancelChangesNothing) {
     PageHarness h;
-    h.view.fields[TextField::memoAppMode] = u"stays\r\n";
+    h.view.fields[TextField::AppText] = u"stays\r\n";
     h.view.chosen_file = std::nullopt;
-    h.actions.N5Click();
+    h.actions.LoadTextFile();
     EXPECT_EQ(h.view.dialogs, 1);
-    EXPECT_EQ(h.view.fields[TextField::memoAppMode], u"stays\r\n");
+    EXPECT_EQ(h.view.fields[TextField::AppText], u"stays\r\n");
     EXPECT_TRUE(h.view.writes.empty());
     EXPECT_TRUE(h.files.reads.empty());
 }
@@ -372,11 +372,11 @@ TEST(FileOpen, LoadsTheDecodedTextInPlaceOfTheOld) {
     };
     for (const Case& c : cases) {
         PageHarness h;
-        h.view.fields[TextField::memoAppMode] = u"old";
+        h.view.fields[TextField::AppText] = u"old";
         h.view.chosen_file = u"C:\\texts\\a.txt";
         h.files.files[u"C:\\texts\\a.txt"] = c.bytes;
-        h.actions.N5Click();
-        EXPECT_EQ(h.view.fields[TextField::memoAppMode], c.text);
+        h.actions.LoadTextFile();
+        EXPECT_EQ(h.view.fields[TextField::AppText], c.text);
         EXPECT_EQ(h.files.reads, std::vector<std::u16string>{u"C:\\texts\\a.txt"});
         EXPECT_EQ(h.files.ansi_decodes, c.ansi_decodes);
         EXPECT_TRUE(h.view.messages.empty());
@@ -391,18 +391,18 @@ TEST(FileOpen, FailuresReachTheErrorReportWithTheTextEmptied) {
     };
     for (const Case& c : cases) {
         PageHarness h;
-        h.view.fields[TextField::memoAppMode] = u"old";
+        h.view.fields[TextField::AppText] = u"old";
         h.view.chosen_file = u"C:\\gone.txt";
         if (c.exists) h.files.files[u"C:\\gone.txt"] = c.bytes;
         try {
-            h.actions.N5Click();
+            h.actions.LoadTextFile();
             ADD_FAILURE() << "no error";
         } catch (const ActionError& e) {
             EXPECT_EQ(e.message(), c.error);
         }
-        EXPECT_EQ(h.view.fields[TextField::memoAppMode], u"");
+        EXPECT_EQ(h.view.fields[TextField::AppText], u"");
     }
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -10,15 +10,15 @@
 #include "core/page_actions.h"
 #include "core/text_file_decoder.h"
 
-namespace lumvox_unit::testing {
+namespace lumvox::core::testing {
 
 class FakePageView final : public PageView {
 public:
-    std::map<TextField, std::u16string> fields{{TextField::memoAppMode, u""},
-                                               {TextField::edIPtoSend, u""},
-                                               {TextField::edPorttoSend, u"7070"},
-                                               {TextField::MemoIPSend, u""},
-                                               {TextField::memoClipboardTTS, u""}};
+    std::map<TextField, std::u16string> fields{{TextField::AppText, u""},
+                                               {TextField::NetHostEdit, u""},
+                                               {TextField::NetPortEdit, u"7070"},
+                                               {TextField::NetText, u""},
+                                               {TextField::ClipText, u""}};
     bool use_protocol = false;
     int selected_command = -1;
     std::optional<std::u16string> chosen_file;  // what the dialog returns
@@ -109,4 +109,4 @@ struct PageHarness {
     PageActions actions{view, PageLinks{speech_app, network, clipboard, files}};
 };
 
-}  // namespace lumvox_unit::testing
+}  // namespace lumvox::core::testing

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 size_t CountLines(std::u16string_view text) {
@@ -48,4 +48,4 @@ TEST(ReferenceTexts, ListsInTheirOrder) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -5,7 +5,7 @@
 #include "core/text_rules.h"
 #include "core/utf.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 std::u16string RequestUrl(std::u16string_view host, std::u16string_view port, std::u16string_view text) {
@@ -149,4 +149,4 @@ TEST(IsIpv6Literal, AcceptsOnlyWellFormedAddresses) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

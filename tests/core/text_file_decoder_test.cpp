@@ -7,7 +7,7 @@
 #include "core/action_error.h"
 #include "core/utf.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 std::string Show(std::u16string_view text) { return ToUtf8Lossy(text); }
@@ -224,4 +224,4 @@ TEST(DecodeWindows1252, EveryByteIsOneCharacter) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 TEST(TrimText, RemovesExactlyCodeUnitsUpToSpace) {
@@ -36,4 +36,4 @@ TEST(Envelopes, WrapWithoutEscapingOrSpacing) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

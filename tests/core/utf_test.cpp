@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 TEST(Utf8ToUtf16, AcceptsWellFormedAndKeepsByteOrderMark) {
@@ -38,4 +38,4 @@ TEST(Utf16ToUtf8, EncodesPairsAndRefusesLoneSurrogates) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

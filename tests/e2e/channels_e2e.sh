@@ -117,7 +117,7 @@ check "the box is ticked" "1" "$(drv checked "$MAIN/143")"
 # 예문 > 높이 with the keyboard: F10, the second menu, down to the fifth entry.
 HEIGHT='<pitch absmiddle="5">\r\n노픈소리. 고음입니다.\r\n\r\n<pitch absmiddle="-5">\r\n낮은 목소리. 저음입니다.\r\n\r\n</pitch>\r\n\r\n</pitch>'
 drv key "$MAIN" F10 \; key "$MAIN" right \; key "$MAIN" down \; key "$MAIN" down 3 \; key "$MAIN" enter >/dev/null
-expect_text "예문 > 높이 fills memoAppMode with the sample and CR LF" "$MAIN/114" "$HEIGHT\r\n"
+expect_text "예문 > 높이 fills AppText with the sample and CR LF" "$MAIN/114" "$HEIGHT\r\n"
 check "picking a sample leaves the third page showing" "3" "$(showing_page)"
 
 focus_before="$(drv focus-of "$MAIN")"
@@ -132,7 +132,7 @@ check "F8: no message box" "0" "$(drv boxes "$MAIN")"
 check "F8: the status line stays" "$STATUS" "$(drv text-of "$MAIN/156")"
 check "F8: the third page stays" "3" "$(showing_page)"
 check "F8: the focus stays" "$focus_before" "$(drv focus-of "$MAIN")"
-check "F8: memoAppMode keeps its untrimmed text" "$HEIGHT\r\n" "$(drv text-esc "$MAIN/114")"
+check "F8: AppText keeps its untrimmed text" "$HEIGHT\r\n" "$(drv text-esc "$MAIN/114")"
 
 # A blank text with the box ticked still delivers the bare envelope.
 drv set-text-esc "$MAIN/114" ' \t\r\n' >/dev/null
@@ -208,7 +208,7 @@ LONG="$E2E_TMP/long.txt"
   for _ in $(seq 3999); do printf '가나다😀abc\r\n'; done
   printf '가나다😀abcde'
 } >"$LONG"
-check "memoAppMode takes the 40,000 units" "40000" "$(drv set-text-file "$MAIN/114" "$LONG")"
+check "AppText takes the 40,000 units" "40000" "$(drv set-text-file "$MAIN/114" "$LONG")"
 n=$(log_lines)
 drv key "$MAIN" F8 >/dev/null
 ev="$(standin_event copydata "$n")"
@@ -235,7 +235,7 @@ goto_page 2
 drv set-text-esc "$MAIN/131" '  hi\r\n' >/dev/null
 n=$(log_lines)
 drv mouse-click "$MAIN/129" >/dev/null
-expect_box "SpeedButton5 previews the untrimmed text" 'lumvox=  hi\r\n=lumvox' 0
+expect_box "NetPreviewButton previews the untrimmed text" 'lumvox=  hi\r\n=lumvox' 0
 check "the preview sends nothing" "0" "$(events_since http "$n")"
 
 # --- F9 answered without "sent" ------------------------------------------------------------
@@ -285,7 +285,7 @@ open_file() {
 while read -r name want; do
   drv set-text-esc "$MAIN/114" 'before loading\r\n' >/dev/null
   open_file "$name"
-  expect_text "$name loads into memoAppMode" "$MAIN/114" "$want" 10000
+  expect_text "$name loads into AppText" "$MAIN/114" "$want" 10000
 done <<'EOF'
 utf8-bom.txt 첫 줄\r\nsecond línea\r\n끝
 utf16le.txt 한국어 UTF-16\r\n둘째 줄\r\n
@@ -294,11 +294,11 @@ EOF
 
 drv set-text-esc "$MAIN/114" 'before cancelling\r\n' >/dev/null
 open_file ""
-check "a cancelled dialog leaves memoAppMode" "0	before cancelling\r\n" "$(drv boxes "$MAIN")	$(drv text-esc "$MAIN/114")"
+check "a cancelled dialog leaves AppText" "0	before cancelling\r\n" "$(drv boxes "$MAIN")	$(drv text-esc "$MAIN/114")"
 
 open_file invalid-utf8.txt
 expect_box "an invalid UTF-8 file" "No mapping for the Unicode character exists in the target multi-byte code page." 1
-check "memoAppMode is empty after the failed load" "" "$(drv text-esc "$MAIN/114")"
+check "AppText is empty after the failed load" "" "$(drv text-esc "$MAIN/114")"
 
 # --- the end --------------------------------------------------------------------------------
 drv menu "$MAIN" 202 >/dev/null

@@ -18,48 +18,48 @@ S() { echo $(( ($1 * DPI + 48) / 96 )); }
 # Each control: id, bounds at 96 DPI as laid out, and its rule (f fixed, s stretches,
 # m moves by d = client height - 492, both at the test's DPI).
 LAYOUT="
-100 PageControl1 0 8 634 312 s
-101 TabSheet1 4 25 626 283 s
-110 Shape2 16 8 600 43 f
-111 Label8 52 15 522 28 f
-112 Label1 16 64 82 14 f
-113 ListBox1 16 87 85 186 s
-114 memoAppMode 124 64 492 182 s
-115 sbtnSayRemoteMode 124 253 368 24 m
-116 SpeedButton2 514 253 102 24 m
-102 TabSheet2 4 25 626 283 s
-120 Shape3 13 8 600 43 f
-121 Label9 80 15 465 28 f
-122 Label7 61 58 492 14 f
-123 Shape5 13 81 600 43 f
-124 Label11 41 89 544 28 f
-125 Label4 17 141 67 14 f
-126 edIPtoSend 95 138 121 22 f
-127 Label5 243 141 23 14 f
-128 edPorttoSend 283 138 58 22 f
-129 SpeedButton5 360 138 237 22 f
-130 Label6 48 166 36 14 f
-131 MemoIPSend 95 166 502 74 s
-132 btnSendOverIP 95 250 502 24 m
-103 TabSheet3 4 25 626 283 s
-140 Shape6 13 8 600 43 f
-141 Label2 43 22 539 14 f
-142 memoClipboardTTS 13 64 600 179 s
-143 ckbUseProtocol 13 254 97 17 m
-144 sbtnCopyTextToClipboard 122 252 373 24 m
-145 sbtnEmptyMemoClipboardTTS 513 252 100 24 m
-150 Shape1 128 333 220 50 m
-151 Label3 174 343 131 14 m
-152 ListView1 14 367 442 94 m
-153 Shape4 501 333 84 50 m
-154 Label10 517 343 53 14 m
-155 ListBoxLANGID 467 367 153 94 m
+100 PageTabs 0 8 634 312 s
+101 AppPage 4 25 626 283 s
+110 AppIntroShape 16 8 600 43 f
+111 AppIntroLabel 52 15 522 28 f
+112 CommandListLabel 16 64 82 14 f
+113 CommandList 16 87 85 186 s
+114 AppText 124 64 492 182 s
+115 AppSendButton 124 253 368 24 m
+116 AppClearButton 514 253 102 24 m
+102 NetPage 4 25 626 283 s
+120 NetIntroShape 13 8 600 43 f
+121 NetIntroLabel 80 15 465 28 f
+122 NetProtocolLabel 61 58 492 14 f
+123 NetRelayShape 13 81 600 43 f
+124 NetRelayLabel 41 89 544 28 f
+125 NetHostLabel 17 141 67 14 f
+126 NetHostEdit 95 138 121 22 f
+127 NetPortLabel 243 141 23 14 f
+128 NetPortEdit 283 138 58 22 f
+129 NetPreviewButton 360 138 237 22 f
+130 NetTextLabel 48 166 36 14 f
+131 NetText 95 166 502 74 s
+132 NetSendButton 95 250 502 24 m
+103 ClipPage 4 25 626 283 s
+140 ClipIntroShape 13 8 600 43 f
+141 ClipIntroLabel 43 22 539 14 f
+142 ClipText 13 64 600 179 s
+143 UseProtocolCheck 13 254 97 17 m
+144 ClipCopyButton 122 252 373 24 m
+145 ClipClearButton 513 252 100 24 m
+150 MarkupHeadingShape 128 333 220 50 m
+151 MarkupHeadingLabel 174 343 131 14 m
+152 MarkupList 14 367 442 94 m
+153 LanguageHeadingShape 501 333 84 50 m
+154 LanguageHeadingLabel 517 343 53 14 m
+155 LanguageList 467 367 153 94 m
 "
 
 # Shapes and labels are painted by the page or window they stand on: no window of
 # their own. The fill each shape is painted with, as the screen shows it.
-is_painted() { case "$1" in Shape*|Label*) return 0 ;; esac; return 1; }
-declare -A FILL=([Shape2]=FBF0B3 [Shape1]=808080 [Shape4]=808080)
+is_painted() { case "$1" in *Shape|*Label) return 0 ;; esac; return 1; }
+declare -A FILL=([AppIntroShape]=FBF0B3 [MarkupHeadingShape]=808080 [LanguageHeadingShape]=808080)
 
 # Compares every control's bounds with the table for the window's current client height.
 check_layout() {
@@ -78,7 +78,7 @@ check_layout() {
     else check "$label: $name bounds (d=$d)" "$expected" "$actual"; fi
   done <<<"$LAYOUT"
   # The status line stays on the bottom edge across the whole client width.
-  check "$label: StatusBar1 bounds" "0 $((ch - $(S 19))) $cw $(S 19)" "$(awk '$1 == 156 { print $3, $4, $5, $6 }' <<<"$dump")"
+  check "$label: StatusLine bounds" "0 $((ch - $(S 19))) $cw $(S 19)" "$(awk '$1 == 156 { print $3, $4, $5, $6 }' <<<"$dump")"
   check "$label: windows of the layout" "20" "$(awk '$1 >= 100 && $1 < 200' <<<"$dump" | wc -l | tr -d ' ')"
   check_painted "$label"
 }
@@ -129,14 +129,14 @@ title="$(drv wait-prefix "$MAIN" "Lumvox Workshop V2.0.1.10 - " 30000)" || { ech
 check "title after the first activation" "Lumvox Workshop V2.0.1.10 - Speech Test Bench" "$title"
 check "application window titles the task-bar entry and owns the main window" \
   "Lumvox Workshop V2" "$(drv owner-of "$MAIN")"
-check_match "edIPtoSend holds a dotted IPv4 address" \
+check_match "NetHostEdit holds a dotted IPv4 address" \
   '^(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])(\.(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])){3}$' \
   "$(drv text-of "$MAIN/126")"
 check "status line without the speech program" "Lumvox를 먼저 실행해 주세요.  (-___-)a" "$(drv text-of "$MAIN/156")"
-check "edPorttoSend default" "7070" "$(drv text-of "$MAIN/128")"
+check "NetPortEdit default" "7070" "$(drv text-of "$MAIN/128")"
 check "first page showing, others hidden" "1 0 0" \
   "$(drv visible "$MAIN/101" \; visible "$MAIN/102" \; visible "$MAIN/103" | tr '\n' ' ' | sed 's/ $//')"
-check "focus in memoAppMode" "114 Edit" "$(drv focus-of "$MAIN")"
+check "focus in AppText" "114 Edit" "$(drv focus-of "$MAIN")"
 
 # Centred in the work area of its monitor.
 read -r wx wy ww wh <<<"$(drv work-area "$MAIN")"
@@ -153,9 +153,9 @@ read -r cw ch <<<"$(drv client-of "$MAIN")"
 taller=$((h + $(S 592) - ch))
 check "resize to a client height of 592" "$(S 650) $taller" "$(drv resize "$MAIN" "$(S 650)" "$taller")"
 check "client height 592" "$(S 592)" "$(drv client-of "$MAIN" | cut -d' ' -f2)"
-check "memoAppMode 282 high" "$(( $(S 182) + $(S 100) ))" "$(drv rect-of "$MAIN/114" | cut -d' ' -f4)"
-check "sbtnSayRemoteMode at top 353" "$(( $(S 253) + $(S 100) ))" "$(drv rect-of "$MAIN/115" | cut -d' ' -f2)"
-check "ListView1 at top 467" "$(( $(S 367) + $(S 100) ))" "$(drv rect-of "$MAIN/152" | cut -d' ' -f2)"
+check "AppText 282 high" "$(( $(S 182) + $(S 100) ))" "$(drv rect-of "$MAIN/114" | cut -d' ' -f4)"
+check "AppSendButton at top 353" "$(( $(S 253) + $(S 100) ))" "$(drv rect-of "$MAIN/115" | cut -d' ' -f2)"
+check "MarkupList at top 467" "$(( $(S 367) + $(S 100) ))" "$(drv rect-of "$MAIN/152" | cut -d' ' -f2)"
 check "status line on the bottom edge" "$(( $(S 592) - $(S 19) )) $(S 19)" "$(drv rect-of "$MAIN/156" | cut -d' ' -f2,4)"
 check_layout "100 pixels taller"
 check "width cannot grow" "$(S 650) $taller" "$(drv resize "$MAIN" "$(S 700)" "$taller")"
@@ -171,17 +171,17 @@ expect_focus() {
 }
 
 drv key "$MAIN" ctrl+tab >/dev/null
-expect_focus "Ctrl+Tab focuses MemoIPSend" 131
+expect_focus "Ctrl+Tab focuses NetText" 131
 check "Ctrl+Tab shows the second page" "0 1" "$(drv visible "$MAIN/101" \; visible "$MAIN/102" | tr '\n' ' ' | sed 's/ $//')"
 drv key "$MAIN" ctrl+tab >/dev/null
-expect_focus "Ctrl+Tab focuses memoClipboardTTS" 142
+expect_focus "Ctrl+Tab focuses ClipText" 142
 check "third page showing" "1" "$(drv visible "$MAIN/103")"
 drv key "$MAIN" ctrl+tab >/dev/null
-expect_focus "Ctrl+Tab wraps to memoAppMode" 114
+expect_focus "Ctrl+Tab wraps to AppText" 114
 drv key "$MAIN" ctrl+shift+tab >/dev/null
-expect_focus "Ctrl+Shift+Tab wraps back to memoClipboardTTS" 142
+expect_focus "Ctrl+Shift+Tab wraps back to ClipText" 142
 
-# Tab visits: memoClipboardTTS, ckbUseProtocol, ListView1, ListBoxLANGID, the tab strip.
+# Tab visits: ClipText, UseProtocolCheck, MarkupList, LanguageList, the tab strip.
 for id in 143 152 155 100 142; do
   drv key "$MAIN" tab >/dev/null
   expect_focus "Tab order on the third page reaches $id" "$id"
@@ -197,10 +197,10 @@ expect_focus "Ctrl+Shift+Tab from the second page goes to the first" 114
 # A click on a push button runs its handler and leaves the focus where it was.
 drv set-text "$MAIN/114" "some text" >/dev/null
 drv mouse-click "$MAIN/116" >/dev/null
-check "SpeedButton2 empties memoAppMode" "" "$(drv wait-text "$MAIN/114" "" 5000 2>&1)"
-check "focus stays after clicking SpeedButton2" "114 Edit" "$(drv focus-of "$MAIN")"
+check "AppClearButton empties AppText" "" "$(drv wait-text "$MAIN/114" "" 5000 2>&1)"
+check "focus stays after clicking AppClearButton" "114 Edit" "$(drv focus-of "$MAIN")"
 drv key "$MAIN" tab >/dev/null
-expect_focus "Tab from memoAppMode goes to ListBox1" 113
+expect_focus "Tab from AppText goes to CommandList" 113
 
 # The general error report: a double click on the command list before any entry
 # was selected.
@@ -216,7 +216,7 @@ check "the window goes on after the report" "1" "$(drv visible "$MAIN")"
 # come in plain boxes. No address is given to F9, so nothing leaves the machine.
 drv set-text "$MAIN/114" "" \; set-text "$MAIN/126" "" >/dev/null
 drv key "$MAIN" ctrl+tab >/dev/null
-expect_focus "Ctrl+Tab from ListBox1 goes to the second page" 131
+expect_focus "Ctrl+Tab from CommandList goes to the second page" 131
 drv key "$MAIN" ctrl+tab >/dev/null
 expect_focus "and on to the third" 142
 for chord in F8 alt+F8 shift+F9 ctrl+F9; do
@@ -227,7 +227,7 @@ for chord in F8 alt+F8 shift+F9 ctrl+F9; do
   check "$chord: the box has no icon" "0" "$(drv has-icon "class:#32770/1088")"
   drv click "class:#32770/1" >/dev/null
   drv wait-gone "class:#32770" >/dev/null
-  expect_focus "$chord: the focus stays in memoClipboardTTS" 142
+  expect_focus "$chord: the focus stays in ClipText" 142
   check "$chord: the third page stays" "1" "$(drv visible "$MAIN/103")"
 done
 drv key "$MAIN" ctrl+tab >/dev/null

@@ -11,13 +11,13 @@
 #include "flat_json_parser.h"
 #include "send_main.h"
 
-namespace lumvox_send {
+namespace lumvox::send {
 namespace {
 
-using lumvox_unit::ActionError;
-using lumvox_unit::test::RawReplyServer;
+using lumvox::core::ActionError;
+using lumvox::core::test::RawReplyServer;
 
-class FakeApp final : public lumvox_unit::SpeechAppLink {
+class FakeApp final : public lumvox::core::SpeechAppLink {
 public:
     bool running = true;
     std::vector<std::u16string> sent;
@@ -25,7 +25,7 @@ public:
     void Send(std::u16string_view text) override { sent.emplace_back(text); }
 };
 
-class FakeClip final : public lumvox_unit::ClipboardLink {
+class FakeClip final : public lumvox::core::ClipboardLink {
 public:
     std::optional<std::u16string> error;
     std::vector<std::u16string> placed;
@@ -35,7 +35,7 @@ public:
     }
 };
 
-class FakeFiles final : public lumvox_unit::FileSource {
+class FakeFiles final : public lumvox::core::FileSource {
 public:
     std::map<std::u16string, std::string> files;
     std::string ReadAll(std::u16string_view path) override {
@@ -49,7 +49,7 @@ public:
 class FakePlatform final : public SendPlatform {
 public:
     CaseLinks Links() override { return CaseLinks{&app, &net, &clip, &net.record()}; }
-    lumvox_unit::FileSource& Files() override { return files; }
+    lumvox::core::FileSource& Files() override { return files; }
     std::string ReadStandardInput() override { return stdin_bytes; }
 
     FakeApp app;
@@ -59,8 +59,8 @@ public:
     std::string stdin_bytes;
 
 private:
-    static lumvox_unit::HttpLimits Shortened() {
-        lumvox_unit::HttpLimits limits;
+    static lumvox::core::HttpLimits Shortened() {
+        lumvox::core::HttpLimits limits;
         limits.reply_idle = std::chrono::milliseconds(2000);
         return limits;
     }
@@ -149,9 +149,9 @@ TEST(DryRun, NetworkShowsTheEncodedUrlAndTheExactRequestBytes) {
                        "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
                        "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n\r\n");
     // The window's own encoder gives the same URL for the same fields.
-    auto encoded = lumvox_unit::EncodeRequestUrl(u"http://127.0.0.1:7071/lumvox=" + std::u16string(kTricky) + u"=lumvox");
+    auto encoded = lumvox::core::EncodeRequestUrl(u"http://127.0.0.1:7071/lumvox=" + std::u16string(kTricky) + u"=lumvox");
     ASSERT_TRUE(std::holds_alternative<std::u16string>(encoded));
-    EXPECT_EQ(lumvox_unit::ToUtf8Lossy(std::get<std::u16string>(encoded)), "http://127.0.0.1:7071" + target);
+    EXPECT_EQ(lumvox::core::ToUtf8Lossy(std::get<std::u16string>(encoded)), "http://127.0.0.1:7071" + target);
     EXPECT_TRUE(platform.app.sent.empty());
 }
 
@@ -189,18 +189,18 @@ TEST(ExitCodes, NetworkOutcomesAgainstALoopbackPeer) {
     for (const Case& c : cases) {
         RawReplyServer server(c.reply);
         FakePlatform platform;
-        std::u16string destination = u"127.0.0.1:" + lumvox_unit::Utf8ToUtf16(std::to_string(server.port())).value();
+        std::u16string destination = u"127.0.0.1:" + lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
         RunOutput run = RunWith(platform, {u"--net", destination, u"--json", u"안녕 하세요"});
         EXPECT_EQ(run.code, c.code) << c.reply;
         EXPECT_NE(run.out.find(c.json_tail), std::string::npos) << run.out;
         EXPECT_EQ(server.Request().substr(0, 16), "GET /lumvox=%EC%");
     }
     FakePlatform platform;
-    std::u16string closed = u"127.0.0.1:" + lumvox_unit::Utf8ToUtf16(std::to_string(lumvox_unit::test::ClosedPort())).value();
+    std::u16string closed = u"127.0.0.1:" + lumvox::core::Utf8ToUtf16(std::to_string(lumvox::core::test::ClosedPort())).value();
     RunOutput refused = RunWith(platform, {u"--net", closed, u"hi"});
     EXPECT_EQ(refused.code, 4);
     EXPECT_NE(refused.err.find("unreachable"), std::string::npos);
-    EXPECT_NE(refused.err.find(lumvox_unit::ToUtf8Lossy(lumvox_unit::messages::kConnectivity)), std::string::npos);
+    EXPECT_NE(refused.err.find(lumvox::core::ToUtf8Lossy(lumvox::core::messages::kConnectivity)), std::string::npos);
 }
 
 TEST(ExitCodes, RefusalsAndLocalChannels) {
@@ -210,7 +210,7 @@ TEST(ExitCodes, RefusalsAndLocalChannels) {
         int code;
         std::u16string_view message;
     };
-    namespace m = lumvox_unit::messages;
+    namespace m = lumvox::core::messages;
     const Case cases[] = {
         {{u"--app", u" \r\n"}, true, 3, m::kEmptyText},
         {{u"--app", u"--protocol", u" "}, false, 4, m::kNotRunning},
@@ -227,7 +227,7 @@ TEST(ExitCodes, RefusalsAndLocalChannels) {
         platform.app.running = c.app_running;
         RunOutput run = RunWith(platform, c.args);
         EXPECT_EQ(run.code, c.code) << run.err;
-        EXPECT_NE(run.err.find(lumvox_unit::ToUtf8Lossy(c.message)), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(lumvox::core::ToUtf8Lossy(c.message)), std::string::npos) << run.err;
     }
     FakePlatform platform;
     platform.clip.error = u"Cannot open clipboard: Access is denied";
@@ -307,4 +307,4 @@ TEST(ParseFlatObject, ReadsEveryKindOfValueAndRefusesMalformedLines) {
 }
 
 }  // namespace
-}  // namespace lumvox_send
+}  // namespace lumvox::send

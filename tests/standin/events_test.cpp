@@ -4,7 +4,7 @@
 
 #include "json_reader.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -249,4 +249,4 @@ TEST(StatusEvents, CarryTheListenerAndReplyState) {
 }
 
 }  // namespace
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

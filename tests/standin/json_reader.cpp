@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 class Reader {
@@ -163,4 +163,4 @@ private:
 
 std::optional<JsonObject> ParseJsonObject(std::string_view line) { return Reader(line).Object(); }
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 
 using JsonValue = std::variant<std::nullptr_t, bool, int64_t, std::string, std::vector<std::string>>;
 using JsonObject = std::map<std::string, JsonValue, std::less<>>;
@@ -26,4 +26,4 @@ std::optional<T> Member(const JsonObject& object, std::string_view name) {
     return std::nullopt;
 }
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

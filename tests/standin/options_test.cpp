@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 TEST(ParseOptions, DefaultsToLoopbackPort7070AndSent) {
@@ -70,4 +70,4 @@ TEST(ParseOptions, RefusesWhatItCannotUseAndNamesIt) {
 }
 
 }  // namespace
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

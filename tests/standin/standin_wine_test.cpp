@@ -17,7 +17,7 @@
 #include "json_reader.h"
 #include "platform/speech_app_link_win.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 using namespace std::chrono_literals;
@@ -26,7 +26,7 @@ using Strings = std::vector<std::string>;
 // Only a stand-in that has hung or died takes this long.
 constexpr auto kDeadline = 60s;
 
-std::string Utf8(std::u16string_view text) { return lumvox_unit::ToUtf8Lossy(text); }
+std::string Utf8(std::u16string_view text) { return lumvox::core::ToUtf8Lossy(text); }
 
 std::wstring Directory(std::wstring path) { return path.substr(0, path.find_last_of(L"\\/")); }
 
@@ -266,12 +266,12 @@ TEST(StandInWindow, IsTheTopLevelLumvoxThatTheWorkshopProbeFinds) {
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(WindowText(window), L"Lumvox");
         EXPECT_EQ(FindWindowW(nullptr, L"Lumvox"), window);
-        EXPECT_TRUE(lumvox_unit::IsSpeechAppRunning());
+        EXPECT_TRUE(lumvox::win::IsSpeechAppRunning());
         EXPECT_EQ(Member<std::string>(standin.ready(), "address"), "127.0.0.1");
         EXPECT_EQ(Member<bool>(standin.ready(), "listening"), true);
         EXPECT_GT(standin.port(), 0);
     }
-    EXPECT_FALSE(lumvox_unit::IsSpeechAppRunning()) << "the window goes with the stand-in";
+    EXPECT_FALSE(lumvox::win::IsSpeechAppRunning()) << "the window goes with the stand-in";
 }
 
 TEST(CopyData, LogsAndShowsIdentifierByteCountTextAndHex) {
@@ -326,7 +326,7 @@ TEST(CopyData, AWorkshopSendOf40000UnitsArrivesWhole) {
     while (text.size() < 40000) text += u"가나다 abc\r\n";
     text.resize(40000);
     StandIn standin;
-    lumvox_unit::SendToSpeechApp(text);
+    lumvox::win::SendToSpeechApp(text);
     JsonObject event = standin.WaitForNth("copydata", 1);
     EXPECT_EQ(Member<int64_t>(event, "dwData"), 1024);
     EXPECT_EQ(Member<int64_t>(event, "cbData"), 80000);
@@ -533,4 +533,4 @@ TEST(Clipboard, LogsEachNewTextAndLeavesTheClipboardAsItWas) {
 }
 
 }  // namespace
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

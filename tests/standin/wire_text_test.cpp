@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 TEST(ReplyMode, NamesRoundTripAndOthersAreRefused) {
@@ -145,4 +145,4 @@ TEST(NetworkEnvelopeText, TakesTheDecodedTextBetweenTheMarkers) {
 }
 
 }  // namespace
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

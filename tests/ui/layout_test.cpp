@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-namespace muMessageTest {
+namespace lumvox::ui {
 namespace {
 
 using enum ControlId;
@@ -31,13 +31,13 @@ TEST(Place, AppliesEachRuleToItsEdge) {
 // The window made 100 pixels taller than laid out (client height 592).
 TEST(Place, HundredPixelsTallerMovesAndStretchesTheNamedControls) {
     constexpr int d = 100;
-    EXPECT_EQ(Place(LayoutOf(memoAppMode).bounds, LayoutOf(memoAppMode).rule, d).h, 282);
-    EXPECT_EQ(Place(LayoutOf(sbtnSayRemoteMode).bounds, LayoutOf(sbtnSayRemoteMode).rule, d).y, 353);
-    EXPECT_EQ(Place(LayoutOf(ListView1).bounds, LayoutOf(ListView1).rule, d).y, 467);
-    EXPECT_EQ(Place(LayoutOf(PageControl1).bounds, LayoutOf(PageControl1).rule, d), (Rect{0, 8, 634, 412}));
-    const Rect status = Place(LayoutOf(StatusBar1).bounds, LayoutOf(StatusBar1).rule, d);
+    EXPECT_EQ(Place(LayoutOf(AppText).bounds, LayoutOf(AppText).rule, d).h, 282);
+    EXPECT_EQ(Place(LayoutOf(AppSendButton).bounds, LayoutOf(AppSendButton).rule, d).y, 353);
+    EXPECT_EQ(Place(LayoutOf(MarkupList).bounds, LayoutOf(MarkupList).rule, d).y, 467);
+    EXPECT_EQ(Place(LayoutOf(PageTabs).bounds, LayoutOf(PageTabs).rule, d), (Rect{0, 8, 634, 412}));
+    const Rect status = Place(LayoutOf(StatusLine).bounds, LayoutOf(StatusLine).rule, d);
     EXPECT_EQ(status.y + status.h, kLayoutClientHeight + d) << "the status line stays on the bottom edge";
-    EXPECT_EQ(Place(LayoutOf(Shape2).bounds, LayoutOf(Shape2).rule, d), LayoutOf(Shape2).bounds);
+    EXPECT_EQ(Place(LayoutOf(AppIntroShape).bounds, LayoutOf(AppIntroShape).rule, d), LayoutOf(AppIntroShape).bounds);
 }
 
 TEST(Layout, BoundsAndRulesAsLaidOut) {
@@ -48,26 +48,26 @@ TEST(Layout, BoundsAndRulesAsLaidOut) {
     };
     // Written out independently of the table, from the window's design.
     constexpr Row kRows[] = {
-        {PageControl1, {0, 8, 634, 312}, Resize::Stretches},
-        {Shape2, {16, 8, 600, 43}, Resize::Fixed}, {Label8, {52, 15, 522, 28}, Resize::Fixed},
-        {Label1, {16, 64, 82, 14}, Resize::Fixed}, {ListBox1, {16, 87, 85, 186}, Resize::Stretches},
-        {memoAppMode, {124, 64, 492, 182}, Resize::Stretches}, {sbtnSayRemoteMode, {124, 253, 368, 24}, Resize::Moves},
-        {SpeedButton2, {514, 253, 102, 24}, Resize::Moves},
-        {Shape3, {13, 8, 600, 43}, Resize::Fixed}, {Label9, {80, 15, 465, 28}, Resize::Fixed},
-        {Label7, {61, 58, 492, 14}, Resize::Fixed}, {Shape5, {13, 81, 600, 43}, Resize::Fixed},
-        {Label11, {41, 89, 544, 28}, Resize::Fixed}, {Label4, {17, 141, 67, 14}, Resize::Fixed},
-        {edIPtoSend, {95, 138, 121, 22}, Resize::Fixed}, {Label5, {243, 141, 23, 14}, Resize::Fixed},
-        {edPorttoSend, {283, 138, 58, 22}, Resize::Fixed}, {SpeedButton5, {360, 138, 237, 22}, Resize::Fixed},
-        {Label6, {48, 166, 36, 14}, Resize::Fixed}, {MemoIPSend, {95, 166, 502, 74}, Resize::Stretches},
-        {btnSendOverIP, {95, 250, 502, 24}, Resize::Moves},
-        {Shape6, {13, 8, 600, 43}, Resize::Fixed}, {Label2, {43, 22, 539, 14}, Resize::Fixed},
-        {memoClipboardTTS, {13, 64, 600, 179}, Resize::Stretches}, {ckbUseProtocol, {13, 254, 97, 17}, Resize::Moves},
-        {sbtnCopyTextToClipboard, {122, 252, 373, 24}, Resize::Moves},
-        {sbtnEmptyMemoClipboardTTS, {513, 252, 100, 24}, Resize::Moves},
-        {Shape1, {128, 333, 220, 50}, Resize::Moves}, {Label3, {174, 343, 131, 14}, Resize::Moves},
-        {ListView1, {14, 367, 442, 94}, Resize::Moves}, {Shape4, {501, 333, 84, 50}, Resize::Moves},
-        {Label10, {517, 343, 53, 14}, Resize::Moves}, {ListBoxLANGID, {467, 367, 153, 94}, Resize::Moves},
-        {StatusBar1, {0, 473, 634, 19}, Resize::DockBottom},
+        {PageTabs, {0, 8, 634, 312}, Resize::Stretches},
+        {AppIntroShape, {16, 8, 600, 43}, Resize::Fixed}, {AppIntroLabel, {52, 15, 522, 28}, Resize::Fixed},
+        {CommandListLabel, {16, 64, 82, 14}, Resize::Fixed}, {CommandList, {16, 87, 85, 186}, Resize::Stretches},
+        {AppText, {124, 64, 492, 182}, Resize::Stretches}, {AppSendButton, {124, 253, 368, 24}, Resize::Moves},
+        {AppClearButton, {514, 253, 102, 24}, Resize::Moves},
+        {NetIntroShape, {13, 8, 600, 43}, Resize::Fixed}, {NetIntroLabel, {80, 15, 465, 28}, Resize::Fixed},
+        {NetProtocolLabel, {61, 58, 492, 14}, Resize::Fixed}, {NetRelayShape, {13, 81, 600, 43}, Resize::Fixed},
+        {NetRelayLabel, {41, 89, 544, 28}, Resize::Fixed}, {NetHostLabel, {17, 141, 67, 14}, Resize::Fixed},
+        {NetHostEdit, {95, 138, 121, 22}, Resize::Fixed}, {NetPortLabel, {243, 141, 23, 14}, Resize::Fixed},
+        {NetPortEdit, {283, 138, 58, 22}, Resize::Fixed}, {NetPreviewButton, {360, 138, 237, 22}, Resize::Fixed},
+        {NetTextLabel, {48, 166, 36, 14}, Resize::Fixed}, {NetText, {95, 166, 502, 74}, Resize::Stretches},
+        {NetSendButton, {95, 250, 502, 24}, Resize::Moves},
+        {ClipIntroShape, {13, 8, 600, 43}, Resize::Fixed}, {ClipIntroLabel, {43, 22, 539, 14}, Resize::Fixed},
+        {ClipText, {13, 64, 600, 179}, Resize::Stretches}, {UseProtocolCheck, {13, 254, 97, 17}, Resize::Moves},
+        {ClipCopyButton, {122, 252, 373, 24}, Resize::Moves},
+        {ClipClearButton, {513, 252, 100, 24}, Resize::Moves},
+        {MarkupHeadingShape, {128, 333, 220, 50}, Resize::Moves}, {MarkupHeadingLabel, {174, 343, 131, 14}, Resize::Moves},
+        {MarkupList, {14, 367, 442, 94}, Resize::Moves}, {LanguageHeadingShape, {501, 333, 84, 50}, Resize::Moves},
+        {LanguageHeadingLabel, {517, 343, 53, 14}, Resize::Moves}, {LanguageList, {467, 367, 153, 94}, Resize::Moves},
+        {StatusLine, {0, 473, 634, 19}, Resize::DockBottom},
     };
     for (const auto& row : kRows) {
         const ControlSpec& layout = LayoutOf(row.id);
@@ -98,33 +98,33 @@ TEST(Layout, EveryControlHasOneRowUnderItsOwnIdAndName) {
 }
 
 TEST(Layout, CaptionsAndLooksAsDesigned) {
-    EXPECT_EQ(LayoutOf(sbtnSayRemoteMode).caption, u"보내기   (F8)");
-    EXPECT_EQ(LayoutOf(btnSendOverIP).caption, u"보내기   (F9)");
-    EXPECT_EQ(LayoutOf(SpeedButton5).caption, u"보낼 메시지 미리보기 (with Protocol)");
-    EXPECT_EQ(LayoutOf(SpeedButton5).kind, Kind::FlatToolButton);
-    EXPECT_EQ(LayoutOf(edPorttoSend).caption, u"7070");
-    EXPECT_EQ(LayoutOf(ckbUseProtocol).caption, u"프로토콜 사용");
-    EXPECT_FALSE(LayoutOf(ckbUseProtocol).flags & flags::kChecked);
-    EXPECT_EQ(LayoutOf(TabSheet1).caption, u"어플리케이션 수신 모드에 메세지 보내기");
-    EXPECT_EQ(LayoutOf(TabSheet2).caption, u"네트워크 수신 모드에 메세지 보내기");
-    EXPECT_EQ(LayoutOf(TabSheet3).caption, u"클립보드 TTS 모드");
-    EXPECT_EQ(LayoutOf(Label3).caption, u"SAPI 5 XML Markup");
-    EXPECT_EQ(LayoutOf(Label3).font, Font::Heading);
-    EXPECT_EQ(LayoutOf(Label10).font, Font::Heading);
-    EXPECT_EQ(LayoutOf(Label3).text_colour, 0xFFFFFFu);
-    EXPECT_EQ(LayoutOf(Label1).text_colour, 0x2F7CA6u);
-    EXPECT_EQ(LayoutOf(StatusBar1).font, Font::System);
-    EXPECT_EQ(LayoutOf(Shape6).fill, 0xE6E6E6u);
-    EXPECT_EQ(LayoutOf(Shape6).outline, 0xFBF0B3u);
-    EXPECT_EQ(LayoutOf(Shape1).kind, Kind::RoundedShape);
+    EXPECT_EQ(LayoutOf(AppSendButton).caption, u"보내기   (F8)");
+    EXPECT_EQ(LayoutOf(NetSendButton).caption, u"보내기   (F9)");
+    EXPECT_EQ(LayoutOf(NetPreviewButton).caption, u"보낼 메시지 미리보기 (with Protocol)");
+    EXPECT_EQ(LayoutOf(NetPreviewButton).kind, Kind::FlatToolButton);
+    EXPECT_EQ(LayoutOf(NetPortEdit).caption, u"7070");
+    EXPECT_EQ(LayoutOf(UseProtocolCheck).caption, u"프로토콜 사용");
+    EXPECT_FALSE(LayoutOf(UseProtocolCheck).flags & flags::kChecked);
+    EXPECT_EQ(LayoutOf(AppPage).caption, u"어플리케이션 수신 모드에 메세지 보내기");
+    EXPECT_EQ(LayoutOf(NetPage).caption, u"네트워크 수신 모드에 메세지 보내기");
+    EXPECT_EQ(LayoutOf(ClipPage).caption, u"클립보드 TTS 모드");
+    EXPECT_EQ(LayoutOf(MarkupHeadingLabel).caption, u"SAPI 5 XML Markup");
+    EXPECT_EQ(LayoutOf(MarkupHeadingLabel).font, Font::Heading);
+    EXPECT_EQ(LayoutOf(LanguageHeadingLabel).font, Font::Heading);
+    EXPECT_EQ(LayoutOf(MarkupHeadingLabel).text_colour, 0xFFFFFFu);
+    EXPECT_EQ(LayoutOf(CommandListLabel).text_colour, 0x2F7CA6u);
+    EXPECT_EQ(LayoutOf(StatusLine).font, Font::System);
+    EXPECT_EQ(LayoutOf(ClipIntroShape).fill, 0xE6E6E6u);
+    EXPECT_EQ(LayoutOf(ClipIntroShape).outline, 0xFBF0B3u);
+    EXPECT_EQ(LayoutOf(MarkupHeadingShape).kind, Kind::RoundedShape);
     // Word wrap only on the third page's text area; scroll bars on the other two.
-    EXPECT_TRUE(LayoutOf(memoClipboardTTS).flags & flags::kWordWrap);
-    EXPECT_FALSE(LayoutOf(memoClipboardTTS).flags & flags::kVerticalScroll);
-    EXPECT_FALSE(LayoutOf(memoAppMode).flags & flags::kWordWrap);
-    EXPECT_TRUE(LayoutOf(memoAppMode).flags & flags::kVerticalScroll);
+    EXPECT_TRUE(LayoutOf(ClipText).flags & flags::kWordWrap);
+    EXPECT_FALSE(LayoutOf(ClipText).flags & flags::kVerticalScroll);
+    EXPECT_FALSE(LayoutOf(AppText).flags & flags::kWordWrap);
+    EXPECT_TRUE(LayoutOf(AppText).flags & flags::kVerticalScroll);
     // Captions on shapes stand on the shape's fill and lie inside it.
-    for (auto [label, shape] : {std::pair{Label3, Shape1}, {Label10, Shape4}, {Label8, Shape2}, {Label9, Shape3},
-                                {Label11, Shape5}, {Label2, Shape6}}) {
+    for (auto [label, shape] : {std::pair{MarkupHeadingLabel, MarkupHeadingShape}, {LanguageHeadingLabel, LanguageHeadingShape}, {AppIntroLabel, AppIntroShape}, {NetIntroLabel, NetIntroShape},
+                                {NetRelayLabel, NetRelayShape}, {ClipIntroLabel, ClipIntroShape}}) {
         const Rect l = LayoutOf(label).bounds, s = LayoutOf(shape).bounds;
         EXPECT_EQ(LayoutOf(label).fill, LayoutOf(shape).fill) << LayoutOf(label).name;
         EXPECT_TRUE(l.x >= s.x && l.y >= s.y && l.x + l.w <= s.x + s.w && l.y + l.h <= s.y + s.h) << LayoutOf(label).name;
@@ -139,35 +139,35 @@ TEST(TabOrder, VisitsTheShowingPageBetweenTheTabStripAndTheLists) {
         ControlId expected;
     };
     constexpr Case kCases[] = {
-        {0, PageControl1, false, ListBox1},  // memoAppMode is skipped
-        {0, memoAppMode, false, ListBox1},   // but Tab from it goes on after it
-        {0, memoAppMode, true, PageControl1},
-        {0, ListBox1, false, ListView1},
-        {0, ListView1, false, ListBoxLANGID},
-        {0, ListBoxLANGID, false, PageControl1},
-        {0, PageControl1, true, ListBoxLANGID},
-        {1, PageControl1, false, edIPtoSend},
-        {1, edIPtoSend, false, edPorttoSend},
-        {1, edPorttoSend, false, MemoIPSend},
-        {1, MemoIPSend, false, ListView1},
-        {1, ListView1, true, MemoIPSend},
-        {2, PageControl1, false, memoClipboardTTS},
-        {2, memoClipboardTTS, false, ckbUseProtocol},
-        {2, ckbUseProtocol, false, ListView1},
-        {2, ListView1, true, ckbUseProtocol},
+        {0, PageTabs, false, CommandList},  // AppText is skipped
+        {0, AppText, false, CommandList},   // but Tab from it goes on after it
+        {0, AppText, true, PageTabs},
+        {0, CommandList, false, MarkupList},
+        {0, MarkupList, false, LanguageList},
+        {0, LanguageList, false, PageTabs},
+        {0, PageTabs, true, LanguageList},
+        {1, PageTabs, false, NetHostEdit},
+        {1, NetHostEdit, false, NetPortEdit},
+        {1, NetPortEdit, false, NetText},
+        {1, NetText, false, MarkupList},
+        {1, MarkupList, true, NetText},
+        {2, PageTabs, false, ClipText},
+        {2, ClipText, false, UseProtocolCheck},
+        {2, UseProtocolCheck, false, MarkupList},
+        {2, MarkupList, true, UseProtocolCheck},
     };
     for (const auto& c : kCases)
         EXPECT_EQ(NextTabStop(c.from, c.page, c.backwards), c.expected)
             << "page " << c.page << " from " << LayoutOf(c.from).name << (c.backwards ? " backwards" : "");
-    EXPECT_EQ(NextTabStop(std::nullopt, 0, false), PageControl1);
-    EXPECT_EQ(NextTabStop(std::nullopt, 0, true), ListBoxLANGID);
-    EXPECT_EQ(NextTabStop(sbtnSayRemoteMode, 0, false), PageControl1) << "a push button is never in the cycle";
+    EXPECT_EQ(NextTabStop(std::nullopt, 0, false), PageTabs);
+    EXPECT_EQ(NextTabStop(std::nullopt, 0, true), LanguageList);
+    EXPECT_EQ(NextTabStop(AppSendButton, 0, false), PageTabs) << "a push button is never in the cycle";
 }
 
 TEST(Pages, TextAreaThatTakesTheFocus) {
-    EXPECT_EQ(TextAreaOfPage(0), memoAppMode);
-    EXPECT_EQ(TextAreaOfPage(1), MemoIPSend);
-    EXPECT_EQ(TextAreaOfPage(2), memoClipboardTTS);
+    EXPECT_EQ(TextAreaOfPage(0), AppText);
+    EXPECT_EQ(TextAreaOfPage(1), NetText);
+    EXPECT_EQ(TextAreaOfPage(2), ClipText);
     EXPECT_FALSE(TextAreaOfPage(-1).has_value());
     EXPECT_FALSE(TextAreaOfPage(3).has_value());
 }
@@ -190,10 +190,10 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
         EXPECT_EQ(menu[i].caption.find(u'&'), std::u16string_view::npos) << menu[i].name;
         EXPECT_EQ(menu[i].id == 0, menu[i].top_level || menu[i].caption.empty()) << menu[i].name;
     }
-    constexpr MenuId kSamples[] = {MenuId::N7, MenuId::N2, MenuId::N9, MenuId::N10, MenuId::N11, MenuId::N13, MenuId::N12};
+    constexpr MenuId kSamples[] = {MenuId::SamplePlain, MenuId::SampleMarkup, MenuId::SampleLanguage, MenuId::SamplePitch, MenuId::SampleRate, MenuId::SampleSpelling, MenuId::SampleVolume};
     for (size_t i = 0; i < std::size(kSamples); ++i) EXPECT_EQ(SampleIndexOf(kSamples[i]), i);
-    EXPECT_FALSE(SampleIndexOf(MenuId::N5).has_value());
-    EXPECT_FALSE(SampleIndexOf(MenuId::N4).has_value());
+    EXPECT_FALSE(SampleIndexOf(MenuId::OpenFile).has_value());
+    EXPECT_FALSE(SampleIndexOf(MenuId::Exit).has_value());
 }
 
 TEST(SnapToWorkArea, EdgesCloserThanTheDistanceLandOnTheWorkArea) {
@@ -228,4 +228,4 @@ TEST(ScaleToDpi, RoundsLikeMulDiv) {
 }
 
 }  // namespace
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

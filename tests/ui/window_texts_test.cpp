@@ -6,7 +6,7 @@
 
 #include "core/action_error.h"
 
-namespace muMessageTest {
+namespace lumvox::ui {
 namespace {
 
 TEST(MainWindowTitle, VersionBetweenTheNameAndTheMakersNotice) {
@@ -41,7 +41,7 @@ TEST(ErrorReportText, FullStopOnlyAfterCharactersAboveTheFullStop) {
 }
 
 TEST(ErrorMessageOf, TakesTheMessageOfEachKindOfError) {
-    EXPECT_EQ(ErrorMessageOf(std::make_exception_ptr(lumvox_unit::ActionError(u"목록 오류"))), u"목록 오류");
+    EXPECT_EQ(ErrorMessageOf(std::make_exception_ptr(lumvox::core::ActionError(u"목록 오류"))), u"목록 오류");
     EXPECT_EQ(ErrorMessageOf(std::make_exception_ptr(std::runtime_error("\xEC\x98\xA4\xEB\xA5\x98 here"))), u"오류 here");
     EXPECT_EQ(ErrorMessageOf(std::make_exception_ptr(std::runtime_error("caf\xE9"))), u"caf\u00E9")
         << "bytes that are not UTF-8 are taken one by one";
@@ -67,4 +67,4 @@ TEST(ErrorMessageOf, ShowsTheInnermostCauseUnlessItIsEmpty) {
 }
 
 }  // namespace
-}  // namespace muMessageTest
+}  // namespace lumvox::ui

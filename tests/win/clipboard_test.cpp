@@ -11,8 +11,10 @@
 #include "platform/clipboard_win.h"
 #include "platform/handles_win.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
+
+using namespace lumvox::win;
 
 using WindowPtr = Unique<HWND, &DestroyWindow>;
 
@@ -111,15 +113,15 @@ TEST(WindowClipboard, CopyLeavesExactlyTheTextWithAndWithoutEnvelope) {
         SCOPED_TRACE(ToUtf8Lossy(c.placed));
         SeedClipboard();
         CopyPage page;
-        page.view.fields[TextField::memoClipboardTTS] = c.text;
+        page.view.fields[TextField::ClipText] = c.text;
         page.view.use_protocol = c.ticked;
-        page.actions.sbtnCopyTextToClipboardClick();
+        page.actions.CopyToClipboard();
         const ClipboardState state = ReadClipboard();
         EXPECT_TRUE(HoldsText(state.unicode_text, c.placed));
         EXPECT_EQ(state.formats.count(kMarkerFormat), 0u) << "the clipboard was not emptied";
         for (UINT format : state.formats) EXPECT_EQ(allowed.count(format), 1u) << "format " << format;
         EXPECT_EQ(state.owner, page.owner.get()) << "opened for the application's window";
-        EXPECT_EQ(page.view.fields[TextField::memoClipboardTTS], c.text);
+        EXPECT_EQ(page.view.fields[TextField::ClipText], c.text);
     }
 }
 
@@ -137,24 +139,24 @@ std::wstring HelperPath(const wchar_t* exe) {
 TEST(WindowClipboard, HeldByAnotherProgramIsAnErrorAndChangesNothing) {
     SeedClipboard();
     const std::wstring ready_name = UniqueName(L"ready"), release_name = UniqueName(L"release");
-    UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, ready_name.c_str()));
-    UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, release_name.c_str()));
+    lumvox::win::UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, ready_name.c_str()));
+    lumvox::win::UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, release_name.c_str()));
     std::wstring command = L"\"" + HelperPath(L"clipboard_holder.exe") + L"\" " + ready_name + L" " + release_name;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &process));
-    UniqueHandle holder(process.hProcess);
+    lumvox::win::UniqueHandle holder(process.hProcess);
     CloseHandle(process.hThread);
     HANDLE started[] = {ready.get(), holder.get()};
     ASSERT_EQ(WaitForMultipleObjects(2, started, FALSE, 30000), WAIT_OBJECT_0) << "the holder did not open it";
 
     CopyPage page;
-    page.view.fields[TextField::memoClipboardTTS] = u"new text";
+    page.view.fields[TextField::ClipText] = u"new text";
     std::u16string error;
     try {
-        page.actions.sbtnCopyTextToClipboardClick();
+        page.actions.CopyToClipboard();
     } catch (const ActionError& e) {
         error = e.message();
     }
@@ -176,4 +178,4 @@ TEST(WindowClipboard, HeldByAnotherProgramIsAnErrorAndChangesNothing) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -1,6 +1,6 @@
 #include "copydata_receiver_win.h"
 
-namespace lumvox_unit::testing {
+namespace lumvox::core::testing {
 namespace {
 
 constexpr wchar_t kClassName[] = L"LumvoxTestCopyDataReceiver";
@@ -90,4 +90,4 @@ void CopyDataReceiver::Hang() {
 
 void CopyDataReceiver::Release() { SetEvent(release_); }
 
-}  // namespace lumvox_unit::testing
+}  // namespace lumvox::core::testing

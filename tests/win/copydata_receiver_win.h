@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-namespace lumvox_unit::testing {
+namespace lumvox::core::testing {
 
 struct CopyDataRecord {
     WPARAM sender;
@@ -52,4 +52,4 @@ private:
 
 inline constexpr std::chrono::seconds kDeadlockGuard{30};
 
-}  // namespace lumvox_unit::testing
+}  // namespace lumvox::core::testing

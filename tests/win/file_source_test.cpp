@@ -8,8 +8,10 @@
 #include "platform/handles_win.h"
 #include "platform/system_error_win.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
+
+using namespace lumvox::win;
 
 // A file in the temporary folder, removed at the end of the test.
 class TempFile {
@@ -19,7 +21,7 @@ public:
         GetTempPathW(MAX_PATH, folder);
         GetTempFileNameW(folder, L"lvx", 0, name);
         path_ = name;
-        UniqueHandle file = AdoptFileHandle(
+        lumvox::win::UniqueHandle file = lumvox::win::AdoptFileHandle(
             CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         EXPECT_TRUE(file && WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr));
@@ -37,7 +39,7 @@ UniqueHandle OpenWith(const TempFile& file, DWORD access, DWORD share) {
         CreateFileW(file.wide().c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-std::u16string ReadError(WindowsFileSource& source, std::u16string_view path) {
+std::u16string ReadError(lumvox::win::WindowsFileSource& source, std::u16string_view path) {
     try {
         source.ReadAll(path);
     } catch (const ActionError& e) {
@@ -48,7 +50,7 @@ std::u16string ReadError(WindowsFileSource& source, std::u16string_view path) {
 
 TEST(SystemErrorText, HasNoTrailingBlanksOrFullStops) {
     for (DWORD code : {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION, ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND}) {
-        const std::u16string text = SystemErrorText(code);
+        const std::u16string text = lumvox::win::SystemErrorText(code);
         ASSERT_FALSE(text.empty()) << code;
         const char16_t last = text.back();
         EXPECT_TRUE(last != u'.' && last != u' ' && last != u'\r' && last != u'\n') << ToUtf8Lossy(text);
@@ -60,10 +62,10 @@ TEST(WindowsFileSource, ReadsTheWholeFileAndClosesIt) {
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + (i >> 12));
     for (const std::string& content : {std::string(), std::string("x"), bytes}) {
         TempFile file(content);
-        WindowsFileSource source;
+        lumvox::win::WindowsFileSource source;
         {
             // Others may read it meanwhile.
-            UniqueHandle reader = OpenWith(file, GENERIC_READ, FILE_SHARE_READ);
+            lumvox::win::UniqueHandle reader = OpenWith(file, GENERIC_READ, FILE_SHARE_READ);
             ASSERT_TRUE(reader);
             EXPECT_TRUE(source.ReadAll(file.path()) == content) << content.size();
         }
@@ -73,26 +75,26 @@ TEST(WindowsFileSource, ReadsTheWholeFileAndClosesIt) {
 
 TEST(WindowsFileSource, OpenFailuresNameTheFullPathAndTheSystemReason) {
     TempFile file("text");
-    WindowsFileSource source;
+    lumvox::win::WindowsFileSource source;
     {
-        UniqueHandle writer = OpenWith(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        lumvox::win::UniqueHandle writer = OpenWith(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
         ASSERT_TRUE(writer);
         EXPECT_EQ(ReadError(source, file.path()),
-                  u"Cannot open file \"" + file.path() + u"\". " + SystemErrorText(ERROR_SHARING_VIOLATION));
+                  u"Cannot open file \"" + file.path() + u"\". " + lumvox::win::SystemErrorText(ERROR_SHARING_VIOLATION));
     }
     const std::u16string gone = file.path() + u".gone";
-    EXPECT_EQ(ReadError(source, gone), u"Cannot open file \"" + gone + u"\". " + SystemErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(ReadError(source, gone), u"Cannot open file \"" + gone + u"\". " + lumvox::win::SystemErrorText(ERROR_FILE_NOT_FOUND));
 
     wchar_t cwd[MAX_PATH];
     const DWORD length = GetCurrentDirectoryW(MAX_PATH, cwd);
     std::u16string full(cwd, cwd + length);
     if (full.back() != u'\\') full += u'\\';
     EXPECT_EQ(ReadError(source, u"no-such-file.txt"),
-              u"Cannot open file \"" + full + u"no-such-file.txt\". " + SystemErrorText(ERROR_FILE_NOT_FOUND));
+              u"Cannot open file \"" + full + u"no-such-file.txt\". " + lumvox::win::SystemErrorText(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(WindowsFileSource, DecodesAsciiInTheAnsiCodePage) {
-    WindowsFileSource source;
+    lumvox::win::WindowsFileSource source;
     std::string ascii;
     for (char c = 0x20; c < 0x7F; ++c) ascii += c;
     EXPECT_EQ(source.DecodeAnsi(ascii), std::u16string(ascii.begin(), ascii.end()));
@@ -113,14 +115,14 @@ TEST(WindowsFileSource, FileOpenLoadsDecodedTextIntoTheFirstPage) {
         testing::RecordingSpeechApp speech_app;
         testing::FakeNetwork network;
         testing::RecordingClipboard clipboard;
-        WindowsFileSource files;
+        lumvox::win::WindowsFileSource files;
         PageActions actions(view, PageLinks{speech_app, network, clipboard, files});
-        view.fields[TextField::memoAppMode] = u"old";
+        view.fields[TextField::AppText] = u"old";
         view.chosen_file = file.path();
-        actions.N5Click();
-        EXPECT_EQ(view.fields[TextField::memoAppMode], c.text);
+        actions.LoadTextFile();
+        EXPECT_EQ(view.fields[TextField::AppText], c.text);
     }
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -4,7 +4,7 @@
 
 #include "platform/speech_app_link_win.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 struct WindowDeleter {
@@ -19,22 +19,22 @@ UniqueWindow MakeWindow(const wchar_t* title, HWND parent = nullptr) {
 }
 
 TEST(IsSpeechAppRunning, FindsOnlyTopLevelWindowsWithTheWholeTitle) {
-    EXPECT_FALSE(IsSpeechAppRunning()) << "no window yet";
+    EXPECT_FALSE(lumvox::win::IsSpeechAppRunning()) << "no window yet";
     {
         auto other = MakeWindow(L"Lumvox Workshop");
         auto trailing = MakeWindow(L"Lumvox ");
         auto host = MakeWindow(L"host");
         auto child = MakeWindow(L"Lumvox", host.get());
         ASSERT_TRUE(other && trailing && host && child);
-        EXPECT_FALSE(IsSpeechAppRunning());
+        EXPECT_FALSE(lumvox::win::IsSpeechAppRunning());
     }
     auto hidden_lower = MakeWindow(L"lumvox");
     ASSERT_TRUE(hidden_lower);
     EXPECT_FALSE(IsWindowVisible(hidden_lower.get()));
-    EXPECT_TRUE(IsSpeechAppRunning());
+    EXPECT_TRUE(lumvox::win::IsSpeechAppRunning());
     hidden_lower.reset();
-    EXPECT_FALSE(IsSpeechAppRunning());
+    EXPECT_FALSE(lumvox::win::IsSpeechAppRunning());
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -7,7 +7,7 @@
 #include "copydata_receiver_win.h"
 #include "platform/speech_app_link_win.h"
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 using testing::CopyDataReceiver;
@@ -46,7 +46,7 @@ TEST(SendToSpeechApp, DeliversIdFullByteCountAndTheUnits) {
     };
     size_t expected_records = 0;
     for (const std::u16string& text : texts) {
-        SendToSpeechApp(text);
+        lumvox::win::SendToSpeechApp(text);
         const std::vector<CopyDataRecord> records = receiver.WaitForRecords(++expected_records);
         ASSERT_EQ(records.size(), expected_records) << "length " << text.size();
         const CopyDataRecord& got = records.back();
@@ -59,7 +59,7 @@ TEST(SendToSpeechApp, DeliversIdFullByteCountAndTheUnits) {
 
 TEST(SendToSpeechApp, TitleMatchIgnoresLetterCase) {
     CopyDataReceiver receiver(L"LUMVOX");
-    SendToSpeechApp(u"hi");
+    lumvox::win::SendToSpeechApp(u"hi");
     const auto records = receiver.WaitForRecords(1);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_TRUE(records[0].bytes == Utf16LeBytes(u"hi"));
@@ -70,7 +70,7 @@ TEST(SendToSpeechApp, ReturnsWhileTheReceiverIsHung) {
     receiver.Hang();
     // On a worker, so that a send that never returns fails here instead of
     // hanging the run.
-    auto send = std::async(std::launch::async, [] { SendToSpeechApp(std::u16string(512 * 1024, u'x')); });
+    auto send = std::async(std::launch::async, [] { lumvox::win::SendToSpeechApp(std::u16string(512 * 1024, u'x')); });
     const bool returned = send.wait_for(kDeadlockGuard) == std::future_status::ready;
     EXPECT_TRUE(returned) << "the send held its thread while the receiver hung";
     EXPECT_TRUE(receiver.Records().empty()) << "the receiver was still hung when the send returned";
@@ -79,11 +79,11 @@ TEST(SendToSpeechApp, ReturnsWhileTheReceiverIsHung) {
 
 TEST(SendToSpeechApp, NoWindowMeansNothingHappens) {
     CopyDataReceiver other(L"Lumvox Workshop V2");
-    SendToSpeechApp(u"nobody listens");
+    lumvox::win::SendToSpeechApp(u"nobody listens");
     // A message to the wrong window would be handled before this one.
     SendMessageW(other.window(), WM_NULL, 0, 0);
     EXPECT_TRUE(other.Records().empty());
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

@@ -1,6 +1,6 @@
 #include "common/json_line.h"
 
-namespace lumvox_json {
+namespace lumvox::json {
 
 void JsonLine::Name(std::string_view name) {
     if (out_.size() > 1) out_ += ',';
@@ -49,4 +49,4 @@ JsonLine& JsonLine::List(std::string_view name, const std::vector<std::string>& 
     return *this;
 }
 
-}  // namespace lumvox_json
+}  // namespace lumvox::json

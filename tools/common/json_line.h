@@ -7,7 +7,7 @@
 
 #include "common/json_string.h"
 
-namespace lumvox_json {
+namespace lumvox::json {
 
 // Member names are the caller's own plain ASCII; texts are spelled in `style`.
 class JsonLine {
@@ -27,4 +27,4 @@ private:
     std::string out_ = "{";
 };
 
-}  // namespace lumvox_json
+}  // namespace lumvox::json

@@ -2,7 +2,7 @@
 
 #include "core/utf.h"
 
-namespace lumvox_json {
+namespace lumvox::json {
 namespace {
 
 void PutHexEscape(unsigned unit, EscapeStyle style, std::string& out) {
@@ -38,11 +38,11 @@ std::string JsonString(std::u16string_view text, EscapeStyle style) {
     std::string out = "\"";
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t unit = text[i];
-        bool paired = lumvox_unit::IsHighSurrogate(unit) && i + 1 < text.size() &&
-                      lumvox_unit::IsLowSurrogate(text[i + 1]);
+        bool paired = lumvox::core::IsHighSurrogate(unit) && i + 1 < text.size() &&
+                      lumvox::core::IsLowSurrogate(text[i + 1]);
         size_t length = paired ? 2 : 1;
         if (unit < 0x80) PutAscii(static_cast<char>(unit), style, out);
-        else if (auto utf8 = lumvox_unit::Utf16ToUtf8(text.substr(i, length))) out += *utf8;
+        else if (auto utf8 = lumvox::core::Utf16ToUtf8(text.substr(i, length))) out += *utf8;
         else PutHexEscape(unit, style, out);  // an unpaired surrogate: no UTF-8 form
         i += length - 1;
     }
@@ -52,7 +52,7 @@ std::string JsonString(std::u16string_view text, EscapeStyle style) {
 std::string JsonString(std::string_view utf8, EscapeStyle style) {
     // Text that is not UTF-8 is written byte for byte, each byte as the code
     // point of its value, so that a reader gets back exactly the bytes given.
-    bool well_formed = lumvox_unit::Utf8ToUtf16(utf8).has_value();
+    bool well_formed = lumvox::core::Utf8ToUtf16(utf8).has_value();
     std::string out = "\"";
     for (char c : utf8) {
         auto byte = static_cast<unsigned char>(c);
@@ -63,4 +63,4 @@ std::string JsonString(std::string_view utf8, EscapeStyle style) {
     return out + "\"";
 }
 
-}  // namespace lumvox_json
+}  // namespace lumvox::json

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace lumvox_json {
+namespace lumvox::json {
 
 // Two spellings of the same JSON. Scripts and logs already read one or the
 // other, so each tool keeps the one it has always written.
@@ -19,4 +19,4 @@ enum class EscapeStyle {
 std::string JsonString(std::u16string_view text, EscapeStyle style);
 std::string JsonString(std::string_view utf8, EscapeStyle style);
 
-}  // namespace lumvox_json
+}  // namespace lumvox::json

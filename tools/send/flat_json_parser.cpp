@@ -4,7 +4,7 @@
 
 #include "core/utf.h"
 
-namespace lumvox_send {
+namespace lumvox::send {
 namespace {
 
 class Parser {
@@ -26,7 +26,7 @@ public:
             Blank();
             JsonValue value;
             if (!Value(value)) return Fail(error, "expected a string, number, true, false or null");
-            auto utf8_key = lumvox_unit::Utf16ToUtf8(key);
+            auto utf8_key = lumvox::core::Utf16ToUtf8(key);
             if (!utf8_key) return Fail(error, "bad key");
             object[*utf8_key] = std::move(value);
             Blank();
@@ -95,7 +95,7 @@ private:
         if (!Eat('"')) return false;
         size_t run = i_;
         auto flush = [&] {
-            return lumvox_unit::AppendUtf8AsUtf16(s_.substr(run, i_ - run), out);
+            return lumvox::core::AppendUtf8AsUtf16(s_.substr(run, i_ - run), out);
         };
         while (i_ < s_.size()) {
             char c = s_[i_];
@@ -142,4 +142,4 @@ std::optional<JsonObject> ParseFlatObject(std::string_view line, std::string& er
     return Parser(line).Object(error);
 }
 
-}  // namespace lumvox_send
+}  // namespace lumvox::send

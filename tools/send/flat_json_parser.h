@@ -6,7 +6,7 @@
 #include <string_view>
 #include <variant>
 
-namespace lumvox_send {
+namespace lumvox::send {
 
 using JsonValue = std::variant<std::nullptr_t, bool, double, std::u16string>;
 using JsonObject = std::map<std::string, JsonValue>;
@@ -15,4 +15,4 @@ using JsonObject = std::map<std::string, JsonValue>;
 // with `error` set when the line is not such an object.
 std::optional<JsonObject> ParseFlatObject(std::string_view line, std::string& error);
 
-}  // namespace lumvox_send
+}  // namespace lumvox::send

@@ -12,27 +12,27 @@
 
 namespace {
 
-using namespace lumvox_send;
+using namespace lumvox::send;
 
-class PosixFiles final : public lumvox_unit::FileSource {
+class PosixFiles final : public lumvox::core::FileSource {
 public:
     std::string ReadAll(std::u16string_view path) override {
-        std::string name = lumvox_unit::ToUtf8Lossy(path);
+        std::string name = lumvox::core::ToUtf8Lossy(path);
         std::ifstream file(name, std::ios::binary);
         if (!file) {
             std::string reason = std::strerror(errno);
-            throw lumvox_unit::ActionError(u"Cannot open file \"" + std::u16string(path) + u"\". " +
-                                           lumvox_unit::Utf8ToUtf16(reason).value_or(u""));
+            throw lumvox::core::ActionError(u"Cannot open file \"" + std::u16string(path) + u"\". " +
+                                           lumvox::core::Utf8ToUtf16(reason).value_or(u""));
         }
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
-    std::u16string DecodeAnsi(std::string_view bytes) override { return lumvox_unit::DecodeWindows1252(bytes); }
+    std::u16string DecodeAnsi(std::string_view bytes) override { return lumvox::core::DecodeWindows1252(bytes); }
 };
 
 class PosixPlatform final : public SendPlatform {
 public:
     CaseLinks Links() override { return CaseLinks{nullptr, &net_, nullptr, &net_.record()}; }
-    lumvox_unit::FileSource& Files() override { return files_; }
+    lumvox::core::FileSource& Files() override { return files_; }
     std::string ReadStandardInput() override { return std::string(std::istreambuf_iterator<char>(std::cin), {}); }
 
 private:
@@ -45,7 +45,7 @@ private:
 int main(int argc, char** argv) {
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) {
-        auto arg = lumvox_unit::Utf8ToUtf16(argv[i]);
+        auto arg = lumvox::core::Utf8ToUtf16(argv[i]);
         if (!arg) {
             std::fprintf(stderr, "usage: argument %d is not UTF-8\n", i);
             return 2;

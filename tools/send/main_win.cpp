@@ -15,7 +15,7 @@
 
 namespace {
 
-using namespace lumvox_send;
+using namespace lumvox::send;
 
 // The clipboard must be opened for a window: with none, EmptyClipboard leaves
 // no owner and placing the text fails.
@@ -38,7 +38,7 @@ private:
 class WindowsPlatform final : public SendPlatform {
 public:
     CaseLinks Links() override { return CaseLinks{&app_, &net_, &clip_, &net_.record()}; }
-    lumvox_unit::FileSource& Files() override { return files_; }
+    lumvox::core::FileSource& Files() override { return files_; }
     std::string ReadStandardInput() override {
         _setmode(_fileno(stdin), _O_BINARY);
         return std::string(std::istreambuf_iterator<char>(std::cin), {});
@@ -46,10 +46,10 @@ public:
 
 private:
     MessageOnlyWindow owner_;
-    lumvox_unit::WindowMessageLink app_;
+    lumvox::win::WindowMessageLink app_;
     RecordingNetworkLink net_;
-    lumvox_unit::WindowClipboard clip_{owner_.get()};
-    lumvox_unit::WindowsFileSource files_;
+    lumvox::win::WindowClipboard clip_{owner_.get()};
+    lumvox::win::WindowsFileSource files_;
 };
 
 }  // namespace

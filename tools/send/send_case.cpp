@@ -9,10 +9,10 @@
 #include "core/speech_app_link.h"
 #include "core/utf.h"
 
-namespace lumvox_send {
+namespace lumvox::send {
 namespace {
 
-using namespace lumvox_unit;
+using namespace lumvox::core;
 
 // The window's fields, filled from the command line; records what the action shows.
 class CaseView final : public PageView {
@@ -21,11 +21,11 @@ public:
 
     std::u16string Text(TextField field) override {
         switch (field) {
-        case TextField::memoAppMode:
-        case TextField::MemoIPSend:
-        case TextField::memoClipboardTTS: return input_.text;
-        case TextField::edIPtoSend: return input_.host;
-        case TextField::edPorttoSend: return input_.port;
+        case TextField::AppText:
+        case TextField::NetText:
+        case TextField::ClipText: return input_.text;
+        case TextField::NetHostEdit: return input_.host;
+        case TextField::NetPortEdit: return input_.port;
         }
         return {};
     }
@@ -150,9 +150,9 @@ public:
 
 void RunAction(Channel channel, PageActions& actions) {
     switch (channel) {
-    case Channel::App: actions.sbtnSayRemoteModeClick(); break;
-    case Channel::Net: actions.btnSendOverIPClick(); break;
-    case Channel::Clip: actions.sbtnCopyTextToClipboardClick(); break;
+    case Channel::App: actions.SendToApp(); break;
+    case Channel::Net: actions.SendOverNetwork(); break;
+    case Channel::Clip: actions.CopyToClipboard(); break;
     }
 }
 
@@ -249,7 +249,7 @@ std::string DescribeOutcome(const CaseResult& result) {
     return line + "\n";
 }
 
-void AppendOutcomeFields(lumvox_json::JsonLine& json, const CaseResult& result) {
+void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result) {
     json.Text("channel", ChannelName(result.channel))
         .Text("outcome", OutcomeName(result.outcome))
         .Number("exitCode", ExitCode(result.outcome))
@@ -266,9 +266,9 @@ void AppendOutcomeFields(lumvox_json::JsonLine& json, const CaseResult& result) 
 }
 
 std::string OutcomeJson(const CaseResult& result) {
-    lumvox_json::JsonLine json(kJsonEscapes);
+    lumvox::json::JsonLine json(kJsonEscapes);
     AppendOutcomeFields(json, result);
     return json.Finish() + "\n";
 }
 
-}  // namespace lumvox_send
+}  // namespace lumvox::send

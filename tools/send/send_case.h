@@ -8,7 +8,7 @@
 #include "core/page_actions.h"
 #include "send_options.h"
 
-namespace lumvox_send {
+namespace lumvox::send {
 
 enum class Outcome { Delivered, Usage, Refused, Unreachable, NotAcknowledged, Failed };
 
@@ -31,9 +31,9 @@ struct ReplyRecord {
 
 // The links of this platform; a null link means the channel needs Windows.
 struct CaseLinks {
-    lumvox_unit::SpeechAppLink* app = nullptr;
-    lumvox_unit::NetworkLink* net = nullptr;
-    lumvox_unit::ClipboardLink* clip = nullptr;
+    lumvox::core::SpeechAppLink* app = nullptr;
+    lumvox::core::NetworkLink* net = nullptr;
+    lumvox::core::ClipboardLink* clip = nullptr;
     const ReplyRecord* reply = nullptr;  // filled by `net` during the send
 };
 
@@ -53,8 +53,8 @@ CaseResult DryRunCase(const CaseInput& input);
 // The outcome line on standard error: plain words, the window's message beside them.
 std::string DescribeOutcome(const CaseResult& result);
 // The --json and batch lines: escapes stay as scripts have always read them.
-inline constexpr lumvox_json::EscapeStyle kJsonEscapes = lumvox_json::EscapeStyle::LowerHex;
-void AppendOutcomeFields(lumvox_json::JsonLine& json, const CaseResult& result);
+inline constexpr lumvox::json::EscapeStyle kJsonEscapes = lumvox::json::EscapeStyle::LowerHex;
+void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result);
 std::string OutcomeJson(const CaseResult& result);  // one line
 
-}  // namespace lumvox_send
+}  // namespace lumvox::send

@@ -5,11 +5,11 @@
 #include "core/utf.h"
 #include "flat_json_parser.h"
 
-namespace lumvox_send {
+namespace lumvox::send {
 namespace {
 
-using lumvox_unit::ActionError;
-using lumvox_unit::ToUtf8Lossy;
+using lumvox::core::ActionError;
+using lumvox::core::ToUtf8Lossy;
 
 struct TextOrFailure {
     std::optional<std::u16string> text;
@@ -25,14 +25,14 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatfo
     case TextSource::Argument:
         return Text(text);
     case TextSource::Stdin: {
-        auto decoded = lumvox_unit::Utf8ToUtf16(platform.ReadStandardInput());
+        auto decoded = lumvox::core::Utf8ToUtf16(platform.ReadStandardInput());
         if (!decoded) return {std::nullopt, Outcome::Usage, "standard input is not well-formed UTF-8", u""};
         return Text(std::move(*decoded));
     }
     case TextSource::File:
         try {
-            lumvox_unit::FileSource& files = platform.Files();
-            return Text(lumvox_unit::DecodeTextFile(
+            lumvox::core::FileSource& files = platform.Files();
+            return Text(lumvox::core::DecodeTextFile(
                 files.ReadAll(text), [&](std::string_view bytes) { return files.DecodeAnsi(bytes); }));
         } catch (const ActionError& error) {
             return {std::nullopt, Outcome::Failed, "the file could not be read", error.message()};
@@ -121,7 +121,7 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.find_first_not_of(" \t") == std::string_view::npos || line.front() == '#') continue;
 
-        lumvox_json::JsonLine json(kJsonEscapes);
+        lumvox::json::JsonLine json(kJsonEscapes);
         json.Number("line", line_number);
         std::string error;
         auto parsed = BatchCase(line, error);
@@ -146,10 +146,10 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
 
 std::u16string RecordingNetworkLink::GetText(std::u16string_view encoded_url) {
     record_ = {};
-    lumvox_unit::HttpReply reply = lumvox_unit::HttpGet(encoded_url, limits_);
+    lumvox::core::HttpReply reply = lumvox::core::HttpGet(encoded_url, limits_);
     record_.status = reply.status;
     record_.body = reply.body;
-    return lumvox_unit::ReplyText(reply);
+    return lumvox::core::ReplyText(reply);
 }
 
 int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform, const Sink& out,
@@ -178,4 +178,4 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
     return ExitCode(result.outcome);
 }
 
-}  // namespace lumvox_send
+}  // namespace lumvox::send

@@ -8,27 +8,27 @@
 #include "core/http_client.h"
 #include "send_case.h"
 
-namespace lumvox_send {
+namespace lumvox::send {
 
 // What differs between the platforms.
 class SendPlatform {
 public:
     virtual ~SendPlatform() = default;
     virtual CaseLinks Links() = 0;                     // null links: the channel needs Windows
-    virtual lumvox_unit::FileSource& Files() = 0;      // the window's file loader's source
+    virtual lumvox::core::FileSource& Files() = 0;      // the window's file loader's source
     virtual std::string ReadStandardInput() = 0;
 };
 
 // The network link of a real send: the window's exchange, with the status code
 // and the body kept for --json.
-class RecordingNetworkLink final : public lumvox_unit::NetworkLink {
+class RecordingNetworkLink final : public lumvox::core::NetworkLink {
 public:
-    explicit RecordingNetworkLink(lumvox_unit::HttpLimits limits = {}) : limits_(limits) {}
+    explicit RecordingNetworkLink(lumvox::core::HttpLimits limits = {}) : limits_(limits) {}
     std::u16string GetText(std::u16string_view encoded_url) override;
     const ReplyRecord& record() const { return record_; }
 
 private:
-    lumvox_unit::HttpLimits limits_;
+    lumvox::core::HttpLimits limits_;
     ReplyRecord record_;
 };
 
@@ -37,4 +37,4 @@ using Sink = std::function<void(std::string_view)>;
 int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform, const Sink& out,
                 const Sink& err);
 
-}  // namespace lumvox_send
+}  // namespace lumvox::send

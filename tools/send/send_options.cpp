@@ -2,7 +2,7 @@
 
 #include "core/utf.h"
 
-namespace lumvox_send {
+namespace lumvox::send {
 
 const char kUsage[] =
     "Usage:\n"
@@ -112,7 +112,7 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             if (!path) return Error("--batch needs a file");
             options.batch_file = *path;
         } else {
-            return Error("unknown option " + lumvox_unit::ToUtf8Lossy(arg));
+            return Error("unknown option " + lumvox::core::ToUtf8Lossy(arg));
         }
     }
     if (options.help) return {options, ""};
@@ -127,4 +127,4 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
     return {options, ""};
 }
 
-}  // namespace lumvox_send
+}  // namespace lumvox::send

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace lumvox_send {
+namespace lumvox::send {
 
 enum class Channel { App, Net, Clip };
 enum class TextSource { Argument, File, Stdin };
@@ -37,4 +37,4 @@ const char* ChannelName(Channel channel);
 
 extern const char kUsage[];
 
-}  // namespace lumvox_send
+}  // namespace lumvox::send

@@ -4,7 +4,7 @@
 
 #include "core/utf.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
@@ -118,7 +118,7 @@ std::string Utf16LeToUtf8(std::string_view bytes) {
     for (size_t i = 0; i < units.size(); ++i)
         units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
                                          static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    return lumvox_unit::ToUtf8Lossy(units);
+    return lumvox::core::ToUtf8Lossy(units);
 }
 
 std::string OneLine(std::string_view utf8, size_t max_chars) {
@@ -153,8 +153,8 @@ std::string WithCrLf(std::string_view utf8) {
     return out;
 }
 
-lumvox_json::JsonLine EventLine(std::string_view event) {
-    lumvox_json::JsonLine line(lumvox_json::EscapeStyle::ShortFormsUpperHex);
+lumvox::json::JsonLine EventLine(std::string_view event) {
+    lumvox::json::JsonLine line(lumvox::json::EscapeStyle::ShortFormsUpperHex);
     line.Text("event", event);
     return line;
 }
@@ -186,7 +186,7 @@ std::string ToJson(const HttpEvent& e) {
     auto envelope = NetworkEnvelopeText(head.target);
     std::vector<std::string> headers;
     for (const auto& h : head.headers) headers.push_back(ValidUtf8(h));
-    lumvox_json::JsonLine line = EventLine("http");
+    lumvox::json::JsonLine line = EventLine("http");
     line.Text("time", IsoTime(e.time))
         .Text("peer", e.peer)
         .Text("reply", ReplyModeName(e.reply))
@@ -229,12 +229,12 @@ std::string ToJson(const ClipboardEvent& e) {
         .Text("time", IsoTime(e.time))
         .Number("sequence", e.sequence)
         .Number("units", static_cast<int64_t>(e.text.size()))
-        .Text("text", lumvox_unit::ToUtf8Lossy(e.text))
+        .Text("text", lumvox::core::ToUtf8Lossy(e.text))
         .Finish();
 }
 
 Shown Show(const ClipboardEvent& e) {
-    std::string text = lumvox_unit::ToUtf8Lossy(e.text);
+    std::string text = lumvox::core::ToUtf8Lossy(e.text);
     std::string summary = std::to_string(e.text.size()) + " UTF-16 units";
     std::string detail = "Clipboard text at " + ClockTime(e.time) + " (" + summary + "):\r\n" + ShownText(text);
     return {"clipboard", summary, text, detail};
@@ -263,4 +263,4 @@ std::string ReplyChangedJson(const LocalTime& time, ReplyMode reply) {
     return EventLine("reply").Text("time", IsoTime(time)).Text("reply", ReplyModeName(reply)).Finish();
 }
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

@@ -8,7 +8,7 @@
 #include "common/json_line.h"
 #include "wire_text.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 
 struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -33,7 +33,7 @@ std::string WithCrLf(std::string_view utf8);
 
 // One log line, begun with its "event" member. The log keeps the escapes its
 // readers have always seen: \b, \f and upper-case hex.
-lumvox_json::JsonLine EventLine(std::string_view event);
+lumvox::json::JsonLine EventLine(std::string_view event);
 
 // The window's detail shows at most this many characters of a text and bytes
 // of hex; the log always has everything.
@@ -79,4 +79,4 @@ std::string ReadyJson(const LocalTime& time, std::string_view address, int port,
 std::string ListenErrorJson(const LocalTime& time, std::string_view address, int port, std::string_view error);
 std::string ReplyChangedJson(const LocalTime& time, ReplyMode reply);
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

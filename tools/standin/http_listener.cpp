@@ -4,7 +4,7 @@
 
 #include <thread>
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 using asio::ip::tcp;
@@ -134,4 +134,4 @@ HttpListener::Started HttpListener::Start(const std::string& address, uint16_t p
     return {bound, {}};
 }
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

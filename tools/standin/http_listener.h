@@ -9,7 +9,7 @@
 
 #include "wire_text.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 
 struct HttpArrival {
     std::string peer;  // address:port of the client
@@ -37,4 +37,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

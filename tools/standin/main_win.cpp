@@ -16,7 +16,7 @@ namespace {
 
 std::wstring Wide(std::string_view utf8) {
     std::u16string text;
-    lumvox_unit::AppendUtf8AsUtf16(utf8, text);
+    lumvox::core::AppendUtf8AsUtf16(utf8, text);
     return std::wstring(text.begin(), text.end());
 }
 
@@ -40,7 +40,7 @@ int Tell(const std::string& text, UINT icon) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-    using namespace lumvox_standin;
+    using namespace lumvox::standin;
     ParsedOptions parsed = ParseOptions(Arguments());
     if (!parsed.error.empty()) {
         Tell(parsed.error + "\n\n" + kUsage, MB_ICONERROR);
@@ -51,7 +51,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     EventLog log;
     std::wstring log_path(parsed.options.log_path.begin(), parsed.options.log_path.end());
     if (!log.Open(log_path)) {
-        Tell("cannot open the log " + lumvox_unit::ToUtf8Lossy(parsed.options.log_path), MB_ICONERROR);
+        Tell("cannot open the log " + lumvox::core::ToUtf8Lossy(parsed.options.log_path), MB_ICONERROR);
         return 3;
     }
     INITCOMMONCONTROLSEX controls{};

@@ -5,7 +5,7 @@
 
 #include "core/utf.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 std::optional<uint16_t> ParsePort(std::u16string_view text) {
@@ -40,13 +40,13 @@ ParsedOptions ParseOptions(const std::vector<std::u16string>& args) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
-        std::string shown = lumvox_unit::ToUtf8Lossy(name);
+        std::string shown = lumvox::core::ToUtf8Lossy(name);
         if (name == u"--help" || name == u"-h" || name == u"/?") {
             o.help = true;
             continue;
         }
         if (name != u"--port" && name != u"--address" && name != u"--reply" && name != u"--log") {
-            parsed.error = "unknown option " + lumvox_unit::ToUtf8Lossy(arg);
+            parsed.error = "unknown option " + lumvox::core::ToUtf8Lossy(arg);
             return parsed;
         }
         if (!value) {
@@ -56,7 +56,7 @@ ParsedOptions ParseOptions(const std::vector<std::u16string>& args) {
             }
             value = args[++i];
         }
-        std::string value_utf8 = lumvox_unit::ToUtf8Lossy(*value);
+        std::string value_utf8 = lumvox::core::ToUtf8Lossy(*value);
         if (name == u"--port") {
             auto port = ParsePort(*value);
             if (!port) {
@@ -88,4 +88,4 @@ ParsedOptions ParseOptions(const std::vector<std::u16string>& args) {
     return parsed;
 }
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

@@ -6,7 +6,7 @@
 
 #include "wire_text.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 
 struct Options {
     std::string address = "127.0.0.1";
@@ -26,4 +26,4 @@ ParsedOptions ParseOptions(const std::vector<std::u16string>& args);
 
 extern const char kUsage[];
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

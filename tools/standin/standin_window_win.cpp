@@ -6,7 +6,7 @@
 
 #include "core/utf.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 constexpr wchar_t kClassName[] = L"LumvoxStandIn";
@@ -31,7 +31,7 @@ constexpr ColumnSpec kColumns[] = {{L"Time", 100}, {L"Channel", 80}, {L"Details"
 
 std::wstring Wide(std::string_view utf8) {
     std::u16string text;
-    lumvox_unit::AppendUtf8AsUtf16(utf8, text);
+    lumvox::core::AppendUtf8AsUtf16(utf8, text);
     return std::wstring(text.begin(), text.end());
 }
 
@@ -228,7 +228,7 @@ void StandInWindow::SetStatus() {
         status = "HTTP off: cannot listen on " + options_.address + ":" + std::to_string(options_.port) + " (" +
                  ValidUtf8(listening_.error) + ")";
     }
-    status += options_.log_path.empty() ? "   |   no log" : "   |   log: " + lumvox_unit::ToUtf8Lossy(options_.log_path);
+    status += options_.log_path.empty() ? "   |   no log" : "   |   log: " + lumvox::core::ToUtf8Lossy(options_.log_path);
     SetWindowTextW(status_, Wide(status).c_str());
 }
 
@@ -362,4 +362,4 @@ void StandInWindow::OnDestroy() {
     PostQuitMessage(0);
 }
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

@@ -15,7 +15,7 @@
 #include "http_listener.h"
 #include "options.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 
 // Appends one line per event; each line is written through at once so that
 // readers see it while the stand-in runs.
@@ -82,4 +82,4 @@ private:
     int clipboard_retries_ = 0;
 };
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

@@ -1,6 +1,6 @@
 #include "wire_text.h"
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 namespace {
 
 constexpr std::string_view kOpening = "lumvox=";
@@ -130,4 +130,4 @@ std::optional<EnvelopeText> NetworkEnvelopeText(std::string_view target) {
     return EnvelopeText{PercentDecode(inner), closed};
 }
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

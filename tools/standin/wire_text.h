@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lumvox_standin {
+namespace lumvox::standin {
 
 // How the stand-in answers a GET; the modes other than Sent try the
 // workshop's failure paths.
@@ -52,4 +52,4 @@ struct EnvelopeText {
 // target, percent-decoded; nullopt when there is no "lumvox=".
 std::optional<EnvelopeText> NetworkEnvelopeText(std::string_view target);
 
-}  // namespace lumvox_standin
+}  // namespace lumvox::standin

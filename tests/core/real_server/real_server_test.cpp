@@ -22,7 +22,7 @@
 
 extern char** environ;
 
-namespace lumvox_unit {
+namespace lumvox::core {
 namespace {
 
 namespace fs = std::filesystem;
@@ -157,4 +157,4 @@ TEST(RealServer, NginxReadsTheRequestAndAnswers) {
 }
 
 }  // namespace
-}  // namespace lumvox_unit
+}  // namespace lumvox::core

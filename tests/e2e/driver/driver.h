@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace lumvox_e2e {
+namespace lumvox::e2e {
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -39,4 +39,4 @@ void MouseClickAt(POINT screen);
 // The commands of driver_channels_win.cpp: nullopt when `a` names none of them.
 std::optional<int> RunChannelCommand(const Args& a);
 
-}  // namespace lumvox_e2e
+}  // namespace lumvox::e2e

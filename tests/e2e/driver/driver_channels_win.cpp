@@ -28,7 +28,7 @@
 
 #include "driver.h"
 
-namespace lumvox_e2e {
+namespace lumvox::e2e {
 namespace {
 
 constexpr int kMessageBoxTextId = 0xFFFF;  // the text's static control in a message box
@@ -297,4 +297,4 @@ std::optional<int> RunChannelCommand(const Args& a) {
     return 0;
 }
 
-}  // namespace lumvox_e2e
+}  // namespace lumvox::e2e

@@ -9,7 +9,7 @@
 // Each further step, after "/", names a descendant of the window before it:
 //   ID            the control with this control ID (decimal)
 //   @CLASS        the first descendant of that class, @CLASS#N the N-th (from 0)
-// Example: class:TfrmLumvoxMsgTest/114 is memoAppMode of the main window.
+// Example: class:MainWindow/114 is AppText of the main window.
 //
 // Commands print their result on one line (UTF-8) and exit non-zero on failure.
 // Times are in milliseconds; every wait gives up after its timeout (default 10000).
@@ -29,7 +29,7 @@
 
 #include "driver.h"
 
-namespace lumvox_e2e {
+namespace lumvox::e2e {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kDefaultTimeoutMs = 10000;
@@ -471,10 +471,10 @@ int RunCommand(const Args& a) {
     return 0;
 }
 
-}  // namespace lumvox_e2e
+}  // namespace lumvox::e2e
 
 int wmain(int argc, wchar_t** argv) {
-    using namespace lumvox_e2e;
+    using namespace lumvox::e2e;
     // Aware of each monitor's DPI, like the workshop: sizes are read and set in real pixels.
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     std::vector<Args> commands(1);

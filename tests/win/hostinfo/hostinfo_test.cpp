@@ -22,7 +22,7 @@ std::u16string BesideMe(std::u16string_view name) {
 
 std::u16string Utf16(const char* ascii) { return std::u16string(ascii, ascii + strlen(ascii)); }
 
-TEST(FileVersionOf, TheWorkshopsOwnVersion) { EXPECT_EQ(FileVersionOf(Utf16(LUMVOX_WORKSHOP_EXE)), u"2.0.1.10"); }
+TEST(FileVersionOf, TheWorkshopsOwnVersion) { EXPECT_EQ(lumvox::win::FileVersionOf(Utf16(LUMVOX_WORKSHOP_EXE)), u"2.0.1.10"); }
 
 TEST(FileVersionOf, FollowsTheFirstTranslationOnly) {
     struct Case {
@@ -41,18 +41,18 @@ TEST(FileVersionOf, FollowsTheFirstTranslationOnly) {
         ASSERT_TRUE(c.file == u"no_such_file.dll" ||
                     GetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str())) != INVALID_FILE_ATTRIBUTES)
             << "fixture missing";
-        EXPECT_EQ(FileVersionOf(path), c.version) << std::string(c.file.begin(), c.file.end());
+        EXPECT_EQ(lumvox::win::FileVersionOf(path), c.version) << std::string(c.file.begin(), c.file.end());
     }
 }
 
-TEST(GetOwnFileVersion, ReadsTheRunningProgram) { EXPECT_EQ(GetOwnFileVersion(), u"7.7.7.7 test"); }
+TEST(GetOwnFileVersion, ReadsTheRunningProgram) { EXPECT_EQ(lumvox::win::GetOwnFileVersion(), u"7.7.7.7 test"); }
 
 TEST(GetLocalIPAddress, DottedIPv4AndTheLibraryReleased) {
-    const std::u16string address = GetLocalIPAddress();
+    const std::u16string address = lumvox::win::GetLocalIPAddress();
     const std::string text(address.begin(), address.end());
     const std::regex octet_quad(R"(^(25[0-5]|2[0-4]\d|1\d\d|[1-9]?\d)(\.(25[0-5]|2[0-4]\d|1\d\d|[1-9]?\d)){3}$)");
     EXPECT_TRUE(std::regex_match(text, octet_quad)) << text;
-    EXPECT_EQ(GetLocalIPAddress(), address) << "every call looks it up afresh, with the same answer";
+    EXPECT_EQ(lumvox::win::GetLocalIPAddress(), address) << "every call looks it up afresh, with the same answer";
     // Each call pairs its WSAStartup with WSACleanup: without one of our own, the
     // library is not started any more.
     EXPECT_EQ(gethostbyname(nullptr), nullptr);
