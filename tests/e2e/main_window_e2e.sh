@@ -100,8 +100,8 @@ painted_seen() {
     x=$(S "$x"); y=$(S "$y"); w=$(S "$w"); h=$(S "$h")
     [ "$rule" = m ] && y=$((y + d))
     case "$name" in
-      Shape*) echo "$name ${FILL[$name]} $(convert "$shot" -format "%[hex:p{$((ox + x + $(S 3))),$((oy + y + h / 2))}]" info: | cut -c1-6)" ;;
-      Label*) echo "$name drawn $(convert "$shot" -crop "${w}x${h}+$((ox + x))+$((oy + y))" +repage -format %k info: |
+      *Shape) echo "$name ${FILL[$name]} $(convert "$shot" -format "%[hex:p{$((ox + x + $(S 3))),$((oy + y + h / 2))}]" info: | cut -c1-6)" ;;
+      *Label) echo "$name drawn $(convert "$shot" -crop "${w}x${h}+$((ox + x))+$((oy + y))" +repage -format %k info: |
                 awk '{ print ($1 > 1) ? "drawn" : "blank" }')" ;;
     esac
   done <<<"$LAYOUT"
