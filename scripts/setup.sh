@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xdotool xclip x11-utils imagemagick fonts-nanum jq
-  libasio-dev googletest libgtest-dev libbenchmark-dev
+  libasio-dev nlohmann-json3-dev googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libcurl4-openssl-dev curl
   nginx-light lighttpd busybox

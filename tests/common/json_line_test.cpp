@@ -5,6 +5,8 @@
 
 #include <limits>
 
+#include <nlohmann/json.hpp>
+
 namespace lumvox::json {
 namespace {
 
@@ -46,6 +48,27 @@ TEST(JsonLine, WritesTheWholeRangeOfNumbersAndAnEmptyObject) {
                   .Number("zero", 0)
                   .Finish(),
               R"({"min":-9223372036854775808,"max":9223372036854775807,"zero":0})");
+}
+
+// Nested values keep the line's escape style all the way down, and what is
+// written reads back through the library as the same value.
+TEST(JsonLine, WritesNestedValuesInItsStyleAndReadsBack) {
+    using nlohmann::ordered_json;
+    ordered_json findings = ordered_json::array({{{"at", 3}, {"what", "\b안"}}, ordered_json::array(), nullptr});
+    struct Case {
+        EscapeStyle style;
+        std::string_view line;
+    };
+    constexpr Case kCases[] = {
+        {EscapeStyle::LowerHex, R"({"cause":"\u001f","findings":[{"at":3,"what":"\u0008안"},[],null],"n":1})"},
+        {EscapeStyle::ShortFormsUpperHex, R"({"cause":"\u001F","findings":[{"at":3,"what":"\b안"},[],null],"n":1})"},
+    };
+    for (const auto& c : kCases) {
+        JsonLine line(c.style);
+        line.Text("cause", "\x1F").Value("findings", findings).Number("n", 1);
+        EXPECT_EQ(line.Finish(), c.line);
+        EXPECT_EQ(ordered_json::parse(line.Finish()), line.Object());
+    }
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "core/request_url.h"
 #include "core/utf.h"
 #include "http_test_server.h"
-#include "flat_json_parser.h"
+#include "batch_reader.h"
 #include "send_main.h"
 
 namespace lumvox::send {
@@ -293,17 +293,55 @@ TEST(Batch, RunsEveryCaseAndSummarises) {
     EXPECT_EQ(RunWith(platform, {u"--batch", u"good.jsonl"}).code, 0);
 }
 
-TEST(ParseFlatObject, ReadsEveryKindOfValueAndRefusesMalformedLines) {
+TEST(ReadBatchCase, ReadsEveryMemberAndItsEscapes) {
     std::string error;
-    auto object = ParseFlatObject(R"({"a":"x\"\\\/\n\u00e9\ud83d\ude00 안","b":true,"c":null,"d":-1.5e2})", error);
-    ASSERT_TRUE(object) << error;
-    EXPECT_EQ(std::get<std::u16string>((*object)["a"]), u"x\"\\/\né\xD83D\xDE00 안");
-    EXPECT_EQ(std::get<bool>((*object)["b"]), true);
-    EXPECT_TRUE(std::holds_alternative<std::nullptr_t>(object->at("c")));  // at(): [] would insert a null
-    EXPECT_EQ(std::get<double>((*object)["d"]), -150.0);
-    for (std::string_view bad : {"", "{", "{\"a\":}", "{\"a\":1,}", "[1]", "{\"a\":\"\\q\"}", "{\"a\":\"x\"} y",
-                                 "{\"a\":\"\xE9\"}", "{\"a\":tru}"})
-        EXPECT_FALSE(ParseFlatObject(bad, error)) << bad;
+    auto batch = ReadBatchCase(
+        R"({"text":"x\"\\\/\n\u00e9\ud83d\ude00 안","channel":"app","destination":"[::1]:8080","protocol":true,)"
+        R"("expect":"not-acknowledged","note":{"nested":[1,2.5e3,null]}})",
+        error);
+    ASSERT_TRUE(batch) << error;
+    EXPECT_EQ(batch->input.text, u"x\"\\/\né\xD83D\xDE00 안");
+    EXPECT_EQ(batch->input.channel, Channel::App);
+    EXPECT_EQ(batch->input.host, u"[::1]");  // as typed into the window's host field
+    EXPECT_EQ(batch->input.port, u"8080");
+    EXPECT_TRUE(batch->input.protocol);
+    EXPECT_EQ(batch->expected, Outcome::NotAcknowledged);
+
+    auto plain = ReadBatchCase(R"( {"channel":"clip","text":""} )", error);
+    ASSERT_TRUE(plain) << error;
+    EXPECT_EQ(plain->input.channel, Channel::Clip);
+    EXPECT_FALSE(plain->input.protocol);
+    EXPECT_EQ(plain->expected, Outcome::Delivered);
+}
+
+TEST(ReadBatchCase, RefusesMalformedLinesAndSaysWhy) {
+    struct Case {
+        std::string_view line, error_part;
+    };
+    constexpr Case kCases[] = {
+        {"", "unexpected end of input"},
+        {"{", "unexpected end of input"},
+        {R"({"text":})", "syntax error"},
+        {R"({"text":"a","channel":"app",})", "syntax error"},
+        {R"({"text":"\q","channel":"app"})", "invalid string"},
+        {R"({"text":"a","channel":"app"} y)", "syntax error"},
+        {"{\"text\":\"\xE9\",\"channel\":\"app\"}", "invalid string"},
+        {R"({"text":"\ud800","channel":"app"})", "surrogate"},
+        {R"({"text":"a","channel":"app","protocol":tru})", "invalid literal"},
+        {R"(["text","a"])", "one JSON object"},
+        {R"({"text":"a"})", "\"channel\" must be"},
+        {R"({"text":"a","channel":"fax"})", "\"channel\" must be"},
+        {R"({"text":5,"channel":"app"})", "\"text\" must be a string"},
+        {R"({"channel":"app"})", "\"text\" must be a string"},
+        {R"({"text":"a","channel":"net","destination":7070})", "\"destination\" must be a string"},
+        {R"({"text":"a","channel":"app","protocol":"yes"})", "\"protocol\" must be true or false"},
+        {R"({"text":"a","channel":"app","expect":"maybe"})", "\"expect\" must be delivered"},
+    };
+    for (const auto& c : kCases) {
+        std::string error;
+        EXPECT_FALSE(ReadBatchCase(c.line, error)) << c.line;
+        EXPECT_NE(error.find(c.error_part), std::string::npos) << c.line << " -> " << error;
+    }
 }
 
 }  // namespace

@@ -1,30 +1,48 @@
 #pragma once
-// One flat JSON object on one line, members in the order they are added. Portable.
+// One JSON object on one line, members in the order they are added. The
+// object is an nlohmann::ordered_json; only its strings are spelled by
+// JsonString, in the escape style each tool has always written. Portable.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <nlohmann/json_fwd.hpp>
 
 #include "common/json_string.h"
 
 namespace lumvox::json {
 
-// Member names are the caller's own plain ASCII; texts are spelled in `style`.
 class JsonLine {
 public:
-    explicit JsonLine(EscapeStyle style) : style_(style) {}
+    explicit JsonLine(EscapeStyle style);
+    JsonLine(JsonLine&&) noexcept;
+    JsonLine& operator=(JsonLine&&) noexcept;
+    ~JsonLine();
+
+    // Member names are the caller's own plain ASCII. UTF-8 that is not
+    // well-formed and UTF-16 with an unpaired surrogate are kept exactly and
+    // written as escapes (see JsonString).
     JsonLine& Text(std::string_view name, std::string_view utf8);
     JsonLine& Text(std::string_view name, std::u16string_view text);
     JsonLine& Number(std::string_view name, int64_t value);
     JsonLine& Flag(std::string_view name, bool value);
     JsonLine& Null(std::string_view name);
     JsonLine& List(std::string_view name, const std::vector<std::string>& utf8_items);
-    std::string Finish() const { return out_ + "}"; }
+    // Any JSON value, nested objects and arrays included.
+    JsonLine& Value(std::string_view name, const nlohmann::ordered_json& value);
+
+    const nlohmann::ordered_json& Object() const { return *object_; }
+    std::string Finish() const;
 
 private:
-    void Name(std::string_view name);
     EscapeStyle style_;
-    std::string out_ = "{";
+    std::unique_ptr<nlohmann::ordered_json> object_;
 };
+
+// Any JSON value in `style`: the library's spelling for numbers, booleans and
+// null, JsonString's for strings.
+std::string WriteJson(const nlohmann::ordered_json& value, EscapeStyle style);
 
 }  // namespace lumvox::json

@@ -3,7 +3,7 @@
 #include "core/http_reply_reader.h"
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
-#include "flat_json_parser.h"
+#include "batch_reader.h"
 
 namespace lumvox::send {
 namespace {
@@ -60,48 +60,6 @@ void Report(const CaseResult& result, bool json, const Sink& out, const Sink& er
     if (json) out(OutcomeJson(result));
 }
 
-std::optional<std::u16string> StringField(const JsonObject& object, const char* key) {
-    auto it = object.find(key);
-    if (it == object.end()) return std::nullopt;
-    if (auto* s = std::get_if<std::u16string>(&it->second)) return *s;
-    return std::nullopt;
-}
-
-// One line of a batch file to a case; the error names what is wrong.
-std::optional<std::pair<CaseInput, Outcome>> BatchCase(std::string_view line, std::string& error) {
-    auto object = ParseFlatObject(line, error);
-    if (!object) return std::nullopt;
-    auto channel = StringField(*object, "channel");
-    auto text = StringField(*object, "text");
-    auto expect = StringField(*object, "expect");
-    CaseInput input;
-    if (!channel || (*channel != u"app" && *channel != u"net" && *channel != u"clip")) {
-        error = "\"channel\" must be \"app\", \"net\" or \"clip\"";
-        return std::nullopt;
-    }
-    input.channel = *channel == u"app" ? Channel::App : *channel == u"net" ? Channel::Net : Channel::Clip;
-    if (!text) {
-        error = "\"text\" must be a string";
-        return std::nullopt;
-    }
-    input.text = *text;
-    if (auto destination = StringField(*object, "destination")) SplitDestination(*destination, input.host, input.port);
-    if (auto it = object->find("protocol"); it != object->end()) {
-        auto* flag = std::get_if<bool>(&it->second);
-        if (!flag) {
-            error = "\"protocol\" must be true or false";
-            return std::nullopt;
-        }
-        input.protocol = *flag;
-    }
-    auto expected = expect ? OutcomeFromName(ToUtf8Lossy(*expect)) : std::optional<Outcome>(Outcome::Delivered);
-    if (!expected) {
-        error = "\"expect\" must be delivered, refused, unreachable, not-acknowledged or failed";
-        return std::nullopt;
-    }
-    return std::pair{std::move(input), *expected};
-}
-
 int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out, const Sink& err) {
     std::string bytes;
     try {
@@ -124,12 +82,12 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
         lumvox::json::JsonLine json(kJsonEscapes);
         json.Number("line", line_number);
         std::string error;
-        auto parsed = BatchCase(line, error);
+        auto parsed = ReadBatchCase(line, error);
         bool ok = false;
         if (parsed) {
-            CaseResult result = Send(parsed->first, options.dry_run, platform);
-            ok = result.outcome == parsed->second;
-            json.Text("expected", OutcomeName(parsed->second));
+            CaseResult result = Send(parsed->input, options.dry_run, platform);
+            ok = result.outcome == parsed->expected;
+            json.Text("expected", OutcomeName(parsed->expected));
             AppendOutcomeFields(json, result);
         } else {
             json.Text("outcome", "usage").Text("detail", error);
