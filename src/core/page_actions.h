@@ -21,11 +21,11 @@ public:
     virtual void SetText(TextField field, std::u16string_view text) = 0;
     // Appends text + CR LF at the end and puts the insertion point after it.
     virtual void AppendLine(TextField field, std::u16string_view text) = 0;
-    virtual bool UseProtocol() = 0;            // UseProtocolCheck ticked
-    virtual int SelectedCommandIndex() = 0;    // CommandList; -1 when none is selected
+    virtual bool UseProtocol() = 0;          // UseProtocolCheck ticked
+    virtual int SelectedCommandIndex() = 0;  // CommandList; -1 when none is selected
     // Modal box: application title, the text alone, no icon, one OK button.
     virtual void ShowMessage(std::u16string_view text) = 0;
-    // the open-file dialog with the filter "Text files (*.txt)|*.txt"; nullopt when cancelled.
+    // The open-file dialog with the filter "Text files (*.txt)|*.txt"; nullopt when cancelled.
     virtual std::optional<std::u16string> ChooseTextFile() = 0;
 };
 
@@ -59,21 +59,21 @@ struct PageLinks {
     FileSource& files;
 };
 
-// One method per control event, named after the window's handlers.
+// One method per action of the window; a control, a menu entry or a key routes to it.
 class PageActions {
 public:
     PageActions(PageView& view, PageLinks links) : view_(view), links_(links) {}
 
-    void SendToApp();          // first page send (button, F8)
-    void SendOverNetwork();              // second page send (button, F9)
+    void SendToApp();                        // first page send (button, F8)
+    void ClearAppText();                     // first page clear
+    void InsertSelectedCommand();            // the command list's double click
+    void LoadTextFile();                     // open a text file into the first page
+    void InsertSample(size_t sample_index);  // the sample texts in menu order
+    void SendOverNetwork();                  // second page send (button, F9)
     void PreviewNetworkText();               // second page preview
-    void CopyToClipboard();    // third page copy
-    void ClearClipText();  // third page clear
-    void UseProtocolToggled();             // every user change of the check box
-    void InsertSample(size_t sample_index);  // N7Click, N2Click, ... in menu order
-    void InsertSelectedCommand();
-    void ClearAppText();               // first page clear
-    void LoadTextFile();                         // open a text file into the first page
+    void CopyToClipboard();                  // third page copy
+    void ClearClipText();                    // third page clear
+    void UseProtocolToggled();               // every user change of the check box
 
 private:
     PageView& view_;

@@ -10,35 +10,6 @@ namespace {
 
 constexpr std::u16string_view kOutOfResources = u"Out of system resources";
 
-class OpenedClipboard {
-public:
-    explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
-    ~OpenedClipboard() {
-        if (open_) CloseClipboard();
-    }
-    OpenedClipboard(const OpenedClipboard&) = delete;
-    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-    explicit operator bool() const { return open_; }
-
-private:
-    bool open_;
-};
-
-class LockedBlock {
-public:
-    explicit LockedBlock(HGLOBAL block) : block_(block), data_(GlobalLock(block)) {}
-    ~LockedBlock() {
-        if (data_) GlobalUnlock(block_);
-    }
-    LockedBlock(const LockedBlock&) = delete;
-    LockedBlock& operator=(const LockedBlock&) = delete;
-    void* data() const { return data_; }
-
-private:
-    HGLOBAL block_;
-    void* data_;
-};
-
 }  // namespace
 
 void WindowClipboard::PlaceText(std::u16string_view text) {
@@ -48,7 +19,7 @@ void WindowClipboard::PlaceText(std::u16string_view text) {
     UniqueHglobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes + sizeof(char16_t)));
     if (!block) throw core::ActionError(std::u16string(kOutOfResources));
     // Declared after the block: unlocked before it is freed, and after it is placed.
-    LockedBlock locked(block.get());
+    LockedGlobal locked(block.get());
     if (!locked.data()) throw core::ActionError(std::u16string(kOutOfResources));
     std::memcpy(locked.data(), text.data(), bytes);
     std::memset(static_cast<char*>(locked.data()) + bytes, 0, sizeof(char16_t));

@@ -9,8 +9,6 @@ namespace {
 
 constexpr wchar_t kApplicationClass[] = L"LumvoxWorkshopApplication";
 
-HWND MainWindowOf(HWND application) { return reinterpret_cast<HWND>(GetWindowLongPtrW(application, GWLP_USERDATA)); }
-
 bool IsMinimizedShow(int show_state) {
     return show_state == SW_MINIMIZE || show_state == SW_SHOWMINIMIZED || show_state == SW_SHOWMINNOACTIVE ||
            show_state == SW_FORCEMINIMIZE;
@@ -18,53 +16,46 @@ bool IsMinimizedShow(int show_state) {
 
 }  // namespace
 
-Application::~Application() {
-    if (hwnd_) DestroyWindow(hwnd_);
-}
+Application::~Application() { Destroy(); }
 
 bool Application::Initialize() {
     WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance_;
     wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     wc.lpszClassName = kApplicationClass;
-    if (!RegisterClassExW(&wc)) return false;
+    if (!RegisterClassFor(wc)) return false;
     const std::wstring title(kApplicationTitle.begin(), kApplicationTitle.end());
     // Of no size, so that it is never seen; visible, so that the task bar lists it.
-    hwnd_ = CreateWindowExW(0, kApplicationClass, title.c_str(),
-                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                            nullptr, nullptr, instance_, nullptr);
-    return hwnd_ != nullptr;
+    return CreateAttached(0, kApplicationClass, title.c_str(),
+                          WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, {0, 0}, {0, 0},
+                          nullptr, nullptr, instance_);
 }
 
 int Application::Run(MainWindow& form, int show_state) {
     if (IsMinimizedShow(show_state)) {
         // The main window appears, and is first activated, when the user restores the entry.
         ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form.Handle()));
+        main_ = form.Handle();
         form.ShowCentred(SW_HIDE);
     } else {
         ShowWindow(hwnd_, SW_SHOWNA);
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form.Handle()));
+        main_ = form.Handle();
         form.ShowCentred(show_state);
     }
     MSG msg;
+    // Handlers report what they throw themselves: in the key preview and in the
+    // window procedures.
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        try {
-            if (form.PreviewMessage(msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        } catch (...) {
-            form.ReportError(std::current_exception());
-        }
+        if (form.PreviewMessage(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
     }
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    main_ = nullptr;
     return 0;
 }
 
-LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    HWND main = MainWindowOf(hwnd);
+LRESULT Application::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND main = main_;
     switch (msg) {
     case WM_SIZE:
         // Minimising the entry hides the main window; restoring it brings it back.
@@ -82,7 +73,7 @@ LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         break;
     case WM_CLOSE: PostQuitMessage(0); return 0;
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    return Default(msg, wp, lp);
 }
 
 }  // namespace lumvox::ui

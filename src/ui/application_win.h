@@ -5,28 +5,26 @@
 #include <windows.h>
 
 #include "main_window_win.h"
+#include "platform/window_win.h"
 
 namespace lumvox::ui {
 
-class Application {
+class Application final : public win::Window {
 public:
     explicit Application(HINSTANCE instance) : instance_(instance) {}
-    Application(const Application&) = delete;
-    Application& operator=(const Application&) = delete;
-    ~Application();
+    ~Application() override;
 
     bool Initialize();  // creates the application window, titled "Lumvox Workshop V2"
-    HWND Handle() const { return hwnd_; }
     HINSTANCE Instance() const { return instance_; }
     // Shows the main window in `show_state` and runs the event loop until it is told
     // to stop; returns the exit code.
     int Run(MainWindow& form, int show_state);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
     HINSTANCE instance_;
-    HWND hwnd_ = nullptr;
+    HWND main_ = nullptr;  // shown and hidden with the task-bar entry
 };
 
 }  // namespace lumvox::ui

@@ -73,6 +73,8 @@ constexpr ControlSpec kControls[] = {
     {StatusLine, "StatusBar1", Parent::Window, Kind::StatusLine, {0, 473, 634, 19}, Resize::DockBottom, u"", 0, Font::System},
 };
 
+static_assert(std::size(kControls) == kControlCount, "kControlCount must count the layout table's rows");
+
 constexpr PageSpec kPages[] = {
     {AppPage, AppText},
     {NetPage, NetText},

@@ -2,6 +2,7 @@
 // The main window's layout as data: every control with its parent, kind, bounds at
 // 96 DPI, resize rule, caption and look. Creation, resizing and the tests read it;
 // no <windows.h> here, so the rules are tested natively.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -155,7 +156,9 @@ struct ControlSpec {
     uint32_t outline = kNoColour;  // shapes
 };
 
-// In creation order; shapes come before what stands on them.
+// In creation order; shapes come before what stands on them. kControlCount rows:
+// the window sizes its handle array by it, and the table is checked against it.
+inline constexpr size_t kControlCount = 37;
 std::span<const ControlSpec> Controls();
 const ControlSpec& LayoutOf(ControlId id);
 std::optional<ControlId> ControlIdFromInt(int value);

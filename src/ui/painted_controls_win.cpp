@@ -1,27 +1,15 @@
 #include "painted_controls_win.h"
 
+#include "platform/handles_win.h"
+
 namespace lumvox::ui {
 namespace {
 
 COLORREF ToColorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-// Puts objects into the DC for one drawing and takes them out again: the DC is the
-// parent's, borrowed for its paint.
-class Selected {
-public:
-    Selected(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~Selected() { SelectObject(dc_, old_); }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
 void PaintShape(HDC dc, const ControlSpec& shape, const Rect& at, int dpi) {
-    Selected brush(dc, GetStockObject(DC_BRUSH));
-    Selected pen(dc, GetStockObject(DC_PEN));
+    win::SelectedObject brush(dc, GetStockObject(DC_BRUSH));
+    win::SelectedObject pen(dc, GetStockObject(DC_PEN));
     SetDCBrushColor(dc, ToColorref(shape.fill));
     SetDCPenColor(dc, ToColorref(shape.outline));
     if (shape.kind == Kind::RoundedShape) {
@@ -34,7 +22,7 @@ void PaintShape(HDC dc, const ControlSpec& shape, const Rect& at, int dpi) {
 
 // As a static text control draws it: no prefix characters, cut at its bounds.
 void PaintLabel(HDC dc, const ControlSpec& label, const Rect& at, HFONT font) {
-    Selected selected_font(dc, font);
+    win::SelectedObject selected_font(dc, font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, label.text_colour != kNoColour ? ToColorref(label.text_colour) : GetSysColor(COLOR_WINDOWTEXT));
     RECT bounds{at.x, at.y, at.x + at.w, at.y + at.h};

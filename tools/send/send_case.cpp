@@ -7,6 +7,7 @@
 #include "core/page_messages.h"
 #include "core/request_url.h"
 #include "core/speech_app_link.h"
+#include "common/hex_dump.h"
 #include "core/utf.h"
 
 namespace lumvox::send {
@@ -70,25 +71,11 @@ public:
     std::optional<std::u16string> placed;
 };
 
-std::string HexOfUtf16Le(std::u16string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string hex;
-    hex.reserve(text.size() * 6);
-    for (char16_t unit : text) {
-        for (unsigned byte : {unsigned(unit & 0xFF), unsigned(unit >> 8)}) {
-            if (!hex.empty()) hex += ' ';
-            hex += kHex[byte >> 4];
-            hex += kHex[byte & 0xF];
-        }
-    }
-    return hex;
-}
-
 std::string AppPreview(std::u16string_view text) {
     return "copy-data to the top-level window \"Lumvox\"\n"
            "dwData: " + std::to_string(kCopyDataTextId) + "\n"
            "cbData: " + std::to_string(text.size() * 2) + "\n"
-           "bytes (UTF-16LE): " + HexOfUtf16Le(text) + "\n";
+           "bytes (UTF-16LE): " + tools::HexOfUtf16Le(text) + "\n";
 }
 
 std::string NetPreview(std::u16string_view encoded_url) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/hex_dump.h"
 #include "common/json_line.h"
 #include "wire_text.h"
 
@@ -17,7 +18,7 @@ std::string IsoTime(const LocalTime& t);    // 2024-05-01T09:03:04.005
 std::string ClockTime(const LocalTime& t);  // 09:03:04.005
 
 // "EC 95 88": upper-case pairs separated by one space.
-std::string HexBytes(std::string_view bytes);
+using tools::HexBytes;
 // The bytes as UTF-8 with every ill-formed sequence replaced by U+FFFD.
 std::string ValidUtf8(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);

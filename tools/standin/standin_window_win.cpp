@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/utf.h"
+#include "platform/handles_win.h"
 
 namespace lumvox::standin {
 namespace {
@@ -46,41 +47,24 @@ bool FontExists(const wchar_t* face) {
     query.lfCharSet = DEFAULT_CHARSET;
     wcsncpy(query.lfFaceName, face, LF_FACESIZE - 1);
     bool found = false;
-    HDC dc = GetDC(nullptr);
+    win::WindowDc screen(nullptr);
     EnumFontFamiliesExW(
-        dc, &query,
+        screen.dc(), &query,
         [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) -> int {
             *reinterpret_cast<bool*>(found) = true;
             return 0;
         },
         reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
     return found;
 }
 
 // Malgun Gothic holds Hangul itself; Tahoma reaches it through font linking.
 HFONT CreateUiFont() {
     const wchar_t* face = FontExists(L"Malgun Gothic") ? L"Malgun Gothic" : L"Tahoma";
-    HDC dc = GetDC(nullptr);
-    int height = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, dc);
+    const int height = -MulDiv(10, GetDeviceCaps(win::WindowDc(nullptr).dc(), LOGPIXELSY), 72);
     return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
 }
-
-class ClipboardScope {
-public:
-    explicit ClipboardScope(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
-    ~ClipboardScope() {
-        if (open_) CloseClipboard();
-    }
-    ClipboardScope(const ClipboardScope&) = delete;
-    ClipboardScope& operator=(const ClipboardScope&) = delete;
-    explicit operator bool() const { return open_; }
-
-private:
-    bool open_;
-};
 
 }  // namespace
 
@@ -106,36 +90,16 @@ void EventLog::Write(const std::string& json_line) {
 StandInWindow::StandInWindow(const Options& options, EventLog& log)
     : options_(options), log_(log), reply_mode_(options.reply) {}
 
-StandInWindow::~StandInWindow() {
-    if (font_) DeleteObject(font_);
-}
+StandInWindow::~StandInWindow() { Destroy(); }
 
 bool StandInWindow::Create(HINSTANCE instance, int show) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-    HWND hwnd = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 980, 620,
-                                nullptr, nullptr, instance, this);
-    if (!hwnd) return false;
-    ShowWindow(hwnd, show);
-    UpdateWindow(hwnd);
+    if (!RegisterClassFor(ClassOf(instance, kClassName))) return false;
+    if (!CreateAttached(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, {CW_USEDEFAULT, CW_USEDEFAULT}, {980, 620},
+                        nullptr, nullptr, instance))
+        return false;
+    ShowWindow(hwnd_, show);
+    UpdateWindow(hwnd_);
     return true;
-}
-
-LRESULT CALLBACK StandInWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<StandInWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<StandInWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return self ? self->HandleMessage(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT StandInWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -151,16 +115,16 @@ LRESULT StandInWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_APP_READY: OnReady(); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
     }
-    return DefWindowProcW(hwnd_, msg, wp, lp);
+    return Default(msg, wp, lp);
 }
 
 void StandInWindow::OnCreate() {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    font_ = CreateUiFont();
+    font_.reset(CreateUiFont());
     auto make = [&](DWORD ex_style, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
         HWND control = CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
     reply_label_ = make(0, L"STATIC", L"Answer to GET:", SS_LEFT, IDC_REPLY_LABEL);
@@ -293,18 +257,18 @@ void StandInWindow::OnTimer(UINT_PTR id) {
 bool StandInWindow::ReadClipboardText() {
     ClipboardEvent event{Now(), 0, {}};
     {
-        ClipboardScope clipboard(hwnd_);
+        win::OpenedClipboard clipboard(hwnd_);
         if (!clipboard) return false;
         event.sequence = GetClipboardSequenceNumber();
         if (event.sequence == clipboard_sequence_) return true;
         clipboard_sequence_ = event.sequence;
         HANDLE data = IsClipboardFormatAvailable(CF_UNICODETEXT) ? GetClipboardData(CF_UNICODETEXT) : nullptr;
         if (!data) return true;
-        const auto* text = static_cast<const char16_t*>(GlobalLock(data));
+        win::LockedGlobal locked(data);
+        const auto* text = static_cast<const char16_t*>(locked.data());
         if (!text) return true;
-        size_t capacity = GlobalSize(data) / sizeof(char16_t);
+        const size_t capacity = locked.size() / sizeof(char16_t);
         event.text.assign(text, std::find(text, text + capacity, u'\0'));
-        GlobalUnlock(data);
     }
     AddEvent(Show(event), ToJson(event));
     return true;

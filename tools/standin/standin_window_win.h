@@ -14,6 +14,8 @@
 #include "events.h"
 #include "http_listener.h"
 #include "options.h"
+#include "platform/handles_win.h"
+#include "platform/window_win.h"
 
 namespace lumvox::standin {
 
@@ -32,16 +34,15 @@ private:
     HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
-class StandInWindow {
+class StandInWindow final : public win::Window {
 public:
     StandInWindow(const Options& options, EventLog& log);
-    ~StandInWindow();
+    ~StandInWindow() override;
     // Creates and shows the window; false when it could not be created.
     bool Create(HINSTANCE instance, int show);
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
     void OnCreate();
     void OnReady();
@@ -62,10 +63,9 @@ private:
 
     Options options_;
     EventLog& log_;
-    HWND hwnd_ = nullptr;
     HWND reply_label_ = nullptr, reply_ = nullptr, status_ = nullptr, clear_ = nullptr;
     HWND events_ = nullptr, detail_ = nullptr;
-    HFONT font_ = nullptr;
+    win::UniqueHfont font_;
     std::vector<std::wstring> details_;
 
     std::atomic<ReplyMode> reply_mode_;

@@ -1,0 +1,268 @@
+// Building the main window: its controls from the layout table, their fonts and
+// metrics for the window's DPI, the menu bar and the reference lists.
+#include "main_window_win.h"
+
+#include <commctrl.h>
+
+#include "core/reference_texts.h"
+#include "custom_controls_win.h"
+#include "main_window_parts_win.h"
+#include "window_texts.h"
+
+namespace lumvox::ui {
+namespace {
+
+using core::TextField;
+
+win::UniqueHfont MakeFont(const wchar_t* face, int height, int weight) {
+    LOGFONTW lf{};
+    lf.lfHeight = -height;  // character height, without internal leading
+    lf.lfWeight = weight;
+    lf.lfCharSet = ANSI_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return win::UniqueHfont(CreateFontIndirectW(&lf));
+}
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+
+struct WindowClass {
+    const wchar_t* name;
+    DWORD style;
+    DWORD ex_style;
+};
+
+WindowClass ClassFor(const ControlSpec& c) {
+    const DWORD tab = (c.flags & flags::kTabStop) ? WS_TABSTOP : 0;
+    switch (c.kind) {
+    case Kind::PageControl: return {WC_TABCONTROLW, kChild | WS_CLIPCHILDREN | tab, 0};
+    case Kind::Page:
+        return {kPageClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (c.id == ControlId::AppPage ? DWORD{WS_VISIBLE} : DWORD{0}), 0};
+    case Kind::Shape:
+    case Kind::RoundedShape:
+    case Kind::Label:
+    case Kind::WrappingLabel: break;  // painted, never created
+    case Kind::ListBox:
+        return {L"LISTBOX", kChild | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | tab, WS_EX_CLIENTEDGE};
+    case Kind::Memo: {
+        DWORD style = kChild | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | tab;
+        if (!(c.flags & flags::kWordWrap)) style |= ES_AUTOHSCROLL;
+        if (c.flags & flags::kVerticalScroll) style |= WS_VSCROLL;
+        return {L"EDIT", style, WS_EX_CLIENTEDGE};
+    }
+    case Kind::Edit: return {L"EDIT", kChild | ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
+    case Kind::ToolButton: return {kToolButtonClass, kChild, 0};
+    case Kind::FlatToolButton: return {kToolButtonClass, kChild | kToolButtonFlat, 0};
+    case Kind::CheckBox: return {L"BUTTON", kChild | BS_AUTOCHECKBOX | tab, 0};
+    case Kind::ReportList:
+        return {WC_LISTVIEWW, kChild | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | tab, WS_EX_CLIENTEDGE};
+    case Kind::StatusLine:
+        // Placed by the layout like every other control, not by its own docking.
+        return {STATUSCLASSNAMEW, kChild | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0};
+    }
+    return {L"STATIC", kChild, 0};
+}
+
+win::UniqueHmenu BuildMenu() {
+    win::UniqueHmenu bar(CreateMenu());
+    HMENU popup = nullptr;
+    for (const MenuEntry& e : Menu()) {
+        if (e.top_level) {
+            popup = CreatePopupMenu();
+            AppendMenuW(bar.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), WideString(e.caption).c_str());
+        } else if (e.caption.empty()) {
+            AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuW(popup, MF_STRING, e.id, WideString(e.caption).c_str());
+        }
+    }
+    return bar;
+}
+
+}  // namespace
+
+bool MainWindow::Create(HINSTANCE instance, HWND owner) {
+    static const bool registered = [instance] {
+        return RegisterClassFor(ClassOf(instance, kMainWindowClass)) && RegisterCustomControls(instance);
+    }();
+    if (!registered) return false;
+    // Sized for the system's DPI; OnCreate corrects it where the window's own differs.
+    dpi_ = SystemDpi();
+    const SIZE size = OuterSize();
+    return CreateAttached(kWindowExStyle, kMainWindowClass, WideString(kInitialTitle).c_str(), kWindowStyle,
+                          {0, 0}, size, owner, BuildMenu(), instance);
+}
+
+// Every control is created at its place for the window's present size, with its
+// font and metrics: no second pass over the controls at start-up.
+bool MainWindow::OnCreate() {
+    if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
+        dpi_ = dpi;
+        const SIZE size = OuterSize();
+        SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    MakeFonts();
+    CreateControls();
+    FillLists();
+    return Control(ControlId::StatusLine) != nullptr;
+}
+
+void MainWindow::CreateControls() {
+    const auto controls = Controls();
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const ControlSpec& c = controls[i];
+        if (IsPainted(c.kind)) continue;
+        HWND parent = hwnd_;
+        switch (c.parent) {
+        case Parent::Window: break;
+        case Parent::PageControl: parent = Control(ControlId::PageTabs); break;
+        case Parent::AppPage: parent = Control(ControlId::AppPage); break;
+        case Parent::NetPage: parent = Control(ControlId::NetPage); break;
+        case Parent::ClipPage: parent = Control(ControlId::ClipPage); break;
+        }
+        const WindowClass wc = ClassFor(c);
+        // Pages and page control carry their captions as tab items, not as window text.
+        const std::wstring caption = (c.kind == Kind::Page) ? std::wstring() : WideString(c.caption);
+        const Rect r = Placed(c, client);
+        HWND hwnd = CreateWindowExW(wc.ex_style, wc.name, caption.c_str(), wc.style, r.x, r.y, r.w, r.h, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+        controls_[i] = hwnd;
+        if (!hwnd) continue;
+        ApplyMetrics(c, hwnd);
+        switch (c.kind) {
+        case Kind::Memo:
+        case Kind::Edit:
+            // No length limit beyond the control's largest.
+            SendMessageW(hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+            break;
+        case Kind::Page: {
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            std::wstring text = WideString(c.caption);
+            item.pszText = text.data();
+            SendMessageW(parent, TCM_INSERTITEMW, static_cast<WPARAM>(c.id) - static_cast<WPARAM>(ControlId::AppPage),
+                         reinterpret_cast<LPARAM>(&item));
+            break;
+        }
+        case Kind::ReportList:
+            SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+            break;
+        case Kind::StatusLine: {
+            int whole_width = -1;  // one part across the whole width
+            SendMessageW(hwnd, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&whole_width));
+            break;
+        }
+        default: break;
+        }
+    }
+}
+
+void MainWindow::FillLists() {
+    HWND commands = Control(ControlId::CommandList);
+    HWND languages = Control(ControlId::LanguageList);
+    HWND markup = Control(ControlId::MarkupList);
+    win::RedrawHeld held[] = {win::RedrawHeld(commands), win::RedrawHeld(languages), win::RedrawHeld(markup)};
+    for (auto name : lumvox::core::kCommandNames)
+        SendMessageW(commands, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(name).c_str()));
+    for (auto row : lumvox::core::kLanguageIds)
+        SendMessageW(languages, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(row).c_str()));
+
+    int column = 0;
+    for (const ColumnSpec& layout : MarkupColumns()) {
+        std::wstring caption = WideString(layout.caption);
+        LVCOLUMNW col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH;
+        col.cx = Scale(layout.width);
+        col.pszText = caption.data();
+        SendMessageW(markup, LVM_INSERTCOLUMNW, column++, reinterpret_cast<LPARAM>(&col));
+    }
+    int row = 0;
+    for (const auto& entry : lumvox::core::kMarkupRows) {
+        std::wstring text = WideString(entry.markup);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = text.data();
+        SendMessageW(markup, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        std::wstring description = WideString(entry.description);
+        item.iSubItem = 1;
+        item.pszText = description.data();
+        SendMessageW(markup, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+        ++row;
+    }
+}
+
+// The fonts for the window's DPI: one for every control, one for the headings, and
+// the status line's own where the window's DPI is not the system's.
+void MainWindow::MakeFonts() {
+    font_ = MakeFont(L"Tahoma", Scale(kFontHeight), FW_NORMAL);
+    heading_font_ = MakeFont(L"Verdana", Scale(kFontHeight), FW_BOLD);
+    status_font_.reset();
+    if (dpi_ != SystemDpi()) {
+        static const auto info_for_dpi = User32<BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT)>("SystemParametersInfoForDpi");
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (info_for_dpi && info_for_dpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi_))
+            status_font_.reset(CreateFontIndirectW(&metrics.lfStatusFont));
+    }
+}
+
+// Font, item height, tab height and column widths of one control for the window's DPI.
+HFONT MainWindow::FontFor(Font font) const {
+    switch (font) {
+    case Font::Window: return font_.get();
+    case Font::Heading: return heading_font_.get();
+    case Font::System: return status_font_.get();
+    }
+    return nullptr;
+}
+
+void MainWindow::ApplyMetrics(const ControlSpec& c, HWND hwnd) {
+    if (HFONT font = FontFor(c.font)) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    switch (c.kind) {
+    case Kind::ListBox: SendMessageW(hwnd, LB_SETITEMHEIGHT, 0, Scale(kListItemHeight)); break;
+    case Kind::PageControl:
+        // A tab row that leaves the pages their place 25 pixels down.
+        SendMessageW(hwnd, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scale(20)));
+        break;
+    case Kind::ReportList: {
+        int column = 0;
+        for (const ColumnSpec& layout : MarkupColumns()) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, column++, Scale(layout.width));
+        break;
+    }
+    default: break;
+    }
+}
+
+HWND MainWindow::Control(ControlId id) const {
+    const auto controls = Controls();
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].id == id) return controls_[i];
+    return nullptr;
+}
+
+std::optional<ControlId> MainWindow::ControlOf(HWND hwnd) const {
+    const auto controls = Controls();
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (hwnd && controls_[i] == hwnd) return controls[i].id;
+    return std::nullopt;
+}
+
+HWND MainWindow::Field(TextField field) const {
+    switch (field) {
+    case TextField::AppText: return Control(ControlId::AppText);
+    case TextField::NetHostEdit: return Control(ControlId::NetHostEdit);
+    case TextField::NetPortEdit: return Control(ControlId::NetPortEdit);
+    case TextField::NetText: return Control(ControlId::NetText);
+    case TextField::ClipText: return Control(ControlId::ClipText);
+    }
+    return nullptr;
+}
+
+}  // namespace lumvox::ui

@@ -1,0 +1,40 @@
+// The main window's painting: shapes and captions have no windows; the window and
+// its pages paint them under their child windows, in layout-table order.
+#include "main_window_win.h"
+#include "painted_controls_win.h"
+
+namespace lumvox::ui {
+
+void MainWindow::OnPaint() {
+    win::PaintScope paint(hwnd_);
+    PaintControls(Parent::Window, paint.dc());
+}
+
+void MainWindow::PaintControlsOn(HWND page, HDC dc) {
+    const auto sheet = ControlOf(page);
+    if (!sheet) return;
+    switch (*sheet) {
+    case ControlId::AppPage: PaintControls(Parent::AppPage, dc); break;
+    case ControlId::NetPage: PaintControls(Parent::NetPage, dc); break;
+    case ControlId::ClipPage: PaintControls(Parent::ClipPage, dc); break;
+    default: break;  // a window that is not one of our pages
+    }
+}
+
+// In table order, so that captions land on their shapes.
+void MainWindow::PaintControls(Parent parent, HDC dc) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    for (const ControlSpec& c : Controls())
+        if (c.parent == parent && IsPainted(c.kind)) PaintControl(dc, c, Placed(c, client), dpi_, FontFor(c.font));
+}
+
+// The coloured captions are painted, not windows: every control that asks here
+// takes the system colours on the button face.
+LRESULT MainWindow::OnCtlColor(HDC dc, bool button) {
+    SetTextColor(dc, GetSysColor(button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+}  // namespace lumvox::ui

@@ -1,0 +1,122 @@
+// One route table: a control's notification, a menu choice and a key all reach an
+// action through it, so a button and its key share one path and one enabled check.
+#include "main_window_win.h"
+
+#include <commctrl.h>
+
+namespace lumvox::ui {
+namespace {
+
+// A menu choice comes as WM_COMMAND with notification code 0.
+constexpr UINT kMenuChoice = 0;
+
+struct Route {
+    uint16_t source;  // control or menu ID
+    UINT code;        // notification code
+    Action action;
+};
+
+constexpr uint16_t Id(ControlId id) { return static_cast<uint16_t>(id); }
+constexpr uint16_t Id(MenuId id) { return static_cast<uint16_t>(id); }
+
+constexpr Route kRoutes[] = {
+    {Id(ControlId::AppSendButton), BN_CLICKED, Action::SendToApp},
+    {Id(ControlId::AppClearButton), BN_CLICKED, Action::ClearAppText},
+    {Id(ControlId::CommandList), LBN_DBLCLK, Action::InsertSelectedCommand},
+    {Id(ControlId::NetSendButton), BN_CLICKED, Action::SendOverNetwork},
+    {Id(ControlId::NetPreviewButton), BN_CLICKED, Action::PreviewNetworkText},
+    {Id(ControlId::ClipCopyButton), BN_CLICKED, Action::CopyToClipboard},
+    {Id(ControlId::ClipClearButton), BN_CLICKED, Action::ClearClipText},
+    {Id(ControlId::UseProtocolCheck), BN_CLICKED, Action::UseProtocolToggled},
+    {Id(ControlId::PageTabs), static_cast<UINT>(TCN_SELCHANGE), Action::ShowChosenPage},
+    {Id(MenuId::OpenFile), kMenuChoice, Action::LoadTextFile},
+    {Id(MenuId::Exit), kMenuChoice, Action::Quit},
+    {Id(MenuId::SamplePlain), kMenuChoice, Action::InsertSample},
+    {Id(MenuId::SampleMarkup), kMenuChoice, Action::InsertSample},
+    {Id(MenuId::SampleLanguage), kMenuChoice, Action::InsertSample},
+    {Id(MenuId::SamplePitch), kMenuChoice, Action::InsertSample},
+    {Id(MenuId::SampleRate), kMenuChoice, Action::InsertSample},
+    {Id(MenuId::SampleSpelling), kMenuChoice, Action::InsertSample},
+    {Id(MenuId::SampleVolume), kMenuChoice, Action::InsertSample},
+};
+
+// A key runs its control's route. Modifiers are not examined: Shift, Ctrl and
+// Alt with F8 or F9 act alike.
+struct KeyRoute {
+    WORD key;
+    uint16_t source;
+    UINT code;
+};
+
+constexpr KeyRoute kKeyRoutes[] = {
+    {VK_F8, Id(ControlId::AppSendButton), BN_CLICKED},
+    {VK_F9, Id(ControlId::NetSendButton), BN_CLICKED},
+};
+
+}  // namespace
+
+bool MainWindow::RunRoute(uint16_t source, UINT code) {
+    for (const Route& route : kRoutes) {
+        if (route.source != source || route.code != code) continue;
+        // A disabled control runs nothing, whether clicked or reached by its key.
+        if (const auto control = ControlIdFromInt(source); control && !IsWindowEnabled(Control(*control)))
+            return false;
+        Run(route.action, source);
+        return true;
+    }
+    return false;
+}
+
+void MainWindow::Run(Action action, uint16_t source) {
+    if (action == Action::Quit) return Quit();
+    if (action == Action::ShowChosenPage) {
+        ShowPage(ShowingPage());
+        return FocusShowingPageText();
+    }
+    if (!actions_) return;
+    switch (action) {
+    case Action::SendToApp: actions_->SendToApp(); break;
+    case Action::ClearAppText: actions_->ClearAppText(); break;
+    case Action::InsertSelectedCommand: actions_->InsertSelectedCommand(); break;
+    case Action::SendOverNetwork: actions_->SendOverNetwork(); break;
+    case Action::PreviewNetworkText: actions_->PreviewNetworkText(); break;
+    case Action::CopyToClipboard: actions_->CopyToClipboard(); break;
+    case Action::ClearClipText: actions_->ClearClipText(); break;
+    case Action::UseProtocolToggled: actions_->UseProtocolToggled(); break;
+    case Action::LoadTextFile: actions_->LoadTextFile(); break;
+    case Action::InsertSample:
+        if (const auto sample = SampleIndexOf(static_cast<MenuId>(source))) actions_->InsertSample(*sample);
+        break;
+    case Action::ShowChosenPage:
+    case Action::Quit: break;
+    }
+}
+
+bool MainWindow::RunKeyRoute(WORD key) {
+    for (const KeyRoute& route : kKeyRoutes)
+        if (route.key == key) return RunRoute(route.source, route.code);
+    return false;
+}
+
+void MainWindow::Quit() { PostQuitMessage(0); }
+
+// Called by the event loop before a message is dispatched: a routed key runs its
+// action and still reaches the focused control; Tab moves the focus in the
+// designed order, and Ctrl+Tab turns the pages.
+bool MainWindow::PreviewMessage(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+    const auto key = static_cast<WORD>(msg.wParam);
+    try {
+        RunKeyRoute(key);
+        if (key != VK_TAB || msg.message == WM_SYSKEYDOWN) return false;
+        const bool backwards = GetKeyState(VK_SHIFT) < 0;
+        if (GetKeyState(VK_CONTROL) < 0) return SwitchPageByKey(backwards);
+        return HandleTabKey(backwards);
+    } catch (...) {
+        ReportError(std::current_exception());
+        return false;
+    }
+}
+
+}  // namespace lumvox::ui
