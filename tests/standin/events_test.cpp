@@ -234,6 +234,42 @@ TEST(ClipboardEvent, LogsTheWholeTextAndItsLength) {
     EXPECT_EQ(Member<std::string>(json, "text"), "<lumvox>  a\r\n안녕</lumvox>");
 }
 
+TEST(RefusalEvent, LogsRefusalsAndDropsWithReasonStatusAndTheStartOfWhatCame) {
+    struct Case {
+        Refusal reason;
+        std::string_view event;
+        std::optional<int64_t> status;
+    };
+    constexpr Case kCases[] = {
+        {Refusal::Connections, "refused", std::nullopt},
+        {Refusal::TooLarge, "refused", 431},
+        {Refusal::Malformed, "refused", 400},
+        {Refusal::Idle, "dropped", std::nullopt},
+        {Refusal::ClosedEarly, "dropped", std::nullopt},
+    };
+    for (const auto& c : kCases) {
+        RefusalEvent event{kTime, "127.0.0.1:50000", c.reason, "what happened", 12, "GET /\xFF\r\nX"};
+        JsonObject json = Parsed(ToJson(event));
+        SCOPED_TRACE(RefusalName(c.reason));
+        EXPECT_EQ(Member<std::string>(json, "event"), c.event);
+        EXPECT_EQ(Member<std::string>(json, "time"), "2024-05-01T09:03:04.005");
+        EXPECT_EQ(Member<std::string>(json, "peer"), "127.0.0.1:50000");
+        EXPECT_EQ(Member<std::string>(json, "reason"), RefusalName(c.reason));
+        if (c.status) EXPECT_EQ(Member<int64_t>(json, "status"), *c.status);
+        else EXPECT_EQ(Member<std::nullptr_t>(json, "status"), nullptr);
+        EXPECT_EQ(Member<std::string>(json, "detail"), "what happened");
+        EXPECT_EQ(Member<int64_t>(json, "received"), 12);
+        EXPECT_EQ(Member<std::string>(json, "start"), "GET /\uFFFD\r\nX");
+        EXPECT_EQ(json.size(), 8u);
+
+        Shown shown = Show(event);
+        EXPECT_EQ(shown.channel, "HTTP");
+        EXPECT_EQ(shown.summary.rfind(std::string(c.event) + ": " + std::string(RefusalName(c.reason)), 0), 0u);
+        EXPECT_NE(shown.detail.find("what happened"), std::string::npos) << shown.detail;
+        EXPECT_NE(shown.detail.find("12 bytes received"), std::string::npos) << shown.detail;
+    }
+}
+
 TEST(StatusEvents, CarryTheListenerAndReplyState) {
     JsonObject ready = Parsed(ReadyJson(kTime, "::1", 41234, true, ReplyMode::Silent));
     EXPECT_EQ(Member<std::string>(ready, "event"), "ready");

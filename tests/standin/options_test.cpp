@@ -12,7 +12,27 @@ TEST(ParseOptions, DefaultsToLoopbackPort7070AndSent) {
     EXPECT_EQ(parsed.options.port, 7070);
     EXPECT_EQ(parsed.options.reply, ReplyMode::Sent);
     EXPECT_EQ(parsed.options.log_path, u"");
+    EXPECT_EQ(parsed.options.max_connections, 100);
+    EXPECT_EQ(parsed.options.idle_limit_s, 20);
     EXPECT_FALSE(parsed.options.help);
+}
+
+TEST(ParseOptions, ReadsTheConnectionLimitsWithinTheirRanges) {
+    struct Case {
+        std::vector<std::u16string> args;
+        int max_connections, idle_limit_s;
+    };
+    const Case kCases[] = {
+        {{u"--max-connections", u"1"}, 1, 20},
+        {{u"--max-connections=10000", u"--idle-limit=3600"}, 10000, 3600},
+        {{u"--idle-limit", u"1"}, 100, 1},
+    };
+    for (const auto& c : kCases) {
+        ParsedOptions parsed = ParseOptions(c.args);
+        ASSERT_EQ(parsed.error, "");
+        EXPECT_EQ(parsed.options.max_connections, c.max_connections);
+        EXPECT_EQ(parsed.options.idle_limit_s, c.idle_limit_s);
+    }
 }
 
 TEST(ParseOptions, ReadsEachOptionInBothForms) {
@@ -61,6 +81,13 @@ TEST(ParseOptions, RefusesWhatItCannotUseAndNamesIt) {
         {{u"--address="}, "--address"},
         {{u"--log"}, "--log"},
         {{u"--bogus"}, "--bogus"},
+        {{u"--max-connections", u"0"}, "0"},
+        {{u"--max-connections", u"10001"}, "10001"},
+        {{u"--max-connections", u"many"}, "many"},
+        {{u"--idle-limit", u"0"}, "0"},
+        {{u"--idle-limit", u"3601"}, "3601"},
+        {{u"--idle-limit", u"1.5"}, "1.5"},
+        {{u"--idle-limit"}, "--idle-limit"},
         {{u"7070"}, "7070"},
     };
     for (const auto& c : kCases) {

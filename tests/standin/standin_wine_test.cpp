@@ -8,6 +8,9 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <type_traits>
@@ -85,7 +88,13 @@ public:
         connected_ = connect(socket_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     }
     bool connected() const { return connected_; }
-    void Send(std::string_view bytes) { send(socket_.get(), bytes.data(), static_cast<int>(bytes.size()), 0); }
+    void Send(std::string_view bytes) {
+        while (!bytes.empty()) {
+            int n = send(socket_.get(), bytes.data(), static_cast<int>(std::min<size_t>(bytes.size(), 1 << 20)), 0);
+            if (n <= 0) return;
+            bytes.remove_prefix(n);
+        }
+    }
     void EndSending() { shutdown(socket_.get(), SD_SEND); }
     // Everything up to the stand-in's orderly close; "<recv error>" when the
     // connection breaks or the stand-in keeps it open past the deadline.
@@ -98,6 +107,18 @@ public:
             if (n < 0) return reply + "<recv error " + std::to_string(WSAGetLastError()) + ">";
             reply.append(buffer, n);
         }
+    }
+
+    // True once the stand-in has closed or reset the connection; never waits.
+    bool PeerClosed() {
+        u_long non_blocking = 1;
+        ioctlsocket(socket_.get(), FIONBIO, &non_blocking);
+        char byte;
+        int n = recv(socket_.get(), &byte, 1, MSG_PEEK);
+        int error = WSAGetLastError();
+        u_long blocking = 0;
+        ioctlsocket(socket_.get(), FIONBIO, &blocking);
+        return n == 0 || (n < 0 && error != WSAEWOULDBLOCK);
     }
 
 private:
@@ -530,6 +551,143 @@ TEST(Clipboard, LogsEachNewTextAndLeavesTheClipboardAsItWas) {
         EXPECT_EQ(writer.Text(), text);
     }
     EXPECT_EQ(standin.Events("clipboard").size(), std::size(kTexts));
+}
+
+std::string StatusLine(const std::string& reply) { return reply.substr(0, reply.find("\r\n")); }
+
+TEST(ServerLimits, SlowAndHugeClientsDoNotHoldUpAGetAndTheIdleLimitDropsTheSlowOnes) {
+    constexpr size_t kDribblers = 50;
+    constexpr size_t kHugeLine = 10 << 20;
+    Winsock winsock;
+    StandIn standin({L"--idle-limit", L"6"});
+    const int port = standin.port();
+    const std::string slow = WorkshopRequest("/lumvox=slow=lumvox", port);
+
+    std::vector<std::unique_ptr<HttpClient>> dribblers;
+    for (size_t i = 0; i < kDribblers; ++i) {
+        dribblers.push_back(std::make_unique<HttpClient>(port));
+        ASSERT_TRUE(dribblers.back()->connected());
+        dribblers.back()->Send(slow.substr(0, 1));
+    }
+    // Sent from a thread of its own: the send ends once the stand-in has refused
+    // the line and read the rest away.
+    HttpClient huge(port);
+    ASSERT_TRUE(huge.connected());
+    std::thread huge_sender([&] {
+        huge.Send("GET /" + std::string(kHugeLine, 'a'));
+        huge.EndSending();
+    });
+
+    HttpClient ordinary(port);
+    ASSERT_TRUE(ordinary.connected());
+    ordinary.Send(WorkshopRequest("/lumvox=ordinary=lumvox", port));
+    EXPECT_EQ(ordinary.ReadToClose(), kSentReply);
+    // Answered while every slow client still held its connection open.
+    size_t held = 0;
+    for (auto& d : dribblers) held += !d->PeerClosed();
+    EXPECT_EQ(held, kDribblers) << "slow clients closed before the ordinary GET was answered";
+    EXPECT_EQ(Member<std::string>(standin.WaitForNth("http", 1), "text"), "ordinary");
+
+    huge_sender.join();
+    EXPECT_EQ(StatusLine(huge.ReadToClose()), "HTTP/1.1 431 Request Header Fields Too Large");
+
+    // One byte a second from each slow client, never the whole head, until the
+    // stand-in has closed them all.
+    size_t next = 1;
+    standin.WaitUntil([&]() -> std::optional<bool> {
+        size_t open = 0;
+        for (auto& d : dribblers) open += !d->PeerClosed();
+        if (open == 0) return true;
+        for (auto& d : dribblers) d->Send(slow.substr(next, 1));
+        next = std::min(next + 1, slow.size() - 5);
+        std::this_thread::sleep_for(1s);
+        return std::nullopt;
+    }, "the idle limit closing every slow client");
+
+    std::vector<JsonObject> drops = standin.WaitUntil([&]() -> std::optional<std::vector<JsonObject>> {
+        auto events = standin.Events("dropped");
+        if (events.size() < kDribblers) return std::nullopt;
+        return events;
+    }, "a dropped line for every slow client");
+    std::set<std::string> peers;
+    for (const auto& drop : drops) {
+        EXPECT_EQ(Member<std::string>(drop, "reason"), "idle");
+        EXPECT_EQ(Member<std::nullptr_t>(drop, "status"), nullptr);
+        EXPECT_EQ(Member<std::string>(drop, "detail"), "no whole request head within 6 s");
+        std::string start = Member<std::string>(drop, "start").value_or("");
+        EXPECT_FALSE(start.empty());
+        EXPECT_EQ(slow.rfind(start, 0), 0u) << start;
+        EXPECT_EQ(Member<int64_t>(drop, "received"), static_cast<int64_t>(start.size()));
+        peers.insert(Member<std::string>(drop, "peer").value_or(""));
+    }
+    EXPECT_EQ(peers.size(), kDribblers);
+
+    auto refused = standin.Events("refused");
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(Member<std::string>(refused[0], "reason"), "too-large");
+    EXPECT_EQ(Member<int64_t>(refused[0], "status"), 431);
+    EXPECT_GT(Member<int64_t>(refused[0], "received").value_or(0), 4 << 20);
+    EXPECT_EQ(Member<std::string>(refused[0], "start"), "GET /" + std::string(251, 'a'));
+    EXPECT_EQ(standin.Events("http").size(), 1u);
+}
+
+TEST(ServerLimits, AConnectionBeyondTheCapIsClosedUnansweredAndLoggedUntilAPlaceIsFree) {
+    Winsock winsock;
+    StandIn standin({L"--max-connections", L"2", L"--idle-limit", L"2"});
+    const int port = standin.port();
+    // Accepted in the order they connected: the first two take the places.
+    HttpClient first(port), second(port);
+    ASSERT_TRUE(first.connected() && second.connected());
+    first.Send("G");
+    second.Send("G");
+    HttpClient third(port);
+    ASSERT_TRUE(third.connected());
+    third.Send(WorkshopRequest("/lumvox=third=lumvox", port));
+    EXPECT_EQ(third.ReadToClose().find("HTTP/"), std::string::npos) << "no answer beyond the cap";
+    JsonObject refused = standin.WaitForNth("refused", 1);
+    EXPECT_EQ(Member<std::string>(refused, "reason"), "connections");
+    EXPECT_EQ(Member<std::string>(refused, "detail"), "2 connections were already open");
+    EXPECT_EQ(Member<int64_t>(refused, "received"), 0);
+    EXPECT_EQ(Member<std::string>(refused, "peer").value_or("").rfind("127.0.0.1:", 0), 0u);
+
+    // Once the idle limit has ended the first two, a client is answered again.
+    standin.WaitForNth("dropped", 2);
+    HttpClient fourth(port);
+    fourth.Send(WorkshopRequest("/lumvox=fourth=lumvox", port));
+    EXPECT_EQ(fourth.ReadToClose(), kSentReply);
+    EXPECT_EQ(Member<std::string>(standin.WaitForNth("http", 1), "text"), "fourth");
+}
+
+TEST(ServerLimits, MalformedAndCutShortRequestsAreAnsweredOrDroppedAndLogged) {
+    struct Case {
+        std::string_view bytes;
+        bool end_sending;  // the client closes its side after the bytes
+        std::string_view status_line;  // empty: closed without an answer
+        std::string_view event, reason;
+    };
+    constexpr Case kCases[] = {
+        {"GARBAGE\r\n\r\n", false, "HTTP/1.1 400 Bad Request", "refused", "malformed"},
+        {"GET /lumvox=x=lumvox HTTP/1.1\r\nno colon\r\n\r\n", false, "HTTP/1.1 400 Bad Request", "refused",
+         "malformed"},
+        {"GET /lumvox=x=lumvox\r\n\r\n", false, "HTTP/1.1 400 Bad Request", "refused", "malformed"},
+        {"GET /lumvox=cut", true, "", "dropped", "closed"},
+    };
+    Winsock winsock;
+    StandIn standin;
+    std::map<std::string_view, size_t> seen;
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
+        HttpClient client(standin.port());
+        ASSERT_TRUE(client.connected());
+        client.Send(c.bytes);
+        if (c.end_sending) client.EndSending();
+        EXPECT_EQ(StatusLine(client.ReadToClose()), c.status_line);
+        JsonObject event = standin.WaitForNth(c.event, ++seen[c.event]);
+        EXPECT_EQ(Member<std::string>(event, "reason"), c.reason);
+        EXPECT_EQ(Member<std::string>(event, "start"), c.bytes);
+        EXPECT_EQ(Member<int64_t>(event, "received"), static_cast<int64_t>(c.bytes.size()));
+    }
+    EXPECT_EQ(standin.Events("http").size(), 0u) << "a refused request is no arrival";
 }
 
 }  // namespace

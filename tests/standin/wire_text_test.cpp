@@ -98,6 +98,78 @@ TEST(ParseRequestHead, ToleratesBareLineFeedsAndShortRequestLines) {
     }
 }
 
+TEST(RequestHeadProblem, AnswersWhatTheWorkshopAndOrdinaryClientsSendAndNamesWhatIsWrong) {
+    struct Case {
+        std::string_view head;
+        std::string_view problem;  // a word of the problem; empty: answered
+    };
+    const Case kCases[] = {
+        {"GET /lumvox=%EC%95%88=lumvox HTTP/1.1\r\nHost: 127.0.0.1:7070\r\nUser-Agent: Mozilla/3.0 (x)\r\n\r\n", ""},
+        {"GET /a HTTP/1.0\nHost: h\n\n", ""},
+        {"POST / HTTP/1.1\r\nX-Empty:\r\n\r\n", ""},
+        {"GET /\xEC\x95\x88?a=\"b\" HTTP/1.1\r\n\r\n", ""},
+        {"GET /a\r\n\r\n", "request line"},
+        {"GET  /a HTTP/1.1\r\n\r\n", "request line"},
+        {"GET /a HTTP/1.1 \r\n\r\n", "request line"},
+        {"GET /a HTTP/11\r\n\r\n", "request line"},
+        {"GET /a\tb HTTP/1.1\r\n\r\n", "request line"},
+        {"G(T /a HTTP/1.1\r\n\r\n", "request line"},
+        {"GARBAGE\r\n\r\n", "request line"},
+        {"\r\nGET / HTTP/1.1\r\n\r\n", "request line"},
+        {"\x16\x03\x01\x02\x00\x01\n\n", "request line"},
+        {"GET / HTTP/1.1\r\nHost: a\r\nno colon here\r\n\r\n", "header line 2"},
+        {"GET / HTTP/1.1\r\nHost : a\r\n\r\n", "header line 1"},
+        {"GET / HTTP/1.1\r\n folded: a\r\n\r\n", "header line 1"},
+        {"GET / HTTP/1.1\r\n: a\r\n\r\n", "header line 1"},
+    };
+    for (const auto& c : kCases) {
+        std::string problem = RequestHeadProblem(ParseRequestHead(c.head));
+        SCOPED_TRACE(testing::PrintToString(c.head));
+        if (c.problem.empty()) EXPECT_EQ(problem, "");
+        else EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+    }
+}
+
+TEST(Refusal, EachReasonHasItsNameKindAndAnswer) {
+    struct Case {
+        Refusal reason;
+        std::string_view name;
+        bool drop;
+        std::optional<int> status;
+        std::string_view status_line;
+    };
+    constexpr Case kCases[] = {
+        {Refusal::Connections, "connections", false, std::nullopt, ""},
+        {Refusal::Idle, "idle", true, std::nullopt, ""},
+        {Refusal::TooLarge, "too-large", false, 431, "HTTP/1.1 431 Request Header Fields Too Large"},
+        {Refusal::Malformed, "malformed", false, 400, "HTTP/1.1 400 Bad Request"},
+        {Refusal::ClosedEarly, "closed", true, std::nullopt, ""},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(RefusalName(c.reason), c.name);
+        EXPECT_EQ(IsDrop(c.reason), c.drop);
+        EXPECT_EQ(RefusalStatus(c.reason), c.status);
+        std::string reply = RefusalReply(c.reason);
+        EXPECT_EQ(reply.substr(0, reply.find("\r\n")), c.status_line);
+        EXPECT_EQ(reply.find("\r\nConnection: close\r\n") != std::string::npos, !reply.empty()) << reply;
+    }
+}
+
+TEST(RefusalStart, KeepsTheFirstBytesWithoutCuttingASequence) {
+    const std::string ascii(kRefusalStartBytes + 10, 'a');
+    EXPECT_EQ(RefusalStart(ascii), ascii.substr(0, kRefusalStartBytes));
+    EXPECT_EQ(RefusalStart("GET /"), "GET /");
+    // "안" is three bytes: placed so that the cut falls after each of its bytes in turn.
+    for (size_t before : {kRefusalStartBytes - 1, kRefusalStartBytes - 2, kRefusalStartBytes - 3}) {
+        std::string text = std::string(before, 'a') + "\xEC\x95\x88" + "zz";
+        std::string start = RefusalStart(text);
+        SCOPED_TRACE(before);
+        EXPECT_EQ(start, before + 3 <= kRefusalStartBytes ? text.substr(0, before + 3) : text.substr(0, before));
+        EXPECT_LE(start.size(), kRefusalStartBytes);
+    }
+}
+
 TEST(PercentDecode, DecodesHexPairsAndKeepsEverythingElse) {
     struct Case {
         std::string_view text, bytes;

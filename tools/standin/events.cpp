@@ -65,6 +65,9 @@ std::string HeadLines(const RequestHead& head) {
     return out;
 }
 
+// A refused request's first line is enough in the list; the detail has the rest.
+constexpr size_t kListedStartChars = 80;
+
 }  // namespace
 
 std::string IsoTime(const LocalTime& t) {
@@ -226,6 +229,27 @@ Shown Show(const ClipboardEvent& e) {
     std::string summary = std::to_string(e.text.size()) + " UTF-16 units";
     std::string detail = "Clipboard text at " + ClockTime(e.time) + " (" + summary + "):\r\n" + ShownText(text);
     return {"clipboard", summary, text, detail};
+}
+
+std::string ToJson(const RefusalEvent& e) {
+    lumvox::json::JsonLine line = EventLine(IsDrop(e.reason) ? "dropped" : "refused");
+    line.Text("time", IsoTime(e.time)).Text("peer", e.peer).Text("reason", RefusalName(e.reason));
+    if (auto status = RefusalStatus(e.reason)) line.Number("status", *status);
+    else line.Null("status");
+    return line.Text("detail", e.detail)
+        .Number("received", static_cast<int64_t>(e.received))
+        .Text("start", ValidUtf8(e.start))
+        .Finish();
+}
+
+Shown Show(const RefusalEvent& e) {
+    std::string kind = IsDrop(e.reason) ? "dropped" : "refused";
+    std::string summary = kind + ": " + std::string(RefusalName(e.reason));
+    if (auto status = RefusalStatus(e.reason)) summary += ", answered " + std::to_string(*status);
+    std::string detail = "HTTP connection from " + e.peer + " at " + ClockTime(e.time) + " " + kind + ": " + e.detail +
+                         "\r\n\r\n" + std::to_string(e.received) + " bytes received";
+    if (!e.start.empty()) detail += ", beginning:\r\n" + ValidUtf8(e.start);
+    return {"HTTP", summary, OneLine(ValidUtf8(e.start), kListedStartChars), detail};
 }
 
 std::string ReadyJson(const LocalTime& time, std::string_view address, int port, bool listening, ReplyMode reply) {

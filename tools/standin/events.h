@@ -75,6 +75,19 @@ struct ClipboardEvent {
 std::string ToJson(const ClipboardEvent& e);
 Shown Show(const ClipboardEvent& e);
 
+// A connection ended without an arrival: refused (answered with an error or
+// closed at once) or dropped (it ended before its head was whole).
+struct RefusalEvent {
+    LocalTime time;
+    std::string peer;  // address:port
+    Refusal reason = Refusal::Malformed;
+    std::string detail;    // what happened, in plain words
+    size_t received = 0;   // bytes read from the connection
+    std::string start;     // the first of them, at most kRefusalStartBytes
+};
+std::string ToJson(const RefusalEvent& e);
+Shown Show(const RefusalEvent& e);
+
 // `listening` is false when the port could not be opened; the other channels still work.
 std::string ReadyJson(const LocalTime& time, std::string_view address, int port, bool listening, ReplyMode reply);
 std::string ListenErrorJson(const LocalTime& time, std::string_view address, int port, std::string_view error);

@@ -1,7 +1,10 @@
 #pragma once
 // Network receive mode: a listener on its own thread that reads each request
-// head, reports it and answers as the current reply mode says. Asio stays in
-// the .cpp, its one translation unit.
+// head, reports it and answers as the current reply mode says. Every
+// connection is bounded: a cap on how many are open, a time for the head to
+// arrive whole, a cap on its size. Asio stays in the .cpp, its one
+// translation unit.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,10 +20,24 @@ struct HttpArrival {
     ReplyMode reply;   // the mode this request is answered with
 };
 
+struct HttpRefusal {
+    std::string peer;
+    Refusal reason;
+    std::string detail;   // plain words
+    size_t received = 0;  // bytes read before the connection was ended
+    std::string start;    // the first of them (RefusalStart)
+};
+
+struct ConnectionLimits {
+    int max_connections = 100;
+    std::chrono::milliseconds idle_limit{20'000};
+};
+
 class HttpListener {
 public:
-    // Both callbacks run on the listener's thread.
-    HttpListener(std::function<ReplyMode()> reply_mode, std::function<void(HttpArrival)> on_arrival);
+    // Every callback runs on the listener's thread.
+    HttpListener(std::function<ReplyMode()> reply_mode, std::function<void(HttpArrival)> on_arrival,
+                 std::function<void(HttpRefusal)> on_refusal, ConnectionLimits limits);
     ~HttpListener();
     HttpListener(const HttpListener&) = delete;
     HttpListener& operator=(const HttpListener&) = delete;

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
@@ -19,15 +21,35 @@ std::optional<uint16_t> ParsePort(std::u16string_view text) {
     return static_cast<uint16_t>(value);
 }
 
+std::optional<int> ParseCount(std::u16string_view text, int low, int high) {
+    if (text.empty() || text.size() > 6) return std::nullopt;
+    int value = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        value = value * 10 + (c - u'0');
+    }
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
+constexpr std::u16string_view kValued[] = {u"--port", u"--address", u"--reply", u"--log", u"--max-connections",
+                                           u"--idle-limit"};
+
 }  // namespace
 
 const char kUsage[] =
     "lumvox-standin [--port N] [--address A] [--reply sent|nosent|500|silent] [--log PATH]\n"
+    "               [--max-connections N] [--idle-limit S]\n"
     "  --port N      HTTP port, 7070 by default; 0 picks a free one\n"
     "  --address A   address to listen on, 127.0.0.1 by default\n"
     "  --reply MODE  answer to each GET: sent (200 \"sent\"), nosent (200 without \"sent\"),\n"
     "                500 (status 500), silent (no answer)\n"
-    "  --log PATH    append every event to PATH, one JSON object a line\n";
+    "  --log PATH    append every event to PATH, one JSON object a line\n"
+    "  --max-connections N  connections open at once, 100 by default (1 to 10000);\n"
+    "                a connection beyond them is closed at once and logged\n"
+    "  --idle-limit S  seconds for a request head to arrive whole, 20 by default\n"
+    "                (1 to 3600); a slower one is dropped and logged. An answered\n"
+    "                client that has not closed within it is closed too\n";
 
 ParsedOptions ParseOptions(const std::vector<std::u16string>& args) {
     ParsedOptions parsed;
@@ -45,7 +67,7 @@ ParsedOptions ParseOptions(const std::vector<std::u16string>& args) {
             o.help = true;
             continue;
         }
-        if (name != u"--port" && name != u"--address" && name != u"--reply" && name != u"--log") {
+        if (std::find(std::begin(kValued), std::end(kValued), name) == std::end(kValued)) {
             parsed.error = "unknown option " + lumvox::core::ToUtf8Lossy(arg);
             return parsed;
         }
@@ -77,6 +99,20 @@ ParsedOptions ParseOptions(const std::vector<std::u16string>& args) {
                 return parsed;
             }
             o.reply = *mode;
+        } else if (name == u"--max-connections") {
+            auto count = ParseCount(*value, 1, 10000);
+            if (!count) {
+                parsed.error = "--max-connections needs a number from 1 to 10000, not \"" + value_utf8 + "\"";
+                return parsed;
+            }
+            o.max_connections = *count;
+        } else if (name == u"--idle-limit") {
+            auto seconds = ParseCount(*value, 1, 3600);
+            if (!seconds) {
+                parsed.error = "--idle-limit needs a number of seconds from 1 to 3600, not \"" + value_utf8 + "\"";
+                return parsed;
+            }
+            o.idle_limit_s = *seconds;
         } else {
             if (value->empty()) {
                 parsed.error = "--log needs a path";

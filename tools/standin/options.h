@@ -13,6 +13,13 @@ struct Options {
     uint16_t port = 7070;  // 0: the system picks a free port, reported in the log's "ready" line
     ReplyMode reply = ReplyMode::Sent;
     std::u16string log_path;  // empty: no log
+    // A connection beyond this many open at once is closed unread: the cap
+    // bounds the memory and sockets a flood of clients can take.
+    int max_connections = 100;
+    // A request head must arrive whole within this many seconds of the
+    // connection, and a client must close within it once answered; a client
+    // that sends a byte a second cannot hold a connection for ever.
+    int idle_limit_s = 20;
     bool help = false;
 };
 

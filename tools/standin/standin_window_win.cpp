@@ -20,6 +20,9 @@ constexpr UINT_PTR kClipboardRetryTimer = 1;
 constexpr UINT kClipboardRetryMs = 20;
 constexpr int kClipboardMaxRetries = 50;
 constexpr size_t kListTextChars = 200;
+// The window lists the newest events only, so that a long run keeps its memory
+// and the list stays quick; the log has every event.
+constexpr size_t kListedEvents = 1000;
 
 enum : int { IDC_REPLY_LABEL = 101, IDC_REPLY, IDC_STATUS, IDC_CLEAR, IDC_EVENTS, IDC_DETAIL };
 
@@ -174,7 +177,19 @@ void StandInWindow::StartListener() {
                                                                                 arrival.reply, std::move(arrival.head)});
                                                    }
                                                    PostMessageW(hwnd, WM_APP_PENDING, 0, 0);
-                                               });
+                                               },
+                                               [this, hwnd](HttpRefusal refusal) {
+                                                   {
+                                                       std::lock_guard lock(pending_mutex_);
+                                                       pending_refusals_.push_back(
+                                                           {Now(), std::move(refusal.peer), refusal.reason,
+                                                            std::move(refusal.detail), refusal.received,
+                                                            std::move(refusal.start)});
+                                                   }
+                                                   PostMessageW(hwnd, WM_APP_PENDING, 0, 0);
+                                               },
+                                               ConnectionLimits{options_.max_connections,
+                                                                std::chrono::seconds(options_.idle_limit_s)});
     listening_ = listener_->Start(options_.address, options_.port);
     if (!listening_.error.empty()) {
         listener_.reset();
@@ -232,13 +247,16 @@ LRESULT StandInWindow::OnCopyData(HWND sender, const COPYDATASTRUCT& data) {
 void StandInWindow::OnPendingEvents() {
     std::deque<CopyDataEvent> copydata;
     std::deque<HttpEvent> http;
+    std::deque<RefusalEvent> refusals;
     {
         std::lock_guard lock(pending_mutex_);
         copydata.swap(pending_copydata_);
         http.swap(pending_http_);
+        refusals.swap(pending_refusals_);
     }
     for (const auto& e : copydata) AddEvent(Show(e), ToJson(e));
     for (const auto& e : http) AddEvent(Show(e), ToJson(e));
+    for (const auto& e : refusals) AddEvent(Show(e), ToJson(e));
 }
 
 void StandInWindow::OnClipboardUpdate() {
@@ -282,6 +300,7 @@ void StandInWindow::OnCommand(int id, int code) {
         log_.Write(ReplyChangedJson(Now(), reply_mode_));
     } else if (id == IDC_CLEAR && code == BN_CLICKED) {
         ListView_DeleteAllItems(events_);
+        first_listed_ += details_.size();
         details_.clear();
         SetWindowTextW(detail_, L"");
     }
@@ -299,13 +318,18 @@ void StandInWindow::AddEvent(const Shown& shown, const std::string& json) {
     log_.Write(json);
     std::wstring cells[] = {Wide(ClockTime(Now())), Wide(shown.channel), Wide(shown.summary),
                             Wide(OneLine(shown.text, kListTextChars))};
+    if (details_.size() == kListedEvents) {
+        ListView_DeleteItem(events_, 0);
+        details_.pop_front();
+        ++first_listed_;
+    }
     details_.push_back(Wide(WithCrLf(shown.detail)));
     int row = ListView_GetItemCount(events_);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = row;
     item.pszText = cells[kColTime].data();
-    item.lParam = static_cast<LPARAM>(details_.size() - 1);
+    item.lParam = static_cast<LPARAM>(first_listed_ + details_.size() - 1);
     row = ListView_InsertItem(events_, &item);
     for (int col = kColChannel; col <= kColText; ++col) ListView_SetItemText(events_, row, col, cells[col].data());
     // The newest event is selected, which shows its detail.
@@ -314,8 +338,9 @@ void StandInWindow::AddEvent(const Shown& shown, const std::string& json) {
     ListView_EnsureVisible(events_, row, FALSE);
 }
 
-void StandInWindow::ShowDetail(size_t index) {
-    if (index < details_.size()) SetWindowTextW(detail_, details_[index].c_str());
+void StandInWindow::ShowDetail(size_t number) {
+    if (number >= first_listed_ && number - first_listed_ < details_.size())
+        SetWindowTextW(detail_, details_[number - first_listed_].c_str());
 }
 
 void StandInWindow::OnDestroy() {

@@ -66,7 +66,10 @@ private:
     HWND reply_label_ = nullptr, reply_ = nullptr, status_ = nullptr, clear_ = nullptr;
     HWND events_ = nullptr, detail_ = nullptr;
     win::UniqueHfont font_;
-    std::vector<std::wstring> details_;
+    // The details of the listed events, oldest first; the list's item data is
+    // an event's number, so an item finds its detail after older ones are gone.
+    std::deque<std::wstring> details_;
+    size_t first_listed_ = 0;  // the number of the oldest event still listed
 
     std::atomic<ReplyMode> reply_mode_;
     std::unique_ptr<HttpListener> listener_;
@@ -77,6 +80,7 @@ private:
     std::mutex pending_mutex_;
     std::deque<CopyDataEvent> pending_copydata_;
     std::deque<HttpEvent> pending_http_;
+    std::deque<RefusalEvent> pending_refusals_;
 
     DWORD clipboard_sequence_ = 0;
     int clipboard_retries_ = 0;

@@ -1,5 +1,7 @@
 #include "wire_text.h"
 
+#include <algorithm>
+
 namespace lumvox::standin {
 namespace {
 
@@ -21,6 +23,26 @@ int HexValue(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
+}
+
+// RFC 9110's token characters: what a method and a header name are made of.
+bool IsTokenChar(char c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+    return std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
+}
+
+bool IsToken(std::string_view text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (!IsTokenChar(c)) return false;
+    return true;
+}
+
+bool IsTargetByte(char c) { return static_cast<unsigned char>(c) > 0x20 && c != 0x7F; }
+
+bool IsHttpVersion(std::string_view text) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return text.size() == 8 && text.starts_with("HTTP/") && digit(text[5]) && text[6] == '.' && digit(text[7]);
 }
 
 std::string_view WithoutCr(std::string_view line) {
@@ -71,6 +93,46 @@ std::string MethodNotAllowedReply() { return Reply("405 Method Not Allowed", "GE
 
 std::string HeadTooLargeReply() { return Reply("431 Request Header Fields Too Large", "too large"); }
 
+std::string BadRequestReply() { return Reply("400 Bad Request", "malformed request"); }
+
+std::string_view RefusalName(Refusal reason) {
+    switch (reason) {
+    case Refusal::Connections: return "connections";
+    case Refusal::Idle: return "idle";
+    case Refusal::TooLarge: return "too-large";
+    case Refusal::Malformed: return "malformed";
+    case Refusal::ClosedEarly: return "closed";
+    }
+    return "?";
+}
+
+bool IsDrop(Refusal reason) { return reason == Refusal::Idle || reason == Refusal::ClosedEarly; }
+
+std::optional<int> RefusalStatus(Refusal reason) {
+    switch (reason) {
+    case Refusal::TooLarge: return 431;
+    case Refusal::Malformed: return 400;
+    default: return std::nullopt;
+    }
+}
+
+std::string RefusalReply(Refusal reason) {
+    switch (reason) {
+    case Refusal::TooLarge: return HeadTooLargeReply();
+    case Refusal::Malformed: return BadRequestReply();
+    default: return {};
+    }
+}
+
+std::string RefusalStart(std::string_view received) {
+    if (received.size() <= kRefusalStartBytes) return std::string(received);
+    size_t end = kRefusalStartBytes;
+    // Back over the continuation bytes of a sequence that the cut would split.
+    for (size_t back = 0; back < 3 && end > 0 && (static_cast<unsigned char>(received[end]) & 0xC0) == 0x80; ++back)
+        --end;
+    return std::string(received.substr(0, end));
+}
+
 std::optional<size_t> FindHeadEnd(std::string_view bytes) {
     for (size_t lf = bytes.find('\n'); lf != std::string_view::npos; lf = bytes.find('\n', lf + 1)) {
         size_t next = lf + 1;
@@ -104,6 +166,19 @@ RequestHead ParseRequestHead(std::string_view head) {
     parsed.target = rest.substr(0, space);
     if (space != std::string_view::npos) parsed.version = rest.substr(space + 1);
     return parsed;
+}
+
+std::string RequestHeadProblem(const RequestHead& head) {
+    bool line_ok = IsToken(head.method) && !head.target.empty() &&
+                   std::all_of(head.target.begin(), head.target.end(), IsTargetByte) && IsHttpVersion(head.version);
+    if (!line_ok) return "the request line is not METHOD TARGET HTTP/d.d, one space apart";
+    for (size_t i = 0; i < head.headers.size(); ++i) {
+        std::string_view line = head.headers[i];
+        size_t colon = line.find(':');
+        if (colon == std::string_view::npos || !IsToken(line.substr(0, colon)))
+            return "header line " + std::to_string(i + 1) + " is not a name followed by a colon";
+    }
+    return {};
 }
 
 std::string PercentDecode(std::string_view text) {

@@ -24,6 +24,29 @@ std::string ReplyFor(ReplyMode mode);
 // The whole reply to any other method.
 std::string MethodNotAllowedReply();
 std::string HeadTooLargeReply();
+std::string BadRequestReply();
+
+// A request head is refused once it passes this many bytes; the cap bounds the
+// memory one connection can take.
+inline constexpr size_t kMaxRequestHead = 4 << 20;
+
+// Why a connection ended without its request being reported as an arrival.
+enum class Refusal {
+    Connections,  // the cap on open connections was reached: closed at once, unread
+    Idle,         // no whole head within the idle limit: closed unanswered
+    TooLarge,     // the head passed kMaxRequestHead: answered 431
+    Malformed,    // RequestHeadProblem found something: answered 400
+    ClosedEarly,  // the client closed after some bytes, before its head was whole
+};
+std::string_view RefusalName(Refusal reason);  // "connections", "idle", "too-large", "malformed", "closed"
+// Idle and ClosedEarly are drops ("dropped" in the log); the others are refusals ("refused").
+bool IsDrop(Refusal reason);
+std::optional<int> RefusalStatus(Refusal reason);  // the status answered, if any
+std::string RefusalReply(Refusal reason);          // the whole reply; empty when none is sent
+// A refusal's log line keeps the first kRefusalStartBytes of what arrived at
+// most, never cutting a UTF-8 sequence: a 10 MiB request line is not copied.
+inline constexpr size_t kRefusalStartBytes = 256;
+std::string RefusalStart(std::string_view received);
 
 // Offset just past the empty line that ends a request head, if the bytes hold one.
 // Line ends are LF with or without CR.
@@ -39,6 +62,13 @@ struct RequestHead {
 
 // `head` is a request head as FindHeadEnd delimits it (a missing end is tolerated).
 RequestHead ParseRequestHead(std::string_view head);
+
+// Empty when the head is one the stand-in answers; otherwise what is wrong, in
+// plain words. Lenient where the workshop's own request is: LF line ends, any
+// byte above space in the target. Strict where a reader could be misled: the
+// request line must be METHOD SP TARGET SP HTTP/d.d, and every header line a
+// name, then a colon.
+std::string RequestHeadProblem(const RequestHead& head);
 
 // %XX becomes the byte 0xXX; a "%" without two hex digits stays; "+" stays "+".
 std::string PercentDecode(std::string_view text);
