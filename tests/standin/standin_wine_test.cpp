@@ -4,6 +4,8 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -340,6 +342,31 @@ TEST(CopyData, LogsAndShowsIdentifierByteCountTextAndHex) {
             return true;
         }, "the message in the window's detail");
     }
+}
+
+TEST(CopyData, TheWindowListsTheNewest1000EventsAndTheLogEveryOne) {
+    constexpr size_t kSent = 1005;
+    StandIn standin;
+    HWND window = standin.Window();
+    HWND list = standin.Child(L"SysListView32");
+    HWND detail = standin.Child(L"Edit");
+    ASSERT_TRUE(window && list && detail);
+    for (size_t i = 1; i <= kSent; ++i) {
+        std::string digits = std::to_string(i);
+        std::u16string text = u"n" + std::u16string(digits.begin(), digits.end());
+        COPYDATASTRUCT data{1024, static_cast<DWORD>(text.size() * 2), text.data()};
+        SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    }
+    standin.WaitForNth("copydata", kSent);
+    EXPECT_EQ(standin.Events("copydata").size(), kSent);
+    // The newest is selected and its detail shown: the row found its detail after older ones went.
+    standin.WaitUntil([&]() -> std::optional<bool> {
+        if (WindowText(detail).find(L"Copy-data message") == std::wstring::npos ||
+            WindowText(detail).find(L"6E 00 31 00 30 00 30 00 35 00") == std::wstring::npos)
+            return std::nullopt;
+        return true;
+    }, "the detail of n1005, the last one sent");
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1000);
 }
 
 TEST(CopyData, AWorkshopSendOf40000UnitsArrivesWhole) {

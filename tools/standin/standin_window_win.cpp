@@ -332,8 +332,8 @@ void StandInWindow::AddEvent(const Shown& shown, const std::string& json) {
     item.lParam = static_cast<LPARAM>(first_listed_ + details_.size() - 1);
     row = ListView_InsertItem(events_, &item);
     for (int col = kColChannel; col <= kColText; ++col) ListView_SetItemText(events_, row, col, cells[col].data());
-    // The newest event is selected, which shows its detail.
-    ListView_SetItemState(events_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    // The newest event is selected, which shows its detail; the list allows one
+    // selection, so the one before goes without a pass over every row.
     ListView_SetItemState(events_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(events_, row, FALSE);
 }
