@@ -40,18 +40,23 @@ constexpr Route kRoutes[] = {
     {Id(MenuId::SampleVolume), kMenuChoice, Action::InsertSample},
 };
 
-// A key runs its control's route. Modifiers are not examined: Shift, Ctrl and
-// Alt with F8 or F9 act alike.
+// A key runs its control's (or menu entry's) route. F8 and F9 act alike with any of
+// Shift, Ctrl and Alt; a key marked Ctrl acts only while Ctrl is held.
+enum class Modifier : uint8_t { Any, Ctrl };
+
 struct KeyRoute {
     WORD key;
+    Modifier modifier;
     uint16_t source;
     UINT code;
 };
 
 constexpr KeyRoute kKeyRoutes[] = {
-    {VK_F8, Id(ControlId::AppSendButton), BN_CLICKED},
-    {VK_F9, Id(ControlId::NetSendButton), BN_CLICKED},
+    {VK_F8, Modifier::Any, Id(ControlId::AppSendButton), BN_CLICKED},
+    {VK_F9, Modifier::Any, Id(ControlId::NetSendButton), BN_CLICKED},
 };
+
+bool ModifierHeld(Modifier modifier) { return modifier == Modifier::Any || GetKeyState(VK_CONTROL) < 0; }
 
 }  // namespace
 
@@ -94,7 +99,7 @@ void MainWindow::Run(Action action, uint16_t source) {
 
 bool MainWindow::RunKeyRoute(WORD key) {
     for (const KeyRoute& route : kKeyRoutes)
-        if (route.key == key) return RunRoute(route.source, route.code);
+        if (route.key == key && ModifierHeld(route.modifier)) return RunRoute(route.source, route.code);
     return false;
 }
 
