@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "action_error.h"
 
@@ -54,6 +55,14 @@ constexpr uint64_t RunStops(uint64_t v) {
     return (v & kHighBits) | equal('\n') | equal('\r');
 }
 
+bool HasNonAscii(const unsigned char* p, const unsigned char* end) {
+    for (; end - p >= 8; p += 8)
+        if (LoadLittleEndian(p) & kHighBits) return true;
+    for (; p < end; ++p)
+        if (*p >= 0x80) return true;
+    return false;
+}
+
 constexpr bool IsPlainAscii(unsigned b) { return b < 0x80 && b != '\r' && b != '\n'; }
 
 // Widens the run of plain ASCII bytes at p, sixteen a step, and returns its
@@ -76,8 +85,9 @@ size_t CopyAsciiRun(const unsigned char* p, const unsigned char* block_end, char
     return n;
 }
 
-// Strict UTF-8 to UTF-16 with the line breaks made CR LF, in one pass.
-std::u16string DecodeUtf8(const unsigned char* p, const unsigned char* end) {
+// Strict UTF-8 to UTF-16 with the line breaks made CR LF, in one pass;
+// nullopt at the first ill-formed sequence.
+std::optional<std::u16string> DecodeUtf8(const unsigned char* p, const unsigned char* end) {
     UnitSink sink(ExpectedUnits(static_cast<size_t>(end - p)));
     while (p < end) {
         const unsigned char* block_end = p + std::min<size_t>(static_cast<size_t>(end - p), kBlock);
@@ -98,35 +108,35 @@ std::u16string DecodeUtf8(const unsigned char* p, const unsigned char* end) {
             }
             // Three-byte forms first: Hangul and most of the BMP.
             if ((b0 & 0xF0) == 0xE0) {
-                if (end - p < 3) ThrowNoMapping();
+                if (end - p < 3) return std::nullopt;
                 const unsigned b1 = p[1], b2 = p[2];
-                if (((b1 & 0xC0) != 0x80) || ((b2 & 0xC0) != 0x80)) ThrowNoMapping();
+                if (((b1 & 0xC0) != 0x80) || ((b2 & 0xC0) != 0x80)) return std::nullopt;
                 const char32_t cp = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
-                if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) ThrowNoMapping();
+                if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
                 *dst++ = static_cast<char16_t>(cp);
                 p += 3;
                 continue;
             }
             if (b0 >= 0xC2 && b0 <= 0xDF) {
-                if (end - p < 2 || (p[1] & 0xC0) != 0x80) ThrowNoMapping();
+                if (end - p < 2 || (p[1] & 0xC0) != 0x80) return std::nullopt;
                 *dst++ = static_cast<char16_t>(((b0 & 0x1Fu) << 6) | (p[1] & 0x3Fu));
                 p += 2;
                 continue;
             }
             if (b0 >= 0xF0 && b0 <= 0xF4) {
-                if (end - p < 4) ThrowNoMapping();
+                if (end - p < 4) return std::nullopt;
                 const unsigned b1 = p[1], b2 = p[2], b3 = p[3];
                 if (((b1 & 0xC0) != 0x80) || ((b2 & 0xC0) != 0x80) || ((b3 & 0xC0) != 0x80))
-                    ThrowNoMapping();
+                    return std::nullopt;
                 const char32_t cp = ((b0 & 0x07u) << 18) | ((b1 & 0x3Fu) << 12) |
                                     ((b2 & 0x3Fu) << 6) | (b3 & 0x3Fu);
-                if (cp < 0x10000 || cp > 0x10FFFF) ThrowNoMapping();
+                if (cp < 0x10000 || cp > 0x10FFFF) return std::nullopt;
                 *dst++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
                 *dst++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
                 p += 4;
                 continue;
             }
-            ThrowNoMapping();  // a stray continuation byte, C0, C1 or F5..FF
+            return std::nullopt;  // a stray continuation byte, C0, C1 or F5..FF
         }
         sink.Commit(dst);
     }
@@ -208,10 +218,18 @@ std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi) {
     const std::string_view body = bytes.substr(mark.size);
     const auto* p = reinterpret_cast<const unsigned char*>(body.data());
     switch (mark.encoding) {
-    case TextFileEncoding::Utf8: return DecodeUtf8(p, p + body.size());
+    case TextFileEncoding::Utf8:
+        if (auto text = DecodeUtf8(p, p + body.size())) return std::move(*text);
+        ThrowNoMapping();
     case TextFileEncoding::Utf16Le: return DecodeUtf16<LittleEndianBytes>(p, body.size());
     case TextFileEncoding::Utf16Be: return DecodeUtf16<BigEndianBytes>(p, body.size());
     case TextFileEncoding::Ansi: break;
+    }
+    // Notepad saves UTF-8 without a mark by default. A legacy code page text
+    // (949 included) is almost never well-formed UTF-8, and pure ASCII reads
+    // the same in both, so such a file stays with the ANSI decoder.
+    if (HasNonAscii(p, p + body.size())) {
+        if (auto text = DecodeUtf8(p, p + body.size())) return std::move(*text);
     }
     // A code page decoder of the platform's own cannot be fused with the line
     // breaks, so only this path takes a second pass.

@@ -1,7 +1,8 @@
 #pragma once
 // Decoding a text file opened into the first page: the byte-order mark decides
-// UTF-8, UTF-16LE or UTF-16BE, anything else goes to the ANSI decoder; every
-// line break comes out as CR LF.
+// UTF-8, UTF-16LE or UTF-16BE; a file without one is UTF-8 when its bytes are
+// well-formed UTF-8 with at least one non-ASCII byte, and goes to the ANSI
+// decoder otherwise; every line break comes out as CR LF.
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -25,7 +26,8 @@ inline constexpr std::u16string_view kNoMappingMessage =
     u"No mapping for the Unicode character exists in the target multi-byte code page";
 
 // The whole file's bytes to the text-area text, the mark removed. Throws
-// ActionError(kNoMappingMessage) for ill-formed UTF-8 after the UTF-8 mark. A
+// ActionError(kNoMappingMessage) for ill-formed UTF-8 after the UTF-8 mark
+// (without a mark, such bytes go to the ANSI decoder instead). A
 // UTF-16 file with an odd byte count ends in U+FFFD for its last byte.
 std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi);
 

@@ -70,7 +70,7 @@ TEST(DetectByteOrderMark, MarksInTheirOrder) {
 }
 
 TEST(DecodeTextFile, EachMarkIsRemovedAndDecodes) {
-    struct Case { const char* name; std::string bytes; std::u16string_view text; };
+    struct Case { const char* name; std::string bytes; std::u16string text; };
     const Case cases[] = {
         {"utf-8", "\xEF\xBB\xBF" "a\xEC\x95\x88\xC3\xA9\xF0\x9F\x98\x80", u"a안é\xD83D\xDE00"},
         {"utf-8 mark only", "\xEF\xBB\xBF", u""},
@@ -81,9 +81,14 @@ TEST(DecodeTextFile, EachMarkIsRemovedAndDecodes) {
         {"utf-16le unpaired surrogate kept", std::string("\xFF\xFE\x00\xD8x\0", 6), u"\xD800x"},
         {"utf-16le odd byte", std::string("\xFF\xFE" "a\0b", 5), u"a\uFFFD"},
         {"utf-16be odd byte", std::string("\xFE\xFF\0ab", 5), u"a\uFFFD"},
-        {"utf-16le NUL unit", std::string("\xFF\xFE\0\0", 4), std::u16string_view(u"\0", 1)},
-        // Without a mark, UTF-8 bytes are read in the ANSI code page and come out as other characters.
-        {"no mark", "a\xEC\x95\x88", u"a\u00EC\u2022\u02C6"},
+        {"utf-16le NUL unit", std::string("\xFF\xFE\0\0", 4), std::u16string(u"\0", 1)},
+        // Without a mark, well-formed UTF-8 with a non-ASCII byte is UTF-8 (Notepad's default)...
+        {"no mark, utf-8", "\xEC\x95\x88\xEB\x85\x95 caf\xC3\xA9\r\n\xF0\x9F\x98\x80", u"안녕 café\r\n\xD83D\xDE00"},
+        {"no mark, utf-8 after ascii", std::string(20000, 'x') + "\n\xC3\xA9", std::u16string(20000, u'x') + u"\r\né"},
+        {"no mark, utf-8 mark in the middle", "x\xEF\xBB\xBF", u"x\uFEFF"},
+        // ...and anything else is read in the ANSI code page (here Windows-1252).
+        {"no mark, code page 949", "\xBE\xC8\xB3\xE7", u"\u00BE\u00C8\u00B3\u00E7"},
+        {"no mark, utf-8 then a stray byte", "\xEC\x95\x88\x80", u"\u00EC\u2022\u02C6\u20AC"},
         {"partial mark", "\xEF\xBBx", u"\u00EF\u00BBx"},
         {"empty", "", u""},
     };
@@ -99,8 +104,12 @@ TEST(DecodeTextFile, OnlyMarklessFilesGoToTheAnsiDecoder) {
     EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBFx", ansi), u"x");
     EXPECT_EQ(DecodeTextFile(std::string_view("\xFF\xFEx\0", 4), ansi), u"x");
     EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(DecodeTextFile("\xC3\xA9", ansi), u"é") << "well-formed UTF-8 without a mark";
+    EXPECT_TRUE(seen.empty());
     EXPECT_EQ(DecodeTextFile("raw\xEF", ansi), u"decoded\r\n") << "its result gets CR LF too";
-    EXPECT_EQ(seen, std::vector<std::string>{"raw\xEF"});
+    EXPECT_EQ(DecodeTextFile("ascii\n", ansi), u"decoded\r\n") << "pure ASCII keeps the code page";
+    EXPECT_EQ(DecodeTextFile("", ansi), u"decoded\r\n");
+    EXPECT_EQ(seen, (std::vector<std::string>{"raw\xEF", "ascii\n", ""}));
 }
 
 TEST(DecodeTextFile, EveryLineBreakBecomesCrLf) {
@@ -160,6 +169,10 @@ TEST(DecodeTextFile, IllFormedUtf8AfterTheMarkFailsTheWholeLoad) {
             } catch (const ActionError& e) {
                 EXPECT_EQ(e.message(), kNoMappingMessage);
             }
+            // Without the mark the same bytes are a code page text, wherever the fault lies.
+            std::string markless = lead + std::string(tail);
+            EXPECT_EQ(Decode(markless), NormalizeLineBreaks(DecodeWindows1252(markless)))
+                << ::testing::PrintToString(std::string(tail));
         }
     }
 }

@@ -268,6 +268,7 @@ printf '\xEF\xBB\xBF첫 줄\nsecond línea\r\n끝' >"$E2E_TMP/utf8-bom.txt"
 { printf '\xFF\xFE'; printf '한국어 UTF-16\r둘째 줄\n' | iconv -f UTF-8 -t UTF-16LE; } >"$E2E_TMP/utf16le.txt"
 { printf '\xFE\xFF'; printf 'Big-endian 텍스트' | iconv -f UTF-8 -t UTF-16BE; } >"$E2E_TMP/utf16be.txt"
 printf '\xEF\xBB\xBFok \xC3\x28 rest' >"$E2E_TMP/invalid-utf8.txt"
+printf '안녕 café\n' >"$E2E_TMP/utf8-no-mark.txt"  # Notepad's default: UTF-8 without a mark
 
 # open_file NAME: 프로그램 > 파일 열기 with the keyboard, the path typed into the
 # dialog's file name field, Enter. An empty NAME cancels the dialog with Esc.
@@ -290,6 +291,7 @@ done <<'EOF'
 utf8-bom.txt 첫 줄\r\nsecond línea\r\n끝
 utf16le.txt 한국어 UTF-16\r\n둘째 줄\r\n
 utf16be.txt Big-endian 텍스트
+utf8-no-mark.txt 안녕 café\r\n
 EOF
 
 drv set-text-esc "$MAIN/114" 'before cancelling\r\n' >/dev/null

@@ -244,6 +244,11 @@ TEST(TextSources, FileAndStandardInputAreDecodedLikeTheWindow) {
     ASSERT_EQ(platform.app.sent.size(), 1u);
     EXPECT_EQ(platform.app.sent[0], u"안");
 
+    platform.files.files[u"no-mark.txt"] = "\xEC\x95\x88\xEB\x85\x95 caf\xC3\xA9";  // Notepad's default
+    EXPECT_EQ(RunWith(platform, {u"--app", u"--file", u"no-mark.txt"}).code, 0);
+    ASSERT_EQ(platform.app.sent.size(), 2u);
+    EXPECT_EQ(platform.app.sent[1], u"안녕 café");
+
     platform.files.files[u"bad.txt"] = "\xEF\xBB\xBFok\xC0";
     RunOutput bad = RunWith(platform, {u"--app", u"--file", u"bad.txt"});
     EXPECT_EQ(bad.code, 6);

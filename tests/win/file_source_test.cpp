@@ -108,6 +108,7 @@ TEST(WindowsFileSource, FileOpenLoadsDecodedTextIntoTheFirstPage) {
         {std::string("\xFE\xFF\xC5\x48\0\n\0a", 8), u"안\r\na"},
         {"\xEF\xBB\xBF" "line\rnext\n", u"line\r\nnext\r\n"},
         {"plain\nascii", u"plain\r\nascii"},
+        {"\xEC\x95\x88\xEB\x85\x95 caf\xC3\xA9\n", u"안녕 café\r\n"},  // UTF-8 without a mark
     };
     for (const Case& c : cases) {
         TempFile file(c.bytes);
