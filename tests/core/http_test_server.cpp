@@ -3,6 +3,7 @@
 #include <asio.hpp>
 #include <chrono>
 #include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -148,6 +149,89 @@ std::string RawReplyServer::Request() {
 
 bool RawReplyServer::WaitClientClosed() {
     return impl_->closed_future.wait_for(kSafetyWait) == std::future_status::ready;
+}
+
+struct RotatingReplyServer::Impl {
+    struct Connection {
+        explicit Connection(asio::io_context& io) : socket(io) {}
+        tcp::socket socket;
+        std::string head;
+        std::string reply;
+        char scratch[512];
+    };
+
+    Impl(std::vector<std::string> reply_list, size_t together_count)
+        : replies(std::move(reply_list)), together(std::max<size_t>(together_count, 1)),
+          acceptor(io, LoopbackEndpoint(Loopback::V4)) {}
+
+    void Accept() {
+        auto connection = std::make_shared<Connection>(io);
+        acceptor.async_accept(connection->socket, [this, connection](std::error_code ec) {
+            if (ec) return;
+            ReadHead(connection);
+            Accept();
+        });
+    }
+
+    void ReadHead(const std::shared_ptr<Connection>& c) {
+        asio::async_read_until(c->socket, asio::dynamic_buffer(c->head), "\r\n\r\n",
+                               [this, c](std::error_code ec, std::size_t) {
+                                   if (ec) return;
+                                   {
+                                       std::lock_guard lock(mutex);
+                                       requests.push_back(c->head);
+                                   }
+                                   c->reply = replies[read++ % replies.size()];
+                                   waiting.push_back(c);
+                                   if (waiting.size() < together) return;
+                                   for (auto& w : waiting) Answer(w);
+                                   waiting.clear();
+                               });
+    }
+
+    void Answer(const std::shared_ptr<Connection>& c) {
+        asio::async_write(c->socket, asio::buffer(c->reply), [this, c](std::error_code ec, std::size_t) {
+            if (ec) return;
+            std::error_code ignored;
+            c->socket.shutdown(tcp::socket::shutdown_send, ignored);
+            Drain(c);
+        });
+    }
+
+    // Until the client closes, so that closing never resets an unread reply.
+    void Drain(const std::shared_ptr<Connection>& c) {
+        c->socket.async_read_some(asio::buffer(c->scratch), [this, c](std::error_code ec, std::size_t) {
+            if (!ec) Drain(c);
+        });
+    }
+
+    std::vector<std::string> replies;
+    size_t together;
+    asio::io_context io;
+    tcp::acceptor acceptor;
+    size_t read = 0;
+    std::vector<std::shared_ptr<Connection>> waiting;
+    mutable std::mutex mutex;
+    std::vector<std::string> requests;
+    std::thread thread;
+};
+
+RotatingReplyServer::RotatingReplyServer(std::vector<std::string> replies, size_t together)
+    : impl_(std::make_unique<Impl>(std::move(replies), together)) {
+    impl_->Accept();
+    impl_->thread = std::thread([impl = impl_.get()] { impl->io.run(); });
+}
+
+RotatingReplyServer::~RotatingReplyServer() {
+    impl_->io.stop();
+    impl_->thread.join();
+}
+
+std::uint16_t RotatingReplyServer::port() const { return impl_->acceptor.local_endpoint().port(); }
+
+std::vector<std::string> RotatingReplyServer::Requests() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->requests;
 }
 
 struct FullBacklogListener::Impl {

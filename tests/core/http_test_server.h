@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace lumvox::core::test {
 
@@ -34,6 +35,25 @@ public:
     std::string Request();
     // Waits until the client has closed the connection; false if it never does.
     bool WaitClientClosed();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Serves every connection: reads its request head and answers with the replies
+// in turn, the k-th head read getting replies[k % size], then closes. It answers
+// only once `together` heads wait, all of them at once: a client that sends one
+// at a time never gets an answer while `together` is above 1.
+class RotatingReplyServer {
+public:
+    explicit RotatingReplyServer(std::vector<std::string> replies, size_t together = 1);
+    ~RotatingReplyServer();
+    RotatingReplyServer(const RotatingReplyServer&) = delete;
+    RotatingReplyServer& operator=(const RotatingReplyServer&) = delete;
+
+    std::uint16_t port() const;
+    std::vector<std::string> Requests() const;  // every request head read so far
 
 private:
     struct Impl;

@@ -3,6 +3,8 @@
 
 #include <map>
 
+#include <nlohmann/json.hpp>
+
 #include "core/http_request.h"
 #include "core/page_messages.h"
 #include "core/request_url.h"
@@ -51,6 +53,7 @@ public:
     CaseLinks Links() override { return CaseLinks{&app, &net, &clip, &net.record()}; }
     lumvox::core::FileSource& Files() override { return files; }
     std::string ReadStandardInput() override { return stdin_bytes; }
+    lumvox::core::HttpLimits NetworkLimits() override { return Shortened(); }
 
     FakeApp app;
     RecordingNetworkLink net{Shortened()};
@@ -346,6 +349,150 @@ TEST(ReadBatchCase, RefusesMalformedLinesAndSaysWhy) {
         std::string error;
         EXPECT_FALSE(ReadBatchCase(c.line, error)) << c.line;
         EXPECT_NE(error.find(c.error_part), std::string::npos) << c.line << " -> " << error;
+    }
+}
+
+TEST(ParseSendArgs, TakesRepeatAndConcurrencyWhereTheyApply) {
+    struct Good {
+        std::vector<std::u16string> args;
+        size_t repeat;
+        int concurrency;
+    };
+    const Good kGood[] = {
+        {{u"--net", u"h", u"--repeat", u"1", u"x"}, 1, 1},
+        {{u"--net", u"h", u"--repeat", u"10000000", u"--concurrency", u"64", u"x"}, 10'000'000, 64},
+        {{u"--app", u"--repeat", u"5", u"--concurrency", u"1", u"x"}, 5, 1},
+        {{u"--clip", u"--repeat", u"3", u"--json", u"x"}, 3, 1},
+    };
+    for (const Good& g : kGood) {
+        ParsedArgs parsed = ParseSendArgs(g.args);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        EXPECT_EQ(parsed.options->repeat, g.repeat);
+        EXPECT_EQ(parsed.options->concurrency, g.concurrency);
+    }
+    struct Bad {
+        std::vector<std::u16string> args;
+        std::string_view error_part;
+    };
+    const Bad kBad[] = {
+        {{u"--net", u"h", u"--repeat", u"0", u"x"}, "--repeat needs"},
+        {{u"--net", u"h", u"--repeat", u"10000001", u"x"}, "--repeat needs"},
+        {{u"--net", u"h", u"--repeat", u"many", u"x"}, "--repeat needs"},
+        {{u"--net", u"h", u"x", u"--repeat"}, "--repeat needs"},
+        {{u"--net", u"h", u"--repeat", u"2", u"--concurrency", u"0", u"x"}, "--concurrency needs"},
+        {{u"--net", u"h", u"--repeat", u"2", u"--concurrency", u"65", u"x"}, "--concurrency needs"},
+        {{u"--net", u"h", u"--concurrency", u"2", u"x"}, "goes with --repeat"},
+        {{u"--app", u"--repeat", u"2", u"--concurrency", u"2", u"x"}, "one at a time"},
+        {{u"--clip", u"--repeat", u"2", u"--concurrency", u"2", u"x"}, "one at a time"},
+        {{u"--net", u"h", u"--repeat", u"2", u"--dry-run", u"x"}, "--dry-run"},
+        {{u"--batch", u"f", u"--repeat", u"2"}, "--batch"},
+    };
+    for (const Bad& b : kBad) {
+        ParsedArgs parsed = ParseSendArgs(b.args);
+        EXPECT_FALSE(parsed.options);
+        EXPECT_NE(parsed.error.find(b.error_part), std::string::npos) << parsed.error;
+    }
+}
+
+TEST(Repeat, PercentilesAreNearestRanks) {
+    struct Case {
+        std::vector<int> latencies_us;  // sorted
+        int p50, p95, p99, max;
+    };
+    std::vector<int> hundred(100);
+    for (int i = 0; i < 100; ++i) hundred[i] = i + 1;
+    const Case kCases[] = {
+        {hundred, 50, 95, 99, 100},
+        {{10, 20, 30}, 20, 30, 30, 30},
+        {{7}, 7, 7, 7, 7},
+        {{}, 0, 0, 0, 0},
+    };
+    for (const Case& c : kCases) {
+        RepeatReport report;
+        for (int us : c.latencies_us) report.latencies.emplace_back(us);
+        SCOPED_TRACE(c.latencies_us.size());
+        EXPECT_EQ(report.Percentile(50).count(), c.p50);
+        EXPECT_EQ(report.Percentile(95).count(), c.p95);
+        EXPECT_EQ(report.Percentile(99).count(), c.p99);
+        EXPECT_EQ(report.Percentile(100).count(), c.max);
+    }
+}
+
+std::string Reply(std::string_view status, std::string_view body) {
+    return "HTTP/1.1 " + std::string(status) + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+           std::string(body);
+}
+
+TEST(Repeat, NetworkSendsGoSeveralAtOnceAndAreCountedByOutcome) {
+    // Answered only when four requests wait together: one sender at a time would
+    // see no answer at all.
+    lumvox::core::test::RotatingReplyServer server(
+        {Reply("200 OK", "sent"), Reply("200 OK", "sent"), Reply("200 OK", "busy"), Reply("500 Oops", "sent")}, 4);
+    FakePlatform platform;
+    std::u16string destination = u"127.0.0.1:" + lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
+    RunOutput run = RunWith(platform, {u"--net", destination, u"--repeat", u"8", u"--concurrency", u"4", u"--json", u"안녕"});
+    EXPECT_EQ(run.code, 4) << run.err;
+
+    auto requests = server.Requests();
+    EXPECT_EQ(requests.size(), 8u);
+    for (const auto& request : requests) EXPECT_EQ(request.substr(0, 31), "GET /lumvox=%EC%95%88%EB%85%95=");
+
+    auto json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["channel"], "net");
+    EXPECT_EQ(json["sends"], 8);
+    EXPECT_EQ(json["concurrency"], 4);
+    EXPECT_EQ(json["delivered"], 4);
+    EXPECT_EQ(json["failed"], 4);
+    EXPECT_EQ(json["exitCode"], 4);
+    struct Counted {
+        std::string outcome;
+        int exit_code, count;
+    };
+    const Counted kCounted[] = {{"delivered", 0, 4}, {"unreachable", 4, 2}, {"not-acknowledged", 5, 2}};
+    ASSERT_EQ(json["outcomes"].size(), std::size(kCounted)) << run.out;
+    for (size_t i = 0; i < std::size(kCounted); ++i) {
+        EXPECT_EQ(json["outcomes"][i]["outcome"], kCounted[i].outcome);
+        EXPECT_EQ(json["outcomes"][i]["exitCode"], kCounted[i].exit_code);
+        EXPECT_EQ(json["outcomes"][i]["count"], kCounted[i].count);
+    }
+    EXPECT_EQ(json["outcomes"][1]["message"], lumvox::core::ToUtf8Lossy(lumvox::core::messages::kConnectivity));
+    const auto& latency = json["latencyMs"];
+    EXPECT_GT(latency["p50"].get<double>(), 0.0);
+    EXPECT_LE(latency["p50"].get<double>(), latency["p95"].get<double>());
+    EXPECT_LE(latency["p95"].get<double>(), latency["p99"].get<double>());
+    EXPECT_LE(latency["p99"].get<double>(), latency["max"].get<double>());
+    EXPECT_EQ(json["process"]["afterWarmUp"]["sends"], 1);
+    EXPECT_EQ(json["process"]["atEnd"]["sends"], 8);
+
+    EXPECT_NE(run.err.find("8 sends over the network to 127.0.0.1:" + std::to_string(server.port()) +
+                           ", 4 at a time, in "),
+              std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("4 delivered, 4 failed\n  4 delivered: the speech program answered with \"sent\"\n"
+                           "  2 unreachable: "),
+              std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\nlatency in ms: p50 "), std::string::npos) << run.err;
+}
+
+TEST(Repeat, CopyDataAndClipboardSendOneAtATimeAndCountEachSend) {
+    struct Case {
+        std::vector<std::u16string> args;
+        bool app_running;
+        int code;
+        std::string_view summary;
+    };
+    const Case kCases[] = {
+        {{u"--app", u"--repeat", u"5", u"x"}, true, 0, "5 sends by copy-data message to the window \"Lumvox\", in "},
+        {{u"--app", u"--repeat", u"5", u"x"}, false, 4, "0 delivered, 5 failed\n  5 unreachable: no window"},
+        {{u"--clip", u"--repeat", u"5", u"x"}, true, 0, "5 sends through the clipboard, in "},
+    };
+    for (const Case& c : kCases) {
+        FakePlatform platform;
+        platform.app.running = c.app_running;
+        RunOutput run = RunWith(platform, c.args);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_NE(run.err.find(c.summary), std::string::npos) << run.err;
+        EXPECT_EQ(platform.app.sent.size() + platform.clip.placed.size(), c.app_running ? 5u : 0u);
+        for (const auto& sent : platform.app.sent) EXPECT_EQ(sent, u"x");
     }
 }
 

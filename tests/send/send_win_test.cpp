@@ -105,6 +105,16 @@ TEST(LumvoxSendExe, AppDeliversTheTrimmedTextWithItsIdentifierAndByteCount) {
     EXPECT_EQ(g_received.bytes, 34u);
 }
 
+TEST(LumvoxSendExe, AppRepeatSendsEveryCopyOneAtATime) {
+    Receiver receiver;
+    ASSERT_TRUE(receiver.get());
+    EXPECT_EQ(RunSend(L"--app --repeat 20 \"\xC548\xB155\""), 0u);
+    EXPECT_EQ(g_received.count, 20);
+    EXPECT_EQ(g_received.bytes, 4u);
+    EXPECT_EQ(RunSend(L"--app --repeat 2 --concurrency 2 x"), 2u) << "copy-data goes one at a time";
+    EXPECT_EQ(g_received.count, 20);
+}
+
 TEST(LumvoxSendExe, AppWithoutTheSpeechProgramExitsWithFour) {
     ASSERT_EQ(FindWindowW(nullptr, L"Lumvox"), nullptr);
     EXPECT_EQ(RunSend(L"--app hello"), 4u);

@@ -1,6 +1,8 @@
 // lumvox-send on Windows: all three channels.
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -39,6 +41,21 @@ class WindowsPlatform final : public SendPlatform {
 public:
     CaseLinks Links() override { return CaseLinks{&app_, &net_, &clip_, &net_.record()}; }
     lumvox::core::FileSource& Files() override { return files_; }
+    ProcessCounters Counters() override {
+        ProcessCounters counters;
+        PROCESS_MEMORY_COUNTERS_EX memory{};
+        memory.cb = sizeof memory;
+        if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                                 sizeof memory)) {
+            counters.working_set_bytes = memory.WorkingSetSize;
+            counters.private_bytes = memory.PrivateUsage;
+        }
+        DWORD handles = 0;
+        if (GetProcessHandleCount(GetCurrentProcess(), &handles)) counters.handles = handles;
+        counters.gdi_objects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+        counters.user_objects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+        return counters;
+    }
     std::string ReadStandardInput() override {
         _setmode(_fileno(stdin), _O_BINARY);
         return std::string(std::istreambuf_iterator<char>(std::cin), {});

@@ -131,6 +131,12 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         return ExitCode(failure.outcome);
     }
     CaseInput input{*options.channel, std::move(*text.text), options.host, options.port, options.protocol};
+    if (options.repeat) {
+        RepeatReport report = RunRepeat(input, *options.repeat, options.concurrency, platform);
+        err(DescribeRepeat(report));
+        if (options.json) out(RepeatJson(report));
+        return report.ExitCode();
+    }
     CaseResult result = Send(input, options.dry_run, platform);
     Report(result, options.json, out, err);
     return ExitCode(result.outcome);

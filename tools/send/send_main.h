@@ -7,6 +7,7 @@
 
 #include "core/http_client.h"
 #include "send_case.h"
+#include "send_repeat.h"
 
 namespace lumvox::send {
 
@@ -17,6 +18,10 @@ public:
     virtual CaseLinks Links() = 0;                     // null links: the channel needs Windows
     virtual lumvox::core::FileSource& Files() = 0;      // the window's file loader's source
     virtual std::string ReadStandardInput() = 0;
+    // This process's memory and handles, as far as the system reports them.
+    virtual ProcessCounters Counters() { return {}; }
+    // The limits of the network links that --concurrency makes, one per sender.
+    virtual lumvox::core::HttpLimits NetworkLimits() { return {}; }
 };
 
 // The network link of a real send: the window's exchange, with the status code

@@ -10,6 +10,7 @@ const char kUsage[] =
     "  lumvox-send --net HOST[:PORT]   [--dry-run] [--json] (TEXT | --file PATH | -)\n"
     "  lumvox-send --clip [--protocol] [--dry-run] [--json] (TEXT | --file PATH | -)\n"
     "  lumvox-send --batch FILE [--dry-run]\n"
+    "  lumvox-send (--app | --net HOST[:PORT] | --clip) --repeat N [--concurrency C] [--json] ...\n"
     "\n"
     "Hands one text to the speech program exactly as the workshop's pages do:\n"
     "  --app         copy-data message to the window titled \"Lumvox\" (Windows only)\n"
@@ -20,6 +21,10 @@ const char kUsage[] =
     "  -             read the text from standard input as UTF-8\n"
     "  --dry-run     send nothing; print exactly what would go out\n"
     "  --json        print the outcome as one JSON object on standard output\n"
+    "  --repeat N    send the same text N times; print counts by outcome and latency\n"
+    "                percentiles (p50, p95, p99, max)\n"
+    "  --concurrency C  with --net: C sends at once (1 to 64); copy-data and the\n"
+    "                clipboard send one at a time\n"
     "  --batch FILE  run one JSON case per line: {\"text\":..., \"channel\":\"app|net|clip\",\n"
     "                \"destination\":\"HOST[:PORT]\", \"protocol\":false, \"expect\":\"delivered\"}\n"
     "\n"
@@ -58,6 +63,17 @@ void SplitDestination(std::u16string_view destination, std::u16string& host, std
 namespace {
 
 ParsedArgs Error(std::string message) { return {std::nullopt, std::move(message)}; }
+
+std::optional<size_t> WholeNumber(const std::u16string* text, size_t low, size_t high) {
+    if (!text || text->empty() || text->size() > 9) return std::nullopt;
+    size_t value = 0;
+    for (char16_t c : *text) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        value = value * 10 + (c - u'0');
+    }
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
 
 bool SetChannel(SendOptions& options, Channel channel) {
     if (options.channel) return false;
@@ -107,6 +123,13 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             const std::u16string* path = next();
             if (!path) return Error("--file needs a path");
             if (!take_text(TextSource::File, *path)) return Error("more than one text given");
+        } else if (arg == u"--repeat") {
+            options.repeat = WholeNumber(next(), 1, kMaxRepeat);
+            if (!options.repeat) return Error("--repeat needs a number of sends from 1 to " + std::to_string(kMaxRepeat));
+        } else if (arg == u"--concurrency") {
+            auto count = WholeNumber(next(), 1, kMaxConcurrency);
+            if (!count) return Error("--concurrency needs a number from 1 to " + std::to_string(kMaxConcurrency));
+            options.concurrency = static_cast<int>(*count);
         } else if (arg == u"--batch") {
             const std::u16string* path = next();
             if (!path) return Error("--batch needs a file");
@@ -118,8 +141,13 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
     if (options.help) return {options, ""};
     if (options.batch_file) {
         if (options.channel || have_text) return Error("--batch takes its channels and texts from the file");
+        if (options.repeat || options.concurrency != 1) return Error("--repeat and --concurrency do not apply to --batch");
         return {options, ""};
     }
+    if (options.concurrency != 1 && !options.repeat) return Error("--concurrency goes with --repeat");
+    if (options.repeat && options.dry_run) return Error("--repeat sends: it does not go with --dry-run");
+    if (options.concurrency != 1 && options.channel != Channel::Net)
+        return Error("--concurrency applies to --net; copy-data and the clipboard send one at a time");
     if (!options.channel) return Error("choose a channel: --app, --net HOST[:PORT] or --clip");
     if (options.protocol && options.channel == Channel::Net)
         return Error("--protocol applies to --app and --clip; the network always uses its own envelope");

@@ -20,7 +20,12 @@ struct SendOptions {
     TextSource source = TextSource::Argument;
     std::u16string text;  // the text, or the path for --file
     std::optional<std::u16string> batch_file;
+    std::optional<size_t> repeat;  // --repeat N: the same send N times
+    int concurrency = 1;           // --concurrency C: network sends at once
 };
+
+inline constexpr size_t kMaxRepeat = 10'000'000;
+inline constexpr int kMaxConcurrency = 64;
 
 struct ParsedArgs {
     std::optional<SendOptions> options;
