@@ -16,6 +16,11 @@ constexpr wchar_t kTitle[] = L"Lumvox";  // what the workshop looks for
 constexpr UINT WM_APP_PENDING = WM_APP + 1;
 constexpr UINT WM_APP_READY = WM_APP + 2;
 constexpr UINT_PTR kClipboardRetryTimer = 1;
+// Events are logged at once and listed in a batch a moment later: the list and
+// the detail take milliseconds an event under Wine, and a copy-data sender that
+// waits on this thread gives up after 10 ms.
+constexpr UINT_PTR kListTimer = 2;
+constexpr UINT kListDelayMs = 50;
 // Another program may still hold the clipboard open when the update arrives.
 constexpr UINT kClipboardRetryMs = 20;
 constexpr int kClipboardMaxRetries = 50;
@@ -265,6 +270,11 @@ void StandInWindow::OnClipboardUpdate() {
 }
 
 void StandInWindow::OnTimer(UINT_PTR id) {
+    if (id == kListTimer) {
+        KillTimer(hwnd_, kListTimer);
+        list_timer_ = false;
+        return ListWaitingEvents();
+    }
     if (id != kClipboardRetryTimer) return;
     if (ReadClipboardText() || ++clipboard_retries_ >= kClipboardMaxRetries) KillTimer(hwnd_, kClipboardRetryTimer);
 }
@@ -299,6 +309,7 @@ void StandInWindow::OnCommand(int id, int code) {
         reply_mode_ = kReplyModes[index];
         log_.Write(ReplyChangedJson(Now(), reply_mode_));
     } else if (id == IDC_CLEAR && code == BN_CLICKED) {
+        ListWaitingEvents();
         ListView_DeleteAllItems(events_);
         first_listed_ += details_.size();
         details_.clear();
@@ -316,26 +327,44 @@ LRESULT StandInWindow::OnNotify(const NMHDR& header) {
 
 void StandInWindow::AddEvent(const Shown& shown, const std::string& json) {
     log_.Write(json);
-    std::wstring cells[] = {Wide(ClockTime(Now())), Wide(shown.channel), Wide(shown.summary),
-                            Wide(OneLine(shown.text, kListTextChars))};
-    if (details_.size() == kListedEvents) {
-        ListView_DeleteItem(events_, 0);
-        details_.pop_front();
-        ++first_listed_;
+    unlisted_.push_back(shown);
+    if (unlisted_.size() > kListedEvents) unlisted_.pop_front();
+    if (!list_timer_) list_timer_ = SetTimer(hwnd_, kListTimer, kListDelayMs, nullptr) != 0;
+    if (!list_timer_) ListWaitingEvents();
+}
+
+void StandInWindow::ListWaitingEvents() {
+    if (unlisted_.empty()) return;
+    SendMessageW(events_, WM_SETREDRAW, FALSE, 0);
+    int row = -1;
+    while (!unlisted_.empty()) {
+        Shown shown = std::move(unlisted_.front());
+        unlisted_.pop_front();
+        std::wstring cells[] = {Wide(ClockTime(Now())), Wide(shown.channel), Wide(shown.summary),
+                                Wide(OneLine(shown.text, kListTextChars))};
+        if (details_.size() == kListedEvents) {
+            ListView_DeleteItem(events_, 0);
+            details_.pop_front();
+            ++first_listed_;
+        }
+        details_.push_back(Wide(WithCrLf(shown.detail)));
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = ListView_GetItemCount(events_);
+        item.pszText = cells[kColTime].data();
+        item.lParam = static_cast<LPARAM>(first_listed_ + details_.size() - 1);
+        row = ListView_InsertItem(events_, &item);
+        for (int col = kColChannel; col <= kColText; ++col) ListView_SetItemText(events_, row, col, cells[col].data());
+        // Copy-data senders waiting on this thread are served between rows.
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    details_.push_back(Wide(WithCrLf(shown.detail)));
-    int row = ListView_GetItemCount(events_);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = row;
-    item.pszText = cells[kColTime].data();
-    item.lParam = static_cast<LPARAM>(first_listed_ + details_.size() - 1);
-    row = ListView_InsertItem(events_, &item);
-    for (int col = kColChannel; col <= kColText; ++col) ListView_SetItemText(events_, row, col, cells[col].data());
     // The newest event is selected, which shows its detail; the list allows one
     // selection, so the one before goes without a pass over every row.
     ListView_SetItemState(events_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     ListView_EnsureVisible(events_, row, FALSE);
+    SendMessageW(events_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(events_, nullptr, FALSE);
 }
 
 void StandInWindow::ShowDetail(size_t number) {
@@ -348,6 +377,7 @@ void StandInWindow::OnDestroy() {
     listener_.reset();
     RemoveClipboardFormatListener(hwnd_);
     KillTimer(hwnd_, kClipboardRetryTimer);
+    KillTimer(hwnd_, kListTimer);
     PostQuitMessage(0);
 }
 

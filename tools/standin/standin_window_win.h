@@ -58,6 +58,7 @@ private:
     void StartListener();
     bool ReadClipboardText();
     void AddEvent(const Shown& shown, const std::string& json);
+    void ListWaitingEvents();
     void ShowDetail(size_t index);
     void SetStatus();
 
@@ -70,6 +71,8 @@ private:
     // an event's number, so an item finds its detail after older ones are gone.
     std::deque<std::wstring> details_;
     size_t first_listed_ = 0;  // the number of the oldest event still listed
+    std::deque<Shown> unlisted_;  // logged, waiting to be listed
+    bool list_timer_ = false;
 
     std::atomic<ReplyMode> reply_mode_;
     std::unique_ptr<HttpListener> listener_;
