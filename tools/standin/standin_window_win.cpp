@@ -145,7 +145,7 @@ void StandInWindow::OnCreate() {
     status_ = make(0, L"STATIC", L"", SS_LEFT | SS_ENDELLIPSIS, IDC_STATUS);
     clear_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON | WS_TABSTOP, IDC_CLEAR);
     events_ = make(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                   LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, IDC_EVENTS);
+                   LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, IDC_EVENTS);
     ListView_SetExtendedListViewStyle(events_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
         LVCOLUMNW column{};
@@ -309,10 +309,8 @@ void StandInWindow::OnCommand(int id, int code) {
         reply_mode_ = kReplyModes[index];
         log_.Write(ReplyChangedJson(Now(), reply_mode_));
     } else if (id == IDC_CLEAR && code == BN_CLICKED) {
-        ListWaitingEvents();
-        ListView_DeleteAllItems(events_);
-        first_listed_ += details_.size();
-        details_.clear();
+        rows_.clear();
+        ListView_SetItemCount(events_, 0);
         SetWindowTextW(detail_, L"");
     }
 }
@@ -320,56 +318,41 @@ void StandInWindow::OnCommand(int id, int code) {
 LRESULT StandInWindow::OnNotify(const NMHDR& header) {
     if (header.idFrom == IDC_EVENTS && header.code == LVN_ITEMCHANGED) {
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-        if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED)) ShowDetail(change.lParam);
+        if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED) && change.iItem >= 0)
+            ShowDetail(change.iItem);
+    } else if (header.idFrom == IDC_EVENTS && header.code == LVN_GETDISPINFOW) {
+        auto& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
+        if ((item.mask & LVIF_TEXT) && item.iItem >= 0 && static_cast<size_t>(item.iItem) < rows_.size() &&
+            item.iSubItem >= 0 && item.iSubItem < static_cast<int>(std::size(kColumns)))
+            item.pszText = rows_[item.iItem].cells[item.iSubItem].data();
     }
     return 0;
 }
 
 void StandInWindow::AddEvent(const Shown& shown, const std::string& json) {
     log_.Write(json);
-    unlisted_.push_back(shown);
-    if (unlisted_.size() > kListedEvents) unlisted_.pop_front();
+    if (rows_.size() == kListedEvents) rows_.pop_front();
+    rows_.push_back({{Wide(ClockTime(Now())), Wide(shown.channel), Wide(shown.summary),
+                      Wide(OneLine(shown.text, kListTextChars))},
+                     Wide(WithCrLf(shown.detail))});
     if (!list_timer_) list_timer_ = SetTimer(hwnd_, kListTimer, kListDelayMs, nullptr) != 0;
     if (!list_timer_) ListWaitingEvents();
 }
 
 void StandInWindow::ListWaitingEvents() {
-    if (unlisted_.empty()) return;
-    SendMessageW(events_, WM_SETREDRAW, FALSE, 0);
-    int row = -1;
-    while (!unlisted_.empty()) {
-        Shown shown = std::move(unlisted_.front());
-        unlisted_.pop_front();
-        std::wstring cells[] = {Wide(ClockTime(Now())), Wide(shown.channel), Wide(shown.summary),
-                                Wide(OneLine(shown.text, kListTextChars))};
-        if (details_.size() == kListedEvents) {
-            ListView_DeleteItem(events_, 0);
-            details_.pop_front();
-            ++first_listed_;
-        }
-        details_.push_back(Wide(WithCrLf(shown.detail)));
-        LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = ListView_GetItemCount(events_);
-        item.pszText = cells[kColTime].data();
-        item.lParam = static_cast<LPARAM>(first_listed_ + details_.size() - 1);
-        row = ListView_InsertItem(events_, &item);
-        for (int col = kColChannel; col <= kColText; ++col) ListView_SetItemText(events_, row, col, cells[col].data());
-        // Copy-data senders waiting on this thread are served between rows.
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    // The newest event is selected, which shows its detail; the list allows one
-    // selection, so the one before goes without a pass over every row.
-    ListView_SetItemState(events_, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_EnsureVisible(events_, row, FALSE);
-    SendMessageW(events_, WM_SETREDRAW, TRUE, 0);
+    if (rows_.empty()) return;
+    int newest = static_cast<int>(rows_.size()) - 1;
+    ListView_SetItemCountEx(events_, rows_.size(), LVSICF_NOSCROLL);
+    // The newest event is selected, which shows its detail.
+    ListView_SetItemState(events_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(events_, newest, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ShowDetail(newest);
+    ListView_EnsureVisible(events_, newest, FALSE);
     InvalidateRect(events_, nullptr, FALSE);
 }
 
-void StandInWindow::ShowDetail(size_t number) {
-    if (number >= first_listed_ && number - first_listed_ < details_.size())
-        SetWindowTextW(detail_, details_[number - first_listed_].c_str());
+void StandInWindow::ShowDetail(size_t index) {
+    if (index < rows_.size()) SetWindowTextW(detail_, rows_[index].detail.c_str());
 }
 
 void StandInWindow::OnDestroy() {

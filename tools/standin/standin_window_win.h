@@ -67,11 +67,14 @@ private:
     HWND reply_label_ = nullptr, reply_ = nullptr, status_ = nullptr, clear_ = nullptr;
     HWND events_ = nullptr, detail_ = nullptr;
     win::UniqueHfont font_;
-    // The details of the listed events, oldest first; the list's item data is
-    // an event's number, so an item finds its detail after older ones are gone.
-    std::deque<std::wstring> details_;
-    size_t first_listed_ = 0;  // the number of the oldest event still listed
-    std::deque<Shown> unlisted_;  // logged, waiting to be listed
+    // The listed events, oldest first. The list holds no text of its own: it
+    // asks for a row's cells as it draws them, so listing an event costs a
+    // count, not a row insert.
+    struct Row {
+        std::wstring cells[4];
+        std::wstring detail;
+    };
+    std::deque<Row> rows_;
     bool list_timer_ = false;
 
     std::atomic<ReplyMode> reply_mode_;
