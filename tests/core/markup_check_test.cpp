@@ -1,0 +1,238 @@
+#include "core/markup_check.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "core/reference_texts.h"
+#include "core/utf.h"
+
+namespace lumvox::core {
+namespace {
+
+// Findings as "code@line:column", separated by spaces.
+std::string Summary(const std::vector<MarkupFinding>& findings) {
+    std::string out;
+    for (const MarkupFinding& f : findings) {
+        if (!out.empty()) out += ' ';
+        out += std::string(CodeName(f.code)) + "@" + std::to_string(f.line) + ":" + std::to_string(f.column);
+    }
+    return out;
+}
+
+struct Case {
+    std::u16string_view text;
+    std::string_view expected;
+};
+
+// Each rule of the speech API's markup, right and wrong.
+constexpr Case kCases[] = {
+    // Well-formed: case-insensitive names, spaces around "=", either quote, empty or enclosing.
+    {u"<volume level=\"50\">hi</volume>", ""},
+    {u"<VOLUME Level = '80'/>the rest", ""},
+    {u"<emph>x</EMPH>", ""},
+    {u"<pitch absmiddle=\"-10\"/><rate speed=\"+10\">x</rate>", ""},
+    {u"<sapi><silence msec=\"500\"/><bookmark mark=\"m1\"/><pron sym=\"h eh 1 l ow\"/></sapi>", ""},
+    {u"<partofsp part=\"noun\">x</partofsp><context id=\"date_mdy\">1/2/3</context>", ""},
+    {u"<voice required=\"Gender=Female;Age!=Child\" optional=\"Name=VW Yumi\">x</voice>", ""},
+    {u"<lang langid=\"2C0A\"/><lang langid=\"412\">x</lang>", ""},
+    {u"<emph>&amp;&lt;&gt;&quot;&apos;&#65;&#x41;</emph>", ""},
+    {u"<?xml version=\"1.0\"?><!-- a note --><sapi><![CDATA[a < b & c]]></sapi>", ""},
+    {u"<lumvox><cmd>time</cmd></lumvox>", ""},
+    // Errors: the speak call may fail or the tag does nothing.
+    {u"<emph>x", "unclosed-tag@1:1"},
+    {u"<emph><volume level=\"50\">x</emph></volume>", "misnested-tag@1:27"},
+    {u"<emph>x</emph></emph>", "unmatched-end-tag@1:15"},
+    {u"<emph>1 < 2</emph>", "stray-less-than@1:9"},
+    {u"<emph>AT&T</emph>", "stray-ampersand@1:9"},
+    {u"<emph>&nbsp;</emph>", "stray-ampersand@1:7"},
+    {u"<context id=\"a&b\">x</context>", "stray-ampersand@1:15"},
+    {u"<emph>x</emph", "broken-tag@1:14"},
+    {u"<volume level=\"50>x</volume>", "broken-tag@1:15"},
+    {u"<volume level=\"5\" \"x\"/>", "broken-tag@1:19"},
+    {u"<volume level=\"5\"", "open-to-end@1:1 broken-tag@1:18"},
+    {u"<!-- never closed", "broken-tag@1:1"},
+    {u"<volume level=50>x</volume>", "unquoted-value@1:15"},
+    {u"<spell x>y</spell>", "missing-value@1:8"},
+    {u"<volume level=\"5\" LEVEL=\"6\"/>", "repeated-attribute@1:19"},
+    {u"<pitch/>", "missing-attribute@1:1"},
+    {u"<rate>x</rate>", "missing-attribute@1:1"},
+    {u"<voice/>", "missing-attribute@1:1"},
+    {u"<bookmark mark=\"a\"/><bookmark/>", "missing-attribute@1:21"},
+    {u"<volume level=\"loud\"/>", "not-a-number@1:16"},
+    {u"<silence msec=\"1.5\"/><silence msec=\"-5\"/>", "not-a-number@1:16 not-a-number@1:37"},
+    {u"<silence msec=\"500\">x</silence>", "must-be-empty@1:1"},
+    {u"<emph/>", "must-enclose@1:1"},
+    // Warnings: it works, but not as written.
+    {u"<volume level=\"200\">x</volume><volume level=\"-1\"/>", "value-clipped@1:16 value-clipped@1:46"},
+    {u"<rate speed=\"11\">x</rate>", "value-clipped@1:14"},
+    {u"<foo>x</foo>", "unknown-element@1:1"},
+    {u"<volume level=\"50\" speed=\"1\"/>", "unknown-attribute@1:20"},
+    {u"<partofsp part=\"adverb\">x</partofsp>", "unknown-value@1:17"},
+    {u"<voice optional=\"Gender=Female;Colour=Red\"/>", "unknown-value@1:32"},
+    {u"<lang langid=\"0x412\">x</lang>", "langid-not-hex@1:15"},
+    {u"<lang langid=\"41D\">x</lang>", "langid-not-listed@1:15"},
+    {u"Hello <emph>x</emph>", "markup-not-parsed@1:7"},
+    {u"<prosody rate=\"fast\">x</prosody><break/>", "ssml-element@1:1 ssml-element@1:33"},
+    // Notes: applies to the rest of the text.
+    {u"<volume level=\"50\">x", "open-to-end@1:1"},
+    // Plain text is not markup: nothing to say.
+    {u"AT&T and 1 < 2", ""},
+    {u"", ""},
+    // Lines end at CR LF, LF or a lone CR; columns count UTF-16 units.
+    {u"<sapi>\r\n<emph>x</emph>\n<foo/>\r</sapi>\r\n<bar/>", "unknown-element@3:1 unknown-element@5:1"},
+    {u"<emph>\U0001F600<foo/></emph>", "unknown-element@1:9"},
+};
+
+TEST(MarkupCheck, FindsWhatEachRuleForbids) {
+    for (const Case& c : kCases)
+        EXPECT_EQ(Summary(CheckMarkup(c.text)), c.expected) << ToUtf8Lossy(c.text);
+}
+
+TEST(MarkupCheck, SeveritiesFollowTheCodes) {
+    struct Expected { std::u16string_view text; Severity severity; };
+    const Expected expected[] = {
+        {u"<emph>x", Severity::Error},
+        {u"<volume level=\"200\"/>", Severity::Warning},
+        {u"<foo/>", Severity::Warning},
+        {u"<volume level=\"50\">x", Severity::Note},
+    };
+    for (const Expected& e : expected) {
+        auto findings = CheckMarkup(e.text);
+        ASSERT_EQ(findings.size(), 1u) << ToUtf8Lossy(e.text);
+        EXPECT_EQ(findings[0].severity, e.severity) << ToUtf8Lossy(e.text);
+        EXPECT_EQ(HasError(findings), e.severity == Severity::Error);
+    }
+}
+
+TEST(MarkupCheck, MisnestingNamesTheTagStillOpen) {
+    auto findings = CheckMarkup(u"<emph>\r\n<volume level=\"50\">x</emph></volume>");
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].value, u"volume");
+    EXPECT_EQ(findings[0].other_line, 2u);
+    EXPECT_EQ(findings[0].other_column, 1u);
+    EXPECT_EQ(MessageEn(findings[0]),
+              "</emph> closes <emph> while <volume> opened inside it (line 2, column 1) is still open");
+    EXPECT_EQ(MessageKo(findings[0]),
+              u"</emph>가 <emph> 태그를 닫지만 그 안에서 연 <volume> 태그(2줄 1칸)가 아직 열려 있습니다.");
+}
+
+TEST(MarkupCheck, MessagesNameWhatTheyAreAbout) {
+    struct Expected { std::u16string_view text; std::string_view en; std::u16string_view ko; };
+    const Expected expected[] = {
+        {u"<VOLUME LEVEL=\"200\"/>", "LEVEL=\"200\" is outside 0..100; the speech API clips it",
+         u"LEVEL=\"200\" 값이 0..100 범위를 벗어나 잘립니다."},
+        {u"<rate absspeed=\"-12\"/>", "absspeed=\"-12\" is outside -10..10; the speech engine may clip it",
+         u"absspeed=\"-12\" 값이 -10..10 범위를 벗어나 음성 엔진이 자를 수 있습니다."},
+        {u"<pitch/>", "<pitch> needs the attribute MIDDLE or ABSMIDDLE",
+         u"<pitch> 태그에는 MIDDLE 또는 ABSMIDDLE 속성이 필요합니다."},
+        {u"<speak>x</speak>", "<speak> is SSML, not SAPI 5 XML; use <sapi>",
+         u"<speak> 태그는 SSML입니다. SAPI 5 XML이 아닙니다. <sapi> 태그를 쓰세요."},
+    };
+    for (const Expected& e : expected) {
+        auto findings = CheckMarkup(e.text);
+        ASSERT_EQ(findings.size(), 1u) << ToUtf8Lossy(e.text);
+        EXPECT_EQ(MessageEn(findings[0]), e.en);
+        EXPECT_EQ(MessageKo(findings[0]), e.ko);
+    }
+    // Every code has its own words in both languages.
+    for (const Case& c : kCases)
+        for (const MarkupFinding& f : CheckMarkup(c.text)) {
+            EXPECT_NE(MessageEn(f), "?") << CodeName(f.code);
+            EXPECT_NE(MessageKo(f), u"?") << CodeName(f.code);
+            EXPECT_NE(MessageEn(f).find(ToUtf8Lossy(f.name)), std::string::npos) << MessageEn(f);
+        }
+}
+
+// The workshop's own samples: their findings are expected, and the samples stay as they are.
+TEST(MarkupCheck, SampleTextsAndReferenceRows) {
+    const std::string_view expected[] = {
+        "",                    // 단순 문장
+        "value-clipped@11:16", // 태그 문장: <VOLUME LEVEL="200">
+        "", "", "", "", "",    // LANGID 선택, 높이, 빠르기, 스펠링, 소리 크기
+    };
+    for (size_t i = 0; i < kSampleTexts.size(); ++i)
+        EXPECT_EQ(Summary(CheckMarkup(kSampleTexts[i].text)), expected[i]) << kSampleTexts[i].handler;
+    for (size_t i = 0; i + 1 < kMarkupRows.size(); ++i)
+        EXPECT_EQ(Summary(CheckMarkup(kMarkupRows[i].markup)), "") << ToUtf8Lossy(kMarkupRows[i].markup);
+    // <voice required="VW Yumi">: a voice name without "Name=", and left open.
+    auto voice = CheckMarkup(kMarkupRows.back().markup);
+    EXPECT_EQ(Summary(voice), "open-to-end@1:1 unknown-value@1:18");
+    EXPECT_EQ(voice[1].value, u"VW Yumi");
+}
+
+TEST(MarkupCheck, AnyCodeUnitsAreAccepted) {
+    const std::u16string lone_high(1, char16_t(0xD800)), lone_low(1, char16_t(0xDC00));
+    auto findings = CheckMarkup(u"<emph>" + lone_high + u"<" + lone_low + u"/></emph><volume level=\"" + lone_high +
+                                u"\"/>");
+    EXPECT_EQ(Summary(findings), "unknown-element@1:8 not-a-number@1:34");
+    EXPECT_EQ(MessageEn(findings[0]), "<\xEF\xBF\xBD> is not a SAPI 5 element; the engine may ignore it");
+    const std::u16string nul(u"<emph>\0</emph>", 14);
+    EXPECT_EQ(Summary(CheckMarkup(nul)), "");
+}
+
+// What a page hands over, with positions in the page's own text.
+TEST(MarkupCheck, PageTextAsThePageSendsIt) {
+    struct PageCase { std::u16string_view area; bool trims, envelope; std::string_view expected; };
+    const PageCase cases[] = {
+        {u"  <emph>x</emph>\r\n", true, false, ""},
+        {u"  <emph>x</emph>\r\n", false, false, "markup-not-parsed@1:3"},  // the third page does not trim
+        {u"  <emph>x</emph>\r\n", false, true, ""},                         // the envelope begins with "<"
+        {u"\r\n<volume level=\"200\"/>", true, true, "value-clipped@2:16"},
+        // Left open inside the envelope: the envelope's end tag crosses it.
+        {u"  <emph>x\r\n", true, true, "unclosed-tag@1:3 misnested-tag@1:10"},
+    };
+    for (const PageCase& c : cases) {
+        auto findings = CheckPageMarkup(c.area, c.trims, c.envelope);
+        EXPECT_EQ(Summary(findings), c.expected) << ToUtf8Lossy(c.area) << c.trims << c.envelope;
+    }
+    auto crossed = CheckPageMarkup(u"  <emph>x\r\n", true, true);
+    ASSERT_EQ(crossed.size(), 2u);
+    EXPECT_EQ(crossed[0].offset, 2u);  // where the caret goes
+    EXPECT_EQ(crossed[1].name, u"lumvox");
+    EXPECT_EQ(crossed[1].other_offset, 2u);
+    EXPECT_EQ(crossed[1].other_column, 3u);
+}
+
+TEST(MarkupCheck, ReportForTheWindowBox) {
+    EXPECT_EQ(MarkupReportKo({}), u"문제가 없습니다.");
+    EXPECT_EQ(MarkupReportKo(CheckMarkup(u"<emph>x\r\n<volume level=\"200\"/>")),
+              u"1:1 오류: <emph> 태그가 닫히지 않았습니다.\r\n2:16 경고: level=\"200\" 값이 0..100 범위를 벗어나 잘립니다.");
+    auto count_lines = [](const std::u16string& s) { return std::count(s.begin(), s.end(), u'\n') + 1; };
+    std::u16string many = u"<sapi>";
+    for (int i = 0; i < 19; ++i) many += u"<foo/>";  // and the unclosed <sapi>: 20
+    auto twenty = MarkupReportKo(CheckMarkup(many));
+    EXPECT_EQ(count_lines(twenty), 20);
+    EXPECT_EQ(twenty.find(u"외"), std::u16string::npos);
+    many += u"<foo/><foo/><foo/>";
+    auto more = MarkupReportKo(CheckMarkup(many));
+    EXPECT_EQ(count_lines(more), 21);
+    EXPECT_TRUE(more.ends_with(u"\r\n외 3건")) << ToUtf8Lossy(more);
+    EXPECT_TRUE(more.starts_with(u"1:1 오류: <sapi>")) << ToUtf8Lossy(more);
+}
+
+// Inputs on which a checker with a search per tag or per attribute would take
+// quadratic time; the test's time-out catches that.
+TEST(MarkupCheck, PathologicalInputsStayLinear) {
+    constexpr size_t kCount = 100'000;
+    std::u16string nested, attributes = u"<foo", ampersands = u"<emph>";
+    for (size_t i = 0; i < kCount; ++i) nested += u"<a>";
+    for (size_t i = 0; i < kCount; ++i) nested += u"</b>";
+    // Each <a> is unknown and left open; each </b> closes nothing.
+    EXPECT_EQ(CheckMarkup(nested).size(), 3 * kCount);
+
+    for (size_t i = 0; i < kCount; ++i) {
+        std::string number = std::to_string(i);
+        attributes += u" a" + std::u16string(number.begin(), number.end()) + u"=\"\"";
+    }
+    attributes += u" A7=\"\"/>";
+    EXPECT_EQ(Summary(CheckMarkup(attributes)), "unknown-element@1:1 repeated-attribute@1:" +
+                                                    std::to_string(attributes.size() - 6));
+
+    for (size_t i = 0; i < kCount; ++i) ampersands += u"&" + std::u16string(i % 64, u'n');
+    ampersands += u"</emph>";
+    EXPECT_EQ(CheckMarkup(ampersands).size(), kCount);
+}
+
+}  // namespace
+}  // namespace lumvox::core
