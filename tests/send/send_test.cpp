@@ -498,3 +498,83 @@ TEST(Repeat, CopyDataAndClipboardSendOneAtATimeAndCountEachSend) {
 
 }  // namespace
 }  // namespace lumvox::send
+
+namespace lumvox::send {
+namespace {
+
+TEST(MarkupCheck, CheckPrintsFindingsAndExitsSevenOnAnError) {
+    struct Case {
+        std::vector<std::u16string> args;
+        int code;
+        std::string_view out;
+    };
+    const Case cases[] = {
+        {{u"--check", u"<emph>hi</emph>"}, 0, ""},
+        {{u"--check", u"plain words & more"}, 0, ""},
+        {{u"--check", u"<volume level=\"200\">x</volume>"}, 0,
+         "(argument):1:16: warning: value-clipped: level=\"200\" is outside 0..100; the speech API clips it\n"},
+        {{u"--check", u"<volume level=\"50\">x"}, 0,
+         "(argument):1:1: note: open-to-end: <volume> is not closed: it applies to the rest of the text\n"},
+        {{u"--check", u"<emph>x\n</spell>"}, 7,
+         "(argument):1:1: error: unclosed-tag: <emph> is never closed\n"
+         "(argument):2:1: error: unmatched-end-tag: </spell> has no open <spell> to close\n"},
+        // As the channel hands it over: the network trims, the clipboard does not.
+        {{u"--check", u"--net", u"h", u" <emph>x</emph>"}, 0, ""},
+        {{u"--check", u"--clip", u" <emph>x</emph>"}, 0,
+         "(argument):1:2: warning: markup-not-parsed: the text does not begin with \"<\": the speech program may "
+         "read the tags aloud\n"},
+        // Inside the protocol envelope an open tag crosses </lumvox>.
+        {{u"--check", u"--app", u"--protocol", u"<emph>x"}, 7,
+         "(argument):1:1: error: unclosed-tag: <emph> is never closed\n"
+         "(argument):1:8: error: misnested-tag: </lumvox> closes <lumvox> while <emph> opened inside it (line 1, "
+         "column 1) is still open\n"},
+        {{u"--check", u"--file", u"tagged.txt"}, 7, "tagged.txt:2:1: error: must-enclose: <emph/> is empty; <emph> must enclose text\n"},
+    };
+    for (const Case& c : cases) {
+        FakePlatform platform;
+        platform.files.files[u"tagged.txt"] = "<sapi>\n<emph/></sapi>";
+        RunOutput run = RunWith(platform, c.args);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_TRUE(platform.app.sent.empty() && platform.clip.placed.empty());
+    }
+    FakePlatform platform;
+    platform.stdin_bytes = "<emph>";
+    RunOutput from_stdin = RunWith(platform, {u"--check", u"-"});
+    EXPECT_EQ(from_stdin.code, 7);
+    EXPECT_EQ(from_stdin.out.substr(0, 6), "-:1:1:");
+    EXPECT_EQ(RunWith(platform, {u"--check", u"--batch", u"f"}).code, 2);
+    EXPECT_EQ(RunWith(platform, {u"--check"}).code, 2);
+}
+
+TEST(MarkupCheck, FindingsBeforeASendAndStrictStopsOnAnError) {
+    struct Case {
+        std::vector<std::u16string> args;
+        int code;
+        size_t sent;
+        std::string_view err_head;
+    };
+    const Case cases[] = {
+        {{u"--app", u"<emph>x</emph>"}, 0, 1, "delivered"},
+        {{u"--app", u"<volume level=\"50\">x"}, 0, 1, "delivered"},  // a note is not told
+        {{u"--app", u"<emph>x"}, 0, 1, "(argument):1:1: error: unclosed-tag"},
+        {{u"--app", u"--strict", u"<emph>x"}, 7, 0, "(argument):1:1: error: unclosed-tag"},
+        {{u"--app", u"--strict", u"<foo>x</foo>"}, 0, 1, "(argument):1:1: warning: unknown-element"},
+    };
+    for (const Case& c : cases) {
+        FakePlatform platform;
+        platform.app.running = true;
+        RunOutput run = RunWith(platform, c.args);
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_EQ(platform.app.sent.size(), c.sent) << run.err;
+        EXPECT_EQ(run.err.substr(0, c.err_head.size()), c.err_head) << run.err;
+    }
+    FakePlatform platform;
+    RunOutput stopped = RunWith(platform, {u"--clip", u"--strict", u"--json", u"<emph>x"});
+    EXPECT_EQ(stopped.code, 7);
+    EXPECT_NE(stopped.out.find("\"outcome\":\"markup-error\",\"exitCode\":7"), std::string::npos) << stopped.out;
+    EXPECT_TRUE(platform.clip.placed.empty());
+}
+
+}  // namespace
+}  // namespace lumvox::send

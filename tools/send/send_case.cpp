@@ -162,6 +162,7 @@ int ExitCode(Outcome outcome) {
     case Outcome::Unreachable: return 4;
     case Outcome::NotAcknowledged: return 5;
     case Outcome::Failed: return 6;
+    case Outcome::MarkupError: return 7;
     }
     return 6;
 }
@@ -174,13 +175,14 @@ const char* OutcomeName(Outcome outcome) {
     case Outcome::Unreachable: return "unreachable";
     case Outcome::NotAcknowledged: return "not-acknowledged";
     case Outcome::Failed: return "failed";
+    case Outcome::MarkupError: return "markup-error";
     }
     return "failed";
 }
 
 std::optional<Outcome> OutcomeFromName(std::string_view name) {
     for (Outcome o : {Outcome::Delivered, Outcome::Usage, Outcome::Refused, Outcome::Unreachable,
-                      Outcome::NotAcknowledged, Outcome::Failed})
+                      Outcome::NotAcknowledged, Outcome::Failed, Outcome::MarkupError})
         if (name == OutcomeName(o)) return o;
     return std::nullopt;
 }
@@ -216,6 +218,17 @@ CaseResult RunCase(const CaseInput& input, const CaseLinks& links) {
                             std::chrono::steady_clock::now() - start).count();
     if (links.reply && input.channel == Channel::Net) result.reply = *links.reply;
     return result;
+}
+
+std::vector<MarkupFinding> CheckCaseMarkup(const CaseInput& input, bool channel_named) {
+    // The page that trims: the first and the second; the envelope: first and third.
+    bool trims = channel_named && input.channel != Channel::Clip;
+    return CheckPageMarkup(input.text, trims, input.protocol);
+}
+
+std::string FindingLine(std::string_view source, const MarkupFinding& f) {
+    return std::string(source) + ":" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
+           std::string(SeverityName(f.severity)) + ": " + std::string(CodeName(f.code)) + ": " + MessageEn(f) + "\n";
 }
 
 CaseResult DryRunCase(const CaseInput& input) {

@@ -3,14 +3,16 @@
 // outcome classified for scripts.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/json_line.h"
+#include "core/markup_check.h"
 #include "core/page_actions.h"
 #include "send_options.h"
 
 namespace lumvox::send {
 
-enum class Outcome { Delivered, Usage, Refused, Unreachable, NotAcknowledged, Failed };
+enum class Outcome { Delivered, Usage, Refused, Unreachable, NotAcknowledged, Failed, MarkupError };
 
 int ExitCode(Outcome outcome);
 const char* OutcomeName(Outcome outcome);
@@ -45,9 +47,18 @@ struct CaseResult {
     long long elapsed_ms = 0;
     ReplyRecord reply;
     std::string preview;  // --dry-run: exactly what would go out
+    // The markup's errors and warnings, for --json; only a single send checks.
+    std::optional<std::vector<lumvox::core::MarkupFinding>> findings;
 };
 
 CaseResult RunCase(const CaseInput& input, const CaseLinks& links);
+
+// The markup findings on what the channel hands over (trimmed, enveloped as the
+// page does; the text as given when no channel is named), with positions in
+// the text as given.
+std::vector<lumvox::core::MarkupFinding> CheckCaseMarkup(const CaseInput& input, bool channel_named);
+// "SOURCE:LINE:COLUMN: SEVERITY: CODE: MESSAGE\n", in English.
+std::string FindingLine(std::string_view source, const lumvox::core::MarkupFinding& finding);
 CaseResult DryRunCase(const CaseInput& input);
 
 // The outcome line on standard error: plain words, the window's message beside them.

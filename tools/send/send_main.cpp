@@ -130,14 +130,34 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         Report(failure, options.json, out, err);
         return ExitCode(failure.outcome);
     }
-    CaseInput input{*options.channel, std::move(*text.text), options.host, options.port, options.protocol};
-    if (options.repeat) {
+    CaseInput input{options.channel.value_or(Channel::App), std::move(*text.text), options.host, options.port,
+                    options.protocol};
+    const std::string source = options.source == TextSource::File    ? ToUtf8Lossy(options.text)
+                               : options.source == TextSource::Stdin ? std::string("-")
+                                                                     : std::string("(argument)");
+    std::vector<lumvox::core::MarkupFinding> findings = CheckCaseMarkup(input, options.channel.has_value());
+    const bool has_error = lumvox::core::HasError(findings);
+    if (options.check) {
+        for (const auto& f : findings) out(FindingLine(source, f));
+        return has_error ? ExitCode(Outcome::MarkupError) : 0;
+    }
+    // Notes say nothing wrong; before a send only errors and warnings are told.
+    std::erase_if(findings, [](const auto& f) { return f.severity == lumvox::core::Severity::Note; });
+    for (const auto& f : findings) err(FindingLine(source, f));
+    CaseResult result;
+    if (options.strict && has_error) {
+        result.channel = input.channel;
+        result.outcome = Outcome::MarkupError;
+        result.plain = "not sent: the markup has an error (--strict)";
+    } else if (options.repeat) {
         RepeatReport report = RunRepeat(input, *options.repeat, options.concurrency, platform);
         err(DescribeRepeat(report));
         if (options.json) out(RepeatJson(report));
         return report.ExitCode();
+    } else {
+        result = Send(input, options.dry_run, platform);
     }
-    CaseResult result = Send(input, options.dry_run, platform);
+    result.findings = std::move(findings);
     Report(result, options.json, out, err);
     return ExitCode(result.outcome);
 }

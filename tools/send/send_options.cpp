@@ -11,6 +11,7 @@ const char kUsage[] =
     "  lumvox-send --clip [--protocol] [--dry-run] [--json] (TEXT | --file PATH | -)\n"
     "  lumvox-send --batch FILE [--dry-run]\n"
     "  lumvox-send (--app | --net HOST[:PORT] | --clip) --repeat N [--concurrency C] [--json] ...\n"
+    "  lumvox-send --check [--app | --net HOST[:PORT] | --clip] [--protocol] (TEXT | --file PATH | -)\n"
     "\n"
     "Hands one text to the speech program exactly as the workshop's pages do:\n"
     "  --app         copy-data message to the window titled \"Lumvox\" (Windows only)\n"
@@ -25,18 +26,23 @@ const char kUsage[] =
     "                percentiles (p50, p95, p99, max)\n"
     "  --concurrency C  with --net: C sends at once (1 to 64); copy-data and the\n"
     "                clipboard send one at a time\n"
+    "  --check       print the text's SAPI 5 XML markup findings (as the channel would send it) and\n"
+    "                send nothing; exit 7 when one is an error\n"
+    "  --strict      do not send a text whose markup has an error (exit 7)\n"
     "  --batch FILE  run one JSON case per line: {\"text\":..., \"channel\":\"app|net|clip\",\n"
     "                \"destination\":\"HOST[:PORT]\", \"protocol\":false, \"expect\":\"delivered\"}\n"
     "\n"
     "Exit codes: 0 delivered, 2 usage, 3 refused (empty text or fields),\n"
-    "  4 speech program not found or connection failed, 5 reply without \"sent\", 6 clipboard or file failure.\n"
+    "  4 speech program not found or connection failed, 5 reply without \"sent\", 6 clipboard or file failure,\n"
+    "  7 markup error (--check, --strict).\n"
     "\n"
     "Examples:\n"
     "  lumvox-send --net 127.0.0.1 \"안녕 하세요\"\n"
     "  lumvox-send --app --protocol --file greeting.txt\n"
     "  echo '<emph>hi</emph>' | lumvox-send --clip -\n"
     "  lumvox-send --net [::1]:7070 --dry-run \"a+b?c\"\n"
-    "  lumvox-send --batch cases.jsonl\n";
+    "  lumvox-send --batch cases.jsonl\n"
+    "  lumvox-send --check --app --file tagged.txt\n";
 
 const char* ChannelName(Channel channel) {
     switch (channel) {
@@ -119,6 +125,10 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             options.dry_run = true;
         } else if (arg == u"--json") {
             options.json = true;
+        } else if (arg == u"--check") {
+            options.check = true;
+        } else if (arg == u"--strict") {
+            options.strict = true;
         } else if (arg == u"--file") {
             const std::u16string* path = next();
             if (!path) return Error("--file needs a path");
@@ -142,6 +152,14 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
     if (options.batch_file) {
         if (options.channel || have_text) return Error("--batch takes its channels and texts from the file");
         if (options.repeat || options.concurrency != 1) return Error("--repeat and --concurrency do not apply to --batch");
+        if (options.check) return Error("--check takes one text, not --batch");
+        return {options, ""};
+    }
+    if (options.check) {
+        if (options.repeat || options.dry_run) return Error("--check sends nothing: it does not go with --repeat or --dry-run");
+        if (options.protocol && options.channel == Channel::Net)
+            return Error("--protocol applies to --app and --clip; the network always uses its own envelope");
+        if (!have_text) return Error("give the text, --file PATH or - for standard input");
         return {options, ""};
     }
     if (options.concurrency != 1 && !options.repeat) return Error("--concurrency goes with --repeat");

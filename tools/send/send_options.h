@@ -16,6 +16,8 @@ struct SendOptions {
     bool protocol = false;
     bool dry_run = false;
     bool json = false;
+    bool check = false;   // print the text's markup findings and send nothing
+    bool strict = false;  // a markup error stops the send
     bool help = false;
     TextSource source = TextSource::Argument;
     std::u16string text;  // the text, or the path for --file
