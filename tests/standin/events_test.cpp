@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "json_reader.h"
 
 namespace lumvox::standin {
@@ -268,6 +270,30 @@ TEST(RefusalEvent, LogsRefusalsAndDropsWithReasonStatusAndTheStartOfWhatCame) {
         EXPECT_NE(shown.detail.find("what happened"), std::string::npos) << shown.detail;
         EXPECT_NE(shown.detail.find("12 bytes received"), std::string::npos) << shown.detail;
     }
+}
+
+// Each channel's detail ends its text with the markup findings on it.
+TEST(MarkupFindings, EveryChannelsDetailShowsThem) {
+    const std::string tagged_utf16le("<\0e\0m\0p\0h\0>\0x\0", 14);  // "<emph>x"
+    const std::string details[] = {
+        Show(CopyDataEvent{kTime, 0, 1024, tagged_utf16le}).detail,
+        Show(HttpEvent{kTime, "p", ReplyMode::Sent, "GET /lumvox=%3Cemph%3Ex=lumvox HTTP/1.1\r\n\r\n"}).detail,
+        Show(ClipboardEvent{kTime, 1, u"<emph>x"}).detail,
+    };
+    for (const std::string& detail : details)
+        EXPECT_NE(detail.find("\r\n\r\nMarkup findings (1):\r\n1:1: error: unclosed-tag: <emph> is never closed"),
+                  std::string::npos)
+            << detail;
+    EXPECT_NE(Show(ClipboardEvent{kTime, 1, u"안녕"}).detail.find("\r\n\r\nMarkup findings: none"), std::string::npos);
+    // No text between "lumvox=" and "=lumvox": nothing to check.
+    EXPECT_EQ(Show(HttpEvent{kTime, "p", ReplyMode::Sent, "GET /x HTTP/1.1\r\n\r\n"}).detail.find("Markup"),
+              std::string::npos);
+
+    std::u16string many = u"<sapi>";
+    for (size_t i = 0; i < kShownFindings + 5; ++i) many += u"<foo/>";
+    std::string detail = FindingsDetail(many);  // 25 unknown and the unclosed <sapi>
+    EXPECT_EQ(std::count(detail.begin(), detail.end(), '\n'), static_cast<long>(kShownFindings + 1));
+    EXPECT_TRUE(detail.ends_with("\r\n[6 more in the log]")) << detail;
 }
 
 TEST(StatusEvents, CarryTheListenerAndReplyState) {

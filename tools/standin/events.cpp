@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/markup_check.h"
 #include "core/utf.h"
 
 namespace lumvox::standin {
@@ -59,6 +60,20 @@ std::string ShownHex(std::string_view bytes) {
            " more bytes in the log]";
 }
 
+std::u16string Utf16LeUnits(std::string_view bytes) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+    return units;
+}
+
+// The text of an HTTP event as the speech program would read it: ill-formed
+// UTF-8 already shown as U+FFFD.
+std::u16string HttpText(std::string_view envelope_bytes) {
+    return lumvox::core::Utf8ToUtf16(ValidUtf8(envelope_bytes)).value_or(u"");
+}
+
 std::string HeadLines(const RequestHead& head) {
     std::string out = head.request_line;
     for (const auto& h : head.headers) out += "\r\n" + h;
@@ -104,12 +119,23 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string Utf16LeToUtf8(std::string_view bytes) {
-    std::u16string units(bytes.size() / 2, u'\0');
-    for (size_t i = 0; i < units.size(); ++i)
-        units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    return lumvox::core::ToUtf8Lossy(units);
+std::string Utf16LeToUtf8(std::string_view bytes) { return lumvox::core::ToUtf8Lossy(Utf16LeUnits(bytes)); }
+
+std::string FindingsDetail(std::u16string_view text) {
+    auto findings = lumvox::core::CheckMarkup(text);
+    if (findings.empty()) return "Markup findings: none";
+    std::string out = "Markup findings (" + std::to_string(findings.size()) + "):";
+    for (size_t k = 0; k < findings.size(); ++k) {
+        if (k == kShownFindings) {
+            out += "\r\n[" + std::to_string(findings.size() - k) + " more in the log]";
+            break;
+        }
+        const auto& f = findings[k];
+        out += "\r\n" + std::to_string(f.line) + ":" + std::to_string(f.column) + ": " +
+               std::string(lumvox::core::SeverityName(f.severity)) + ": " +
+               std::string(lumvox::core::CodeName(f.code)) + ": " + lumvox::core::MessageEn(f);
+    }
+    return out;
 }
 
 std::string OneLine(std::string_view utf8, size_t max_chars) {
@@ -168,7 +194,8 @@ Shown Show(const CopyDataEvent& e) {
     std::string detail = "Copy-data message at " + ClockTime(e.time) + "\r\n" + summary +
                          Format(", wParam 0x%llX", static_cast<unsigned long long>(e.sender)) + "\r\n\r\nText (" +
                          std::to_string(e.bytes.size() / 2) + " UTF-16 units):\r\n" + ShownText(text) +
-                         "\r\n\r\nBytes (UTF-16LE):\r\n" + ShownHex(e.bytes);
+                         "\r\n\r\n" + FindingsDetail(Utf16LeUnits(e.bytes)) + "\r\n\r\nBytes (UTF-16LE):\r\n" +
+                         ShownHex(e.bytes);
     return {"copy-data", summary, text, detail};
 }
 
@@ -210,7 +237,7 @@ Shown Show(const HttpEvent& e) {
         detail += "Decoded text between \"lumvox=\" and \"=lumvox\"";
         if (!envelope->closed) detail += " (no closing \"=lumvox\")";
         if (!IsValidUtf8(envelope->bytes)) detail += " (not well-formed UTF-8)";
-        detail += ":\r\n" + ShownText(text);
+        detail += ":\r\n" + ShownText(text) + "\r\n\r\n" + FindingsDetail(HttpText(envelope->bytes));
     }
     return {"HTTP", summary, text, detail};
 }
@@ -227,7 +254,8 @@ std::string ToJson(const ClipboardEvent& e) {
 Shown Show(const ClipboardEvent& e) {
     std::string text = lumvox::core::ToUtf8Lossy(e.text);
     std::string summary = std::to_string(e.text.size()) + " UTF-16 units";
-    std::string detail = "Clipboard text at " + ClockTime(e.time) + " (" + summary + "):\r\n" + ShownText(text);
+    std::string detail = "Clipboard text at " + ClockTime(e.time) + " (" + summary + "):\r\n" + ShownText(text) +
+                         "\r\n\r\n" + FindingsDetail(e.text);
     return {"clipboard", summary, text, detail};
 }
 

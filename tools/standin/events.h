@@ -40,6 +40,10 @@ lumvox::json::JsonLine EventLine(std::string_view event);
 // of hex; the log always has everything.
 inline constexpr size_t kShownChars = 8000;
 inline constexpr size_t kShownBytes = 1024;
+inline constexpr size_t kShownFindings = 20;
+
+// The markup findings on a received text, for the detail: one per line, in English.
+std::string FindingsDetail(std::u16string_view text);
 
 // What the window lists for one event (UTF-8; the detail uses CR LF).
 struct Shown {
