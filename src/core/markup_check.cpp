@@ -428,9 +428,16 @@ private:
     }
 
     void CheckAttributes(const ElementSpec* spec, std::u16string_view element) {
-        seen_.clear();
-        for (const Attribute& a : attributes_) {
-            if (!seen_.insert(a.name).second) {
+        // A set only for long attribute lists: most tags have one or two.
+        constexpr std::size_t kShortList = 8;
+        const bool use_set = attributes_.size() > kShortList;
+        if (use_set) seen_.clear();
+        for (std::size_t k = 0; k < attributes_.size(); ++k) {
+            const Attribute& a = attributes_[k];
+            bool repeated = use_set ? !seen_.insert(a.name).second
+                                    : std::any_of(attributes_.begin(), attributes_.begin() + k,
+                                                  [&](const Attribute& b) { return EqualsNoCase(a.name, b.name); });
+            if (repeated) {
                 Add(MarkupCode::RepeatedAttribute, Severity::Error, a.name_offset, a.name);
                 continue;
             }
