@@ -24,7 +24,7 @@ x86_64-w64-mingw32-objdump -p build/windows/src/app/LumvoxWorkshop.exe | grep 'D
 ctest --preset windows
 
 if [ -x scripts/fuzz.sh ]; then
-  step "fuzzing the reply reader"
+  step "fuzzing the reply reader and the markup check"
   bash scripts/fuzz.sh "${LUMVOX_FUZZ_SECONDS:-60}"
 fi
 step "all suites passed"

@@ -182,12 +182,12 @@ TEST(ExitCodes, NetworkOutcomesAgainstALoopbackPeer) {
         std::string json_tail;
     };
     const Case cases[] = {
-        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent", 0, "\"status\":200,\"body\":\"sent\"}"},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nSENT", 5, "\"status\":200,\"body\":\"SENT\"}"},
-        {"HTTP/1.1 204 No Content\r\n\r\n", 5, "\"status\":204,\"body\":\"\"}"},
-        {"HTTP/1.1 500 Oops\r\nContent-Length: 4\r\n\r\nsent", 4, "\"status\":500,\"body\":\"sent\"}"},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nsent\xE9", 4, "\"status\":200,\"body\":\"sent\\u00e9\"}"},
-        {"garbage\r\n\r\n", 4, "\"status\":null,\"body\":null}"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent", 0, "\"status\":200,\"body\":\"sent\",\"findings\":[]}"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nSENT", 5, "\"status\":200,\"body\":\"SENT\",\"findings\":[]}"},
+        {"HTTP/1.1 204 No Content\r\n\r\n", 5, "\"status\":204,\"body\":\"\",\"findings\":[]}"},
+        {"HTTP/1.1 500 Oops\r\nContent-Length: 4\r\n\r\nsent", 4, "\"status\":500,\"body\":\"sent\",\"findings\":[]}"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nsent\xE9", 4, "\"status\":200,\"body\":\"sent\\u00e9\",\"findings\":[]}"},
+        {"garbage\r\n\r\n", 4, "\"status\":null,\"body\":null,\"findings\":[]}"},
     };
     for (const Case& c : cases) {
         RawReplyServer server(c.reply);
@@ -574,6 +574,13 @@ TEST(MarkupCheck, FindingsBeforeASendAndStrictStopsOnAnError) {
     EXPECT_EQ(stopped.code, 7);
     EXPECT_NE(stopped.out.find("\"outcome\":\"markup-error\",\"exitCode\":7"), std::string::npos) << stopped.out;
     EXPECT_TRUE(platform.clip.placed.empty());
+
+    RunOutput sent = RunWith(platform, {u"--clip", u"--json", u"<foo>x</foo><volume level=\"9\">"});
+    EXPECT_EQ(sent.code, 0);
+    EXPECT_TRUE(sent.out.ends_with(
+        ",\"findings\":[{\"line\":1,\"column\":1,\"severity\":\"warning\",\"code\":\"unknown-element\","
+        "\"message\":\"<foo> is not a SAPI 5 element; the engine may ignore it\"}]}\n"))
+        << sent.out;  // the note on the open <volume> is not told
 }
 
 }  // namespace

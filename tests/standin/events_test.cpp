@@ -285,6 +285,17 @@ TEST(MarkupFindings, EveryChannelsDetailShowsThem) {
                   std::string::npos)
             << detail;
     EXPECT_NE(Show(ClipboardEvent{kTime, 1, u"안녕"}).detail.find("\r\n\r\nMarkup findings: none"), std::string::npos);
+
+    // The log line carries them all, as objects.
+    const nlohmann::json expected = nlohmann::json::parse(
+        R"([{"line":1,"column":1,"severity":"error","code":"unclosed-tag","message":"<emph> is never closed"}])");
+    const std::string lines[] = {
+        ToJson(CopyDataEvent{kTime, 0, 1024, tagged_utf16le}),
+        ToJson(HttpEvent{kTime, "p", ReplyMode::Sent, "GET /lumvox=%3Cemph%3Ex=lumvox HTTP/1.1\r\n\r\n"}),
+        ToJson(ClipboardEvent{kTime, 1, u"<emph>x"}),
+    };
+    for (const std::string& line : lines) EXPECT_EQ(Member<nlohmann::json>(Parsed(line), "findings"), expected) << line;
+    EXPECT_EQ(Member<Strings>(Parsed(ToJson(ClipboardEvent{kTime, 1, u"x"})), "findings"), Strings{});  // "[]"
     // No text between "lumvox=" and "=lumvox": nothing to check.
     EXPECT_EQ(Show(HttpEvent{kTime, "p", ReplyMode::Sent, "GET /x HTTP/1.1\r\n\r\n"}).detail.find("Markup"),
               std::string::npos);

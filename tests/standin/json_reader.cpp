@@ -1,8 +1,7 @@
 #include "json_reader.h"
 
+#include <algorithm>
 #include <set>
-
-#include <nlohmann/json.hpp>
 
 namespace lumvox::standin {
 
@@ -27,6 +26,8 @@ std::optional<JsonObject> ParseJsonObject(std::string_view line) {
         else if (value.is_string()) object.emplace(name, value.get<std::string>());
         else if (value.is_array() && std::all_of(value.begin(), value.end(), [](const json& v) { return v.is_string(); }))
             object.emplace(name, value.get<std::vector<std::string>>());
+        else if (value.is_array() && std::all_of(value.begin(), value.end(), [](const json& v) { return v.is_object(); }))
+            object.emplace(name, value);
         else return std::nullopt;  // the log writes no other kind of value
     }
     return object;

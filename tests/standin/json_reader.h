@@ -1,6 +1,6 @@
 #pragma once
-// Reads back the stand-in's log lines: flat JSON objects whose values are
-// strings, integers, booleans, null or lists of strings.
+// Reads back the stand-in's log lines: JSON objects whose values are strings,
+// integers, booleans, null, lists of strings, or lists of objects (kept whole).
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -9,9 +9,11 @@
 #include <variant>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 namespace lumvox::standin {
 
-using JsonValue = std::variant<std::nullptr_t, bool, int64_t, std::string, std::vector<std::string>>;
+using JsonValue = std::variant<std::nullptr_t, bool, int64_t, std::string, std::vector<std::string>, nlohmann::json>;
 using JsonObject = std::map<std::string, JsonValue, std::less<>>;
 
 // nullopt unless `line` is exactly one such object (surrounding blanks allowed).

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "common/markup_json.h"
 #include "core/http_request.h"
 #include "core/page_messages.h"
 #include "core/request_url.h"
@@ -263,6 +264,7 @@ void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result)
         else json.Null("body");
     }
     if (!result.preview.empty()) json.Text("dryRun", result.preview);
+    if (result.findings) json.Value("findings", lumvox::json::FindingsJson(*result.findings));
 }
 
 std::string OutcomeJson(const CaseResult& result) {

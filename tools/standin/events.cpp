@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/markup_json.h"
 #include "core/markup_check.h"
 #include "core/utf.h"
 
@@ -185,6 +186,7 @@ std::string ToJson(const CopyDataEvent& e) {
         .Number("units", static_cast<int64_t>(e.bytes.size() / 2))
         .Text("text", Utf16LeToUtf8(e.bytes))
         .Text("hex", HexBytes(e.bytes))
+        .Value("findings", lumvox::json::FindingsJson(lumvox::core::CheckMarkup(Utf16LeUnits(e.bytes))))
         .Finish();
 }
 
@@ -217,7 +219,8 @@ std::string ToJson(const HttpEvent& e) {
     if (envelope) {
         line.Text("text", ValidUtf8(envelope->bytes))
             .Flag("textIsUtf8", IsValidUtf8(envelope->bytes))
-            .Flag("envelopeClosed", envelope->closed);
+            .Flag("envelopeClosed", envelope->closed)
+            .Value("findings", lumvox::json::FindingsJson(lumvox::core::CheckMarkup(HttpText(envelope->bytes))));
     } else {
         line.Null("text");
     }
@@ -248,6 +251,7 @@ std::string ToJson(const ClipboardEvent& e) {
         .Number("sequence", e.sequence)
         .Number("units", static_cast<int64_t>(e.text.size()))
         .Text("text", lumvox::core::ToUtf8Lossy(e.text))
+        .Value("findings", lumvox::json::FindingsJson(lumvox::core::CheckMarkup(e.text)))
         .Finish();
 }
 
