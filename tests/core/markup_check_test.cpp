@@ -223,13 +223,18 @@ TEST(MarkupCheck, PathologicalInputsStayLinear) {
 
     for (size_t i = 0; i < kCount; ++i) {
         std::string number = std::to_string(i);
-        attributes += u" a" + std::u16string(number.begin(), number.end()) + u"=\"\"";
+        attributes += u" a";
+        attributes.append(number.begin(), number.end());
+        attributes += u"=\"\"";
     }
     attributes += u" A7=\"\"/>";
     EXPECT_EQ(Summary(CheckMarkup(attributes)), "unknown-element@1:1 repeated-attribute@1:" +
                                                     std::to_string(attributes.size() - 6));
 
-    for (size_t i = 0; i < kCount; ++i) ampersands += u"&" + std::u16string(i % 64, u'n');
+    for (size_t i = 0; i < kCount; ++i) {
+        ampersands += u'&';
+        ampersands.append(i % 64, u'n');
+    }
     ampersands += u"</emph>";
     EXPECT_EQ(CheckMarkup(ampersands).size(), kCount);
 }
