@@ -17,12 +17,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::microseconds;
 
-struct Sample {
-    Outcome outcome = Outcome::Delivered;
-    std::string plain;
-    std::u16string message;
-    microseconds took{0};
-};
 
 std::string Fixed(double value, int decimals) {
     char buffer[64];
@@ -45,16 +39,7 @@ double PerSecond(const RepeatReport& r) {
     return r.elapsed.count() > 0 ? r.sends * 1e6 / static_cast<double>(r.elapsed.count()) : 0.0;
 }
 
-std::vector<OutcomeCount> CountOutcomes(const std::vector<Sample>& samples) {
-    std::vector<OutcomeCount> counts;
-    for (const Sample& s : samples) {
-        auto same = [&](const OutcomeCount& c) {
-            return c.outcome == s.outcome && c.plain == s.plain && c.message == s.message;
-        };
-        auto it = std::find_if(counts.begin(), counts.end(), same);
-        if (it == counts.end()) counts.push_back({s.outcome, s.plain, s.message, 1});
-        else ++it->count;
-    }
+void SortOutcomes(std::vector<OutcomeCount>& counts) {
     std::stable_sort(counts.begin(), counts.end(), [](const OutcomeCount& a, const OutcomeCount& b) {
         bool a_delivered = a.outcome == Outcome::Delivered, b_delivered = b.outcome == Outcome::Delivered;
         if (a_delivered != b_delivered) return a_delivered;
@@ -63,7 +48,6 @@ std::vector<OutcomeCount> CountOutcomes(const std::vector<Sample>& samples) {
         if (a.outcome != b.outcome) return a.outcome < b.outcome;
         return a.plain < b.plain;
     });
-    return counts;
 }
 
 nlohmann::ordered_json CountersJson(const ProcessCounters& c, size_t sends) {
@@ -133,22 +117,29 @@ RepeatReport RunRepeat(const CaseInput& input, size_t sends, int concurrency, Se
     report.concurrency = input.channel == Channel::Net ? std::max(concurrency, 1) : 1;
     report.warm_up_sends = std::max<size_t>(1, sends / 10);
 
-    std::vector<Sample> samples(sends);
+    // Only the latency is kept a send, counted into its outcome at once, so
+    // that memory stays flat however many sends there are.
+    report.latencies.reserve(sends);
     std::mutex mutex;
     size_t next = 0, done = 0;
     auto work = [&](const CaseLinks& links) {
         for (;;) {
-            size_t index;
             {
                 std::lock_guard lock(mutex);
                 if (next == sends) return;
-                index = next++;
+                ++next;
             }
             auto start = Clock::now();
             CaseResult result = RunCase(input, links);
             auto took = std::chrono::duration_cast<microseconds>(Clock::now() - start);
-            samples[index] = {result.outcome, std::move(result.plain), std::move(result.message), took};
             std::lock_guard lock(mutex);
+            report.latencies.push_back(took);
+            auto same = [&](const OutcomeCount& c) {
+                return c.outcome == result.outcome && c.plain == result.plain && c.message == result.message;
+            };
+            auto it = std::find_if(report.outcomes.begin(), report.outcomes.end(), same);
+            if (it == report.outcomes.end()) report.outcomes.push_back({result.outcome, result.plain, result.message, 1});
+            else ++it->count;
             if (++done == report.warm_up_sends) report.after_warm_up = platform.Counters();
         }
     };
@@ -169,9 +160,7 @@ RepeatReport RunRepeat(const CaseInput& input, size_t sends, int concurrency, Se
     report.elapsed = std::chrono::duration_cast<microseconds>(Clock::now() - start);
     report.at_end = platform.Counters();
 
-    report.outcomes = CountOutcomes(samples);
-    report.latencies.reserve(sends);
-    for (const Sample& s : samples) report.latencies.push_back(s.took);
+    SortOutcomes(report.outcomes);
     std::sort(report.latencies.begin(), report.latencies.end());
     return report;
 }
