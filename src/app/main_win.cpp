@@ -8,12 +8,14 @@
 #include "core/network_link.h"
 #include "core/page_actions.h"
 #include "platform/clipboard_win.h"
+#include "platform/dll_search_win.h"
 #include "platform/file_source_win.h"
 #include "platform/speech_app_link_win.h"
 #include "ui/application_win.h"
 #include "ui/main_window_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    lumvox::win::LoadLibrariesFromSystemOnly();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
 

@@ -1,5 +1,7 @@
 #include "window_win.h"
 
+#include "app_icon_win.h"
+
 namespace lumvox::win {
 
 Window::~Window() {
@@ -15,7 +17,8 @@ WNDCLASSEXW Window::ClassOf(HINSTANCE instance, const wchar_t* name) {
     WNDCLASSEXW wc{};
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hIcon = LoadAppIcon(instance, false);
+    wc.hIconSm = LoadAppIcon(instance, true);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = name;
     return wc;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/app_icon_win.h"
 #include "window_texts.h"
 
 namespace lumvox::ui {
@@ -21,7 +22,8 @@ Application::~Application() { Destroy(); }
 bool Application::Initialize() {
     WNDCLASSEXW wc{};
     wc.hInstance = instance_;
-    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hIcon = lumvox::win::LoadAppIcon(instance_, false);
+    wc.hIconSm = lumvox::win::LoadAppIcon(instance_, true);
     wc.lpszClassName = kApplicationClass;
     if (!RegisterClassFor(wc)) return false;
     const std::wstring title(kApplicationTitle.begin(), kApplicationTitle.end());

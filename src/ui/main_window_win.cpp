@@ -10,6 +10,7 @@
 
 #include "main_window_parts_win.h"
 #include "custom_controls_win.h"
+#include "platform/dll_search_win.h"
 #include "platform/hostinfo_win.h"
 #include "platform/speech_app_link_win.h"
 #include "window_texts.h"
@@ -241,7 +242,7 @@ std::optional<std::u16string> MainWindow::ChooseTextFile() {
     // The dialog's library (and the shell it brings along) is loaded at its first use,
     // not at start-up; it stays loaded for the rest of the run.
     static const auto open_file_name = [] {
-        HMODULE library = LoadLibraryW(L"comdlg32.dll");
+        HMODULE library = lumvox::win::LoadSystemLibrary(L"comdlg32.dll");
         return reinterpret_cast<BOOL(WINAPI*)(OPENFILENAMEW*)>(
             reinterpret_cast<void*>(library ? GetProcAddress(library, "GetOpenFileNameW") : nullptr));
     }();

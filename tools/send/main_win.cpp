@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "platform/clipboard_win.h"
+#include "platform/dll_search_win.h"
 #include "platform/file_source_win.h"
 #include "platform/speech_app_link_win.h"
 #include "send_main.h"
@@ -72,6 +73,7 @@ private:
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    lumvox::win::LoadLibrariesFromSystemOnly();
     SetConsoleOutputCP(CP_UTF8);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/utf.h"
+#include "platform/dll_search_win.h"
 #include "options.h"
 #include "standin_window_win.h"
 
@@ -40,6 +41,7 @@ int Tell(const std::string& text, UINT icon) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    lumvox::win::LoadLibrariesFromSystemOnly();
     using namespace lumvox::standin;
     ParsedOptions parsed = ParseOptions(Arguments());
     if (!parsed.error.empty()) {

@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""Draws the workshop's icon and writes it as a Windows .ico (and, optionally, PNGs).
+
+The mark: a white speech balloon with three level bars in it, on a blue rounded
+square - text going out to be spoken. It is drawn on a 16-unit grid, so that at 16,
+32, 48 and 256 pixels every straight edge falls on a pixel boundary; 24 pixels has
+its own hand-placed grid for the same reason. Only the rounded corners and the
+balloon's tail are anti-aliased (8 x 8 samples a pixel). The output depends on
+nothing but this file: the same bytes on every run.
+
+usage: make_icon.py OUT.ico [PNG_DIR]
+"""
+import struct
+import sys
+import zlib
+
+BLUE = (0x1E, 0x5A, 0xA8)
+BLUE_DARK = (0x17, 0x47, 0x86)
+WHITE = (0xFF, 0xFF, 0xFF)
+SIZES = (256, 48, 32, 24, 16)
+
+# Geometry in pixels at 16 px; scaled by whole factors to 32, 48 and 256.
+# (left, top, right, bottom, corner radius); the tail as a triangle.
+GRID_16 = {
+    "tile": (0, 0, 16, 16, 3),
+    "balloon": (2, 2, 14, 11, 2),
+    "tail": ((4, 10.5), (8, 10.5), (3.5, 14.5)),
+    "bars": ((4, 5, 6, 9), (7, 4, 9, 10), (10, 5, 12, 9)),
+}
+# 24 px: 1.5 times 16 would put edges on half pixels.
+GRID_24 = {
+    "tile": (0, 0, 24, 24, 4),
+    "balloon": (3, 3, 21, 16, 3),
+    "tail": ((6, 15.5), (12, 15.5), (5, 21.5)),
+    "bars": ((7, 8, 9, 13), (11, 6, 13, 15), (15, 8, 17, 13)),
+}
+
+
+def geometry(size):
+    if size == 24:
+        return GRID_24
+    k = size / 16
+    g = GRID_16
+    scale4 = lambda r: tuple(v * k for v in r)
+    return {
+        "tile": scale4(g["tile"]),
+        "balloon": scale4(g["balloon"]),
+        "tail": tuple((x * k, y * k) for x, y in g["tail"]),
+        "bars": tuple(scale4(b) for b in g["bars"]),
+    }
+
+
+def in_round_rect(x, y, rect):
+    left, top, right, bottom, r = rect
+    if x < left or x >= right or y < top or y >= bottom:
+        return False
+    cx = min(max(x, left + r), right - r)
+    cy = min(max(y, top + r), bottom - r)
+    return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
+
+
+def in_triangle(x, y, tri):
+    (ax, ay), (bx, by), (cx, cy) = tri
+    d1 = (x - bx) * (ay - by) - (ax - bx) * (y - by)
+    d2 = (x - cx) * (by - cy) - (bx - cx) * (y - cy)
+    d3 = (x - ax) * (cy - ay) - (cx - ax) * (y - ay)
+    return not ((d1 < 0 or d2 < 0 or d3 < 0) and (d1 > 0 or d2 > 0 or d3 > 0))
+
+
+def in_rect(x, y, rect):
+    left, top, right, bottom = rect
+    return left <= x < right and top <= y < bottom
+
+
+def sample(x, y, g, size):
+    """Colour and opacity at one point: the tile, the balloon on it, the bars on that."""
+    if not in_round_rect(x, y, g["tile"]):
+        return None
+    if any(in_rect(x, y, b) for b in g["bars"]):
+        return BLUE
+    if in_round_rect(x, y, g["balloon"]) or in_triangle(x, y, g["tail"]):
+        return WHITE
+    # A darker lower edge from 32 px up gives the tile some depth.
+    if size >= 32 and y >= size - size / 16:
+        return BLUE_DARK
+    return BLUE
+
+
+def render(size):
+    """Rows of (r, g, b, a), top to bottom, straight (not premultiplied) alpha."""
+    g = geometry(size)
+    n = 8
+    offsets = [(i + 0.5) / n for i in range(n)]
+    rows = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            # A pixel whose corners and centre agree lies inside one shape: no sampling.
+            probes = {sample(px + dx, py + dy, g, size) for dx, dy in ((0, 0), (0.999, 0), (0, 0.999), (0.999, 0.999), (0.5, 0.5))}
+            if len(probes) == 1:
+                c = probes.pop()
+                row.append((*c, 255) if c else (0, 0, 0, 0))
+                continue
+            r = gr = b = covered = 0
+            for oy in offsets:
+                for ox in offsets:
+                    c = sample(px + ox, py + oy, g, size)
+                    if c:
+                        r += c[0]; gr += c[1]; b += c[2]; covered += 1
+            if covered:
+                row.append((round(r / covered), round(gr / covered), round(b / covered), round(255 * covered / (n * n))))
+            else:
+                row.append((0, 0, 0, 0))
+        rows.append(row)
+    return rows
+
+
+def png(rows):
+    size = len(rows)
+    raw = b"".join(b"\0" + bytes(v for px in row for v in px) for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def dib(rows):
+    """A 32-bit icon bitmap: header, BGRA rows bottom-up, then the 1-bit mask."""
+    size = len(rows)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    pixels = b"".join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
+    stride = (size + 31) // 32 * 4
+    mask = bytearray()
+    for row in reversed(rows):
+        bits = bytearray(stride)
+        for x, px in enumerate(row):
+            if px[3] == 0:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    return header + pixels + bytes(mask)
+
+
+def main():
+    if len(sys.argv) not in (2, 3):
+        sys.exit(__doc__.strip().splitlines()[-1])
+    images = []
+    for size in SIZES:
+        rows = render(size)
+        # Windows reads PNG only for the large entry; the small ones are bitmaps.
+        images.append((size, png(rows) if size >= 256 else dib(rows)))
+        if len(sys.argv) == 3:
+            with open(f"{sys.argv[2]}/icon-{size}.png", "wb") as f:
+                f.write(png(rows))
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, data in images:
+        out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    out += b"".join(data for _, data in images)
+    with open(sys.argv[1], "wb") as f:
+        f.write(out)
+
+
+if __name__ == "__main__":
+    main()
