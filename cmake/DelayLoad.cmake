@@ -3,7 +3,7 @@
 # Downloads, say) would run at start-up. These libraries are therefore imported
 # through delay-load libraries: each is loaded at its first call, after the entry
 # point has restricted the search to System32 (see platform/dll_search_win.h).
-# The .def files under cmake/delay-load/ list the functions the programs use; a
+# VERSION is loaded at run time instead (platform/hostinfo_win.cpp). The .def files under cmake/delay-load/ list the functions the programs use; a
 # new function from one of these libraries is added there.
 find_program(LUMVOX_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
 
@@ -23,6 +23,6 @@ function(lumvox_delay_load_library name)
   target_link_libraries(lumvox_delay_${name} INTERFACE ${lib})
 endfunction()
 
-foreach(name version uxtheme comctl32 mswsock)
+foreach(name uxtheme comctl32 mswsock)
   lumvox_delay_load_library(${name})
 endforeach()

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/host_facts.h"
+#include "dll_search_win.h"
 
 namespace lumvox::win {
 namespace {
@@ -30,6 +31,23 @@ private:
     bool started_ = false;
 };
 
+// VERSION is not a KnownDLL: it is loaded at its first use, from System32 only.
+struct VersionLibrary {
+    decltype(&GetFileVersionInfoSizeW) info_size = nullptr;
+    decltype(&GetFileVersionInfoW) info = nullptr;
+    decltype(&VerQueryValueW) query = nullptr;
+};
+
+const VersionLibrary& Version() {
+    static const VersionLibrary library = [] {
+        HMODULE module = LoadSystemLibrary(L"version.dll");
+        return VersionLibrary{SystemFunction<decltype(&GetFileVersionInfoSizeW)>(module, "GetFileVersionInfoSizeW"),
+                              SystemFunction<decltype(&GetFileVersionInfoW)>(module, "GetFileVersionInfoW"),
+                              SystemFunction<decltype(&VerQueryValueW)>(module, "VerQueryValueW")};
+    }();
+    return library;
+}
+
 }  // namespace
 
 std::u16string GetLocalIPAddress() {
@@ -45,16 +63,18 @@ std::u16string GetLocalIPAddress() {
 }
 
 std::u16string FileVersionOf(std::u16string_view path) {
+    const VersionLibrary& version = Version();
+    if (!version.info_size || !version.info || !version.query) return {};
     const std::u16string file(path);
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(Wide(file), &ignored);
+    const DWORD size = version.info_size(Wide(file), &ignored);
     if (size == 0) return {};
     std::vector<char> block(size);  // released on every return below
-    if (!GetFileVersionInfoW(Wide(file), 0, size, block.data())) return {};
+    if (!version.info(Wide(file), 0, size, block.data())) return {};
 
     void* translations = nullptr;
     UINT translations_size = 0;
-    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translations, &translations_size) ||
+    if (!version.query(block.data(), L"\\VarFileInfo\\Translation", &translations, &translations_size) ||
         !translations || translations_size < sizeof(DWORD))
         return {};
     DWORD first = 0;
@@ -63,7 +83,7 @@ std::u16string FileVersionOf(std::u16string_view path) {
     const std::u16string query = u"\\StringFileInfo\\" + lumvox::core::VersionTableKey(first) + u"\\FileVersion";
     void* value = nullptr;
     UINT value_chars = 0;
-    if (!VerQueryValueW(block.data(), Wide(query), &value, &value_chars) || !value) return {};
+    if (!version.query(block.data(), Wide(query), &value, &value_chars) || !value) return {};
     // Up to the first NUL, never past the value's own length.
     const auto* text = static_cast<const char16_t*>(value);
     size_t length = 0;
