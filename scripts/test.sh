@@ -23,6 +23,9 @@ cmake --build --preset windows
 x86_64-w64-mingw32-objdump -p build/windows/src/app/LumvoxWorkshop.exe | grep 'DLL Name'
 ctest --preset windows
 
+step "release: built twice byte for byte, signed, installed under Wine"
+bash tests/release/release_test.sh
+
 if [ -x scripts/fuzz.sh ]; then
   step "fuzzing the reply reader and the markup check"
   bash scripts/fuzz.sh "${LUMVOX_FUZZ_SECONDS:-60}"

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Builds the release for 64-bit Windows from this checkout and writes, into OUT
+# (dist/ unless given):
+#   LumvoxWorkshop-<version>-win64-setup.exe  per-user installer (makensis)
+#   LumvoxWorkshop-<version>-win64.zip        the three exes and a read-me, to run as they are
+#   SHA256SUMS                                for both
+# The version is the FileVersion in src/app/version.rc. The build is reproducible:
+# the same commit gives the same bytes (no link time stamps, no build paths, every
+# stored time is the commit's). With LUMVOX_SIGN_CERT and LUMVOX_SIGN_KEY set, the
+# exes, the uninstaller and the installer are signed (see packaging/sign.sh).
+# LUMVOX_RELEASE_BUILD names the build folder (build/release unless given).
+# usage: scripts/release.sh [OUT]
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+out="$(mkdir -p "${1:-dist}" && cd "${1:-dist}" && pwd)"
+build="${LUMVOX_RELEASE_BUILD:-$root/build/release}"
+bash scripts/setup.sh >/dev/null
+
+version="$(sed -n 's/^ *VALUE "FileVersion", "\([0-9.]*\)".*/\1/p' src/app/version.rc)"
+[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "no FileVersion in src/app/version.rc" >&2; exit 1; }
+base="LumvoxWorkshop-$version-win64"
+export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}"
+signing=""
+if [ -n "${LUMVOX_SIGN_CERT:-}" ] || [ -n "${LUMVOX_SIGN_KEY:-}" ]; then
+  [ -r "${LUMVOX_SIGN_CERT:-}" ] && [ -r "${LUMVOX_SIGN_KEY:-}" ] ||
+    { echo "LUMVOX_SIGN_CERT and LUMVOX_SIGN_KEY must both name readable files" >&2; exit 1; }
+  signing=1
+fi
+
+cmake -S . -B "$build" -G Ninja --toolchain cmake/mingw-w64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DLUMVOX_REPRODUCIBLE=ON >/dev/null
+cmake --build "$build" --target LumvoxWorkshop lumvox-standin lumvox-send lumvox_icon
+
+# The staged files: stripped at link time, their times and modes pinned, because
+# makensis and zip store both.
+stage="$build/stage"
+rm -rf "$stage"
+mkdir -p "$stage/$base"
+cp "$build/src/app/LumvoxWorkshop.exe" "$build/tools/standin/lumvox-standin.exe" \
+   "$build/tools/send/lumvox-send.exe" "$stage/$base/"
+for exe in "$stage/$base"/*.exe; do
+  [ -n "$signing" ] && bash packaging/sign.sh "$exe"
+done
+sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/readme.txt >"$stage/$base/README.txt"
+chmod 644 "$stage/$base"/*
+touch -h -d "@$SOURCE_DATE_EPOCH" "$stage/$base"/* "$stage/$base"
+
+bytes=0
+for exe in "$stage/$base"/*.exe; do bytes=$((bytes + $(stat -c %s "$exe"))); done
+estimated_kb=$(( (bytes + 1023) / 1024 ))
+nsis_args=(-V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSTAGE=$stage/$base" "-DICON=$build/icon/lumvox.ico"
+           "-DOUTFILE=$out/$base-setup.exe" "-DESTIMATED_KB=$estimated_kb")
+[ -n "$signing" ] && nsis_args+=("-DSIGN_COMMAND=bash $root/packaging/sign.sh")
+rm -f "$out/$base-setup.exe" "$out/$base.zip" "$out/SHA256SUMS"
+makensis "${nsis_args[@]}" packaging/installer.nsi
+
+# Sorted names, no extra attributes, no directory entries, times in UTC.
+(cd "$stage" && find "$base" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q -9 "$out/$base.zip" -@)
+(cd "$out" && sha256sum "$base-setup.exe" "$base.zip" >SHA256SUMS)
+ls -l "$out"

@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# The release as a Windows user gets it, under Wine in a fresh prefix on a private
+# Xvfb display: an earlier version installed first, then this one silently from a
+# Downloads folder with libraries planted beside it; files, shortcuts (target and
+# working folder), every installed-apps value; the workshop started from its
+# Start-menu target; a second install and an uninstall while it runs (exit code 2,
+# nothing changed); one installed-apps entry after the upgrade; a silent uninstall,
+# run from a folder with planted libraries, that keeps only the user's own file;
+# the zip's programs run where they are unpacked. With a signed installer given,
+# it is installed too and its uninstaller's signature verified.
+# usage: install_test.sh DIST_DIR driver.exe release_helper.exe PLANTED_DIR
+#          window_only_probe.exe [SIGNED_SETUP CA.pem]
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
+DIST="$1" E2E_DRIVER="$2" HELPER="$3" PLANTED="$4" BASELINE_PROBE="$5" SIGNED_SETUP="${6:-}" CA="${7:-}"
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+SETUP="$(ls "$DIST"/LumvoxWorkshop-*-win64-setup.exe)"
+ZIP="$(ls "$DIST"/LumvoxWorkshop-*-win64.zip)"
+VERSION="$(basename "$SETUP" | sed 's/^LumvoxWorkshop-\(.*\)-win64-setup\.exe$/\1/')"
+WINE=/usr/lib/wine/wine64
+
+# A prefix of our own, made now and removed at the end with its server.
+export LUMVOX_WINE_KIND="install-$$"
+FRESH="$(mktemp -d /tmp/lumvox-install.XXXXXX)"
+export WINEPREFIX="$FRESH/prefix"
+install_cleanup() {
+  e2e_cleanup
+  [ -d "$WINEPREFIX" ] && /usr/bin/wineserver -k >/dev/null 2>&1
+  rm -rf "$FRESH" "/tmp/.lumvox-e2e-prefix-$LUMVOX_WINE_KIND.lock"
+}
+trap install_cleanup EXIT
+e2e_start_display
+WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE" wineboot -i </dev/null >/dev/null 2>&1 \
+  {E2E_LOCK_FD}>&- {E2E_PREFIX_LOCK_FD}>&-
+
+helper() { e2e_wine "$HELPER" "$@"; }
+winpath() { "$WINE" winepath -w "$1" 2>/dev/null; }
+user_dir="$(ls -d "$WINEPREFIX"/drive_c/users/* | grep -v /Public | head -n 1)"
+user="$(basename "$user_dir")"
+INSTALL="$user_dir/AppData/Local/Programs/Lumvox Workshop"
+INSTALL_WIN="C:\\users\\$user\\AppData\\Local\\Programs\\Lumvox Workshop"
+MENU="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Lumvox Workshop"
+KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\LumvoxWorkshop'
+PLANTED_OVERRIDES="mscoree,mshtml=;version,uxtheme,comctl32,mswsock=n,b"
+
+# "NAME TYPE VALUE" lines of the installed-apps entry, sorted.
+entry() { e2e_wine reg query "$KEY" 2>/dev/null | tr -d '\r' | awk 'NF >= 3 && $2 ~ /^REG_/' | sed 's/^ *//; s/    /\t/g' | sort; }
+entries_named() { e2e_wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r' | grep -c "DisplayName.*REG_SZ.*Lumvox Workshop$"; }
+listing() { (cd "$1" 2>/dev/null && find . -type f | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//'); }
+# Everything an install or uninstall could change: files with their bytes, the entry.
+state() { (cd "$user_dir" && find "AppData/Local/Programs/Lumvox Workshop" "AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Lumvox Workshop" -type f -exec sha256sum {} + 2>/dev/null | LC_ALL=C sort); entry; }
+loaded() { (cd "$1" && ls *.loaded 2>/dev/null | sed 's/\.loaded$//' | tr A-Z a-z | sort | tr '\n' ' ' | sed 's/ $//'); }
+plant() { mkdir -p "$1"; cp "$2" "$PLANTED"/*.dll "$1/"; }
+
+# --- the zip: unpacked, its programs are what the installer installs -------------
+mkdir -p "$FRESH/zip"
+(cd "$FRESH/zip" && unzip -q "$ZIP")
+PORTABLE="$FRESH/zip/$(basename "$ZIP" .zip)"
+check "the zip holds three programs and a read-me" \
+  "./LumvoxWorkshop.exe ./README.txt ./lumvox-send.exe ./lumvox-standin.exe" "$(listing "$PORTABLE")"
+
+# --- an earlier version, made from the same programs ------------------------------
+python3 "$ROOT/packaging/make_icon.py" "$FRESH/lumvox.ico"
+makensis -V1 -INPUTCHARSET UTF8 "-DVERSION=2.0.1.9" "-DSTAGE=$PORTABLE" "-DICON=$FRESH/lumvox.ico" \
+  "-DOUTFILE=$FRESH/old-setup.exe" -DESTIMATED_KB=1 "$ROOT/packaging/installer.nsi" >/dev/null
+e2e_wine "$FRESH/old-setup.exe" /S >/dev/null 2>&1
+check "the earlier version installs" "2.0.1.9" "$(entry | awk -F'\t' '$1 == "DisplayVersion" {print $3}')"
+
+# --- this version, silently, from Downloads with planted libraries ---------------
+plant "$FRESH/baseline" "$BASELINE_PROBE"
+WINEDLLOVERRIDES="$PLANTED_OVERRIDES" e2e_wine "$FRESH/baseline/$(basename "$BASELINE_PROBE")" >/dev/null 2>&1
+baseline="$(loaded "$FRESH/baseline")"
+# The installer's and uninstaller's stubs (Debian's NSIS 3.08) import COMCTL32 at
+# start-up; under Wine its process-attach loads UxTheme by name before the stub's
+# first line restricts the search to System32 (which the stub does, and preloads
+# UxTheme from there). So under Wine a planted uxtheme.dll is loaded beside them;
+# the check holds them to exactly that, on top of what Wine loads anyway.
+stub_expected="$(printf '%s\n' $baseline uxtheme.dll | sort -u | tr '\n' ' ' | sed 's/ $//')"
+plant "$FRESH/Downloads" "$SETUP"
+WINEDLLOVERRIDES="$PLANTED_OVERRIDES" e2e_wine "$FRESH/Downloads/$(basename "$SETUP")" /S >/dev/null 2>&1
+check "setup.exe /S exits with 0" "0" "$?"
+check "the installer loads no planted library beyond Wine's own" "$stub_expected" "$(loaded "$FRESH/Downloads")"
+
+check "installed files" "./LumvoxWorkshop.exe ./Uninstall.exe ./lumvox-send.exe ./lumvox-standin.exe" "$(listing "$INSTALL")"
+for exe in LumvoxWorkshop.exe lumvox-standin.exe lumvox-send.exe; do
+  check "installed $exe is the zip's" "same" "$(cmp -s "$INSTALL/$exe" "$PORTABLE/$exe" && echo same)"
+done
+check "Start-menu shortcuts" "./Lumvox Stand-in.lnk ./Lumvox Workshop.lnk ./Uninstall Lumvox Workshop.lnk" "$(listing "$MENU")"
+menu_win="$(winpath "$MENU")"
+while IFS='|' read -r link target; do
+  check "shortcut $link: target and working folder" "$INSTALL_WIN\\$target
+$INSTALL_WIN" "$(helper shortcut "$menu_win\\$link" | tr -d '\r')"
+done <<'LINKS'
+Lumvox Workshop.lnk|LumvoxWorkshop.exe
+Lumvox Stand-in.lnk|lumvox-standin.exe
+Uninstall Lumvox Workshop.lnk|Uninstall.exe
+LINKS
+
+bytes=0
+for exe in LumvoxWorkshop.exe lumvox-standin.exe lumvox-send.exe; do bytes=$((bytes + $(stat -c %s "$INSTALL/$exe"))); done
+printf -v size_hex '0x%x' $(( (bytes + 1023) / 1024 ))
+check "installed-apps entry" "$(printf '%s\n' \
+  "DisplayIcon	REG_SZ	$INSTALL_WIN\\LumvoxWorkshop.exe,0" \
+  "DisplayName	REG_SZ	Lumvox Workshop" \
+  "DisplayVersion	REG_SZ	$VERSION" \
+  "EstimatedSize	REG_DWORD	$size_hex" \
+  "InstallLocation	REG_SZ	$INSTALL_WIN" \
+  "NoModify	REG_DWORD	0x1" \
+  "NoRepair	REG_DWORD	0x1" \
+  "Publisher	REG_SZ	Lumvox Workshop" \
+  "QuietUninstallString	REG_SZ	\"$INSTALL_WIN\\Uninstall.exe\" /S" \
+  "UninstallString	REG_SZ	\"$INSTALL_WIN\\Uninstall.exe\"" | sort)" "$(entry)"
+check "one installed-apps entry after the upgrade" "1" "$(entries_named)"
+
+# --- the workshop from its Start-menu target, and installs while it runs ---------
+MAIN=class:TfrmLumvoxMsgTest
+cd "$INSTALL"
+e2e_start "$INSTALL_WIN\\LumvoxWorkshop.exe"
+cd - >/dev/null
+run=$E2E_LAST
+check "the installed workshop shows its title" "ok" \
+  "$(drv wait-prefix "$MAIN" "Lumvox Workshop V$VERSION - " 30000 >/dev/null 2>&1 && echo ok)"
+before="$(state)"
+e2e_wine "$SETUP" /S >/dev/null 2>&1
+check "setup.exe /S while the workshop runs exits with 2" "2" "$?"
+helper run-exact "$INSTALL_WIN\\Uninstall.exe" /S "_?=$INSTALL_WIN" >/dev/null 2>&1
+check "a silent uninstall while the workshop runs exits with 2" "2" "$?"
+check "and neither changed anything" "$before" "$(state)"
+drv close "$MAIN" >/dev/null
+check "the workshop ends" "0" "$(e2e_exit_code "$run" 20)"
+
+# --- silent uninstall from a folder with planted libraries ------------------------
+echo "mine" >"$INSTALL/notes.txt"
+plant "$FRESH/uninstaller" "$INSTALL/Uninstall.exe"
+WINEDLLOVERRIDES="$PLANTED_OVERRIDES" helper run-exact "$(winpath "$FRESH/uninstaller/Uninstall.exe")" /S "_?=$INSTALL_WIN" \
+  >/dev/null 2>&1
+check "the silent uninstall exits with 0" "0" "$?"
+check "the uninstaller loads no planted library beyond Wine's own" "$stub_expected" "$(loaded "$FRESH/uninstaller")"
+check "only the user's file stays" "./notes.txt" "$(listing "$INSTALL")"
+check "the Start-menu folder is gone" "gone" "$([ -e "$MENU" ] || echo gone)"
+check "the installed-apps entry is gone" "" "$(entry)"
+
+# --- the zip's programs run where they are unpacked -------------------------------
+e2e_start "$PORTABLE/LumvoxWorkshop.exe"
+run=$E2E_LAST
+check "the zip's workshop shows its title" "ok" \
+  "$(drv wait-prefix "$MAIN" "Lumvox Workshop V$VERSION - " 30000 >/dev/null 2>&1 && echo ok)"
+drv close "$MAIN" >/dev/null
+check "the zip's workshop ends" "0" "$(e2e_exit_code "$run" 20)"
+e2e_start "$PORTABLE/lumvox-standin.exe" --port 0 --log "$FRESH/standin.jsonl"
+run=$E2E_LAST
+check "the zip's stand-in shows its window" "ok" "$(drv wait-window title:Lumvox 30000 >/dev/null 2>&1 && echo ok)"
+e2e_wine "$PORTABLE/lumvox-send.exe" --app zip >/dev/null 2>&1
+check "the zip's lumvox-send delivers to it" "0" "$?"
+drv close title:Lumvox >/dev/null
+check "the zip's stand-in ends" "0" "$(e2e_exit_code "$run" 20)"
+
+# --- a signed installer: its uninstaller is signed as well --------------------------
+if [ -n "$SIGNED_SETUP" ]; then
+  e2e_wine "$SIGNED_SETUP" /S "/D=C:\\signed" >/dev/null 2>&1
+  check "the signed installer installs" "0" "$?"
+  check "the signed installer's uninstaller is signed" "ok" \
+    "$(osslsigncode verify -CAfile "$CA" -in "$WINEPREFIX/drive_c/signed/Uninstall.exe" >/dev/null 2>&1 && echo ok)"
+  helper run-exact 'C:\signed\Uninstall.exe' /S '_?=C:\signed' >/dev/null 2>&1
+  check "and it uninstalls" "gone" "$([ -e "$WINEPREFIX/drive_c/signed/Uninstall.exe" ] || echo gone)"
+fi
+e2e_finish

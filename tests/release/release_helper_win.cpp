@@ -1,0 +1,69 @@
+// What the install test needs from inside Wine:
+//   run-exact PROGRAM ARGS...  runs PROGRAM with ARGS joined by single spaces and
+//                              never quoted, prints nothing, exits with its code.
+//                              An NSIS uninstaller reads "_?=DIR" up to the end of
+//                              the line, spaces included; Wine would quote it.
+//   shortcut LINK.lnk          prints the shortcut's target and working folder,
+//                              one a line.
+#include <windows.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+int RunExact(int argc, wchar_t** argv) {
+    std::wstring command = L"\"" + std::wstring(argv[2]) + L"\"";
+    for (int i = 3; i < argc; ++i) command += L" " + std::wstring(argv[i]);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(argv[2], command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 120;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 121;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+void PrintUtf8(const wchar_t* text) {
+    char buffer[4 * MAX_PATH];
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof buffer, nullptr, nullptr);
+    if (n > 0) printf("%s\n", buffer);
+}
+
+int ReadShortcut(const wchar_t* path) {
+    if (FAILED(CoInitialize(nullptr))) return 2;
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    int code = 3;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(path, STGM_READ))) {
+        wchar_t target[MAX_PATH] = {}, folder[MAX_PATH] = {};
+        link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+        link->GetWorkingDirectory(folder, MAX_PATH);
+        PrintUtf8(target);
+        PrintUtf8(folder);
+        code = 0;
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return code;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"run-exact" && argc >= 3) return RunExact(argc, argv);
+    if (command == L"shortcut" && argc == 3) return ReadShortcut(argv[2]);
+    fprintf(stderr, "usage: release_helper run-exact PROGRAM ARGS... | shortcut LINK.lnk\n");
+    return 2;
+}

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The release as CI checks it, after the Windows build (scripts/test.sh):
+#  1. scripts/release.sh twice, in two build folders: every artifact byte for byte
+#     the same;
+#  2. again with a throwaway code-signing certificate made here: the installer and
+#     the zip's exes carry signatures that osslsigncode verifies against it (and the
+#     unsigned artifacts none);
+#  3. tests/release/install_test.sh on the first build's artifacts (and the signed
+#     installer, whose uninstaller must be signed too).
+# Prints the artifacts' sizes and the release command's time.
+# usage: tests/release/release_test.sh
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+cd "$root"
+work="$root/build/release-check"
+rm -rf "$work"
+mkdir -p "$work"
+failed=0 passed=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then passed=$((passed + 1)); else
+    failed=$((failed + 1)); printf 'FAIL %s\n  expected: [%s]\n  actual:   [%s]\n' "$1" "$2" "$3"; fi
+}
+
+start=$SECONDS
+bash scripts/release.sh "$work/first" >"$work/first.log" 2>&1 || { cat "$work/first.log"; exit 1; }
+echo "release command: $((SECONDS - start)) s (build/release)"
+start=$SECONDS
+LUMVOX_RELEASE_BUILD="$work/build" bash scripts/release.sh "$work/second" >"$work/second.log" 2>&1 ||
+  { cat "$work/second.log"; exit 1; }
+echo "release command: $((SECONDS - start)) s (a clean build folder)"
+for artifact in "$work/first"/*; do
+  name="$(basename "$artifact")"
+  printf '%-45s %9d bytes\n' "$name" "$(stat -c %s "$artifact")"
+  check "$name is the same from both builds" "same" "$(cmp -s "$artifact" "$work/second/$name" && echo same)"
+done
+check "both builds made the same files" "$(ls "$work/first")" "$(ls "$work/second")"
+(cd "$work/first" && sha256sum --quiet -c SHA256SUMS) && check "SHA256SUMS matches" ok ok || check "SHA256SUMS matches" ok bad
+
+# A throwaway certificate, valid for code signing only, made for this run.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
+  -subj "/CN=Lumvox Workshop test signing" -addext "extendedKeyUsage=codeSigning" \
+  -addext "keyUsage=digitalSignature" 2>/dev/null
+LUMVOX_SIGN_CERT="$work/cert.pem" LUMVOX_SIGN_KEY="$work/key.pem" \
+  bash scripts/release.sh "$work/signed" >"$work/signed.log" 2>&1 || { cat "$work/signed.log"; exit 1; }
+signed_setup="$(ls "$work/signed"/*-setup.exe)"
+mkdir -p "$work/signed/unpacked" "$work/first/unpacked"
+(cd "$work/signed/unpacked" && unzip -q ../*.zip)
+(cd "$work/first/unpacked" && unzip -q ../*.zip)
+verify() { osslsigncode verify -CAfile "$work/cert.pem" -in "$1" >/dev/null 2>&1 && echo signed || echo unsigned; }
+check "the signed installer verifies" "signed" "$(verify "$signed_setup")"
+check "the unsigned installer has no signature" "unsigned" "$(verify "$(ls "$work/first"/*-setup.exe)")"
+for exe in LumvoxWorkshop.exe lumvox-standin.exe lumvox-send.exe; do
+  check "signed $exe verifies" "signed" "$(verify "$work/signed/unpacked"/*/"$exe")"
+  check "unsigned $exe has no signature" "unsigned" "$(verify "$work/first/unpacked"/*/"$exe")"
+done
+echo "$passed passed, $failed failed"
+
+cmake --build --preset windows --target lumvox_e2e_driver release_helper planted_dll_fixtures >/dev/null
+tests="$root/build/windows/tests"
+install_ok=0
+bash tests/release/install_test.sh "$work/first" "$tests/e2e/lumvox_e2e_driver.exe" "$tests/release/release_helper.exe" \
+  "$tests/release/planted" "$tests/release/window_only_probe.exe" "$signed_setup" "$work/cert.pem" || install_ok=1
+[ "$failed" -eq 0 ] && [ "$install_ok" -eq 0 ]
