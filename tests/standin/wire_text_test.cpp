@@ -98,6 +98,39 @@ TEST(ParseRequestHead, ToleratesBareLineFeedsAndShortRequestLines) {
     }
 }
 
+// Every split of a request into what was searched and what is new finds the
+// same end as reading it at once; the cap counts only while no end is found.
+TEST(ReadRequestHead, DecidesAsReadingAtOnceWhereverTheReadsSplit) {
+    using State = HeadReading::State;
+    struct Case {
+        std::string_view bytes;
+        size_t max_head;
+        State state;
+        size_t head_size;
+    };
+    constexpr Case kCases[] = {
+        {"GET / HTTP/1.1\r\nHost: a\r\n\r\nextra", 100, State::Whole, 27},
+        {"GET / HTTP/1.1\n\n", 100, State::Whole, 16},
+        {"GET / HTTP/1.1\n\r\n", 100, State::Whole, 17},
+        {"GET / HTTP/1.1\r\nHost: a\r\n", 100, State::NeedMore, 0},
+        {"GET / HTTP/1.1\r\nHost: a\r\n", 10, State::TooLarge, 0},
+        {"GET / HTTP/1.1\r\n\r\n", 5, State::Whole, 18},  // the end came with the bytes that pass the cap
+        {"GET /\r\n\r\n", 100, State::Malformed, 9},
+        {"\r\n\r\n", 100, State::Malformed, 4},
+    };
+    for (const auto& c : kCases) {
+        for (size_t searched = 0; searched <= c.bytes.size(); ++searched) {
+            // What an earlier read saw must not have been decided already.
+            if (searched > 0 && ReadRequestHead(c.bytes.substr(0, searched), 0, c.max_head).state != State::NeedMore)
+                continue;
+            HeadReading reading = ReadRequestHead(c.bytes, searched, c.max_head);
+            EXPECT_EQ(reading.state, c.state) << testing::PrintToString(c.bytes) << " searched " << searched;
+            EXPECT_EQ(reading.head_size, c.head_size) << testing::PrintToString(c.bytes) << " searched " << searched;
+            EXPECT_EQ(reading.problem.empty(), c.state != State::Malformed);
+        }
+    }
+}
+
 TEST(RequestHeadProblem, AnswersWhatTheWorkshopAndOrdinaryClientsSendAndNamesWhatIsWrong) {
     struct Case {
         std::string_view head;

@@ -76,18 +76,18 @@ struct HttpListener::Impl {
                 if (received_.empty()) return End();  // a connection that said nothing: nothing to report
                 return Refuse(Refusal::ClosedEarly, "the client closed before its request head was whole");
             }
-            // The blank line may straddle two reads.
-            size_t from = old < 3 ? 0 : old - 3;
-            if (auto end = FindHeadEnd(std::string_view(received_).substr(from))) {
+            HeadReading reading = ReadRequestHead(received_, old);
+            switch (reading.state) {
+            case HeadReading::State::Whole:
                 timer_.cancel();
-                std::string head = received_.substr(0, from + *end);
-                if (std::string problem = RequestHeadProblem(ParseRequestHead(head)); !problem.empty())
-                    return Refuse(Refusal::Malformed, problem);
-                Answer(std::move(head));
-            } else if (received_.size() > kMaxRequestHead) {
-                Refuse(Refusal::TooLarge, "the request head passed " + std::to_string(kMaxRequestHead) + " bytes");
-            } else {
-                ReadHead();
+                return Answer(received_.substr(0, reading.head_size));
+            case HeadReading::State::Malformed:
+                timer_.cancel();
+                return Refuse(Refusal::Malformed, std::move(reading.problem));
+            case HeadReading::State::TooLarge:
+                return Refuse(Refusal::TooLarge, "the request head passed " + std::to_string(kMaxRequestHead) + " bytes");
+            case HeadReading::State::NeedMore:
+                return ReadHead();
             }
         }
 

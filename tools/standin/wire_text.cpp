@@ -142,6 +142,21 @@ std::optional<size_t> FindHeadEnd(std::string_view bytes) {
     return std::nullopt;
 }
 
+HeadReading ReadRequestHead(std::string_view received, size_t searched, size_t max_head) {
+    // A blank line is at most three bytes ("\n\r\n"): one that ends among the
+    // new bytes starts at most three bytes before them.
+    searched = std::min(searched, received.size());
+    size_t from = searched < 3 ? 0 : searched - 3;
+    if (auto end = FindHeadEnd(received.substr(from))) {
+        size_t size = from + *end;
+        std::string problem = RequestHeadProblem(ParseRequestHead(received.substr(0, size)));
+        if (problem.empty()) return {HeadReading::State::Whole, size, {}};
+        return {HeadReading::State::Malformed, size, std::move(problem)};
+    }
+    if (received.size() > max_head) return {HeadReading::State::TooLarge, 0, {}};
+    return {};
+}
+
 RequestHead ParseRequestHead(std::string_view head) {
     RequestHead parsed;
     bool first = true;

@@ -70,6 +70,18 @@ RequestHead ParseRequestHead(std::string_view head);
 // name, then a colon.
 std::string RequestHeadProblem(const RequestHead& head);
 
+// What a connection's bytes so far make of its request head: the one decision
+// the listener takes after every read, kept pure so that it can be fuzzed.
+struct HeadReading {
+    enum class State { NeedMore, Whole, TooLarge, Malformed } state = State::NeedMore;
+    size_t head_size = 0;  // Whole and Malformed: the head's bytes, blank line included
+    std::string problem;   // Malformed: RequestHeadProblem's words
+};
+// `searched` bytes of `received` were already looked at without finding the
+// end (the blank line may straddle them and the new ones). A head passes
+// `max_head` only while its end has not arrived.
+HeadReading ReadRequestHead(std::string_view received, size_t searched, size_t max_head = kMaxRequestHead);
+
 // %XX becomes the byte 0xXX; a "%" without two hex digits stays; "+" stays "+".
 std::string PercentDecode(std::string_view text);
 
