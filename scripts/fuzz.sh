@@ -1,39 +1,76 @@
 #!/usr/bin/env bash
-# Builds each libFuzzer target (clang, ASan+UBSan) and runs it for the given
-# number of seconds (default 60) from its seed corpus: the HTTP reply reader
-# (fuzz/corpus) and the speech-markup check (fuzz/markup_corpus).
-# Any finding (crash, sanitizer report, timeout, leak) fails the run.
+# Builds every libFuzzer target in fuzz/ (clang, ASan+UBSan) and runs each from
+# its seed corpus in fuzz/corpus/<target>/ (and with fuzz/<target>.dict if there
+# is one). Any finding (crash, sanitizer report, timeout, leak) fails the run.
+#
+#   fuzz.sh [SECONDS]   share SECONDS of fuzzing (default 120) equally among the targets
+#   fuzz.sh --long [N]  run each target for N inputs (default 10,000,000)
+#
+# A new target is fuzz/<name>_fuzz.cpp plus one line in TARGETS below naming the
+# sources it needs; a target file without its line fails the run.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-seconds="${1:-60}"
+
+declare -A TARGETS=(
+  [reply_reader]="src/core/http_reply_reader.cpp src/core/utf.cpp"
+  [request_url]="src/core/request_url.cpp src/core/text_rules.cpp src/core/utf.cpp tools/standin/wire_text.cpp"
+  [text_file_decoder]="src/core/text_file_decoder.cpp"
+  [standin_request]="tools/standin/wire_text.cpp tools/standin/events.cpp tools/common/json_line.cpp tools/common/json_string.cpp tools/common/hex_dump.cpp tools/common/markup_json.cpp src/core/markup_check.cpp src/core/reference_texts.cpp src/core/text_rules.cpp src/core/utf.cpp"
+  [markup_check]="src/core/markup_check.cpp src/core/reference_texts.cpp src/core/text_rules.cpp src/core/utf.cpp"
+  [batch_reader]="tools/send/batch_reader.cpp tools/send/outcome.cpp tools/send/send_options.cpp tools/common/json_line.cpp tools/common/json_string.cpp src/core/utf.cpp"
+)
+
+long=0 runs=10000000 seconds=120
+if [ "${1:-}" = --long ]; then long=1; runs="${2:-$runs}"; else seconds="${1:-$seconds}"; fi
 out="${LUMVOX_FUZZ_BUILD:-build/fuzz}"
 mkdir -p "$out"
 
-# run_target NAME LABEL CORPUS DICT SOURCE...
-run_target() {
-  local name="$1" label="$2" corpus="$3" dict="$4"
-  shift 4
-  clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
-    "$@" -o "$out/$name"
-  # New inputs go to a scratch copy; the committed seeds stay as they are.
-  rm -rf "$out/$name-corpus-run"
-  mkdir -p "$out/$name-corpus-run"
-  local log="$out/$name.log" rc=0
-  "$out/$name" "$out/$name-corpus-run" "$corpus" \
-    -dict="$dict" -max_len=8192 -timeout=10 -max_total_time="$seconds" \
-    -print_final_stats=1 -artifact_prefix="$out/$name-" >"$log" 2>&1 || rc=$?
-  if [ "$rc" -ne 0 ]; then
-    tail -n 60 "$log"
-    echo "$label fuzzer: FINDING (exit code $rc); the input is in $out/ ($name-crash-*, -timeout-*, -leak-*)" >&2
+names=()
+for file in fuzz/*_fuzz.cpp; do
+  name="$(basename "$file" _fuzz.cpp)"
+  if [ -z "${TARGETS[$name]:-}" ]; then
+    echo "fuzz.sh: $file has no line in TARGETS" >&2
     exit 1
   fi
-  local execs
-  execs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
-  echo "$label fuzzer: ${execs:-?} inputs in ${seconds} s, no finding"
-}
+  names+=("$name")
+done
 
-run_target reply_reader_fuzz "reply reader" fuzz/corpus fuzz/reply.dict \
-  fuzz/reply_reader_fuzz.cpp src/core/http_reply_reader.cpp src/core/utf.cpp
-run_target markup_check_fuzz "markup check" fuzz/markup_corpus fuzz/markup.dict \
-  fuzz/markup_check_fuzz.cpp src/core/markup_check.cpp src/core/reference_texts.cpp src/core/text_rules.cpp \
-  src/core/utf.cpp
+# Two compilers at a time: CI has two cores.
+build() {
+  local name="$1"
+  # shellcheck disable=SC2086
+  clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+    -Isrc -Itools -Itools/send \
+    "fuzz/${name}_fuzz.cpp" ${TARGETS[$name]} -o "$out/${name}_fuzz" 2>"$out/${name}_build.log" ||
+    { cat "$out/${name}_build.log" >&2; return 1; }
+}
+export -f build
+export out
+for name in "${names[@]}"; do printf '%s\0%s\0' "$name" "${TARGETS[$name]}"; done |
+  xargs -0 -n2 -P2 bash -c 'declare -A TARGETS=(["$0"]="$1"); build "$0"'
+
+share=$((seconds / ${#names[@]}))
+((share > 0)) || share=1
+failed=0
+for name in "${names[@]}"; do
+  # New inputs go to a scratch copy; the committed seeds stay as they are.
+  rm -rf "$out/$name-corpus"
+  mkdir -p "$out/$name-corpus"
+  args=("$out/$name-corpus" "fuzz/corpus/$name" -max_len=8192 -timeout=10 -print_final_stats=1
+        -artifact_prefix="$out/$name-")
+  [ -f "fuzz/$name.dict" ] && args+=(-dict="fuzz/$name.dict")
+  if ((long)); then args+=(-runs="$runs"); else args+=(-max_total_time="$share"); fi
+  log="$out/$name.log"
+  started=$SECONDS
+  rc=0
+  "$out/${name}_fuzz" "${args[@]}" >"$log" 2>&1 || rc=$?
+  execs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
+  if [ "$rc" -ne 0 ]; then
+    tail -n 60 "$log"
+    echo "$name fuzzer: FINDING (exit code $rc) after ${execs:-?} inputs; the input is in $out/ ($name-crash-*, $name-timeout-*, $name-leak-*)" >&2
+    failed=1
+  else
+    echo "$name fuzzer: ${execs:-?} inputs in $((SECONDS - started)) s, no finding"
+  fi
+done
+exit "$failed"

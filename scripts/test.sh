@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up everything, builds, and runs every test suite: native, sanitizers,
-# Windows under Wine (unit, Windows-only and end-to-end), and the fuzzer.
+# Windows under Wine (unit, Windows-only and end-to-end), and the fuzzers.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash scripts/setup.sh
@@ -27,7 +27,7 @@ step "release: built twice byte for byte, signed, installed under Wine"
 bash tests/release/release_test.sh
 
 if [ -x scripts/fuzz.sh ]; then
-  step "fuzzing the reply reader and the markup check"
-  bash scripts/fuzz.sh "${LUMVOX_FUZZ_SECONDS:-60}"
+  step "fuzzing every parser of outside input"
+  bash scripts/fuzz.sh "${LUMVOX_FUZZ_SECONDS:-120}"
 fi
 step "all suites passed"

@@ -8,15 +8,10 @@
 #include "common/json_line.h"
 #include "core/markup_check.h"
 #include "core/page_actions.h"
+#include "outcome.h"
 #include "send_options.h"
 
 namespace lumvox::send {
-
-enum class Outcome { Delivered, Usage, Refused, Unreachable, NotAcknowledged, Failed, MarkupError };
-
-int ExitCode(Outcome outcome);
-const char* OutcomeName(Outcome outcome);
-std::optional<Outcome> OutcomeFromName(std::string_view name);
 
 struct CaseInput {
     Channel channel = Channel::Net;
