@@ -336,6 +336,7 @@ TEST(ReadBatchCase, RefusesMalformedLinesAndSaysWhy) {
         {"{\"text\":\"\xE9\",\"channel\":\"app\"}", "invalid string"},
         {R"({"text":"\ud800","channel":"app"})", "surrogate"},
         {R"({"text":"a","channel":"app","protocol":tru})", "invalid literal"},
+        {R"({"text":"a","channel":"app","note":1e999})", "number overflow"},  // found by the fuzzer
         {R"(["text","a"])", "one JSON object"},
         {R"({"text":"a"})", "\"channel\" must be"},
         {R"({"text":"a","channel":"fax"})", "\"channel\" must be"},
