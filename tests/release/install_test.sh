@@ -6,12 +6,13 @@
 # Start-menu target; a second install and an uninstall while it runs (exit code 2,
 # nothing changed); one installed-apps entry after the upgrade; a silent uninstall,
 # run from a folder with planted libraries, that keeps only the user's own file;
-# the zip's programs run where they are unpacked. With a signed installer given,
+# the same install on a Korean system (Korean shortcut names, removed as well); the
+# zip's programs run where they are unpacked. With a signed installer given,
 # it is installed too and its uninstaller's signature verified.
 # usage: install_test.sh DIST_DIR driver.exe release_helper.exe PLANTED_DIR
 #          window_only_probe.exe [SIGNED_SETUP CA.pem]
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
-DIST="$1" E2E_DRIVER="$2" HELPER="$3" PLANTED="$4" BASELINE_PROBE="$5" SIGNED_SETUP="${6:-}" CA="${7:-}"
+DIST="$(cd "$1" && pwd)" E2E_DRIVER="$2" HELPER="$3" PLANTED="$4" BASELINE_PROBE="$5" SIGNED_SETUP="${6:-}" CA="${7:-}"
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 SETUP="$(ls "$DIST"/LumvoxWorkshop-*-win64-setup.exe)"
 ZIP="$(ls "$DIST"/LumvoxWorkshop-*-win64.zip)"
@@ -138,6 +139,25 @@ check "the uninstaller loads no planted library beyond Wine's own" "$stub_expect
 check "only the user's file stays" "./notes.txt" "$(listing "$INSTALL")"
 check "the Start-menu folder is gone" "gone" "$([ -e "$MENU" ] || echo gone)"
 check "the installed-apps entry is gone" "" "$(entry)"
+
+# --- a Korean system: Korean pages and shortcut names, removed as well -----------
+# Wine takes the system's language from the locale, which must be compiled.
+mkdir -p "$FRESH/locale"
+localedef -i ko_KR -f UTF-8 "$FRESH/locale/ko_KR.UTF-8" 2>/dev/null
+export LOCPATH="$FRESH/locale"
+LC_ALL=ko_KR.UTF-8 e2e_wine "$SETUP" /S >/dev/null 2>&1
+check "a Korean system: setup.exe /S exits with 0" "0" "$?"
+check "a Korean system: Korean shortcut names" \
+  "./Lumvox Workshop 제거.lnk ./Lumvox Workshop.lnk ./Lumvox 스탠드인.lnk" "$(listing "$MENU")"
+check "a Korean system: the uninstaller's shortcut" "$INSTALL_WIN\\Uninstall.exe
+$INSTALL_WIN" "$(helper shortcut "$menu_win\\Lumvox Workshop 제거.lnk" | tr -d '\r')"
+mkdir -p "$FRESH/uninstaller-ko"
+cp "$INSTALL/Uninstall.exe" "$FRESH/uninstaller-ko/"
+LC_ALL=ko_KR.UTF-8 helper run-exact "$(winpath "$FRESH/uninstaller-ko/Uninstall.exe")" /S \
+  "_?=$INSTALL_WIN" >/dev/null 2>&1
+check "a Korean system: the silent uninstall exits with 0" "0" "$?"
+check "a Korean system: the Start-menu folder is gone" "gone" "$([ -e "$MENU" ] || echo gone)"
+check "a Korean system: only the user's file stays" "./notes.txt" "$(listing "$INSTALL")"
 
 # --- the zip's programs run where they are unpacked -------------------------------
 e2e_start "$PORTABLE/LumvoxWorkshop.exe"
