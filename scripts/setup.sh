@@ -12,7 +12,7 @@ PACKAGES=(
   libcurl4-openssl-dev curl
   nginx-light lighttpd busybox
   hyperfine
-  python3 nsis zip osslsigncode locales
+  python3 nsis zip unzip openssl osslsigncode locales
 )
 
 missing=()
