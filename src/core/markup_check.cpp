@@ -791,4 +791,13 @@ std::u16string MarkupReportKo(const std::vector<MarkupFinding>& findings) {
     return out;
 }
 
+MarkupBox MarkupBoxForPage(int page_index, std::u16string_view area_text, bool use_protocol) {
+    const bool trims = page_index != 2;
+    const bool envelope = page_index != 1 && use_protocol;
+    std::vector<MarkupFinding> findings = CheckPageMarkup(area_text, trims, envelope);
+    MarkupBox box{MarkupReportKo(findings), std::nullopt};
+    if (!findings.empty()) box.caret = findings.front().offset;
+    return box;
+}
+
 }  // namespace lumvox::core

@@ -3,6 +3,7 @@
 // tags that break parsing, tags that have no effect, values the speech API
 // clips or ignores. The text is never changed.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +72,15 @@ bool HasError(const std::vector<MarkupFinding>& findings);
 // trimmed text when the page trims, inside the protocol envelope when ticked.
 std::vector<MarkupFinding> CheckPageMarkup(std::u16string_view area_text, bool trims,
                                            bool protocol_envelope);
+
+// What the window's "마크업 검사" shows for the page at `page_index` (0, 1, 2): the
+// first page is sent trimmed and, while ticked, in the protocol envelope; the
+// second trimmed; the third as it stands, in the envelope while ticked.
+struct MarkupBox {
+    std::u16string text;                // MarkupReportKo of the findings
+    std::optional<std::size_t> caret;   // where the first finding stands in the page's text
+};
+MarkupBox MarkupBoxForPage(int page_index, std::u16string_view area_text, bool use_protocol);
 
 // The window's box: one line per finding, at most 20, then "외 N건" for the
 // rest; "문제가 없습니다." when there is none.

@@ -104,6 +104,8 @@ constexpr MenuEntry kMenu[] = {
     {"N11", u"빠르기", static_cast<uint16_t>(MenuId::SampleRate), false},
     {"N13", u"스펠링", static_cast<uint16_t>(MenuId::SampleSpelling), false},
     {"N12", u"소리 크기", static_cast<uint16_t>(MenuId::SampleVolume), false},
+    {"ToolsMenu", u"도구", 0, true},
+    {"CheckMarkupItem", u"마크업 검사", static_cast<uint16_t>(MenuId::CheckMarkup), false},
 };
 
 // The sample texts in menu order: SamplePlain, SampleMarkup, SampleLanguage, SamplePitch, SampleRate, SampleSpelling, SampleVolume.

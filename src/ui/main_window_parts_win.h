@@ -12,6 +12,8 @@ inline constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 inline constexpr DWORD kWindowExStyle = WS_EX_COMPOSITED;
 
 inline std::wstring WideString(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+// A control's whole text.
+std::u16string WindowText(HWND hwnd);
 
 // Functions of newer Windows versions, looked up once so that older systems still run.
 template <class Fn>

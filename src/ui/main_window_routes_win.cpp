@@ -38,6 +38,7 @@ constexpr Route kRoutes[] = {
     {Id(MenuId::SampleRate), kMenuChoice, Action::InsertSample},
     {Id(MenuId::SampleSpelling), kMenuChoice, Action::InsertSample},
     {Id(MenuId::SampleVolume), kMenuChoice, Action::InsertSample},
+    {Id(MenuId::CheckMarkup), kMenuChoice, Action::CheckMarkup},
 };
 
 // A key runs its control's (or menu entry's) route. F8 and F9 act alike with any of
@@ -54,6 +55,7 @@ struct KeyRoute {
 constexpr KeyRoute kKeyRoutes[] = {
     {VK_F8, Modifier::Any, Id(ControlId::AppSendButton), BN_CLICKED},
     {VK_F9, Modifier::Any, Id(ControlId::NetSendButton), BN_CLICKED},
+    {'K', Modifier::Ctrl, Id(MenuId::CheckMarkup), kMenuChoice},
 };
 
 bool ModifierHeld(Modifier modifier) { return modifier == Modifier::Any || GetKeyState(VK_CONTROL) < 0; }
@@ -74,6 +76,7 @@ bool MainWindow::RunRoute(uint16_t source, UINT code) {
 
 void MainWindow::Run(Action action, uint16_t source) {
     if (action == Action::Quit) return Quit();
+    if (action == Action::CheckMarkup) return CheckShowingPageMarkup();
     if (action == Action::ShowChosenPage) {
         ShowPage(ShowingPage());
         return FocusShowingPageText();
@@ -93,13 +96,20 @@ void MainWindow::Run(Action action, uint16_t source) {
         if (const auto sample = SampleIndexOf(static_cast<MenuId>(source))) actions_->InsertSample(*sample);
         break;
     case Action::ShowChosenPage:
+    case Action::CheckMarkup:
     case Action::Quit: break;
     }
 }
 
+// True when the key is used up. A Ctrl chord belongs to its menu entry alone: passed
+// on after a box it opened, the letter would be typed into the text area, since Ctrl
+// is no longer held when the key is translated.
 bool MainWindow::RunKeyRoute(WORD key) {
-    for (const KeyRoute& route : kKeyRoutes)
-        if (route.key == key && ModifierHeld(route.modifier)) return RunRoute(route.source, route.code);
+    for (const KeyRoute& route : kKeyRoutes) {
+        if (route.key != key || !ModifierHeld(route.modifier)) continue;
+        RunRoute(route.source, route.code);
+        return route.modifier == Modifier::Ctrl;
+    }
     return false;
 }
 
@@ -113,7 +123,7 @@ bool MainWindow::PreviewMessage(const MSG& msg) {
     if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
     const auto key = static_cast<WORD>(msg.wParam);
     try {
-        RunKeyRoute(key);
+        if (RunKeyRoute(key)) return true;
         if (key != VK_TAB || msg.message == WM_SYSKEYDOWN) return false;
         const bool backwards = GetKeyState(VK_SHIFT) < 0;
         if (GetKeyState(VK_CONTROL) < 0) return SwitchPageByKey(backwards);

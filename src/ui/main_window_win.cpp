@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "core/markup_check.h"
 #include "main_window_parts_win.h"
 #include "custom_controls_win.h"
 #include "platform/dll_search_win.h"
@@ -145,6 +146,22 @@ void MainWindow::FocusShowingPageText() {
     if (const auto area = TextAreaOfPage(ShowingPage())) SetFocus(Control(*area));
 }
 
+// "마크업 검사": the showing page's text as that page hands it over. The caret goes
+// to the first finding before the box, so the box hands the focus back to it.
+void MainWindow::CheckShowingPageMarkup() {
+    const int page = ShowingPage();
+    const auto area = TextAreaOfPage(page);
+    if (!area) return;
+    HWND edit = Control(*area);
+    const core::MarkupBox box = core::MarkupBoxForPage(page, WindowText(edit), UseProtocol());
+    if (box.caret) {
+        SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, *box.caret, static_cast<LPARAM>(*box.caret));
+        SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    }
+    ShowMessage(box.text);
+}
+
 // --- keys -----------------------------------------------------------------------
 
 bool MainWindow::HandleTabKey(bool backwards) {
@@ -196,8 +213,9 @@ void MainWindow::ApplyInputMethodPreference(ControlId control, WORD code) {
 
 // --- PageView ---------------------------------------------------------------------
 
-std::u16string MainWindow::Text(TextField field) {
-    HWND hwnd = Field(field);
+std::u16string MainWindow::Text(TextField field) { return WindowText(Field(field)); }
+
+std::u16string WindowText(HWND hwnd) {
     const int length = GetWindowTextLengthW(hwnd);
     std::u16string text(static_cast<size_t>(length) + 1, u'\0');
     const int got = GetWindowTextW(hwnd, reinterpret_cast<wchar_t*>(text.data()), length + 1);

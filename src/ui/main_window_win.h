@@ -33,6 +33,7 @@ enum class Action : uint8_t {
     UseProtocolToggled,
     LoadTextFile,
     InsertSample,  // the sample of the menu entry that routed here
+    CheckMarkup,   // the showing page's speech markup, in a box
     ShowChosenPage,
     Quit,
 };
@@ -79,8 +80,9 @@ private:
     // choice and a key, with one enabled check.
     bool RunRoute(uint16_t source, UINT code);
     void Run(Action action, uint16_t source);
-    bool RunKeyRoute(WORD key);
+    bool RunKeyRoute(WORD key);  // true when the key is used up
     void Quit();
+    void CheckShowingPageMarkup();
     // Pages and the Tab key.
     void ShowPage(int index);
     int ShowingPage() const;

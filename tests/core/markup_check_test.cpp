@@ -211,6 +211,25 @@ TEST(MarkupCheck, ReportForTheWindowBox) {
     EXPECT_TRUE(more.starts_with(u"1:1 오류: <sapi>")) << ToUtf8Lossy(more);
 }
 
+TEST(MarkupCheck, BoxForEachPage) {
+    struct PageCase { int page; bool ticked; std::u16string_view area; std::u16string_view text; std::optional<size_t> caret; };
+    const PageCase cases[] = {
+        {0, false, u"<emph>x</emph>\r\n", u"문제가 없습니다.", std::nullopt},
+        {0, true, u" <emph>x\r\n", u"1:2 오류: <emph> 태그가 닫히지 않았습니다.\r\n1:9 오류: </lumvox>가 <lumvox> 태그를 닫지만 "
+                                    u"그 안에서 연 <emph> 태그(1줄 2칸)가 아직 열려 있습니다.", 1},
+        // The second page never takes the protocol envelope.
+        {1, true, u" <emph>x", u"1:2 오류: <emph> 태그가 닫히지 않았습니다.", 1},
+        // The third page is not trimmed: markup after a blank is read aloud.
+        {2, false, u" <emph>x</emph>", u"1:2 경고: 텍스트가 \"<\"로 시작하지 않아 태그를 소리 내어 읽을 수 있습니다.", 1},
+        {2, true, u" <emph>x</emph>", u"문제가 없습니다.", std::nullopt},
+    };
+    for (const PageCase& c : cases) {
+        MarkupBox box = MarkupBoxForPage(c.page, c.area, c.ticked);
+        EXPECT_EQ(box.text, c.text) << c.page << c.ticked << ToUtf8Lossy(box.text);
+        EXPECT_EQ(box.caret, c.caret) << c.page << c.ticked;
+    }
+}
+
 // Inputs on which a checker with a search per tag or per attribute would take
 // quadratic time; the test's time-out catches that.
 TEST(MarkupCheck, PathologicalInputsStayLinear) {

@@ -233,6 +233,24 @@ done
 drv key "$MAIN" ctrl+tab >/dev/null
 expect_focus "back to the first page" 114
 
+# "도구" > "마크업 검사" (Ctrl+K, command 232) checks the showing page's text: the
+# findings in a plain box, the caret at the first of them; nothing is sent.
+drv set-text "$MAIN/114" $'<volume level="200">x</volume>\r\n<emph>y' \; key "$MAIN" ctrl+k >/dev/null
+check "Ctrl+K: the findings" $'1:16 경고: level="200" 값이 0..100 범위를 벗어나 잘립니다.\n2:1 오류: <emph> 태그가 닫히지 않았습니다.' \
+  "$(drv wait-window "class:#32770/65535" 5000 | tr -d '\r')"
+check "Ctrl+K: the box's title" "Lumvox Workshop V2" "$(drv text-of "class:#32770")"
+check "Ctrl+K: the box has no icon" "0" "$(drv has-icon "class:#32770/1088")"
+drv click "class:#32770/1" >/dev/null
+drv wait-gone "class:#32770" >/dev/null
+expect_focus "Ctrl+K: the focus is in AppText" 114
+check "Ctrl+K: the caret at the first finding" "15 15" "$(drv sel-of "$MAIN/114")"
+check "Ctrl+K types nothing into the text" $'<volume level="200">x</volume>\r\n<emph>y' "$(drv text-of "$MAIN/114")"
+drv set-text "$MAIN/114" "<emph>y</emph>" \; menu "$MAIN" 232 >/dev/null
+check "마크업 검사 without findings" "문제가 없습니다." "$(drv wait-window "class:#32770/65535" 5000)"
+drv click "class:#32770/1" >/dev/null
+drv wait-gone "class:#32770" >/dev/null
+check "the checked text stays as it was" "<emph>y</emph>" "$(drv text-of "$MAIN/114")"
+
 # Minimising and restoring does not run the activation routine again.
 drv set-text "$MAIN/126" "10.9.8.7" >/dev/null
 drv syscommand "$MAIN" minimize >/dev/null

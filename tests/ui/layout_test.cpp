@@ -181,6 +181,7 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
         {"N1", u"프로그램"}, {"N5", u"파일 열기"}, {"N6", u""}, {"N4", u"종료"},
         {"N3", u"예문"}, {"N7", u"단순 문장"}, {"N2", u"태그 문장"}, {"N8", u""},
         {"N9", u"LANGID 선택"}, {"N10", u"높이"}, {"N11", u"빠르기"}, {"N13", u"스펠링"}, {"N12", u"소리 크기"},
+        {"ToolsMenu", u"도구"}, {"CheckMarkupItem", u"마크업 검사"},
     };
     const auto menu = Menu();
     ASSERT_EQ(menu.size(), std::size(kExpected));
@@ -194,6 +195,7 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
     for (size_t i = 0; i < std::size(kSamples); ++i) EXPECT_EQ(SampleIndexOf(kSamples[i]), i);
     EXPECT_FALSE(SampleIndexOf(MenuId::OpenFile).has_value());
     EXPECT_FALSE(SampleIndexOf(MenuId::Exit).has_value());
+    EXPECT_EQ(static_cast<int>(menu.back().id), 232);  // scripts choose 마크업 검사 by this number
 }
 
 TEST(SnapToWorkArea, EdgesCloserThanTheDistanceLandOnTheWorkArea) {

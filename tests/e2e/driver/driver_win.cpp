@@ -388,6 +388,11 @@ int RunCommand(const Args& a) {
     } else if (cmd == L"focus-of") {  // PATH: the focused window of PATH's thread, "ID CLASS"
         NeedArgs(a, 2, L"focus-of PATH");
         Print(Describe(FocusOfThreadOf(Need(a[1]))));
+    } else if (cmd == L"sel-of") {  // PATH: an edit control's selection, "START END" in UTF-16 units
+        NeedArgs(a, 2, L"sel-of PATH");
+        DWORD start = 0, end = 0;
+        SendMessageW(Need(a[1]), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        Print(std::to_wstring(start) + L" " + std::to_wstring(end));
     } else if (cmd == L"dump") {  // PATH: every descendant, "ID CLASS X Y W H VISIBLE"
         NeedArgs(a, 2, L"dump PATH");
         for (HWND hwnd : Descendants(Need(a[1])))
