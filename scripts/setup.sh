@@ -11,7 +11,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   libcurl4-openssl-dev curl
   nginx-light lighttpd busybox
-  hyperfine
+  hyperfine libxml2-utils
   python3 nsis zip unzip openssl osslsigncode locales
 )
 

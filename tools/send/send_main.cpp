@@ -138,7 +138,10 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
     std::vector<lumvox::core::MarkupFinding> findings = CheckCaseMarkup(input, options.channel.has_value());
     const bool has_error = lumvox::core::HasError(findings);
     if (options.check) {
-        for (const auto& f : findings) out(FindingLine(source, f));
+        // One write: a long text's thousand findings are not a thousand flushes.
+        std::string lines;
+        for (const auto& f : findings) lines += FindingLine(source, f);
+        if (!lines.empty()) out(lines);
         return has_error ? ExitCode(Outcome::MarkupError) : 0;
     }
     // Notes say nothing wrong; before a send only errors and warnings are told.
