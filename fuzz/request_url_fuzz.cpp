@@ -51,9 +51,9 @@ void CheckWholeUrl(std::u16string_view url) {
     (void)HostHeaderValue(parts);
     EncodeResult encoded = EncodeRequestUrl(url);
     if (url.find(u"://") == std::u16string_view::npos) return;  // the split's precondition: no more than no crash
-    // Host and port go out as typed, never escaped: one holding "?" or "#" can
-    // split differently once the encoder has dropped an empty query.
-    if ((parts.host + parts.port).find_first_of(u"?#") != std::u16string::npos) return;
+    // Host and port go out as typed, never escaped: one holding "?", "#" or a
+    // backslash (kept when a "#" came before it) can split differently.
+    if ((parts.host + parts.port).find_first_of(u"?#\\") != std::u16string::npos) return;
     if (const auto* text = std::get_if<std::u16string>(&encoded)) {
         UrlParts again = SplitRequestUrl(*text);
         CheckEncodedPart(again.path);
