@@ -62,14 +62,14 @@ private:
 
 LoopbackServer* server = nullptr;
 
-std::u16string Url(std::u16string_view text) {
+EncodedUrl Url(std::u16string_view text) {
     std::string port = std::to_string(server->port());
-    return std::get<std::u16string>(EncodeRequestUrl(u"http://127.0.0.1:" + std::u16string(port.begin(), port.end()) +
-                                                     u"/" + WrapNetworkEnvelope(text)));
+    return std::get<EncodedUrl>(EncodeRequest(u"http://127.0.0.1:" + std::u16string(port.begin(), port.end()) +
+                                              u"/" + WrapNetworkEnvelope(text)));
 }
 
 void BM_Exchange_HttpGetText(benchmark::State& state) {
-    const std::u16string url = Url(u"안녕 하세요");
+    const EncodedUrl url = Url(u"안녕 하세요");
     for (auto _ : state) {
         std::u16string text = HttpGetText(url);
         if (text != u"sent") state.SkipWithError("unexpected reply");
@@ -84,7 +84,7 @@ size_t Collect(char* data, size_t size, size_t count, void* body) {
 }
 
 void BM_Exchange_libcurl(benchmark::State& state) {
-    const std::string url = *Utf16ToUtf8(Url(u"안녕 하세요"));
+    const std::string url = *Utf16ToUtf8(Url(u"안녕 하세요").url);
     CURL* curl = curl_easy_init();
     std::string body;
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());

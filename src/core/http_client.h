@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/request_url.h"
+
 namespace lumvox::core {
 
 // Every failure of an exchange. Its text is for tests and logs; the window shows
@@ -15,16 +17,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// `encoded_url` has passed through EncodeRequestUrl. Returns the reply body
-// decoded as strict UTF-8; throws HttpError on any failure.
-std::u16string HttpGetText(std::u16string_view encoded_url);
-
-// Why an exchange failed, so that tests and logs can tell the cases apart.
+// Why an exchange failed, so that the send log and lumvox-send can tell the cases apart.
 enum class HttpFailure {
     BadUrl,         // no "://", a protocol other than http, or an empty host
     BadPort,        // the port text is not a whole decimal number 1..65535
     NoAddress,      // an unreadable IPv6 literal or a name the resolver can't find
-    ConnectFailed,  // refused or unreachable
+    Refused,        // the peer refused the connection: nothing listens there
+    ConnectFailed,  // any other failure to connect
     TimedOut,       // a time limit ran out
     Broken,         // the connection was reset or reported an error
     ClosedEarly,    // the peer closed in an orderly way before the reply was whole
@@ -34,14 +33,28 @@ enum class HttpFailure {
     NotUtf8,        // the body is not well-formed UTF-8
 };
 
+// The particulars of a failure; only those of its kind are set.
+struct HttpFailureFacts {
+    std::string address;        // address:port of the connection tried
+    std::string limit;          // TimedOut: connect, reply, exchange; OverLimit: line, header, header-lines, body
+    long long limit_value = 0;  // milliseconds, bytes or lines
+    long long after_ms = 0;     // TimedOut: time since the exchange began
+    int status = 0;             // NotSuccess
+    std::string reason;         // NotSuccess
+    std::size_t offset = 0;     // NotUtf8: first bad byte
+    std::string system_text;    // the system's words, where it gave some
+};
+
 class HttpFailureError : public HttpError {
 public:
-    HttpFailureError(HttpFailure failure, const std::string& detail)
-        : HttpError(detail), failure_(failure) {}
+    HttpFailureError(HttpFailure failure, const std::string& detail, HttpFailureFacts facts = {})
+        : HttpError(detail), failure_(failure), facts_(std::move(facts)) {}
     HttpFailure failure() const noexcept { return failure_; }
+    const HttpFailureFacts& facts() const noexcept { return facts_; }
 
 private:
     HttpFailure failure_;
+    HttpFailureFacts facts_;
 };
 
 // Without limits a silent or hostile peer would hold the window forever or
@@ -58,13 +71,15 @@ struct HttpLimits {
 
 struct HttpReply {
     int status = 0;
-    std::string body;  // raw bytes; empty for 204 and for 1xx
+    std::string body;    // raw bytes; empty for 204 and for 1xx
+    std::string reason;  // the status line's reason phrase
 };
 
-// One GET exchange. Returns every final status with its body; throws
-// HttpFailureError when the exchange itself fails.
-HttpReply HttpGet(std::u16string_view encoded_url, const HttpLimits& limits = {});
+// One GET exchange on the parts of `url`. Returns every final status with its
+// body; throws HttpFailureError when the exchange itself fails.
+HttpReply HttpGet(const EncodedUrl& url, const HttpLimits& limits = {});
 
-std::u16string HttpGetText(std::u16string_view encoded_url, const HttpLimits& limits);
+// The reply body decoded as strict UTF-8; throws HttpFailureError on any failure.
+std::u16string HttpGetText(const EncodedUrl& url, const HttpLimits& limits = {});
 
 }  // namespace lumvox::core

@@ -18,47 +18,80 @@ namespace {
 using asio::ip::tcp;
 using Clock = std::chrono::steady_clock;
 
-[[noreturn]] void Fail(HttpFailure failure, const std::string& detail) {
-    throw HttpFailureError(failure, detail);
+[[noreturn]] void Fail(HttpFailure failure, const std::string& detail, HttpFailureFacts facts = {}) {
+    throw HttpFailureError(failure, detail, std::move(facts));
 }
 
-bool IsHttpScheme(std::u16string_view url) {
-    size_t end = url.find(u"://");
-    if (end != 4) return false;
+long long Ms(Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); }
+
+bool IsHttpScheme(std::u16string_view protocol) {
+    if (protocol.size() != 4) return false;
     for (size_t i = 0; i < 4; ++i)
-        if ((url[i] | 0x20) != u"http"[i]) return false;
+        if ((protocol[i] | 0x20) != u"http"[i]) return false;
     return true;
 }
 
-// The time a step may take: its own limit, cut short by the whole exchange's.
-Clock::duration StepLimit(Clock::duration own, Clock::time_point deadline, const char* what) {
-    Clock::duration left = deadline - Clock::now();
-    if (left <= Clock::duration::zero()) Fail(HttpFailure::TimedOut, std::string("exchange limit reached before ") + what);
-    return std::min(own, left);
-}
+// The clock of one exchange: which limit a step runs under, and for how long.
+struct Timing {
+    Clock::time_point start;
+    Clock::time_point deadline;
+    const HttpLimits& limits;
+    std::string address;
 
-// Runs the one pending operation on `socket` for at most `limit`. On expiry the
-// socket is closed, which completes the operation, so that no handler can refer
-// to the caller's frame once this has thrown.
-void RunWithin(asio::io_context& io, tcp::socket& socket, Clock::duration limit, const std::error_code& result,
-               const char* what) {
+    struct Step {
+        Clock::duration length;
+        const char* limit;
+        long long limit_ms;
+    };
+
+    // A step's own limit, cut short by the whole exchange's.
+    Step Limit(std::chrono::milliseconds own, const char* own_name, const char* what) const {
+        Clock::duration left = deadline - Clock::now();
+        if (left <= Clock::duration::zero()) TimedOut({left, "exchange", Ms(limits.exchange)}, what);
+        if (left < own) return {left, "exchange", Ms(limits.exchange)};
+        return {own, own_name, own.count()};
+    }
+
+    [[noreturn]] void TimedOut(const Step& step, const char* what) const {
+        HttpFailureFacts facts;
+        facts.limit = step.limit;
+        facts.limit_value = step.limit_ms;
+        facts.after_ms = Ms(Clock::now() - start);
+        facts.address = address;
+        Fail(HttpFailure::TimedOut, std::string("time limit reached waiting for ") + what, std::move(facts));
+    }
+};
+
+// Runs the one pending operation on `socket` for at most the step's limit. On
+// expiry the socket is closed, which completes the operation, so that no
+// handler can refer to the caller's frame once this has thrown.
+void RunWithin(asio::io_context& io, tcp::socket& socket, const Timing& timing, const Timing::Step& step,
+               const std::error_code& result, const char* what) {
     io.restart();
-    io.run_for(limit);
+    io.run_for(step.length);
     if (result != asio::error::would_block) return;
     std::error_code ignored;
     socket.close(ignored);
     io.restart();
     io.run();
-    Fail(HttpFailure::TimedOut, std::string("time limit reached waiting for ") + what);
+    timing.TimedOut(step, what);
+}
+
+std::string AddressText(const tcp::endpoint& endpoint) {
+    const std::string address = endpoint.address().to_string();
+    const std::string port = std::to_string(endpoint.port());
+    return endpoint.address().is_v6() ? "[" + address + "]:" + port : address + ":" + port;
 }
 
 std::vector<tcp::endpoint> FindAddresses(asio::io_context& io, const UrlParts& parts, std::uint16_t port) {
     auto host = Utf16ToUtf8(parts.host);
     if (!host) Fail(HttpFailure::NoAddress, "host with an unpaired surrogate");
+    HttpFailureFacts facts;
+    facts.address = *host;
     std::error_code ec;
     if (parts.ipv6) {
         auto address = asio::ip::make_address_v6(*host, ec);
-        if (ec) Fail(HttpFailure::NoAddress, "not an IPv6 address: " + *host);
+        if (ec) Fail(HttpFailure::NoAddress, "not an IPv6 address: " + *host, facts);
         return {tcp::endpoint(address, port)};
     }
     auto address = asio::ip::make_address_v4(*host, ec);
@@ -67,7 +100,10 @@ std::vector<tcp::endpoint> FindAddresses(asio::io_context& io, const UrlParts& p
     // only IPv4 interface is the loopback.
     tcp::resolver resolver(io);
     auto results = resolver.resolve(tcp::v4(), *host, std::to_string(port), tcp::resolver::numeric_service, ec);
-    if (ec || results.empty()) Fail(HttpFailure::NoAddress, "no IPv4 address for " + *host);
+    if (ec || results.empty()) {
+        facts.system_text = ec ? ec.message() : "";
+        Fail(HttpFailure::NoAddress, "no IPv4 address for " + *host, facts);
+    }
     std::vector<tcp::endpoint> endpoints;
     for (const auto& entry : results) endpoints.push_back(entry.endpoint());
     return endpoints;
@@ -75,48 +111,65 @@ std::vector<tcp::endpoint> FindAddresses(asio::io_context& io, const UrlParts& p
 
 class SocketSource final : public ByteSource {
 public:
-    SocketSource(asio::io_context& io, tcp::socket& socket, const HttpLimits& limits, Clock::time_point deadline)
-        : io_(io), socket_(socket), limits_(limits), deadline_(deadline) {}
+    SocketSource(asio::io_context& io, tcp::socket& socket, const Timing& timing)
+        : io_(io), socket_(socket), timing_(timing) {}
 
     std::size_t Read(std::span<char> out) override {
-        auto limit = StepLimit(limits_.reply_idle, deadline_, "the rest of the reply");
+        auto step = timing_.Limit(timing_.limits.reply_idle, "reply", "the rest of the reply");
         std::error_code result = asio::error::would_block;
         std::size_t got = 0;
         socket_.async_read_some(asio::buffer(out.data(), out.size()), [&](const std::error_code& ec, std::size_t n) {
             result = ec;
             got = n;
         });
-        RunWithin(io_, socket_, limit, result, "a reply byte");
+        RunWithin(io_, socket_, timing_, step, result, "a reply byte");
         if (result == asio::error::eof) return 0;
-        if (result) Fail(HttpFailure::Broken, "connection broke: " + result.message());
+        if (result) Broken("connection broke: ", result);
         return got;
+    }
+
+    [[noreturn]] static void Broken(const char* what, const std::error_code& error) {
+        HttpFailureFacts facts;
+        facts.system_text = error.message();
+        Fail(HttpFailure::Broken, what + error.message(), std::move(facts));
     }
 
 private:
     asio::io_context& io_;
     tcp::socket& socket_;
-    const HttpLimits& limits_;
-    Clock::time_point deadline_;
+    const Timing& timing_;
 };
 
-HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string& request, const HttpLimits& limits,
-                   Clock::time_point deadline) {
+HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string& request, Timing& timing) {
     asio::io_context io(1);
     tcp::socket socket(io);
     auto endpoints = FindAddresses(io, parts, port);
+    timing.address = AddressText(endpoints.front());
 
     std::error_code result = asio::error::would_block;
-    asio::async_connect(socket, endpoints, [&](const std::error_code& ec, const tcp::endpoint&) { result = ec; });
-    RunWithin(io, socket, StepLimit(limits.connect, deadline, "connecting"), result, "the connection");
-    if (result) Fail(HttpFailure::ConnectFailed, "connection failed: " + result.message());
+    tcp::endpoint tried = endpoints.front();
+    asio::async_connect(socket, endpoints, [&](const std::error_code& ec, const tcp::endpoint& last) {
+        result = ec;
+        tried = last;
+    });
+    RunWithin(io, socket, timing, timing.Limit(timing.limits.connect, "connect", "connecting"), result,
+              "the connection");
+    if (result) {
+        HttpFailureFacts facts;
+        facts.address = AddressText(endpoints.size() == 1 ? endpoints.front() : tried);
+        facts.system_text = result.message();
+        Fail(result == asio::error::connection_refused ? HttpFailure::Refused : HttpFailure::ConnectFailed,
+             "connection failed: " + result.message(), std::move(facts));
+    }
 
     result = asio::error::would_block;
     asio::async_write(socket, asio::buffer(request), [&](const std::error_code& ec, std::size_t) { result = ec; });
-    RunWithin(io, socket, StepLimit(limits.reply_idle, deadline, "sending"), result, "the request to go out");
-    if (result) Fail(HttpFailure::Broken, "sending failed: " + result.message());
+    RunWithin(io, socket, timing, timing.Limit(timing.limits.reply_idle, "reply", "sending"), result,
+              "the request to go out");
+    if (result) SocketSource::Broken("sending failed: ", result);
 
-    SocketSource source(io, socket, limits, deadline);
-    HttpReply reply = ReadReply(source, limits);
+    SocketSource source(io, socket, timing);
+    HttpReply reply = ReadReply(source, timing.limits);
     std::error_code ignored;
     socket.shutdown(tcp::socket::shutdown_both, ignored);
     socket.close(ignored);
@@ -125,25 +178,25 @@ HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string&
 
 }  // namespace
 
-HttpReply HttpGet(std::u16string_view encoded_url, const HttpLimits& limits) {
-    const auto deadline = Clock::now() + limits.exchange;
-    if (!IsHttpScheme(encoded_url)) Fail(HttpFailure::BadUrl, "not an http:// URL");
-    UrlParts parts = SplitRequestUrl(encoded_url);
+HttpReply HttpGet(const EncodedUrl& url, const HttpLimits& limits) {
+    const auto start = Clock::now();
+    const UrlParts& parts = url.parts;
+    if (!IsHttpScheme(parts.protocol)) Fail(HttpFailure::BadUrl, "not an http:// URL");
     if (parts.host.empty()) Fail(HttpFailure::BadUrl, "URL without a host");
-    auto port = PortToConnect(encoded_url, parts);
+    auto port = PortToConnect(parts);
     if (!port) Fail(HttpFailure::BadPort, "port is not a whole number from 1 to 65535");
-    std::string request = WriteGetRequest(RequestTarget(parts), HostHeaderValue(parts));
+    Timing timing{start, start + limits.exchange, limits, {}};
     try {
-        return Exchange(parts, *port, request, limits, deadline);
+        return Exchange(parts, *port, RequestBytes(parts), timing);
     } catch (const std::system_error& e) {  // Asio's own, e.g. no socket left
-        Fail(HttpFailure::Broken, e.what());
+        HttpFailureFacts facts;
+        facts.system_text = e.what();
+        Fail(HttpFailure::Broken, e.what(), std::move(facts));
     }
 }
 
-std::u16string HttpGetText(std::u16string_view encoded_url, const HttpLimits& limits) {
-    return ReplyText(HttpGet(encoded_url, limits));
+std::u16string HttpGetText(const EncodedUrl& url, const HttpLimits& limits) {
+    return ReplyText(HttpGet(url, limits));
 }
-
-std::u16string HttpGetText(std::u16string_view encoded_url) { return HttpGetText(encoded_url, HttpLimits{}); }
 
 }  // namespace lumvox::core

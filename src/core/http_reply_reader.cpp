@@ -20,6 +20,13 @@ constexpr auto kSaturated = std::numeric_limits<std::uint64_t>::max();
     throw HttpFailureError(failure, detail);
 }
 
+[[noreturn]] void OverCap(const char* limit, std::size_t cap, const std::string& detail) {
+    HttpFailureFacts facts;
+    facts.limit = limit;
+    facts.limit_value = static_cast<long long>(cap);
+    throw HttpFailureError(HttpFailure::OverLimit, detail, std::move(facts));
+}
+
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -59,14 +66,19 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text, unsigned base) {
     return value;
 }
 
-int StatusCode(std::string_view line) {
+// The status code, and the reason phrase after it into `reason`.
+int StatusCode(std::string_view line, std::string& reason) {
     std::size_t space = line.find(' ');
     if (space != std::string_view::npos) {
         std::string_view rest = line.substr(space + 1);
         while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
-        std::string_view field = rest.substr(0, rest.find(' '));
+        std::size_t end = rest.find(' ');
+        std::string_view field = rest.substr(0, end);
         if (field.size() <= 9)
-            if (auto code = ParseNumber(field, 10)) return static_cast<int>(*code);
+            if (auto code = ParseNumber(field, 10)) {
+                reason = end == std::string_view::npos ? std::string() : std::string(Trim(rest.substr(end + 1)));
+                return static_cast<int>(*code);
+            }
     }
     Fail(HttpFailure::BadStatusLine, "status line without a readable code");
 }
@@ -110,7 +122,7 @@ public:
             if (lf) {
                 std::size_t size = static_cast<const char*>(lf) - start;
                 std::size_t content = size > 0 && start[size - 1] == '\r' ? size - 1 : size;
-                if (content > cap) Fail(HttpFailure::OverLimit, "line over its limit");
+                if (content > cap) OverCap("line", cap, "line over its limit");
                 begin_ += size + 1;
                 scanned_ = 0;
                 if (raw_size) *raw_size = size + 1;
@@ -118,7 +130,7 @@ public:
             }
             scanned_ = pending;
             // Even with a CR as its last byte, this line is already too long.
-            if (pending > cap + 1) Fail(HttpFailure::OverLimit, "line over its limit");
+            if (pending > cap + 1) OverCap("line", cap, "line over its limit");
             if (!Fill()) return std::nullopt;
         }
     }
@@ -145,7 +157,7 @@ public:
         do {
             if (begin_ < end_) out.append(buf_.get() + begin_, end_ - begin_);
             begin_ = end_;
-            if (out.size() > cap) Fail(HttpFailure::OverLimit, "body over its limit");
+            if (out.size() > cap) OverCap("body", cap, "body over its limit");
         } while (Fill());
     }
 
@@ -182,7 +194,7 @@ private:
 
 void ReadChunkedBody(ReplyStream& in, const HttpLimits& limits, std::string& body) {
     while (std::uint64_t size = ChunkSize(in.Line(limits.max_line, "a chunk size"))) {
-        if (size > limits.max_body - body.size()) Fail(HttpFailure::OverLimit, "body over its limit");
+        if (size > limits.max_body - body.size()) OverCap("body", limits.max_body, "body over its limit");
         in.ReadExact(size, body);
         in.Line(limits.max_line, "the end of a chunk");
     }
@@ -191,7 +203,7 @@ void ReadChunkedBody(ReplyStream& in, const HttpLimits& limits, std::string& bod
     std::size_t lines = 0;
     while (auto line = in.NextLine(limits.max_line)) {
         if (line->empty()) return;
-        if (++lines > limits.max_head_lines) Fail(HttpFailure::OverLimit, "too many trailer lines");
+        if (++lines > limits.max_head_lines) OverCap("header-lines", limits.max_head_lines, "too many trailer lines");
     }
 }
 
@@ -206,17 +218,17 @@ HttpReply ReadReply(ByteSource& source, const HttpLimits& limits) {
         auto line = in.NextLine(limits.max_line, &raw_size);
         if (!line) Fail(HttpFailure::ClosedEarly, std::string("connection closed before ") + what);
         head_bytes += raw_size;
-        if (head_bytes > limits.max_head_bytes) Fail(HttpFailure::OverLimit, "header section over its limit");
+        if (head_bytes > limits.max_head_bytes) OverCap("header", limits.max_head_bytes, "header section over its limit");
         return *line;
     };
 
     HttpReply reply;
     Framing framing;
     do {
-        reply.status = StatusCode(head_line("the status line"));
+        reply.status = StatusCode(head_line("the status line"), reply.reason);
         framing = {};
         for (auto line = head_line("the end of the headers"); !line.empty(); line = head_line("the end of the headers")) {
-            if (++head_lines > limits.max_head_lines) Fail(HttpFailure::OverLimit, "too many header lines");
+            if (++head_lines > limits.max_head_lines) OverCap("header-lines", limits.max_head_lines, "too many header lines");
             framing.Note(line);
         }
     } while (reply.status == 100);
@@ -226,7 +238,7 @@ HttpReply ReadReply(ByteSource& source, const HttpLimits& limits) {
     if (framing.chunked) {
         ReadChunkedBody(in, limits, reply.body);
     } else if (framing.length) {
-        if (*framing.length > limits.max_body) Fail(HttpFailure::OverLimit, "body over its limit");
+        if (*framing.length > limits.max_body) OverCap("body", limits.max_body, "body over its limit");
         in.ReadExact(*framing.length, reply.body);
     } else {
         in.ReadToClose(reply.body, limits.max_body);
@@ -235,10 +247,17 @@ HttpReply ReadReply(ByteSource& source, const HttpLimits& limits) {
 }
 
 std::u16string ReplyText(const HttpReply& reply) {
-    if (reply.status < 200 || reply.status > 299)
-        Fail(HttpFailure::NotSuccess, "status " + std::to_string(reply.status));
+    HttpFailureFacts facts;
+    if (reply.status < 200 || reply.status > 299) {
+        facts.status = reply.status;
+        facts.reason = reply.reason;
+        throw HttpFailureError(HttpFailure::NotSuccess, "status " + std::to_string(reply.status), std::move(facts));
+    }
     auto text = Utf8ToUtf16(reply.body);
-    if (!text) Fail(HttpFailure::NotUtf8, "reply body is not well-formed UTF-8");
+    if (!text) {
+        facts.offset = FirstIllFormedUtf8(reply.body).value_or(0);
+        throw HttpFailureError(HttpFailure::NotUtf8, "reply body is not well-formed UTF-8", std::move(facts));
+    }
     return *std::move(text);
 }
 

@@ -35,6 +35,10 @@ std::string WriteGetRequest(std::u16string_view target, std::u16string_view host
     return out;
 }
 
+std::string RequestBytes(const UrlParts& parts) {
+    return WriteGetRequest(RequestTarget(parts), HostHeaderValue(parts));
+}
+
 std::optional<std::uint16_t> ParsePortNumber(std::u16string_view text) {
     if (text.empty()) return std::nullopt;
     std::uint32_t value = 0;
@@ -47,19 +51,9 @@ std::optional<std::uint16_t> ParsePortNumber(std::u16string_view text) {
     return static_cast<std::uint16_t>(value);
 }
 
-std::optional<std::uint16_t> PortToConnect(std::u16string_view url, const UrlParts& parts) {
-    if (!parts.port.empty()) return ParsePortNumber(parts.port);
-    // The split keeps no trace of a ":" before an empty port, so look at the
-    // authority again, cut the way SplitRequestUrl cuts it.
-    size_t scheme_end = url.find(u"://");
-    std::u16string_view authority = scheme_end == std::u16string_view::npos ? url : url.substr(scheme_end + 3);
-    authority = authority.substr(0, authority.find_first_of(u"/\\?#"));
-    if (size_t at = authority.rfind(u'@'); at != std::u16string_view::npos) authority.remove_prefix(at + 1);
-    size_t from = 0;
-    if (parts.ipv6) from = authority.find(u']', authority.find(u'['));
-    if (from != std::u16string_view::npos && authority.find(u':', from) != std::u16string_view::npos)
-        return std::nullopt;
-    return 80;
+std::optional<std::uint16_t> PortToConnect(const UrlParts& parts) {
+    if (!parts.port_written) return 80;
+    return ParsePortNumber(parts.port);
 }
 
 }  // namespace lumvox::core

@@ -7,7 +7,11 @@ namespace lumvox::core {
 
 class HttpNetworkLink final : public NetworkLink {
 public:
-    std::u16string GetText(std::u16string_view encoded_url) override { return HttpGetText(encoded_url); }
+    explicit HttpNetworkLink(HttpLimits limits = {}) : limits_(limits) {}
+    HttpReply Get(const EncodedUrl& url) override { return HttpGet(url, limits_); }
+
+private:
+    HttpLimits limits_;
 };
 
 }  // namespace lumvox::core

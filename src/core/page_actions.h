@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "action_error.h"
+#include "http_client.h"
+#include "send_outcome.h"
 #include "speech_app_link.h"
 
 namespace lumvox::core {
@@ -29,27 +31,36 @@ public:
     virtual std::optional<std::u16string> ChooseTextFile() = 0;
 };
 
-// The network channel: one GET of an encoded URL; throws on any failure.
+// The network channel: one GET of an encoded URL, returning any final status;
+// throws HttpFailureError (or anything else) when the exchange fails.
 class NetworkLink {
 public:
     virtual ~NetworkLink() = default;
-    virtual std::u16string GetText(std::u16string_view encoded_url) = 0;
+    virtual HttpReply Get(const EncodedUrl& url) = 0;
 };
 
-// The clipboard: places exactly one Unicode text; throws ActionError on failure.
+// The clipboard: places exactly one Unicode text; throws ActionError on failure,
+// a CauseError where the cause is known.
 class ClipboardLink {
 public:
     virtual ~ClipboardLink() = default;
     virtual void PlaceText(std::u16string_view text) = 0;
 };
 
-// Reading a text file: throws ActionError ("Cannot open file ...") when it can't be opened.
+// Reading a text file: throws CauseError ("Cannot open file ...") when it can't be opened.
 class FileSource {
 public:
     virtual ~FileSource() = default;
     virtual std::string ReadAll(std::u16string_view path) = 0;
     // Decodes bytes without a byte-order mark (the system's ANSI code page on Windows).
     virtual std::u16string DecodeAnsi(std::string_view bytes) = 0;
+};
+
+// Receives the record of every send, whatever its outcome, as it ends.
+class SendJournal {
+public:
+    virtual ~SendJournal() = default;
+    virtual void Record(const SendRecord& record) = 0;
 };
 
 struct PageLinks {
@@ -59,25 +70,32 @@ struct PageLinks {
     FileSource& files;
 };
 
-// One method per action of the window; a control, a menu entry or a key routes to it.
+// One method per action of the window; a control, a menu entry or a key routes
+// to it. The three sends show the window's message for their outcome and return
+// their record, which the journal also receives; a clipboard failure is thrown
+// on to the general error report after it is recorded.
 class PageActions {
 public:
-    PageActions(PageView& view, PageLinks links) : view_(view), links_(links) {}
+    PageActions(PageView& view, PageLinks links, SendJournal* journal = nullptr)
+        : view_(view), links_(links), journal_(journal) {}
 
-    void SendToApp();                        // first page send (button, F8)
+    SendRecord SendToApp();                  // first page send (button, F8)
     void ClearAppText();                     // first page clear
     void InsertSelectedCommand();            // the command list's double click
     void LoadTextFile();                     // open a text file into the first page
     void InsertSample(size_t sample_index);  // the sample texts in menu order
-    void SendOverNetwork();                  // second page send (button, F9)
+    SendRecord SendOverNetwork();            // second page send (button, F9)
     void PreviewNetworkText();               // second page preview
-    void CopyToClipboard();                  // third page copy
+    SendRecord CopyToClipboard();            // third page copy
     void ClearClipText();                    // third page clear
     void UseProtocolToggled();               // every user change of the check box
 
 private:
+    SendRecord Finish(SendRecord record);
+
     PageView& view_;
     PageLinks links_;
+    SendJournal* journal_;
 };
 
 }  // namespace lumvox::core

@@ -1,6 +1,5 @@
 #pragma once
-// The fixed messages of the page actions, shared with lumvox-send, which maps
-// them to its outcomes.
+// The fixed messages of the page actions; WindowMessage picks one for a send.
 #include <string_view>
 
 namespace lumvox::core::messages {

@@ -85,11 +85,13 @@ void SplitHostAndPort(std::u16string_view authority, UrlParts& parts) {
         parts.ipv6 = true;
         size_t colon = authority.find(u':', close + 1);
         if (colon != npos) parts.port = After(authority, colon);
+        parts.port_written = colon != npos;
         return;
     }
     size_t colon = authority.find(u':');
     parts.host = Before(authority, colon);
     if (colon != npos) parts.port = After(authority, colon);
+    parts.port_written = colon != npos;
 }
 
 bool IsHexDigit(char16_t c) {
@@ -117,26 +119,33 @@ UrlParts SplitRequestUrl(std::u16string_view input) {
     std::u16string url(input);
     size_t scheme_end = url.find(u"://");
     size_t query_or_fragment = url.find_first_of(u"?#");
+    UrlParts parts;
     if (scheme_end != npos) {
         size_t stop = query_or_fragment == npos ? url.size() : query_or_fragment;
         for (size_t i = scheme_end + 3; i < stop; ++i)
-            if (url[i] == u'\\') url[i] = u'/';
+            if (url[i] == u'\\') {
+                url[i] = u'/';
+                ++parts.backslashes;
+            }
     }
 
-    UrlParts parts;
     std::u16string_view view(url);
     parts.protocol = Before(view, scheme_end);
     std::u16string_view rest = scheme_end == npos ? view : view.substr(scheme_end + 3);
 
+    auto at = [&](std::u16string_view within, size_t pos) { return size_t(within.data() - view.data()) + pos; };
     if (size_t q = rest.find(u'?'); q != npos) {
+        parts.query_at = at(rest, q);
         std::u16string_view params = After(rest, q);
         rest = Before(rest, q);
         if (size_t h = params.find(u'#'); h != npos) {
+            parts.bookmark_at = at(params, h);
             parts.bookmark = After(params, h);
             params = Before(params, h);
         }
         parts.parameters = params;
     } else if (size_t h = rest.find(u'#'); h != npos) {
+        parts.bookmark_at = at(rest, h);
         parts.bookmark = After(rest, h);
         rest = Before(rest, h);
     }
@@ -165,9 +174,11 @@ UrlParts SplitRequestUrl(std::u16string_view input) {
     return parts;
 }
 
-EncodeResult EncodeRequestUrl(std::u16string_view url) {
-    UrlParts parts = SplitRequestUrl(url);
-    std::u16string out = parts.protocol + u"://";
+EncodeRequestResult EncodeRequest(std::u16string_view url) {
+    EncodedUrl encoded{{}, SplitRequestUrl(url)};
+    UrlParts& parts = encoded.parts;
+    std::u16string& out = encoded.url;
+    out = parts.protocol + u"://";
     if (parts.ipv6) out.append(u"[").append(parts.host).append(u"]");
     else out.append(parts.host);
     if (!parts.port.empty() && parts.port != u"80") out.append(u":").append(parts.port);
@@ -176,16 +187,33 @@ EncodeResult EncodeRequestUrl(std::u16string_view url) {
     const size_t document_size = EscapedSize(parts.document, EscapeRule::Path);
     const size_t parameters_size = EscapedSize(parts.parameters, EscapeRule::Parameters);
     out.reserve(out.size() + path_size + document_size + 1 + parameters_size);
+    const size_t path_start = out.size();
     if (!Escape(parts.path, EscapeRule::Path, path_size, out) ||
         !Escape(parts.document, EscapeRule::Path, document_size, out))
         return EncodeFailure::UnpairedSurrogate;
+    const size_t parameters_start = out.size() + 1;
     if (!parts.parameters.empty()) {
         out.push_back(u'?');
         if (!Escape(parts.parameters, EscapeRule::Parameters, parameters_size, out))
             return EncodeFailure::UnpairedSurrogate;
     }
     if (parts.protocol.empty() || parts.host.empty()) return EncodeFailure::EmptyHost;
-    return out;
+    // The parts take their escaped forms from the URL just built: the split of
+    // the encoded URL gives the same, so the exchange need not split it again.
+    parts.path = out.substr(path_start, path_size);
+    parts.document = out.substr(path_start + path_size, document_size);
+    parts.parameters = parts.parameters.empty() ? std::u16string() : out.substr(parameters_start);
+    return encoded;
+}
+
+EncodeResult EncodeRequestUrl(std::u16string_view url) {
+    EncodeRequestResult result = EncodeRequest(url);
+    if (auto* failure = std::get_if<EncodeFailure>(&result)) return *failure;
+    return std::move(std::get<EncodedUrl>(result).url);
+}
+
+EncodedUrl ReadEncodedUrl(std::u16string_view encoded_url) {
+    return {std::u16string(encoded_url), SplitRequestUrl(encoded_url)};
 }
 
 std::u16string RequestTarget(const UrlParts& parts) {

@@ -1,5 +1,7 @@
 #include "text_file_decoder.h"
 
+#include "utf.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -33,7 +35,14 @@ private:
 
 size_t ExpectedUnits(size_t units_in) { return units_in + units_in / 16 + 16; }
 
-[[noreturn]] void ThrowNoMapping() { throw ActionError(std::u16string(kNoMappingMessage)); }
+// The position of the bad sequence is found again on the failing path only, so
+// the fast decoder keeps none.
+[[noreturn]] void ThrowNoMapping(std::string_view body, size_t body_offset) {
+    SendCause cause;
+    cause.code = CauseCode::FileNotUtf8;
+    cause.offset = body_offset + FirstIllFormedUtf8(body).value_or(0);
+    throw CauseError(std::u16string(kNoMappingMessage), std::move(cause));
+}
 
 constexpr uint64_t kOnes = 0x0101010101010101ull;
 constexpr uint64_t kHighBits = 0x8080808080808080ull;
@@ -220,7 +229,7 @@ std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi) {
     switch (mark.encoding) {
     case TextFileEncoding::Utf8:
         if (auto text = DecodeUtf8(p, p + body.size())) return std::move(*text);
-        ThrowNoMapping();
+        ThrowNoMapping(body, mark.size);
     case TextFileEncoding::Utf16Le: return DecodeUtf16<LittleEndianBytes>(p, body.size());
     case TextFileEncoding::Utf16Be: return DecodeUtf16<BigEndianBytes>(p, body.size());
     case TextFileEncoding::Ansi: break;

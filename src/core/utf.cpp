@@ -110,6 +110,29 @@ bool AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out) {
     return true;
 }
 
+std::optional<size_t> FirstIllFormedUtf8(std::string_view bytes) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    for (size_t i = 0; i < n;) {
+        unsigned char b0 = b[i];
+        if (b0 < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = b0 >= 0xC2 && b0 <= 0xDF ? 1 : b0 >= 0xE0 && b0 <= 0xEF ? 2 : b0 >= 0xF0 && b0 <= 0xF4 ? 3 : -1;
+        if (extra < 0 || n - i <= size_t(extra)) return i;
+        char32_t cp = b0 & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) {
+            if ((b[i + k] & 0xC0) != 0x80) return i;
+            cp = (cp << 6) | (b[i + k] & 0x3F);
+        }
+        const char32_t min = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return i;
+        i += size_t(extra) + 1;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::u16string> Utf8ToUtf16(std::string_view bytes) {
     std::u16string out;
     if (!AppendUtf8AsUtf16(bytes, out)) return std::nullopt;

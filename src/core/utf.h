@@ -14,6 +14,10 @@ std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
 // A leading byte-order mark is kept as U+FEFF.
 std::optional<std::u16string> Utf8ToUtf16(std::string_view bytes);
 
+// The byte offset of the first sequence that Utf8ToUtf16 refuses; nullopt when
+// the bytes are well-formed.
+std::optional<size_t> FirstIllFormedUtf8(std::string_view bytes);
+
 // Appends the strict decoding of `bytes` to `out`; false (out partly filled) on error.
 bool AppendUtf8AsUtf16(std::string_view bytes, std::u16string& out);
 

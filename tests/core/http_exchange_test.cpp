@@ -49,7 +49,7 @@ struct Outcome {
 
 Outcome GetText(std::u16string_view url, const HttpLimits& limits = {}) {
     try {
-        return {HttpGetText(url, limits), std::nullopt, {}};
+        return {HttpGetText(ReadEncodedUrl(url), limits), std::nullopt, {}};
     } catch (const HttpFailureError& e) {
         return {std::nullopt, e.failure(), e.what()};
     }
@@ -58,7 +58,7 @@ Outcome GetText(std::u16string_view url, const HttpLimits& limits = {}) {
 TEST(HttpExchange, ExactRequestOfTheExample) {
     RawReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent");
     std::u16string url = UrlFor(u"127.0.0.1", Port(server.port()), u"안녕 하세요");
-    EXPECT_EQ(HttpGetText(url), u"sent");
+    EXPECT_EQ(HttpGetText(ReadEncodedUrl(url)), u"sent");
     std::string host = "127.0.0.1:" + std::to_string(server.port());
     EXPECT_EQ(server.Request(),
               "GET /lumvox=%EC%95%88%EB%85%95%20%ED%95%98%EC%84%B8%EC%9A%94=lumvox HTTP/1.1\r\n"
@@ -119,7 +119,7 @@ TEST(HttpExchange, UnusableUrls) {
 }
 
 TEST(HttpExchange, ConnectionNotMade) {
-    EXPECT_EQ(GetText(UrlFor(u"127.0.0.1", Port(ClosedPort()))).failure, HttpFailure::ConnectFailed);
+    EXPECT_EQ(GetText(UrlFor(u"127.0.0.1", Port(ClosedPort()))).failure, HttpFailure::Refused);
 
     FullBacklogListener listener;
     ASSERT_TRUE(listener.full()) << "could not fill the listener's accept queue";

@@ -63,7 +63,7 @@ TEST(HttpRequest, PortToConnect) {
         {u"http://h#a:b", 80},
         {u"http://h\\a:b", 80},
     };
-    for (auto [url, port] : cases) EXPECT_EQ(PortToConnect(url, SplitRequestUrl(url)), port) << ToUtf8Lossy(url);
+    for (auto [url, port] : cases) EXPECT_EQ(PortToConnect(SplitRequestUrl(url)), port) << ToUtf8Lossy(url);
 }
 
 }  // namespace

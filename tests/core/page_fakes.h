@@ -9,6 +9,7 @@
 
 #include "core/page_actions.h"
 #include "core/text_file_decoder.h"
+#include "core/utf.h"
 
 namespace lumvox::core::testing {
 
@@ -54,17 +55,22 @@ public:
         ++probes;
         return running;
     }
-    void Send(std::u16string_view text) override { sent.emplace_back(text); }
+    SendCause result;  // what the send reports; CauseCode::None by default
+    SendCause Send(std::u16string_view text) override {
+        sent.emplace_back(text);
+        return result;
+    }
 };
 
+// Answers 200 with the reply text as UTF-8, or throws what `reply` throws.
 class FakeNetwork final : public NetworkLink {
 public:
     std::function<std::u16string()> reply = [] { return std::u16string(u"sent"); };
     std::vector<std::u16string> urls;
 
-    std::u16string GetText(std::u16string_view encoded_url) override {
-        urls.emplace_back(encoded_url);
-        return reply();
+    HttpReply Get(const EncodedUrl& url) override {
+        urls.push_back(url.url);
+        return HttpReply{200, ToUtf8Lossy(reply()), "OK"};
     }
 };
 
@@ -88,9 +94,13 @@ public:
     std::string ReadAll(std::u16string_view path) override {
         reads.emplace_back(path);
         auto it = files.find(std::u16string(path));
-        if (it == files.end())
-            throw ActionError(u"Cannot open file \"" + std::u16string(path) +
-                              u"\". The system cannot find the file specified");
+        if (it == files.end()) {
+            SendCause cause;
+            cause.code = CauseCode::FileUnreadable;
+            cause.path = path;
+            cause.system_text = u"The system cannot find the file specified";
+            throw CauseError(u"Cannot open file \"" + std::u16string(path) + u"\". " + cause.system_text, cause);
+        }
         return it->second;
     }
     std::u16string DecodeAnsi(std::string_view bytes) override {

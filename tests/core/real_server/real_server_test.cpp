@@ -130,9 +130,9 @@ private:
 
 std::u16string Ascii(std::string_view text) { return {text.begin(), text.end()}; }
 
-std::u16string UrlFor(int port, std::u16string_view text) {
-    return std::get<std::u16string>(
-        EncodeRequestUrl(u"http://127.0.0.1:" + Ascii(std::to_string(port)) + u"/" + WrapNetworkEnvelope(text)));
+EncodedUrl UrlFor(int port, std::u16string_view text) {
+    return std::get<EncodedUrl>(
+        EncodeRequest(u"http://127.0.0.1:" + Ascii(std::to_string(port)) + u"/" + WrapNetworkEnvelope(text)));
 }
 
 TEST(RealServer, NginxReadsTheRequestAndAnswers) {

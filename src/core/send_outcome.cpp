@@ -1,0 +1,382 @@
+#include "send_outcome.h"
+
+#include "page_messages.h"
+#include "speech_app_link.h"
+#include "utf.h"
+
+namespace lumvox::core {
+namespace {
+
+std::u16string U(std::string_view utf8) { return Utf8ToUtf16(utf8).value_or(u"?"); }
+std::u16string U(long long n) { return U(std::to_string(n)); }
+std::string E(std::u16string_view text) { return ToUtf8Lossy(text); }
+std::string Quoted(std::u16string_view text) { return "\"" + E(text) + "\""; }
+std::u16string QuotedK(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
+
+struct Names {
+    CauseCode code;
+    std::string_view name;
+    SendOutcome outcome;
+};
+constexpr Names kCauses[] = {
+    {CauseCode::None, "none", SendOutcome::Delivered},
+    {CauseCode::EmptyText, "empty-text", SendOutcome::Refused},
+    {CauseCode::EmptyDestination, "empty-destination", SendOutcome::Refused},
+    {CauseCode::EmptyHost, "empty-host", SendOutcome::Unreachable},
+    {CauseCode::UnpairedSurrogate, "unpaired-surrogate", SendOutcome::Unreachable},
+    {CauseCode::BadPort, "bad-port", SendOutcome::Unreachable},
+    {CauseCode::NoAddress, "no-address", SendOutcome::Unreachable},
+    {CauseCode::ConnectionRefused, "connection-refused", SendOutcome::Unreachable},
+    {CauseCode::ConnectFailed, "connect-failed", SendOutcome::Unreachable},
+    {CauseCode::TimedOut, "timed-out", SendOutcome::Unreachable},
+    {CauseCode::ConnectionReset, "connection-reset", SendOutcome::Unreachable},
+    {CauseCode::ClosedEarly, "closed-early", SendOutcome::Unreachable},
+    {CauseCode::BadStatusLine, "bad-status-line", SendOutcome::Unreachable},
+    {CauseCode::OverLimit, "over-limit", SendOutcome::Unreachable},
+    {CauseCode::NotSuccess, "not-success", SendOutcome::Unreachable},
+    {CauseCode::NotUtf8, "not-utf8", SendOutcome::Unreachable},
+    {CauseCode::NoAcknowledgement, "no-acknowledgement", SendOutcome::NotAcknowledged},
+    {CauseCode::ExchangeFailed, "exchange-failed", SendOutcome::Unreachable},
+    {CauseCode::NoWindow, "no-window", SendOutcome::Unreachable},
+    {CauseCode::WindowGone, "window-gone", SendOutcome::Unreachable},
+    {CauseCode::NotConfirmed, "not-confirmed", SendOutcome::NotAcknowledged},
+    {CauseCode::MessageRefused, "message-refused", SendOutcome::Failed},
+    {CauseCode::ClipboardBusy, "clipboard-busy", SendOutcome::Failed},
+    {CauseCode::ClipboardFailed, "clipboard-failed", SendOutcome::Failed},
+    {CauseCode::FileUnreadable, "file-unreadable", SendOutcome::Failed},
+    {CauseCode::FileNotUtf8, "file-not-utf8", SendOutcome::Failed},
+};
+
+const Names& Row(CauseCode code) {
+    for (const Names& row : kCauses)
+        if (row.code == code) return row;
+    return kCauses[0];
+}
+
+std::string_view CapNameEnglish(std::string_view limit) {
+    if (limit == "line") return "a line";
+    if (limit == "header") return "the header section";
+    return "the body";
+}
+
+std::u16string_view CapNameKorean(std::string_view limit) {
+    if (limit == "line") return u"한 줄";
+    if (limit == "header") return u"헤더";
+    return u"본문";
+}
+
+std::string HolderEnglish(const SendCause& c) {
+    if (c.holder_window.empty() && c.holder_process.empty()) return "";
+    std::string out = "; held open by";
+    if (!c.holder_window.empty()) out += " the window " + Quoted(c.holder_window);
+    if (!c.holder_process.empty()) out += (c.holder_window.empty() ? " the process " : " of the process ") + E(c.holder_process);
+    return out;
+}
+
+std::u16string HolderKorean(const SendCause& c) {
+    if (c.holder_window.empty() && c.holder_process.empty()) return u"";
+    std::u16string out = u"; 열고 있는 것:";
+    if (!c.holder_window.empty()) out += u" 창 " + QuotedK(c.holder_window);
+    if (!c.holder_process.empty()) out += u" 프로세스 " + c.holder_process;
+    return out;
+}
+
+std::u16string_view Orphan(char16_t c) {
+    switch (c) {
+    case u'\r': return u"\\r";
+    case u'\n': return u"\\n";
+    case u'\t': return u"\\t";
+    case u'\\': return u"\\\\";
+    default: return u"";
+    }
+}
+
+}  // namespace
+
+std::string_view ChannelName(SendChannel channel) {
+    switch (channel) {
+    case SendChannel::App: return "app";
+    case SendChannel::Net: return "net";
+    case SendChannel::Clip: return "clip";
+    }
+    return "net";
+}
+
+std::string_view OutcomeName(SendOutcome outcome) {
+    switch (outcome) {
+    case SendOutcome::Delivered: return "delivered";
+    case SendOutcome::Refused: return "refused";
+    case SendOutcome::Unreachable: return "unreachable";
+    case SendOutcome::NotAcknowledged: return "not-acknowledged";
+    case SendOutcome::Failed: return "failed";
+    }
+    return "failed";
+}
+
+std::optional<SendOutcome> OutcomeFromName(std::string_view name) {
+    for (SendOutcome o : {SendOutcome::Delivered, SendOutcome::Refused, SendOutcome::Unreachable,
+                          SendOutcome::NotAcknowledged, SendOutcome::Failed})
+        if (name == OutcomeName(o)) return o;
+    return std::nullopt;
+}
+
+std::string_view CauseName(CauseCode code) { return Row(code).name; }
+SendOutcome OutcomeOf(CauseCode code) { return Row(code).outcome; }
+
+std::string_view WarningName(WarningCode code) {
+    switch (code) {
+    case WarningCode::HashCutsText: return "hash-cuts-text";
+    case WarningCode::QueryMakesParameters: return "query-makes-parameters";
+    case WarningCode::BackslashBecomesSlash: return "backslash-becomes-slash";
+    case WarningCode::NulCharacter: return "nul-character";
+    }
+    return "";
+}
+
+std::u16string_view WindowMessage(const SendRecord& record) {
+    namespace m = messages;
+    switch (record.cause.code) {
+    case CauseCode::EmptyText: return record.channel == SendChannel::Net ? m::kNoNetworkMessage : m::kEmptyText;
+    case CauseCode::EmptyDestination: return m::kNoDestination;
+    case CauseCode::NoWindow: return m::kNotRunning;
+    case CauseCode::NoAcknowledgement: return m::kSendError;
+    default: break;
+    }
+    // Every other failure of the network is the one connectivity message; the
+    // copy-data send reports nothing after the probe; the clipboard's errors
+    // go to the general error report.
+    if (record.channel == SendChannel::Net && record.outcome != SendOutcome::Delivered) return m::kConnectivity;
+    return u"";
+}
+
+std::string CauseTextEnglish(const SendCause& c) {
+    switch (c.code) {
+    case CauseCode::None: return "delivered";
+    case CauseCode::EmptyText: return "the text is empty";
+    case CauseCode::EmptyDestination: return "the host or the port is empty";
+    case CauseCode::EmptyHost:
+        return "the destination leaves no host name (an IPv6 address needs square brackets, as in [::1])";
+    case CauseCode::UnpairedSurrogate: return "the text holds a lone UTF-16 surrogate, which has no UTF-8 form";
+    case CauseCode::BadPort: return "the port " + Quoted(c.port) + " is not a whole number from 1 to 65535";
+    case CauseCode::NoAddress: return "the name " + Quoted(c.host) + " has no address";
+    case CauseCode::ConnectionRefused:
+        return "the connection to " + c.address + " was refused: nothing listens on that port";
+    case CauseCode::ConnectFailed: return "the connection to " + c.address + " could not be made: " + E(c.system_text);
+    case CauseCode::TimedOut:
+        if (c.limit == "connect")
+            return "no answer to the connection to " + c.address + " within the " + std::to_string(c.limit_value) +
+                   " ms limit";
+        if (c.limit == "reply")
+            return "the reply stalled: no byte came within the " + std::to_string(c.limit_value) +
+                   " ms wait limit (after " + std::to_string(c.after_ms) + " ms)";
+        return "the exchange ran out its " + std::to_string(c.limit_value) + " ms limit (after " +
+               std::to_string(c.after_ms) + " ms)";
+    case CauseCode::ConnectionReset:
+        return "the connection was reset before the reply was whole" +
+               (c.system_text.empty() ? "" : " (" + E(c.system_text) + ")");
+    case CauseCode::ClosedEarly:
+        return "the peer closed the connection before the reply was whole" +
+               (c.system_text.empty() ? "" : " (" + E(c.system_text) + ")");
+    case CauseCode::BadStatusLine: return "the reply's status line has no readable status code";
+    case CauseCode::OverLimit:
+        if (c.limit == "header-lines")
+            return "the reply went over a cap: more than " + std::to_string(c.limit_value) + " header lines";
+        return "the reply went over a cap: " + std::string(CapNameEnglish(c.limit)) + " over " +
+               std::to_string(c.limit_value) + " bytes";
+    case CauseCode::NotSuccess:
+        return "the reply's status is " + std::to_string(c.status) + (c.reason.empty() ? "" : " " + c.reason) +
+               ", not 2xx";
+    case CauseCode::NotUtf8:
+        return "the reply's body is not UTF-8: the first bad sequence is at byte " + std::to_string(c.offset);
+    case CauseCode::NoAcknowledgement:
+        return "the reply (status " + std::to_string(c.status) + ", body of " + std::to_string(c.body_length) +
+               " bytes) does not contain \"sent\": " + Quoted(c.body_start);
+    case CauseCode::ExchangeFailed: return "the exchange failed: " + E(c.system_text);
+    case CauseCode::NoWindow: return "no top-level window titled \"Lumvox\"";
+    case CauseCode::WindowGone: return "the window titled \"Lumvox\" closed before the text went";
+    case CauseCode::NotConfirmed: {
+        std::string which = c.hung == Hung::Hung   ? "the window's thread is hung"
+                            : c.hung == Hung::Busy ? "the window's thread is busy"
+                                                   : "the window's thread is busy or hung";
+        return "not confirmed within " + std::to_string(kCopyDataTimeoutMs) + " ms: " + which +
+               " (a slow window may still take the text)";
+    }
+    case CauseCode::MessageRefused:
+        return "the system refused the message: error " + std::to_string(c.system_code) + ", " + E(c.system_text);
+    case CauseCode::ClipboardBusy: return "the clipboard could not be opened: " + E(c.system_text) + HolderEnglish(c);
+    case CauseCode::ClipboardFailed: return "the text could not be placed on the clipboard: " + E(c.system_text);
+    case CauseCode::FileUnreadable: return "the file " + Quoted(c.path) + " could not be read: " + E(c.system_text);
+    case CauseCode::FileNotUtf8:
+        return "the file is not well-formed UTF-8: the first bad sequence is at byte " + std::to_string(c.offset);
+    }
+    return "";
+}
+
+std::u16string CauseTextKorean(const SendCause& c) {
+    switch (c.code) {
+    case CauseCode::None: return u"전달됨";
+    case CauseCode::EmptyText: return u"문장이 비어 있습니다";
+    case CauseCode::EmptyDestination: return u"IP 또는 Port 번호가 비어 있습니다";
+    case CauseCode::EmptyHost: return u"주소에 호스트 이름이 없습니다 (IPv6 주소는 [::1]처럼 대괄호로 감싸야 합니다)";
+    case CauseCode::UnpairedSurrogate: return u"문장에 UTF-8로 바꿀 수 없는 짝 없는 서로게이트가 있습니다";
+    case CauseCode::BadPort: return u"Port " + QuotedK(c.port) + u"는 1부터 65535까지의 정수가 아닙니다";
+    case CauseCode::NoAddress: return u"이름 " + QuotedK(c.host) + u"의 주소를 찾을 수 없습니다";
+    case CauseCode::ConnectionRefused: return U(c.address) + u" 연결이 거부되었습니다 (그 포트에서 기다리는 프로그램이 없습니다)";
+    case CauseCode::ConnectFailed: return U(c.address) + u"에 연결할 수 없습니다: " + c.system_text;
+    case CauseCode::TimedOut:
+        if (c.limit == "connect") return U(c.address) + u" 연결에 제한 " + U(c.limit_value) + u" ms 안에 응답이 없습니다";
+        if (c.limit == "reply")
+            return u"응답이 멈췄습니다: 대기 제한 " + U(c.limit_value) + u" ms 안에 받은 바이트가 없습니다 (" +
+                   U(c.after_ms) + u" ms 후)";
+        return u"교환 제한 " + U(c.limit_value) + u" ms가 다 되었습니다 (" + U(c.after_ms) + u" ms 후)";
+    case CauseCode::ConnectionReset:
+        return u"응답을 다 받기 전에 연결이 끊겼습니다" + (c.system_text.empty() ? u"" : u" (" + c.system_text + u")");
+    case CauseCode::ClosedEarly:
+        return u"응답을 다 받기 전에 상대가 연결을 닫았습니다" + (c.system_text.empty() ? u"" : u" (" + c.system_text + u")");
+    case CauseCode::BadStatusLine: return u"응답의 상태 줄에 읽을 수 있는 상태 코드가 없습니다";
+    case CauseCode::OverLimit:
+        if (c.limit == "header-lines") return u"응답의 헤더 줄이 한도 " + U(c.limit_value) + u"줄을 넘었습니다";
+        return u"응답의 " + std::u16string(CapNameKorean(c.limit)) + u"이(가) 한도 " + U(c.limit_value) +
+               u" 바이트를 넘었습니다";
+    case CauseCode::NotSuccess:
+        return u"응답 상태가 2xx가 아닙니다: " + U(c.status) + (c.reason.empty() ? u"" : u" " + U(c.reason));
+    case CauseCode::NotUtf8: return u"응답 본문이 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
+    case CauseCode::NoAcknowledgement:
+        return u"응답(상태 " + U(c.status) + u", 본문 " + U(static_cast<long long>(c.body_length)) +
+               u" 바이트)에 \"sent\"가 없습니다: " + QuotedK(c.body_start);
+    case CauseCode::ExchangeFailed: return u"교환에 실패했습니다: " + c.system_text;
+    case CauseCode::NoWindow: return u"제목이 \"Lumvox\"인 최상위 창이 없습니다";
+    case CauseCode::WindowGone: return u"보내기 전에 \"Lumvox\" 창이 닫혔습니다";
+    case CauseCode::NotConfirmed: {
+        std::u16string which = c.hung == Hung::Hung   ? u"창의 스레드가 응답하지 않습니다"
+                               : c.hung == Hung::Busy ? u"창의 스레드가 바쁩니다"
+                                                      : u"창의 스레드가 바쁘거나 응답하지 않습니다";
+        return U(kCopyDataTimeoutMs) + u" ms 안에 확인되지 않았습니다: " + which + u" (느린 창은 나중에 받을 수도 있습니다)";
+    }
+    case CauseCode::MessageRefused: return u"시스템이 메시지를 거부했습니다: 오류 " + U(c.system_code) + u", " + c.system_text;
+    case CauseCode::ClipboardBusy: return u"클립보드를 열 수 없습니다: " + c.system_text + HolderKorean(c);
+    case CauseCode::ClipboardFailed: return u"클립보드에 넣을 수 없습니다: " + c.system_text;
+    case CauseCode::FileUnreadable: return u"파일 " + QuotedK(c.path) + u"을(를) 읽을 수 없습니다: " + c.system_text;
+    case CauseCode::FileNotUtf8:
+        return u"파일이 올바른 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
+    }
+    return u"";
+}
+
+std::string WarningTextEnglish(const WireWarning& w) {
+    const std::string at = "at character " + std::to_string(w.position + 1);
+    switch (w.code) {
+    case WarningCode::HashCutsText:
+        return "\"#\" " + at + " cuts the text: it and the " + std::to_string(w.count - 1) +
+               " characters after it (" + Quoted(w.excerpt) + ") are not sent, nor is the closing \"=lumvox\"";
+    case WarningCode::QueryMakesParameters:
+        return "\"?\" " + at + " turns the rest into parameters, where \"+\" travels raw (" +
+               std::to_string(w.count) + " there): a receiver that decodes form-style reads it as a space";
+    case WarningCode::BackslashBecomesSlash:
+        return std::to_string(w.count) + " backslash" + (w.count == 1 ? "" : "es") + " (the first " + at +
+               ") go out as \"/\"";
+    case WarningCode::NulCharacter:
+        return "U+0000 " + at + " (" + std::to_string(w.count) + " in all): most receivers stop reading there";
+    }
+    return "";
+}
+
+std::u16string WarningTextKorean(const WireWarning& w) {
+    const std::u16string at = U(static_cast<long long>(w.position + 1)) + u"번째 글자";
+    switch (w.code) {
+    case WarningCode::HashCutsText:
+        return at + u"의 \"#\"부터 " + U(static_cast<long long>(w.count)) + u"글자(" + QuotedK(w.excerpt) +
+               u")와 닫는 \"=lumvox\"가 전송되지 않습니다";
+    case WarningCode::QueryMakesParameters:
+        return at + u"의 \"?\" 뒤는 매개변수가 되어 \"+\"가 그대로 갑니다(" + U(static_cast<long long>(w.count)) +
+               u"개): 폼 방식으로 해독하는 수신 측은 공백으로 읽습니다";
+    case WarningCode::BackslashBecomesSlash:
+        return u"역슬래시 " + U(static_cast<long long>(w.count)) + u"개(처음은 " + at + u")가 \"/\"로 바뀌어 갑니다";
+    case WarningCode::NulCharacter:
+        return at + u"에 U+0000이 있습니다(모두 " + U(static_cast<long long>(w.count)) +
+               u"개): 대부분의 수신 측은 그곳에서 읽기를 멈춥니다";
+    }
+    return u"";
+}
+
+std::vector<Particular> Particulars(const SendCause& c) {
+    std::vector<Particular> out;
+    auto text = [&](std::string_view name, std::u16string_view value) { out.push_back({name, E(value)}); };
+    auto number = [&](std::string_view name, long long value) { out.push_back({name, value}); };
+    switch (c.code) {
+    case CauseCode::BadPort: text("port", c.port); break;
+    case CauseCode::NoAddress: text("host", c.host); break;
+    case CauseCode::ConnectionRefused: out.push_back({"address", c.address}); break;
+    case CauseCode::ConnectFailed:
+        out.push_back({"address", c.address});
+        text("systemText", c.system_text);
+        break;
+    case CauseCode::TimedOut:
+        out.push_back({"limit", c.limit});
+        number("limitMs", c.limit_value);
+        if (c.limit == "connect") out.push_back({"address", c.address});
+        else number("afterMs", c.after_ms);
+        break;
+    case CauseCode::ConnectionReset:
+    case CauseCode::ClosedEarly:
+    case CauseCode::ExchangeFailed:
+    case CauseCode::ClipboardFailed: text("systemText", c.system_text); break;
+    case CauseCode::OverLimit:
+        out.push_back({"limit", c.limit});
+        number(c.limit == "header-lines" ? "capLines" : "capBytes", c.limit_value);
+        break;
+    case CauseCode::NotSuccess:
+        number("status", c.status);
+        out.push_back({"reason", c.reason});
+        break;
+    case CauseCode::NotUtf8:
+    case CauseCode::FileNotUtf8: number("byteOffset", static_cast<long long>(c.offset)); break;
+    case CauseCode::NoAcknowledgement:
+        number("status", c.status);
+        number("bodyLength", static_cast<long long>(c.body_length));
+        text("bodyStart", c.body_start);
+        break;
+    case CauseCode::NotConfirmed:
+        number("timeoutMs", kCopyDataTimeoutMs);
+        out.push_back({"thread", std::string(c.hung == Hung::Hung ? "hung" : c.hung == Hung::Busy ? "busy" : "busy-or-hung")});
+        break;
+    case CauseCode::MessageRefused:
+        number("systemCode", c.system_code);
+        text("systemText", c.system_text);
+        break;
+    case CauseCode::ClipboardBusy:
+        number("systemCode", c.system_code);
+        text("systemText", c.system_text);
+        if (!c.holder_window.empty()) text("holderWindow", c.holder_window);
+        if (!c.holder_process.empty()) text("holderProcess", c.holder_process);
+        break;
+    case CauseCode::FileUnreadable:
+        text("path", c.path);
+        text("systemText", c.system_text);
+        break;
+    default: break;
+    }
+    return out;
+}
+
+std::u16string EscapedStart(std::u16string_view text, std::size_t max_chars) {
+    std::u16string out;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size() && chars < max_chars; ++i, ++chars) {
+        char16_t c = text[i];
+        if (std::u16string_view named = Orphan(c); !named.empty()) {
+            out += named;
+        } else if (c < 0x20 || c == 0x7F) {
+            static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+            out += u"\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xF];
+        } else {
+            out += c;
+            if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) out += text[++i];
+        }
+    }
+    return out;
+}
+
+}  // namespace lumvox::core

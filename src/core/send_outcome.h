@@ -1,0 +1,133 @@
+#pragma once
+// What happened to one send: its outcome and the exact cause, with the
+// particulars the cause needs, and the warnings about what the wire drops. The
+// window shows its fixed messages as before; the cause's own text goes to the
+// send log (Korean) and to lumvox-send (English). Portable.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace lumvox::core {
+
+enum class SendChannel { App, Net, Clip };
+enum class SendOutcome { Delivered, Refused, Unreachable, NotAcknowledged, Failed };
+
+enum class CauseCode {
+    None,
+    // refusals before anything is sent
+    EmptyText,
+    EmptyDestination,
+    // the network
+    EmptyHost,          // the URL's split leaves no host (an IPv6 address without brackets)
+    UnpairedSurrogate,  // the text holds a UTF-16 unit that has no UTF-8 form
+    BadPort,
+    NoAddress,
+    ConnectionRefused,
+    ConnectFailed,      // any other failure to connect (network unreachable ...)
+    TimedOut,
+    ConnectionReset,
+    ClosedEarly,
+    BadStatusLine,
+    OverLimit,
+    NotSuccess,
+    NotUtf8,
+    NoAcknowledgement,
+    ExchangeFailed,     // a failure the exchange did not classify
+    // copy-data
+    NoWindow,           // the presence probe found no window
+    WindowGone,         // the window vanished between the probe and the send
+    NotConfirmed,
+    MessageRefused,
+    // the clipboard
+    ClipboardBusy,
+    ClipboardFailed,
+    // a text file
+    FileUnreadable,
+    FileNotUtf8,
+};
+
+enum class Hung { Unknown, Busy, Hung };
+
+// The cause and its particulars; only those of its code are set.
+struct SendCause {
+    CauseCode code = CauseCode::None;
+    std::string address;        // address:port of a refused, failed or timed-out connection
+    std::u16string host;        // NoAddress
+    std::u16string port;        // BadPort: the port text as written
+    std::string limit;          // TimedOut: "connect", "reply" or "exchange"; OverLimit: "line", "header" or "body"
+    long long limit_value = 0;  // milliseconds of a time limit, bytes of a cap
+    long long after_ms = 0;     // TimedOut: how long the exchange had run
+    int status = 0;             // NotSuccess, NoAcknowledgement
+    std::string reason;         // NotSuccess: the reason phrase
+    std::size_t body_length = 0;
+    std::u16string body_start;  // NoAcknowledgement: the first 200 characters of the body
+    std::size_t offset = 0;     // NotUtf8, FileNotUtf8: byte offset of the first bad sequence
+    std::uint32_t system_code = 0;
+    std::u16string system_text;  // the system's words, or the exchange's own for ExchangeFailed
+    Hung hung = Hung::Unknown;   // NotConfirmed
+    std::u16string holder_window, holder_process;  // ClipboardBusy, where the system tells
+    std::u16string path;                           // FileUnreadable
+};
+
+enum class WarningCode { HashCutsText, QueryMakesParameters, BackslashBecomesSlash, NulCharacter };
+
+struct WireWarning {
+    WarningCode code;
+    std::size_t position = 0;  // UTF-16 index in the text of the first character concerned
+    std::size_t count = 0;     // Hash: characters cut; Query: "+" sent raw; Backslash, Nul: how many
+    std::u16string excerpt;    // Hash: the start of what is cut
+};
+
+// One send, from the first field read to the outcome.
+struct SendRecord {
+    SendChannel channel = SendChannel::Net;
+    std::chrono::system_clock::time_point start{};
+    std::chrono::milliseconds elapsed{0};
+    std::u16string text;          // the page's text as read, before trimming
+    bool protocol = false;        // the protocol envelope was asked for (app, clip)
+    std::u16string host, port;    // net: the fields as read
+    std::u16string handed_over;   // after trimming and wrapping: what the channel got
+    std::size_t wire_bytes = 0;   // bytes that went out (0 when nothing did)
+    SendOutcome outcome = SendOutcome::Delivered;
+    SendCause cause;
+    std::vector<WireWarning> warnings;
+    std::string request;          // net: the request bytes
+    std::optional<int> status;    // net: the final status, when a reply came
+    std::string body;             // net: the reply's body bytes
+};
+
+// Stable names for scripts and logs.
+std::string_view ChannelName(SendChannel channel);  // "app", "net", "clip"
+std::string_view OutcomeName(SendOutcome outcome);  // "delivered", "refused", ...
+std::optional<SendOutcome> OutcomeFromName(std::string_view name);
+std::string_view CauseName(CauseCode code);          // "connection-refused", ...
+std::string_view WarningName(WarningCode code);     // "hash-cuts-text", ...
+SendOutcome OutcomeOf(CauseCode code);
+
+// The window's fixed message for a send, or empty where the window shows none.
+std::u16string_view WindowMessage(const SendRecord& record);
+
+// The cause in words: Korean for the window's log, English for lumvox-send.
+std::u16string CauseTextKorean(const SendCause& cause);
+std::string CauseTextEnglish(const SendCause& cause);
+std::u16string WarningTextKorean(const WireWarning& warning);
+std::string WarningTextEnglish(const WireWarning& warning);
+
+// The cause's particulars as named values, for JSON; texts are UTF-8.
+using ParticularValue = std::variant<long long, std::string>;
+struct Particular {
+    std::string_view name;
+    ParticularValue value;
+};
+std::vector<Particular> Particulars(const SendCause& cause);
+
+// At most `max_chars` characters (a surrogate pair is one), with C0 controls,
+// "\" and DEL written as escapes, so that a reply's body reads on one line.
+std::u16string EscapedStart(std::u16string_view text, std::size_t max_chars);
+
+}  // namespace lumvox::core

@@ -1,0 +1,304 @@
+// What every send records: the cause of each failure kind through loopback
+// peers, the wire warnings of texts, and the causes' words.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+
+#include "core/network_link.h"
+#include "core/page_actions.h"
+#include "core/page_messages.h"
+#include "core/send_outcome.h"
+#include "core/utf.h"
+#include "http_test_server.h"
+#include "page_fakes.h"
+
+namespace lumvox::core {
+namespace {
+
+using namespace std::chrono_literals;
+using test::RawReplyServer;
+using Then = RawReplyServer::Then;
+
+std::u16string Digits(long long n) {
+    std::string s = std::to_string(n);
+    return {s.begin(), s.end()};
+}
+
+struct Journal final : SendJournal {
+    std::vector<SendRecord> records;
+    void Record(const SendRecord& record) override { records.push_back(record); }
+};
+
+// The second page against a real exchange with short limits.
+struct NetHarness {
+    explicit NetHarness(HttpLimits limits) : network(limits) {}
+    testing::FakePageView view;
+    testing::RecordingSpeechApp speech_app;
+    HttpNetworkLink network;
+    testing::RecordingClipboard clipboard;
+    testing::FakeFiles files;
+    Journal journal;
+    PageActions actions{view, PageLinks{speech_app, network, clipboard, files}, &journal};
+
+    SendRecord Send(std::u16string_view host, std::u16string_view port, std::u16string_view text) {
+        view.fields[TextField::NetHostEdit] = host;
+        view.fields[TextField::NetPortEdit] = port;
+        view.fields[TextField::NetText] = text;
+        return actions.SendOverNetwork();
+    }
+};
+
+// `count` header lines of `size` bytes each, line ends included.
+std::string HeaderLines(int count, size_t size) {
+    std::string lines;
+    for (int i = 0; i < count; ++i) lines += "X" + std::to_string(i) + ": " + std::string(size - 6, 'v') + "\r\n";
+    return lines;
+}
+
+HttpLimits ShortLimits() {
+    HttpLimits limits;
+    limits.connect = 300ms;
+    limits.reply_idle = 300ms;
+    limits.max_line = 64;
+    limits.max_head_bytes = 256;
+    limits.max_body = 64;
+    return limits;
+}
+
+TEST(SendCause, EachNetworkFailureHasItsOwnCauseAndTheOneWindowMessage) {
+    struct Case {
+        const char* name;
+        std::string reply;  // empty with Hold: a silent peer
+        Then then;
+        CauseCode code;
+        std::vector<Particular> particulars;  // those that do not depend on the port or the clock
+    };
+    const Case cases[] = {
+        {"404", "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\nsent", Then::Close, CauseCode::NotSuccess,
+         {{"status", 404LL}, {"reason", std::string("Not Found")}}},
+        {"302 without reason", "HTTP/1.1 302\r\n\r\n", Then::Close, CauseCode::NotSuccess,
+         {{"status", 302LL}, {"reason", std::string()}}},
+        {"not UTF-8", "HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\nsent\xC3(x", Then::Close, CauseCode::NotUtf8,
+         {{"byteOffset", 4LL}}},
+        {"no status code", "HTTP/1.1 OK\r\n\r\n", Then::Close, CauseCode::BadStatusLine, {}},
+        {"line over its cap", "HTTP/1.1 200 OK\r\nX: " + std::string(100, 'a') + "\r\n\r\n", Then::Close,
+         CauseCode::OverLimit, {{"limit", std::string("line")}, {"capBytes", 64LL}}},
+        {"header over its cap", "HTTP/1.1 200 OK\r\n" + HeaderLines(6, 50) + "\r\n", Then::Close, CauseCode::OverLimit,
+         {{"limit", std::string("header")}, {"capBytes", 256LL}}},
+        {"body over its cap", "HTTP/1.0 200 OK\r\n\r\n" + std::string(65, 'b'), Then::Close, CauseCode::OverLimit,
+         {{"limit", std::string("body")}, {"capBytes", 64LL}}},
+        {"closed inside the body", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nsent", Then::Close,
+         CauseCode::ClosedEarly, {}},
+        {"silent peer", "", Then::Hold, CauseCode::TimedOut, {{"limit", std::string("reply")}, {"limitMs", 300LL}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RawReplyServer server(c.reply, c.then);
+        NetHarness h(ShortLimits());
+        SendRecord record = h.Send(u"127.0.0.1", Digits(server.port()), u"hi");
+        EXPECT_EQ(CauseName(record.cause.code), CauseName(c.code)) << CauseTextEnglish(record.cause);
+        EXPECT_EQ(record.outcome, SendOutcome::Unreachable);
+        EXPECT_EQ(h.view.messages, std::vector<std::u16string>{std::u16string(messages::kConnectivity)});
+        std::vector<Particular> got = Particulars(record.cause);
+        for (const Particular& want : c.particulars) {
+            auto it = std::find_if(got.begin(), got.end(), [&](const Particular& p) { return p.name == want.name; });
+            ASSERT_NE(it, got.end()) << want.name;
+            EXPECT_EQ(it->value, want.value) << want.name;
+        }
+        EXPECT_EQ(record.wire_bytes, record.request.size()) << "the request went out";
+        ASSERT_EQ(h.journal.records.size(), 1u);
+        EXPECT_EQ(h.journal.records[0].cause.code, record.cause.code);
+    }
+}
+
+TEST(SendCause, ConnectionsNotMadeNameTheAddressAndWhatWasTried) {
+    NetHarness h(ShortLimits());
+    const std::u16string closed = Digits(test::ClosedPort());
+    SendRecord refused = h.Send(u"127.0.0.1", closed, u"hi");
+    EXPECT_EQ(refused.cause.code, CauseCode::ConnectionRefused);
+    EXPECT_EQ(refused.cause.address, "127.0.0.1:" + ToUtf8Lossy(closed));
+    EXPECT_EQ(refused.wire_bytes, 0u);
+    EXPECT_NE(CauseTextEnglish(refused.cause).find("127.0.0.1:" + ToUtf8Lossy(closed)), std::string::npos);
+
+    test::FullBacklogListener listener;
+    ASSERT_TRUE(listener.full());
+    SendRecord silent = h.Send(u"127.0.0.1", Digits(listener.port()), u"hi");
+    EXPECT_EQ(silent.cause.code, CauseCode::TimedOut);
+    EXPECT_EQ(silent.cause.limit, "connect");
+    EXPECT_EQ(silent.cause.limit_value, 300);
+
+    struct Case { std::u16string_view host, port, text; CauseCode code; };
+    const Case cases[] = {
+        {u"127.0.0.1", u"99999", u"hi", CauseCode::BadPort},
+        {u"127.0.0.1", u"0", u"hi", CauseCode::BadPort},
+        {u"127.0.0.1", u"x", u"hi", CauseCode::BadPort},
+        {u"[::1x]", u"7070", u"hi", CauseCode::NoAddress},
+        {u"::1", u"7070", u"hi", CauseCode::EmptyHost},
+        {u"127.0.0.1", u"7070", u"a\xD800", CauseCode::UnpairedSurrogate},
+        {u" ", u"7070", u"hi", CauseCode::EmptyDestination},
+        {u"127.0.0.1", u"7070", u"\r\n", CauseCode::EmptyText},
+    };
+    for (const Case& c : cases) {
+        SendRecord record = h.Send(c.host, c.port, c.text);
+        EXPECT_EQ(CauseName(record.cause.code), CauseName(c.code)) << ToUtf8Lossy(c.host) << ":" << ToUtf8Lossy(c.port);
+        EXPECT_EQ(record.wire_bytes, 0u);
+    }
+    EXPECT_EQ(h.Send(u"127.0.0.1", u"99999", u"hi").cause.port, u"99999");
+    EXPECT_EQ(h.Send(u"[::1x]", u"7070", u"hi").cause.host, u"::1x");
+}
+
+TEST(SendCause, ARepliedTextWithoutSentRecordsStatusLengthAndTheEscapedStart) {
+    const std::string body = "no\r\nthanks " + std::string(300, 'z');
+    RawReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+    HttpLimits roomy = ShortLimits();
+    roomy.max_body = 1024;
+    NetHarness wide(roomy);
+    SendRecord record = wide.Send(u"127.0.0.1", Digits(server.port()), u"hi");
+    EXPECT_EQ(record.outcome, SendOutcome::NotAcknowledged);
+    EXPECT_EQ(record.cause.status, 200);
+    EXPECT_EQ(record.cause.body_length, body.size());
+    EXPECT_EQ(record.cause.body_start, u"no\\r\\nthanks " + std::u16string(200 - 11, u'z'));
+    EXPECT_EQ(wide.view.messages, std::vector<std::u16string>{std::u16string(messages::kSendError)});
+    EXPECT_EQ(record.status, 200);
+    EXPECT_EQ(record.body, body);
+}
+
+TEST(SendCause, DeliveredSendsRecordWhatWasHandedOver) {
+    RawReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent");
+    NetHarness h(ShortLimits());
+    SendRecord net = h.Send(u" 127.0.0.1 ", Digits(server.port()), u" 안녕 ");
+    EXPECT_EQ(net.outcome, SendOutcome::Delivered);
+    EXPECT_EQ(net.handed_over, u"lumvox=안녕=lumvox");
+    EXPECT_EQ(net.request, server.Request());
+    EXPECT_EQ(net.wire_bytes, net.request.size());
+    EXPECT_EQ(net.text, u" 안녕 ");
+    EXPECT_EQ(net.host, u" 127.0.0.1 ");
+
+    testing::PageHarness p;
+    Journal journal;
+    PageActions actions(p.view, PageLinks{p.speech_app, p.network, p.clipboard, p.files}, &journal);
+    p.view.fields[TextField::AppText] = u" 안녕\r\n";
+    p.view.use_protocol = true;
+    SendRecord app = actions.SendToApp();
+    EXPECT_EQ(app.handed_over, u"<lumvox>안녕</lumvox>");
+    EXPECT_EQ(app.wire_bytes, 38u);
+    EXPECT_TRUE(app.protocol);
+    p.view.fields[TextField::ClipText] = u"a";
+    SendRecord clip = actions.CopyToClipboard();
+    EXPECT_EQ(clip.wire_bytes, (17u + 1u + 1u) * 2);
+    EXPECT_EQ(journal.records.size(), 2u);
+}
+
+TEST(SendCause, CopyDataAndClipboardCausesReachTheRecordButNotTheWindow) {
+    struct Case { bool running; CauseCode sent; CauseCode recorded; SendOutcome outcome; bool message; };
+    const Case cases[] = {
+        {false, CauseCode::None, CauseCode::NoWindow, SendOutcome::Unreachable, true},
+        {true, CauseCode::WindowGone, CauseCode::WindowGone, SendOutcome::Unreachable, false},
+        {true, CauseCode::NotConfirmed, CauseCode::NotConfirmed, SendOutcome::NotAcknowledged, false},
+        {true, CauseCode::MessageRefused, CauseCode::MessageRefused, SendOutcome::Failed, false},
+        {true, CauseCode::None, CauseCode::None, SendOutcome::Delivered, false},
+    };
+    for (const Case& c : cases) {
+        testing::PageHarness h;
+        h.view.fields[TextField::AppText] = u"hi";
+        h.speech_app.running = c.running;
+        h.speech_app.result.code = c.sent;
+        SendRecord record = h.actions.SendToApp();
+        EXPECT_EQ(record.cause.code, c.recorded) << CauseName(c.recorded);
+        EXPECT_EQ(record.outcome, c.outcome);
+        EXPECT_EQ(h.view.messages.size(), c.message ? 1u : 0u);
+    }
+
+    testing::PageHarness h;
+    Journal journal;
+    PageActions actions(h.view, PageLinks{h.speech_app, h.network, h.clipboard, h.files}, &journal);
+    h.clipboard.failure = u"Cannot open clipboard: Access is denied";
+    EXPECT_THROW(actions.CopyToClipboard(), ActionError);
+    ASSERT_EQ(journal.records.size(), 1u);
+    EXPECT_EQ(journal.records[0].outcome, SendOutcome::Failed);
+    EXPECT_EQ(journal.records[0].cause.code, CauseCode::ClipboardFailed);
+}
+
+TEST(WireWarnings, TextsAndTheirWarnings) {
+    struct Case {
+        std::u16string_view text;
+        std::vector<WireWarning> warnings;  // code, position, count, excerpt
+    };
+    using enum WarningCode;
+    const Case cases[] = {
+        {u"안녕 하세요", {}},
+        {u"안녕 #1 우선", {{HashCutsText, 3, 5, u"#1 우선"}}},
+        {u"#x", {{HashCutsText, 0, 2, u"#x"}}},
+        {u"a+b?c+d e+f", {{QueryMakesParameters, 3, 2, {}}}},
+        {u"x?#y", {{QueryMakesParameters, 1, 0, {}}, {HashCutsText, 2, 2, u"#y"}}},
+        {u"a#b?c", {{QueryMakesParameters, 3, 0, {}}}},  // a "#" before the "?" is sent, escaped
+        {u"a?b#c?d", {{QueryMakesParameters, 1, 0, {}}, {HashCutsText, 3, 4, u"#c?d"}}},
+        {u"C:\\temp\\x", {{BackslashBecomesSlash, 2, 2, {}}}},
+        {u"a?b\\c", {{QueryMakesParameters, 1, 0, {}}}},
+        {u"line\r\n#", {{HashCutsText, 6, 1, u"#"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8Lossy(c.text));
+        testing::PageHarness h;
+        h.view.fields[TextField::NetHostEdit] = u"127.0.0.1";
+        h.view.fields[TextField::NetText] = c.text;
+        SendRecord record = h.actions.SendOverNetwork();
+        ASSERT_EQ(record.warnings.size(), c.warnings.size());
+        for (size_t i = 0; i < c.warnings.size(); ++i) {
+            EXPECT_EQ(WarningName(record.warnings[i].code), WarningName(c.warnings[i].code));
+            EXPECT_EQ(record.warnings[i].position, c.warnings[i].position);
+            EXPECT_EQ(record.warnings[i].count, c.warnings[i].count);
+            EXPECT_EQ(record.warnings[i].excerpt, c.warnings[i].excerpt);
+        }
+    }
+    // Warnings never change what is sent.
+    testing::PageHarness h;
+    h.view.fields[TextField::NetHostEdit] = u"127.0.0.1";
+    h.view.fields[TextField::NetText] = u"1#2 3";
+    h.actions.SendOverNetwork();
+    EXPECT_EQ(h.network.urls, std::vector<std::u16string>{u"http://127.0.0.1:7070/lumvox=1"});
+}
+
+TEST(WireWarnings, NulInCopyDataAndClipboardTexts) {
+    testing::PageHarness h;
+    h.view.fields[TextField::AppText] = std::u16string(u"ab\0c\0", 5);
+    SendRecord app = h.actions.SendToApp();
+    ASSERT_EQ(app.warnings.size(), 1u);
+    EXPECT_EQ(app.warnings[0].code, WarningCode::NulCharacter);
+    EXPECT_EQ(app.warnings[0].position, 2u);
+    EXPECT_EQ(app.warnings[0].count, 1u) << "the trailing NUL is trimmed";
+    EXPECT_EQ(h.speech_app.sent[0], std::u16string(u"ab\0c", 4));
+    h.view.fields[TextField::ClipText] = std::u16string(u"\0", 1);
+    EXPECT_EQ(h.actions.CopyToClipboard().warnings.size(), 1u);
+    h.view.fields[TextField::ClipText] = u"plain";
+    EXPECT_TRUE(h.actions.CopyToClipboard().warnings.empty());
+}
+
+TEST(SendCause, EveryCauseHasAStableNameAndWordsInBothLanguages) {
+    std::set<std::string_view> names;
+    for (int i = 0; i <= static_cast<int>(CauseCode::FileNotUtf8); ++i) {
+        SendCause cause;
+        cause.code = static_cast<CauseCode>(i);
+        SCOPED_TRACE(CauseName(cause.code));
+        EXPECT_TRUE(names.insert(CauseName(cause.code)).second) << "names are distinct";
+        EXPECT_FALSE(CauseTextEnglish(cause).empty());
+        EXPECT_FALSE(CauseTextKorean(cause).empty());
+    }
+    SendCause hung;
+    hung.code = CauseCode::NotConfirmed;
+    hung.hung = Hung::Hung;
+    EXPECT_NE(CauseTextEnglish(hung).find("hung"), std::string::npos);
+    hung.hung = Hung::Busy;
+    EXPECT_NE(CauseTextEnglish(hung).find("busy"), std::string::npos);
+    EXPECT_EQ(CauseTextEnglish(hung).find("hung"), std::string::npos);
+}
+
+TEST(EscapedStart, CutsAfterCharactersAndEscapesControls) {
+    EXPECT_EQ(EscapedStart(u"a\tb\\c\x01\x7F", 10), u"a\\tb\\\\c\\x01\\x7F");
+    EXPECT_EQ(EscapedStart(u"\xD83D\xDE00xyz", 2), u"\xD83D\xDE00x");
+    EXPECT_EQ(EscapedStart(u"", 5), u"");
+}
+
+}  // namespace
+}  // namespace lumvox::core
