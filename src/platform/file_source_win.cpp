@@ -24,7 +24,12 @@ std::u16string FullPath(std::u16string_view path) {
 }
 
 [[noreturn]] void ThrowFileError(std::u16string_view format_head, std::u16string_view path, DWORD error) {
-    throw core::ActionError(std::u16string(format_head) + u"\"" + FullPath(path) + u"\". " + SystemErrorText(error));
+    core::SendCause cause;
+    cause.code = core::CauseCode::FileUnreadable;
+    cause.path = FullPath(path);
+    cause.system_code = error;
+    cause.system_text = SystemErrorText(error);
+    throw core::CauseError(std::u16string(format_head) + u"\"" + cause.path + u"\". " + cause.system_text, cause);
 }
 
 // ReadFile and MultiByteToWideChar take 32-bit counts.

@@ -6,12 +6,12 @@
 namespace lumvox::win {
 
 bool IsSpeechAppRunning();
-void SendToSpeechApp(std::u16string_view text);
+core::SendCause SendToSpeechApp(std::u16string_view text);
 
 class WindowMessageLink final : public core::SpeechAppLink {
 public:
     bool IsRunning() override { return IsSpeechAppRunning(); }
-    void Send(std::u16string_view text) override { SendToSpeechApp(text); }
+    core::SendCause Send(std::u16string_view text) override { return SendToSpeechApp(text); }
 };
 
 }  // namespace lumvox::win

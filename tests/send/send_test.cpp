@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
+#include "common/send_record_json.h"
 #include "core/http_request.h"
+#include "core/network_link.h"
 #include "core/page_messages.h"
 #include "core/request_url.h"
 #include "core/utf.h"
@@ -24,7 +27,10 @@ public:
     bool running = true;
     std::vector<std::u16string> sent;
     bool IsRunning() override { return running; }
-    void Send(std::u16string_view text) override { sent.emplace_back(text); }
+    lumvox::core::SendCause Send(std::u16string_view text) override {
+        sent.emplace_back(text);
+        return {};
+    }
 };
 
 class FakeClip final : public lumvox::core::ClipboardLink {
@@ -50,13 +56,13 @@ public:
 
 class FakePlatform final : public SendPlatform {
 public:
-    CaseLinks Links() override { return CaseLinks{&app, &net, &clip, &net.record()}; }
+    CaseLinks Links() override { return CaseLinks{&app, &net, &clip}; }
     lumvox::core::FileSource& Files() override { return files; }
     std::string ReadStandardInput() override { return stdin_bytes; }
     lumvox::core::HttpLimits NetworkLimits() override { return Shortened(); }
 
     FakeApp app;
-    RecordingNetworkLink net{Shortened()};
+    lumvox::core::HttpNetworkLink net{Shortened()};
     FakeClip clip;
     FakeFiles files;
     std::string stdin_bytes;
@@ -239,6 +245,80 @@ TEST(ExitCodes, RefusalsAndLocalChannels) {
     EXPECT_NE(clip.err.find("Cannot open clipboard: Access is denied"), std::string::npos);
 }
 
+TEST(Causes, JsonNamesTheCauseItsWordsAndItsParticulars) {
+    struct Case {
+        std::string name, reply;  // empty reply: no peer, a closed port
+        std::u16string port;      // empty: the peer's
+        std::vector<std::string> fields;
+        std::string words;
+    };
+    const std::string closed = std::to_string(lumvox::core::test::ClosedPort());
+    const Case cases[] = {
+        {"bad port", "", u"99999", {"\"cause\":\"bad-port\"", "\"port\":\"99999\""},
+         "the port \"99999\" is not a whole number from 1 to 65535"},
+        {"closed port", "", lumvox::core::Utf8ToUtf16(closed).value(),
+         {"\"cause\":\"connection-refused\"", "\"address\":\"127.0.0.1:" + closed + "\""},
+         "refused: nothing listens on that port"},
+        {"404", "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\nsent", u"",
+         {"\"cause\":\"not-success\"", "\"reason\":\"Not Found\"", "\"status\":404"}, "status is 404 Not Found"},
+        {"not UTF-8", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nsent\xE9", u"",
+         {"\"cause\":\"not-utf8\"", "\"byteOffset\":4"}, "first bad sequence is at byte 4"},
+        {"no sent", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nno\n", u"",
+         {"\"cause\":\"no-acknowledgement\"", "\"bodyLength\":3", "\"bodyStart\":\"no\\\\n\""},
+         "(status 200, body of 3 bytes) does not contain \"sent\": \"no\\n\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<RawReplyServer> server;
+        std::u16string port = c.port;
+        if (port.empty()) {
+            server.emplace(c.reply);
+            port = lumvox::core::Utf8ToUtf16(std::to_string(server->port())).value();
+        }
+        FakePlatform platform;
+        RunOutput run = RunWith(platform, {u"--net", u"127.0.0.1:" + port, u"--json", u"hi"});
+        for (const std::string& field : c.fields) EXPECT_NE(run.out.find(field), std::string::npos) << field << "\n" << run.out;
+        EXPECT_NE(run.out.find("\"causeText\":"), std::string::npos);
+        EXPECT_NE(run.err.find(c.words), std::string::npos) << run.err;
+        EXPECT_EQ(run.out.find("\"status\"", run.out.find("\"status\"") + 1), std::string::npos) << "no member twice";
+    }
+}
+
+TEST(Warnings, DryRunsNameThemAndStrictRefusesToSend) {
+    RawReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent");
+    const std::u16string destination = u"127.0.0.1:" + lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
+    FakePlatform platform;
+    RunOutput dry = RunWith(platform, {u"--net", destination, u"--dry-run", u"--json", u"안녕 #1 우선"});
+    EXPECT_EQ(dry.code, 0);
+    EXPECT_NE(dry.err.find("warning: \"#\" at character 4 cuts the text: it and the 4 characters after it "
+                           "(\"#1 우선\") are not sent, nor is the closing \"=lumvox\""),
+              std::string::npos)
+        << dry.err;
+    EXPECT_NE(dry.out.find("\"warnings\":[{\"code\":\"hash-cuts-text\",\"position\":3,\"count\":5,\"excerpt\":\"#1 우선\""),
+              std::string::npos)
+        << dry.out;
+
+    RunOutput strict = RunWith(platform, {u"--net", destination, u"--strict", u"a+b?c+d"});
+    EXPECT_EQ(strict.code, 7);
+    EXPECT_NE(strict.err.find("warning: \"?\" at character 4"), std::string::npos) << strict.err;
+    RunOutput plain = RunWith(platform, {u"--net", destination, u"--strict", u"plain"});
+    EXPECT_EQ(plain.code, 0) << "without a warning --strict sends";
+    EXPECT_EQ(server.Request().substr(0, 18), "GET /lumvox=plain=") << "only the text without warnings went out";
+
+    RunOutput nul = RunWith(platform, {u"--app", u"--strict", std::u16string(u"a\0b", 3)});
+    EXPECT_EQ(nul.code, 7);
+    EXPECT_TRUE(platform.app.sent.empty());
+    EXPECT_NE(nul.err.find("U+0000 at character 2"), std::string::npos) << nul.err;
+}
+
+TEST(Usage, AnErrorIsOneLineAndAPointerToTheHelp) {
+    FakePlatform platform;
+    RunOutput run = RunWith(platform, {u"--app", u"--bogus", u"x"});
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.err, "usage: unknown option --bogus\nTry 'lumvox-send --help'.\n");
+    EXPECT_TRUE(run.out.empty());
+}
+
 TEST(TextSources, FileAndStandardInputAreDecodedLikeTheWindow) {
     FakePlatform platform;
     platform.files.files[u"le.txt"] = std::string("\xFF\xFE\x48\xC5\n\0", 6);
@@ -259,6 +339,11 @@ TEST(TextSources, FileAndStandardInputAreDecodedLikeTheWindow) {
     RunOutput missing = RunWith(platform, {u"--app", u"--file", u"none.txt"});
     EXPECT_EQ(missing.code, 6);
     EXPECT_NE(missing.err.find("Cannot open file \"none.txt\""), std::string::npos);
+    RunOutput bad_json = RunWith(platform, {u"--app", u"--json", u"--file", u"bad.txt"});
+    EXPECT_NE(bad_json.out.find("\"cause\":\"file-not-utf8\",\"causeText\":\"the file is not well-formed UTF-8: "
+                                "the first bad sequence is at byte 5\",\"byteOffset\":5"),
+              std::string::npos)
+        << bad_json.out;
 
     platform.stdin_bytes = "x\n";
     EXPECT_EQ(RunWith(platform, {u"--clip", u"-"}).code, 0);
@@ -299,6 +384,30 @@ TEST(Batch, RunsEveryCaseAndSummarises) {
 
     platform.files.files[u"good.jsonl"] = "{\"text\":\"hi\",\"channel\":\"clip\",\"expect\":\"delivered\"}\n";
     EXPECT_EQ(RunWith(platform, {u"--batch", u"good.jsonl"}).code, 0);
+}
+
+TEST(Batch, ReplaysASavedSendLogWithEachRecordedOutcomeAsItsExpectation) {
+    RawReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent");
+    lumvox::core::SendRecord net;
+    net.channel = lumvox::core::SendChannel::Net;
+    net.text = u" 안녕 #1 \"우선\"\r\n";
+    net.host = u"127.0.0.1";
+    net.port = lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
+    net.warnings.push_back({lumvox::core::WarningCode::HashCutsText, 3, 8, u"#1 \"우선\""});
+    lumvox::core::SendRecord app;
+    app.channel = lumvox::core::SendChannel::App;
+    app.text = u"hi";
+    app.protocol = true;
+    app.outcome = lumvox::core::SendOutcome::Unreachable;
+    app.cause.code = lumvox::core::CauseCode::NoWindow;
+    FakePlatform platform;
+    platform.app.running = false;
+    platform.files.files[u"log.jsonl"] = lumvox::json::SendLogLine(net, "2026-01-02T03:04:05.006") + "\n" +
+                                         lumvox::json::SendLogLine(app, "2026-01-02T03:04:05.007") + "\n";
+    RunOutput run = RunWith(platform, {u"--batch", u"log.jsonl"});
+    EXPECT_EQ(run.code, 0) << run.out;
+    EXPECT_NE(run.out.find("2 passed, 0 failed"), std::string::npos) << run.out;
+    EXPECT_EQ(server.Request().substr(0, 35), "GET /lumvox=%EC%95%88%EB%85%95%20 H");
 }
 
 TEST(ReadBatchCase, ReadsEveryMemberAndItsEscapes) {

@@ -11,6 +11,7 @@
 
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
+#include "core/network_link.h"
 #include "send_main.h"
 
 namespace {
@@ -23,9 +24,13 @@ public:
         std::string name = lumvox::core::ToUtf8Lossy(path);
         std::ifstream file(name, std::ios::binary);
         if (!file) {
-            std::string reason = std::strerror(errno);
-            throw lumvox::core::ActionError(u"Cannot open file \"" + std::u16string(path) + u"\". " +
-                                           lumvox::core::Utf8ToUtf16(reason).value_or(u""));
+            lumvox::core::SendCause cause;
+            cause.code = lumvox::core::CauseCode::FileUnreadable;
+            cause.path = path;
+            cause.system_code = static_cast<std::uint32_t>(errno);
+            cause.system_text = lumvox::core::Utf8ToUtf16(std::strerror(errno)).value_or(u"");
+            throw lumvox::core::CauseError(u"Cannot open file \"" + std::u16string(path) + u"\". " + cause.system_text,
+                                           cause);
         }
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
@@ -60,12 +65,12 @@ public:
         if (!ec) counters.handles = descriptors;
         return counters;
     }
-    CaseLinks Links() override { return CaseLinks{nullptr, &net_, nullptr, &net_.record()}; }
+    CaseLinks Links() override { return CaseLinks{nullptr, &net_, nullptr}; }
     lumvox::core::FileSource& Files() override { return files_; }
     std::string ReadStandardInput() override { return std::string(std::istreambuf_iterator<char>(std::cin), {}); }
 
 private:
-    RecordingNetworkLink net_;
+    lumvox::core::HttpNetworkLink net_;
     PosixFiles files_;
 };
 

@@ -14,6 +14,7 @@
 #include "platform/dll_search_win.h"
 #include "platform/file_source_win.h"
 #include "platform/speech_app_link_win.h"
+#include "core/network_link.h"
 #include "send_main.h"
 
 namespace {
@@ -40,7 +41,7 @@ private:
 
 class WindowsPlatform final : public SendPlatform {
 public:
-    CaseLinks Links() override { return CaseLinks{&app_, &net_, &clip_, &net_.record()}; }
+    CaseLinks Links() override { return CaseLinks{&app_, &net_, &clip_}; }
     lumvox::core::FileSource& Files() override { return files_; }
     ProcessCounters Counters() override {
         ProcessCounters counters;
@@ -65,7 +66,7 @@ public:
 private:
     MessageOnlyWindow owner_;
     lumvox::win::WindowMessageLink app_;
-    RecordingNetworkLink net_;
+    lumvox::core::HttpNetworkLink net_;
     lumvox::win::WindowClipboard clip_{owner_.get()};
     lumvox::win::WindowsFileSource files_;
 };

@@ -11,6 +11,7 @@ int ExitCode(Outcome outcome) {
     case Outcome::NotAcknowledged: return 5;
     case Outcome::Failed: return 6;
     case Outcome::MarkupError: return 7;
+    case Outcome::Warned: return 7;
     }
     return 6;
 }
@@ -24,13 +25,15 @@ const char* OutcomeName(Outcome outcome) {
     case Outcome::NotAcknowledged: return "not-acknowledged";
     case Outcome::Failed: return "failed";
     case Outcome::MarkupError: return "markup-error";
+    case Outcome::Warned: return "warned";
     }
     return "failed";
 }
 
 std::optional<Outcome> OutcomeFromName(std::string_view name) {
     for (Outcome o : {Outcome::Delivered, Outcome::Usage, Outcome::Refused, Outcome::Unreachable,
-                      Outcome::NotAcknowledged, Outcome::Failed, Outcome::MarkupError})
+                      Outcome::NotAcknowledged, Outcome::Failed, Outcome::MarkupError,
+                      Outcome::Warned})
         if (name == OutcomeName(o)) return o;
     return std::nullopt;
 }

@@ -5,7 +5,10 @@
 
 namespace lumvox::send {
 
-enum class Outcome { Delivered, Usage, Refused, Unreachable, NotAcknowledged, Failed, MarkupError };
+// The page actions' outcomes, and lumvox-send's own: a usage error, a markup
+// error that --check or --strict found, and a wire warning that --strict turned
+// into a refusal.
+enum class Outcome { Delivered, Usage, Refused, Unreachable, NotAcknowledged, Failed, MarkupError, Warned };
 
 int ExitCode(Outcome outcome);
 const char* OutcomeName(Outcome outcome);

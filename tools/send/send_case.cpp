@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "common/markup_json.h"
+#include "common/send_record_json.h"
 #include "core/http_request.h"
-#include "core/page_messages.h"
 #include "core/request_url.h"
 #include "core/speech_app_link.h"
 #include "common/hex_dump.h"
@@ -53,17 +53,27 @@ public:
 class DryRunApp final : public SpeechAppLink {
 public:
     bool IsRunning() override { return true; }
-    void Send(std::u16string_view text) override { sent = text; }
+    SendCause Send(std::u16string_view text) override {
+        sent = text;
+        return {};
+    }
     std::optional<std::u16string> sent;
 };
 
 class DryRunNet final : public NetworkLink {
 public:
-    std::u16string GetText(std::u16string_view encoded_url) override {
-        url = encoded_url;
-        return u"sent";
+    HttpReply Get(const EncodedUrl& encoded) override {
+        url = encoded;
+        return HttpReply{200, "sent", "OK"};
     }
-    std::optional<std::u16string> url;
+    std::optional<EncodedUrl> url;
+};
+
+// Keeps the record of the one send.
+class LastRecord final : public SendJournal {
+public:
+    void Record(const SendRecord& record) override { last = record; }
+    std::optional<SendRecord> last;
 };
 
 class DryRunClip final : public ClipboardLink {
@@ -79,13 +89,12 @@ std::string AppPreview(std::u16string_view text) {
            "bytes (UTF-16LE): " + tools::HexOfUtf16Le(text) + "\n";
 }
 
-std::string NetPreview(std::u16string_view encoded_url) {
-    UrlParts parts = SplitRequestUrl(encoded_url);
-    auto port = PortToConnect(encoded_url, parts);
+std::string NetPreview(const EncodedUrl& encoded) {
+    const UrlParts& parts = encoded.parts;
+    auto port = PortToConnect(parts);
     std::string connect = port ? "connect: " + ToUtf8Lossy(parts.host) + " port " + std::to_string(*port)
                                : "connect: none; the port is not a whole number from 1 to 65535, so the exchange fails";
-    return "URL: " + ToUtf8Lossy(encoded_url) + "\n" + connect + "\nrequest:\n" +
-           WriteGetRequest(RequestTarget(parts), HostHeaderValue(parts));
+    return "URL: " + ToUtf8Lossy(encoded.url) + "\n" + connect + "\nrequest:\n" + RequestBytes(parts);
 }
 
 std::string ClipPreview(std::u16string_view text) {
@@ -93,43 +102,34 @@ std::string ClipPreview(std::u16string_view text) {
            " bytes (the text and its terminating NUL)\ntext: " + ToUtf8Lossy(text) + "\n";
 }
 
-struct Classified {
-    Outcome outcome;
-    const char* plain;
-};
-
-Classified Classify(Channel channel, const std::optional<std::u16string>& message) {
-    namespace m = messages;
-    if (!message) {
-        switch (channel) {
-        case Channel::App: return {Outcome::Delivered, "the copy-data message went to the speech program's window"};
-        case Channel::Net: return {Outcome::Delivered, "the speech program answered with \"sent\""};
-        case Channel::Clip: return {Outcome::Delivered, "the clipboard holds the text"};
-        }
+Outcome FromRecord(SendOutcome outcome) {
+    switch (outcome) {
+    case SendOutcome::Delivered: return Outcome::Delivered;
+    case SendOutcome::Refused: return Outcome::Refused;
+    case SendOutcome::Unreachable: return Outcome::Unreachable;
+    case SendOutcome::NotAcknowledged: return Outcome::NotAcknowledged;
+    case SendOutcome::Failed: return Outcome::Failed;
     }
-    struct Row { std::u16string_view message; Outcome outcome; const char* plain; };
-    static constexpr Row kRows[] = {
-        {m::kEmptyText, Outcome::Refused, "the text is empty"},
-        {m::kNoDestination, Outcome::Refused, "the host or the port is empty"},
-        {m::kNoNetworkMessage, Outcome::Refused, "the text is empty"},
-        {m::kNotRunning, Outcome::Unreachable, "no window titled \"Lumvox\" was found"},
-        {m::kConnectivity, Outcome::Unreachable, "the connection or the exchange failed"},
-        {m::kSendError, Outcome::NotAcknowledged, "the reply did not contain \"sent\""},
-    };
-    for (const Row& row : kRows)
-        if (*message == row.message) return {row.outcome, row.plain};
-    return {Outcome::Failed, "the action failed"};
+    return Outcome::Failed;
 }
 
+const char* DeliveredWords(Channel channel) {
+    switch (channel) {
+    case Channel::App: return "the copy-data message went to the speech program's window";
+    case Channel::Net: return "the speech program answered with \"sent\"";
+    case Channel::Clip: return "the clipboard holds the text";
+    }
+    return "";
+}
 
 class UnavailableApp final : public SpeechAppLink {
 public:
     bool IsRunning() override { return false; }
-    void Send(std::u16string_view) override {}
+    SendCause Send(std::u16string_view) override { return {}; }
 };
 class UnavailableNet final : public NetworkLink {
 public:
-    std::u16string GetText(std::u16string_view) override { throw ActionError(u"no network link"); }
+    HttpReply Get(const EncodedUrl&) override { throw ActionError(u"no network link"); }
 };
 class UnavailableClip final : public ClipboardLink {
 public:
@@ -168,23 +168,34 @@ CaseResult RunCase(const CaseInput& input, const CaseLinks& links) {
     UnavailableClip no_clip;
     NoFiles no_files;
     CaseView view(input);
-    PageActions actions(view, PageLinks{links.app ? *links.app : no_app, links.net ? *links.net : no_net,
-                                        links.clip ? *links.clip : no_clip, no_files});
-    auto start = std::chrono::steady_clock::now();
+    LastRecord journal;
+    PageActions actions(view,
+                        PageLinks{links.app ? *links.app : no_app, links.net ? *links.net : no_net,
+                                  links.clip ? *links.clip : no_clip, no_files},
+                        &journal);
+    std::u16string error_text;
     try {
         RunAction(input.channel, actions);
-        Classified c = Classify(input.channel, view.message);
-        result.outcome = c.outcome;
-        result.plain = c.plain;
-        if (view.message) result.message = *view.message;
     } catch (const ActionError& error) {
-        result.outcome = Outcome::Failed;
-        result.plain = "the clipboard could not be written";
-        result.message = error.message();
+        error_text = error.message();  // the general error report's text
     }
-    result.elapsed_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now() - start).count();
-    if (links.reply && input.channel == Channel::Net) result.reply = *links.reply;
+    if (!journal.last) {
+        result.outcome = Outcome::Failed;
+        result.plain = "the action failed";
+        result.message = error_text;
+        return result;
+    }
+    const SendRecord& record = *journal.last;
+    result.outcome = FromRecord(record.outcome);
+    result.cause = record.cause;
+    result.warnings = record.warnings;
+    result.plain = record.outcome == SendOutcome::Delivered ? DeliveredWords(input.channel) : CauseTextEnglish(record.cause);
+    result.message = error_text.empty() ? std::u16string(WindowMessage(record)) : error_text;
+    result.elapsed_ms = record.elapsed.count();
+    if (input.channel == Channel::Net && record.status) {
+        result.reply.status = record.status;
+        result.reply.body = record.body;
+    }
     return result;
 }
 
@@ -203,7 +214,8 @@ CaseResult DryRunCase(const CaseInput& input) {
     DryRunApp app;
     DryRunNet net;
     DryRunClip clip;
-    CaseResult result = RunCase(input, CaseLinks{&app, &net, &clip, nullptr});
+    CaseResult result = RunCase(input, CaseLinks{&app, &net, &clip});
+    result.reply = {};
     if (app.sent) result.preview = AppPreview(*app.sent);
     if (net.url) result.preview = NetPreview(*net.url);
     if (clip.placed) result.preview = ClipPreview(*clip.placed);
@@ -212,7 +224,9 @@ CaseResult DryRunCase(const CaseInput& input) {
 }
 
 std::string DescribeOutcome(const CaseResult& result) {
-    std::string line = std::string(OutcomeName(result.outcome)) + ": " + result.plain;
+    std::string warnings;
+    for (const WireWarning& w : result.warnings) warnings += "warning: " + WarningTextEnglish(w) + "\n";
+    std::string line = warnings + OutcomeName(result.outcome) + ": " + result.plain;
     if (!result.message.empty()) line += " (" + ToUtf8Lossy(result.message) + ")";
     return line + "\n";
 }
@@ -224,6 +238,10 @@ void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result)
         .Text("message", result.message)
         .Text("detail", result.plain)
         .Number("elapsedMs", result.elapsed_ms);
+    if (result.outcome != Outcome::Usage) {
+        lumvox::json::AppendCause(json, result.cause, {"status"});
+        lumvox::json::AppendWarnings(json, result.warnings);
+    }
     if (result.channel == Channel::Net) {
         if (result.reply.status) json.Number("status", *result.reply.status);
         else json.Null("status");

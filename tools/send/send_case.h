@@ -1,6 +1,6 @@
 #pragma once
-// One send, run through the same page actions the window uses, with the
-// outcome classified for scripts.
+// One send, run through the same page actions the window uses, with its record
+// turned into lumvox-send's outcome, exit code and words.
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,7 +31,6 @@ struct CaseLinks {
     lumvox::core::SpeechAppLink* app = nullptr;
     lumvox::core::NetworkLink* net = nullptr;
     lumvox::core::ClipboardLink* clip = nullptr;
-    const ReplyRecord* reply = nullptr;  // filled by `net` during the send
 };
 
 struct CaseResult {
@@ -44,6 +43,8 @@ struct CaseResult {
     std::string preview;  // --dry-run: exactly what would go out
     // The markup's errors and warnings, for --json; only a single send checks.
     std::optional<std::vector<lumvox::core::MarkupFinding>> findings;
+    lumvox::core::SendCause cause;
+    std::vector<lumvox::core::WireWarning> warnings;
 };
 
 CaseResult RunCase(const CaseInput& input, const CaseLinks& links);
@@ -56,7 +57,8 @@ std::vector<lumvox::core::MarkupFinding> CheckCaseMarkup(const CaseInput& input,
 std::string FindingLine(std::string_view source, const lumvox::core::MarkupFinding& finding);
 CaseResult DryRunCase(const CaseInput& input);
 
-// The outcome line on standard error: plain words, the window's message beside them.
+// The warnings, one line each, then the outcome line: plain words, the
+// window's message beside them.
 std::string DescribeOutcome(const CaseResult& result);
 // The --json and batch lines: escapes stay as scripts have always read them.
 inline constexpr lumvox::json::EscapeStyle kJsonEscapes = lumvox::json::EscapeStyle::LowerHex;

@@ -16,6 +16,7 @@ struct TextOrFailure {
     Outcome outcome = Outcome::Usage;
     std::string plain = {};
     std::u16string message = {};
+    lumvox::core::SendCause cause = {};
 };
 
 TextOrFailure Text(std::u16string text) { return {std::move(text), Outcome::Delivered}; }
@@ -34,6 +35,9 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatfo
             lumvox::core::FileSource& files = platform.Files();
             return Text(lumvox::core::DecodeTextFile(
                 files.ReadAll(text), [&](std::string_view bytes) { return files.DecodeAnsi(bytes); }));
+        } catch (const lumvox::core::CauseError& error) {
+            return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(error.cause()), error.message(),
+                    error.cause()};
         } catch (const ActionError& error) {
             return {std::nullopt, Outcome::Failed, "the file could not be read", error.message()};
         }
@@ -51,6 +55,19 @@ CaseResult FailureResult(Channel channel, const TextOrFailure& failure) {
     result.outcome = failure.outcome;
     result.plain = failure.plain;
     result.message = failure.message;
+    result.cause = failure.cause;
+    return result;
+}
+
+// --strict: the warnings of a dry run stop the send before anything goes out.
+std::optional<CaseResult> StrictRefusal(const CaseInput& input) {
+    CaseResult dry = DryRunCase(input);
+    if (dry.warnings.empty()) return std::nullopt;
+    CaseResult result;
+    result.channel = input.channel;
+    result.outcome = Outcome::Warned;
+    result.plain = "--strict: the wire would change the text, so nothing was sent";
+    result.warnings = dry.warnings;
     return result;
 }
 
@@ -102,19 +119,11 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
 
 }  // namespace
 
-std::u16string RecordingNetworkLink::GetText(std::u16string_view encoded_url) {
-    record_ = {};
-    lumvox::core::HttpReply reply = lumvox::core::HttpGet(encoded_url, limits_);
-    record_.status = reply.status;
-    record_.body = reply.body;
-    return lumvox::core::ReplyText(reply);
-}
-
 int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform, const Sink& out,
                 const Sink& err) {
     ParsedArgs parsed = ParseSendArgs(args);
     if (!parsed.options) {
-        err("usage: " + parsed.error + "\n\n" + kUsage);
+        err("usage: " + parsed.error + "\nTry 'lumvox-send --help'.\n");
         return ExitCode(Outcome::Usage);
     }
     const SendOptions& options = *parsed.options;
@@ -148,10 +157,14 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
     std::erase_if(findings, [](const auto& f) { return f.severity == lumvox::core::Severity::Note; });
     for (const auto& f : findings) err(FindingLine(source, f));
     CaseResult result;
+    std::optional<CaseResult> wire_refusal;
+    if (options.strict && !options.dry_run) wire_refusal = StrictRefusal(input);
     if (options.strict && has_error) {
         result.channel = input.channel;
         result.outcome = Outcome::MarkupError;
         result.plain = "not sent: the markup has an error (--strict)";
+    } else if (wire_refusal) {
+        result = std::move(*wire_refusal);
     } else if (options.repeat) {
         RepeatReport report = RunRepeat(input, *options.repeat, options.concurrency, platform);
         err(DescribeRepeat(report));
@@ -159,6 +172,10 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         return report.ExitCode();
     } else {
         result = Send(input, options.dry_run, platform);
+    }
+    if (options.strict && options.dry_run && !result.warnings.empty() && result.outcome == Outcome::Delivered) {
+        result.outcome = Outcome::Warned;
+        result.plain = "--strict: the wire would change the text";
     }
     result.findings = std::move(findings);
     Report(result, options.json, out, err);

@@ -24,19 +24,6 @@ public:
     virtual lumvox::core::HttpLimits NetworkLimits() { return {}; }
 };
 
-// The network link of a real send: the window's exchange, with the status code
-// and the body kept for --json.
-class RecordingNetworkLink final : public lumvox::core::NetworkLink {
-public:
-    explicit RecordingNetworkLink(lumvox::core::HttpLimits limits = {}) : limits_(limits) {}
-    std::u16string GetText(std::u16string_view encoded_url) override;
-    const ReplyRecord& record() const { return record_; }
-
-private:
-    lumvox::core::HttpLimits limits_;
-    ReplyRecord record_;
-};
-
 using Sink = std::function<void(std::string_view)>;
 
 int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform, const Sink& out,

@@ -17,7 +17,7 @@ struct SendOptions {
     bool dry_run = false;
     bool json = false;
     bool check = false;   // print the text's markup findings and send nothing
-    bool strict = false;  // a markup error stops the send
+    bool strict = false;  // a markup error or a wire warning stops the send (exit 7)
     bool help = false;
     TextSource source = TextSource::Argument;
     std::u16string text;  // the text, or the path for --file

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/network_link.h"
 #include "core/utf.h"
 #include "send_main.h"
 
@@ -152,8 +153,8 @@ RepeatReport RunRepeat(const CaseInput& input, size_t sends, int concurrency, Se
         std::vector<std::thread> senders;
         for (int i = 0; i < report.concurrency; ++i)
             senders.emplace_back([&] {
-                RecordingNetworkLink net(platform.NetworkLimits());
-                work(CaseLinks{nullptr, &net, nullptr, &net.record()});
+                lumvox::core::HttpNetworkLink net(platform.NetworkLimits());
+                work(CaseLinks{nullptr, &net, nullptr});
             });
         for (auto& sender : senders) sender.join();
     }
