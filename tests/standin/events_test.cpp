@@ -202,16 +202,26 @@ TEST(HttpEvent, MarksTextsThatAreNotUtf8OrNotEnveloped) {
         std::string_view target;
         std::optional<std::string_view> text;
         bool utf8, closed;
+        Strings warnings;
     };
-    constexpr Case kCases[] = {
-        {"/lumvox=sent%E9=lumvox", "sent\uFFFD", false, true},
-        {"/lumvox=1", "1", true, false},
-        {"/favicon.ico", std::nullopt, false, false},
+    const Case kCases[] = {
+        {"/lumvox=sent%E9=lumvox", "sent\uFFFD", false, true, {}},
+        {"/lumvox=1", "1", true, false, {"hash-cuts-text"}},
+        {"/lumvox=a%2Bb?c+d=lumvox", "a+b?c+d", true, true, {"query-makes-parameters"}},
+        {"/lumvox=x", "x", true, false, {"hash-cuts-text"}},
+        {"/lumvox=a?b", "a?b", true, false, {"query-makes-parameters", "hash-cuts-text"}},
+        {"/favicon.ico", std::nullopt, false, false, {}},
     };
     for (const auto& c : kCases) {
-        JsonObject json =
-            Parsed(ToJson(HttpEvent{kTime, "p", ReplyMode::Sent, "GET " + std::string(c.target) + " HTTP/1.1\r\n\r\n"}));
+        HttpEvent event{kTime, "p", ReplyMode::Sent, "GET " + std::string(c.target) + " HTTP/1.1\r\n\r\n"};
+        JsonObject json = Parsed(ToJson(event));
         SCOPED_TRACE(c.target);
+        EXPECT_EQ(Member<Strings>(json, "warnings"), c.warnings);
+        const std::string detail = Show(event).detail;
+        EXPECT_EQ(detail.find("Warning: the target ends without") != std::string::npos,
+                  std::find(c.warnings.begin(), c.warnings.end(), "hash-cuts-text") != c.warnings.end());
+        EXPECT_EQ(detail.find("Warning: the text after its \"?\"") != std::string::npos,
+                  std::find(c.warnings.begin(), c.warnings.end(), "query-makes-parameters") != c.warnings.end());
         if (!c.text) {
             EXPECT_EQ(Member<std::nullptr_t>(json, "text"), nullptr);
             continue;

@@ -224,6 +224,9 @@ std::string ToJson(const HttpEvent& e) {
     } else {
         line.Null("text");
     }
+    std::vector<std::string> warnings;
+    for (const ReceivedWarning& w : ReceivedWarnings(head.target)) warnings.emplace_back(w.code);
+    line.List("warnings", warnings);
     return line.Finish();
 }
 
@@ -242,6 +245,7 @@ Shown Show(const HttpEvent& e) {
         if (!IsValidUtf8(envelope->bytes)) detail += " (not well-formed UTF-8)";
         detail += ":\r\n" + ShownText(text) + "\r\n\r\n" + FindingsDetail(HttpText(envelope->bytes));
     }
+    for (const ReceivedWarning& w : ReceivedWarnings(head.target)) detail += "\r\n\r\nWarning: " + w.text + ".";
     return {"HTTP", summary, text, detail};
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/send_outcome.h"
+
 namespace lumvox::standin {
 namespace {
 
@@ -218,6 +220,28 @@ std::optional<EnvelopeText> NetworkEnvelopeText(std::string_view target) {
     bool closed = close != std::string_view::npos && close >= begin;
     std::string_view inner = target.substr(begin, closed ? close - begin : std::string_view::npos);
     return EnvelopeText{PercentDecode(inner), closed};
+}
+
+std::vector<ReceivedWarning> ReceivedWarnings(std::string_view target) {
+    using lumvox::core::WarningCode;
+    using lumvox::core::WarningName;
+    std::vector<ReceivedWarning> warnings;
+    const size_t open = target.find(kOpening);
+    if (open == std::string_view::npos) return warnings;
+    const std::string_view after = target.substr(open + kOpening.size());
+    if (size_t query = after.find('?'); query != std::string_view::npos) {
+        const std::string_view parameters = after.substr(query + 1);
+        const size_t plus = static_cast<size_t>(std::count(parameters.begin(), parameters.end(), '+'));
+        warnings.push_back({WarningName(WarningCode::QueryMakesParameters),
+                            "the text after its \"?\" arrived as parameters, where \"+\" travels raw (" +
+                                std::to_string(plus) + " there): a receiver that decodes form-style reads it as a space"});
+    }
+    auto envelope = NetworkEnvelopeText(target);
+    if (envelope && !envelope->closed)
+        warnings.push_back({WarningName(WarningCode::HashCutsText),
+                            "the target ends without the closing \"=lumvox\": the text was cut short, most likely at a "
+                            "\"#\", which drops itself and everything after it"});
+    return warnings;
 }
 
 }  // namespace lumvox::standin

@@ -94,4 +94,14 @@ struct EnvelopeText {
 // target, percent-decoded; nullopt when there is no "lumvox=".
 std::optional<EnvelopeText> NetworkEnvelopeText(std::string_view target);
 
+// What the wire did to the text of a received target, named as the workshop
+// and lumvox-send name it before a send: a text cut short (at a "#", which
+// never travels, so the closing "=lumvox" is missing) and parameters after a
+// "?", where "+" travels raw.
+struct ReceivedWarning {
+    std::string_view code;  // the same stable names lumvox-send writes
+    std::string text;       // English, for the window and the log
+};
+std::vector<ReceivedWarning> ReceivedWarnings(std::string_view target);
+
 }  // namespace lumvox::standin
