@@ -7,10 +7,14 @@ int wmain(int argc, wchar_t** argv) {
     HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[1]);
     HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, argv[2]);
     if (!ready || !release) return 3;
-    if (!OpenClipboard(nullptr)) return 4;
+    // Opened for a window of its own, so that the system can name the holder.
+    HWND window = CreateWindowExW(0, L"STATIC", L"clipboard holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (!OpenClipboard(window)) return 4;
     SetEvent(ready);
     WaitForSingleObject(release, INFINITE);
     CloseClipboard();
+    if (window) DestroyWindow(window);
     CloseHandle(ready);
     CloseHandle(release);
     return 0;

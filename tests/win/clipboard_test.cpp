@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <cstring>
 #include <memory>
 #include <set>
@@ -155,8 +157,12 @@ TEST(WindowClipboard, HeldByAnotherProgramIsAnErrorAndChangesNothing) {
     CopyPage page;
     page.view.fields[TextField::ClipText] = u"new text";
     std::u16string error;
+    SendCause cause;
     try {
         page.actions.CopyToClipboard();
+    } catch (const CauseError& e) {
+        error = e.message();
+        cause = e.cause();
     } catch (const ActionError& e) {
         error = e.message();
     }
@@ -175,6 +181,13 @@ TEST(WindowClipboard, HeldByAnotherProgramIsAnErrorAndChangesNothing) {
     const ClipboardState state = ReadClipboard();
     EXPECT_TRUE(HoldsText(state.unicode_text, u"before"));
     EXPECT_EQ(state.formats.count(kMarkerFormat), 1u) << "the clipboard must be unchanged";
+
+    // The send log's cause: the system's words, and the holder where the system tells.
+    EXPECT_EQ(cause.code, CauseCode::ClipboardBusy);
+    EXPECT_EQ(u"Cannot open clipboard: " + cause.system_text, error);
+    EXPECT_EQ(cause.holder_window, u"clipboard holder");
+    EXPECT_NE(cause.holder_process.find(u"clipboard_holder"), std::u16string::npos) << ToUtf8Lossy(cause.holder_process);
+    std::printf("clipboard held open: %s\n", CauseTextEnglish(cause).c_str());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <future>
 
 #include "copydata_receiver_win.h"
+#include "core/page_actions.h"
 #include "platform/speech_app_link_win.h"
 
 namespace lumvox::core {
@@ -46,7 +47,7 @@ TEST(SendToSpeechApp, DeliversIdFullByteCountAndTheUnits) {
     };
     size_t expected_records = 0;
     for (const std::u16string& text : texts) {
-        lumvox::win::SendToSpeechApp(text);
+        EXPECT_EQ(lumvox::win::SendToSpeechApp(text).code, CauseCode::None) << "the window's thread took it";
         const std::vector<CopyDataRecord> records = receiver.WaitForRecords(++expected_records);
         ASSERT_EQ(records.size(), expected_records) << "length " << text.size();
         const CopyDataRecord& got = records.back();
@@ -70,16 +71,69 @@ TEST(SendToSpeechApp, ReturnsWhileTheReceiverIsHung) {
     receiver.Hang();
     // On a worker, so that a send that never returns fails here instead of
     // hanging the run.
-    auto send = std::async(std::launch::async, [] { lumvox::win::SendToSpeechApp(std::u16string(512 * 1024, u'x')); });
+    auto send = std::async(std::launch::async, [] { return lumvox::win::SendToSpeechApp(std::u16string(512 * 1024, u'x')); });
     const bool returned = send.wait_for(kDeadlockGuard) == std::future_status::ready;
     EXPECT_TRUE(returned) << "the send held its thread while the receiver hung";
     EXPECT_TRUE(receiver.Records().empty()) << "the receiver was still hung when the send returned";
+    if (returned) {
+        // Not confirmed rather than lost: the blocked thread may still take it.
+        const SendCause cause = send.get();
+        EXPECT_EQ(cause.code, CauseCode::NotConfirmed) << CauseTextEnglish(cause);
+        EXPECT_NE(cause.hung, Hung::Unknown) << "the system tells a busy thread from a hung one";
+    }
     receiver.Release();
+}
+
+// The copy-data kinds of failure as the send log records them, through the page action.
+TEST(SendToSpeechApp, PageActionRecordsEachCopyDataOutcome) {
+    struct NoView final : PageView {
+        std::u16string text = u"hi";
+        std::vector<std::u16string> shown;
+        std::u16string Text(TextField) override { return text; }
+        void SetText(TextField, std::u16string_view) override {}
+        void AppendLine(TextField, std::u16string_view) override {}
+        bool UseProtocol() override { return false; }
+        int SelectedCommandIndex() override { return -1; }
+        void ShowMessage(std::u16string_view t) override { shown.emplace_back(t); }
+        std::optional<std::u16string> ChooseTextFile() override { return std::nullopt; }
+    };
+    struct NoNetwork final : NetworkLink {
+        HttpReply Get(const EncodedUrl&) override { return {}; }
+    };
+    struct NoClipboard final : ClipboardLink {
+        void PlaceText(std::u16string_view) override {}
+    };
+    struct NoFiles final : FileSource {
+        std::string ReadAll(std::u16string_view) override { return {}; }
+        std::u16string DecodeAnsi(std::string_view) override { return {}; }
+    };
+    NoView view;
+    lumvox::win::WindowMessageLink app;
+    NoNetwork network;
+    NoClipboard clipboard;
+    NoFiles files;
+    PageActions actions(view, PageLinks{app, network, clipboard, files});
+
+    EXPECT_EQ(actions.SendToApp().cause.code, CauseCode::NoWindow);
+    EXPECT_EQ(view.shown.size(), 1u) << "only the missing window has a message";
+
+    CopyDataReceiver receiver(L"Lumvox");
+    SendRecord delivered = actions.SendToApp();
+    EXPECT_EQ(delivered.outcome, SendOutcome::Delivered);
+    EXPECT_EQ(delivered.wire_bytes, 4u);
+    receiver.Hang();
+    auto hung = std::async(std::launch::async, [&] { return actions.SendToApp(); });
+    ASSERT_EQ(hung.wait_for(kDeadlockGuard), std::future_status::ready);
+    SendRecord record = hung.get();
+    EXPECT_EQ(record.cause.code, CauseCode::NotConfirmed);
+    EXPECT_EQ(record.outcome, SendOutcome::NotAcknowledged);
+    receiver.Release();
+    EXPECT_EQ(view.shown.size(), 1u) << "the window reports nothing after a send";
 }
 
 TEST(SendToSpeechApp, NoWindowMeansNothingHappens) {
     CopyDataReceiver other(L"Lumvox Workshop V2");
-    lumvox::win::SendToSpeechApp(u"nobody listens");
+    EXPECT_EQ(lumvox::win::SendToSpeechApp(u"nobody listens").code, CauseCode::WindowGone);
     // A message to the wrong window would be handled before this one.
     SendMessageW(other.window(), WM_NULL, 0, 0);
     EXPECT_TRUE(other.Records().empty());
