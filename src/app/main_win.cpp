@@ -7,6 +7,7 @@
 
 #include "core/network_link.h"
 #include "core/page_actions.h"
+#include "core/send_log.h"
 #include "platform/clipboard_win.h"
 #include "platform/dll_search_win.h"
 #include "platform/file_source_win.h"
@@ -19,6 +20,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
 
+    // Declared first: the send log window, made by the main window, listens to it to the end.
+    lumvox::core::SendLog send_log;
     lumvox::ui::Application application(instance);
     if (!application.Initialize()) return 1;
     lumvox::ui::MainWindow form;
@@ -28,8 +31,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     lumvox::core::HttpNetworkLink network;
     lumvox::win::WindowClipboard clipboard(form.Handle());
     lumvox::win::WindowsFileSource files;
-    lumvox::core::PageActions actions(form, {speech_app, network, clipboard, files});
+    lumvox::core::PageActions actions(form, {speech_app, network, clipboard, files}, &send_log);
     form.SetPageActions(&actions);
+    form.SetSendLog(&send_log);
 
     const int code = application.Run(form, show);
     form.SetPageActions(nullptr);

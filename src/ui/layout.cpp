@@ -105,6 +105,7 @@ constexpr MenuEntry kMenu[] = {
     {"N13", u"스펠링", static_cast<uint16_t>(MenuId::SampleSpelling), false},
     {"N12", u"소리 크기", static_cast<uint16_t>(MenuId::SampleVolume), false},
     {"ToolsMenu", u"도구", 0, true},
+    {"SendLogItem", u"전송 기록", static_cast<uint16_t>(MenuId::SendLog), false},
     {"CheckMarkupItem", u"마크업 검사", static_cast<uint16_t>(MenuId::CheckMarkup), false},
 };
 

@@ -191,6 +191,7 @@ enum class MenuId : uint16_t {
     SampleRate = 215, // 빠르기
     SampleSpelling = 216, // 스펠링
     SampleVolume = 217, // 소리 크기
+    SendLog = 231,      // 도구 > 전송 기록 (Ctrl+L)
     CheckMarkup = 232,  // 도구 > 마크업 검사 (Ctrl+K)
 };
 struct MenuEntry {

@@ -2,6 +2,8 @@
 // action through it, so a button and its key share one path and one enabled check.
 #include "main_window_win.h"
 
+#include "send_log_window_win.h"
+
 #include <commctrl.h>
 
 namespace lumvox::ui {
@@ -38,6 +40,7 @@ constexpr Route kRoutes[] = {
     {Id(MenuId::SampleRate), kMenuChoice, Action::InsertSample},
     {Id(MenuId::SampleSpelling), kMenuChoice, Action::InsertSample},
     {Id(MenuId::SampleVolume), kMenuChoice, Action::InsertSample},
+    {Id(MenuId::SendLog), kMenuChoice, Action::ShowSendLog},
     {Id(MenuId::CheckMarkup), kMenuChoice, Action::CheckMarkup},
 };
 
@@ -55,6 +58,7 @@ struct KeyRoute {
 constexpr KeyRoute kKeyRoutes[] = {
     {VK_F8, Modifier::Any, Id(ControlId::AppSendButton), BN_CLICKED},
     {VK_F9, Modifier::Any, Id(ControlId::NetSendButton), BN_CLICKED},
+    {'L', Modifier::Ctrl, Id(MenuId::SendLog), kMenuChoice},
     {'K', Modifier::Ctrl, Id(MenuId::CheckMarkup), kMenuChoice},
 };
 
@@ -76,6 +80,7 @@ bool MainWindow::RunRoute(uint16_t source, UINT code) {
 
 void MainWindow::Run(Action action, uint16_t source) {
     if (action == Action::Quit) return Quit();
+    if (action == Action::ShowSendLog) return ShowSendLog();
     if (action == Action::CheckMarkup) return CheckShowingPageMarkup();
     if (action == Action::ShowChosenPage) {
         ShowPage(ShowingPage());
@@ -96,6 +101,7 @@ void MainWindow::Run(Action action, uint16_t source) {
         if (const auto sample = SampleIndexOf(static_cast<MenuId>(source))) actions_->InsertSample(*sample);
         break;
     case Action::ShowChosenPage:
+    case Action::ShowSendLog:
     case Action::CheckMarkup:
     case Action::Quit: break;
     }
@@ -114,6 +120,15 @@ bool MainWindow::RunKeyRoute(WORD key) {
 }
 
 void MainWindow::Quit() { PostQuitMessage(0); }
+
+void MainWindow::ShowSendLog() {
+    if (!send_log_) return;
+    if (!send_log_window_)
+        send_log_window_ = std::make_unique<SendLogWindow>(*send_log_, [this](const std::exception_ptr& error) {
+            ReportError(error);
+        });
+    send_log_window_->Open(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), hwnd_);
+}
 
 // Called by the event loop before a message is dispatched: a routed key runs its
 // action and still reaches the focused control; Tab moves the focus in the

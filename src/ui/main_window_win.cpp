@@ -2,6 +2,8 @@
 // page view that the page actions read and write through.
 #include "main_window_win.h"
 
+#include "send_log_window_win.h"
+
 #include <commctrl.h>
 #include <commdlg.h>
 #include <imm.h>

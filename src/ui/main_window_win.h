@@ -9,10 +9,12 @@
 
 #include <array>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "core/page_actions.h"
+#include "core/send_log.h"
 #include "layout.h"
 #include "platform/handles_win.h"
 #include "platform/window_win.h"
@@ -35,8 +37,11 @@ enum class Action : uint8_t {
     InsertSample,  // the sample of the menu entry that routed here
     CheckMarkup,   // the showing page's speech markup, in a box
     ShowChosenPage,
+    ShowSendLog,
     Quit,
 };
+
+class SendLogWindow;
 
 class MainWindow final : public win::Window, public core::PageView {
 public:
@@ -47,6 +52,8 @@ public:
     bool Create(HINSTANCE instance, HWND owner);
     // The page actions that the routes run; set before the window is shown.
     void SetPageActions(core::PageActions* actions) { actions_ = actions; }
+    // The sends of this run, listed by the send log window (도구 > 전송 기록).
+    void SetSendLog(core::SendLog* log) { send_log_ = log; }
 
     // Centres the window in its monitor's work area and shows it in `show_state`.
     void ShowCentred(int show_state);
@@ -82,6 +89,7 @@ private:
     void Run(Action action, uint16_t source);
     bool RunKeyRoute(WORD key);  // true when the key is used up
     void Quit();
+    void ShowSendLog();
     void CheckShowingPageMarkup();
     // Pages and the Tab key.
     void ShowPage(int index);
@@ -124,6 +132,8 @@ private:
     bool activated_ = false;
     HWND saved_focus_ = nullptr;
     core::PageActions* actions_ = nullptr;
+    core::SendLog* send_log_ = nullptr;
+    std::unique_ptr<SendLogWindow> send_log_window_;  // made at its first opening
 };
 
 }  // namespace lumvox::ui

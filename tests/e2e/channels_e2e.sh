@@ -262,6 +262,31 @@ drv key "$MAIN" F9 >/dev/null
 expect_box "F9 to a closed port" "인터넷이나 와이파이에 접속이 되어 있는지 확인해 보십시오!" 0
 check "the second page stays" "2" "$(showing_page)"
 
+# --- the send log (도구 > 전송 기록, Ctrl+L) ---------------------------------------------------
+# The failing F9 just above shows its exact cause there; the log saves as JSON lines.
+SENDLOG="title:전송 기록"
+contains() { case "$2" in *"$1"*) echo yes ;; *) printf 'no: %s\n' "$2" ;; esac; }
+drv key "$MAIN" ctrl+l \; wait-window "$SENDLOG" >/dev/null
+detail="$(drv text-esc "$SENDLOG/302")"
+check "the log shows the last send: F9 to the closed port" "yes" "$(contains "채널: 네트워크" "$detail")"
+check "the log names its cause and the address" "yes" "$(contains "127.0.0.1:$PORT 연결이 거부되었습니다" "$detail")"
+check "the log names the cause's code" "yes" "$(contains "(connection-refused)" "$detail")"
+check "the log shows the request that was to go" "yes" "$(contains "GET /lumvox=hi=lumvox HTTP/1.1" "$detail")"
+drv mouse-click "$SENDLOG/303" >/dev/null
+check "복사 puts the selected row on the clipboard" "yes" \
+  "$(contains '\t네트워크\t16\t닿지 못함\t'"127.0.0.1:$PORT 연결이 거부되었습니다" "$(drv clipboard)")"
+SAVED="$E2E_TMP/sends.jsonl"
+drv mouse-click "$SENDLOG/304" \; wait-dialog "$SENDLOG" >/dev/null
+drv type "class:#32770" "Z:${SAVED//\//\\}" \; key "class:#32770" enter \; wait-gone "class:#32770" >/dev/null
+for _ in $(seq 100); do [ -s "$SAVED" ] && break; sleep 0.05; done
+check "저장... writes lines that all parse as JSON" "0" "$(jq -c . "$SAVED" >/dev/null 2>&1; echo $?)"
+check "the last saved line is the failing F9, with its outcome as the expectation" \
+  "net	127.0.0.1:$PORT	true	unreachable	connection-refused	127.0.0.1:$PORT" \
+  "$(tail -n 1 "$SAVED" | jq -r '[.channel, .destination, (.text == "  hi\r\n" | tostring), .expect, .cause, .address] | join("\t")')"
+check "every send of the run is saved, F8s and copies too" "app clip net" \
+  "$(jq -r .channel "$SAVED" | sort -u | tr '\n' ' ' | sed 's/ $//')"
+drv close "$SENDLOG" >/dev/null
+
 # --- the file loader, through the open-file dialog -----------------------------------------
 goto_page 1
 printf '\xEF\xBB\xBF첫 줄\nsecond línea\r\n끝' >"$E2E_TMP/utf8-bom.txt"

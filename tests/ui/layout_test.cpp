@@ -181,7 +181,7 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
         {"N1", u"프로그램"}, {"N5", u"파일 열기"}, {"N6", u""}, {"N4", u"종료"},
         {"N3", u"예문"}, {"N7", u"단순 문장"}, {"N2", u"태그 문장"}, {"N8", u""},
         {"N9", u"LANGID 선택"}, {"N10", u"높이"}, {"N11", u"빠르기"}, {"N13", u"스펠링"}, {"N12", u"소리 크기"},
-        {"ToolsMenu", u"도구"}, {"CheckMarkupItem", u"마크업 검사"},
+        {"ToolsMenu", u"도구"}, {"SendLogItem", u"전송 기록"}, {"CheckMarkupItem", u"마크업 검사"},
     };
     const auto menu = Menu();
     ASSERT_EQ(menu.size(), std::size(kExpected));
