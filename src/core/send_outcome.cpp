@@ -192,7 +192,7 @@ std::string CauseTextEnglish(const SendCause& c) {
         return "the reply (status " + std::to_string(c.status) + ", body of " + std::to_string(c.body_length) +
                " bytes) does not contain \"sent\": " + Quoted(c.body_start);
     case CauseCode::ExchangeFailed: return "the exchange failed: " + E(c.system_text);
-    case CauseCode::NoWindow: return "no top-level window titled \"Lumvox\"";
+    case CauseCode::NoWindow: return "no window titled \"Lumvox\" was found";
     case CauseCode::WindowGone: return "the window titled \"Lumvox\" closed before the text went";
     case CauseCode::NotConfirmed: {
         std::string which = c.hung == Hung::Hung   ? "the window's thread is hung"
