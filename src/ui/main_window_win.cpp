@@ -53,6 +53,8 @@ bool IsTextControl(Kind kind) { return kind == Kind::Memo || kind == Kind::Edit;
 
 }  // namespace
 
+// Here, where the send log window is a complete type.
+MainWindow::MainWindow() = default;
 MainWindow::~MainWindow() { Destroy(); }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -45,7 +45,7 @@ class SendLogWindow;
 
 class MainWindow final : public win::Window, public core::PageView {
 public:
-    MainWindow() = default;
+    MainWindow();
     ~MainWindow() override;
 
     // Creates the window and every control from the layout, hidden, owned by `owner`.

@@ -1,6 +1,7 @@
 #include "send_log_window_win.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <chrono>
 #include <cstdio>
