@@ -108,10 +108,12 @@ TEST(LumvoxSendExe, AppDeliversTheTrimmedTextWithItsIdentifierAndByteCount) {
 TEST(LumvoxSendExe, AppRepeatSendsEveryCopyOneAtATime) {
     Receiver receiver;
     ASSERT_TRUE(receiver.get());
-    EXPECT_EQ(RunSend(L"--app --repeat 20 \"\xC548\xB155\""), 0u);
+    const DWORD code = RunSend(L"--app --repeat 20 \"\xC548\xB155\"");
     // A copy that this thread does not take within the channel's 10 ms is given
     // up, as the channel does for a busy receiver: on a loaded machine a few may
-    // not arrive. More than one did: the text was sent again and again.
+    // not arrive, and those are counted as not confirmed (exit 5). More than one
+    // did: the text was sent again and again.
+    EXPECT_TRUE(code == 0u || code == 5u) << code;
     int received = g_received.count;
     EXPECT_GT(received, 1);
     EXPECT_LE(received, 20);
