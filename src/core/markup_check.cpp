@@ -90,7 +90,7 @@ struct AttributeSpec {
     int low = 0, high = 0;
 };
 
-struct ElementSpec {
+struct ElementRule {
     std::u16string_view name;
     Content content;
     bool applies_to_rest;  // left open, it governs the rest of the text
@@ -98,7 +98,7 @@ struct ElementSpec {
     int attribute_count = 0;
 };
 
-constexpr ElementSpec kElements[] = {
+constexpr ElementRule kElements[] = {
     {u"sapi", Content::EnclosingOnly, false},
     {u"volume", Content::Either, true, {{{u"LEVEL", ValueKind::Clipped, 0, 100}}}, 1},
     {u"rate", Content::Either, true,
@@ -142,8 +142,8 @@ constexpr std::u16string_view kVoiceAttributes[] = {u"Age",    u"Gender", u"Lang
                                                     u"Name",   u"Vendor", u"VendorPreferred"};
 constexpr std::u16string_view kEntities[] = {u"amp", u"lt", u"gt", u"quot", u"apos"};
 
-const ElementSpec* FindElement(std::u16string_view name) {
-    for (const ElementSpec& e : kElements)
+const ElementRule* FindElement(std::u16string_view name) {
+    for (const ElementRule& e : kElements)
         if (EqualsNoCase(e.name, name)) return &e;
     return nullptr;
 }
@@ -206,7 +206,7 @@ struct Attribute {
 struct OpenElement {
     std::u16string_view name;
     std::size_t offset, line, column;
-    const ElementSpec* spec;
+    const ElementRule* rule;
     bool closed = false;
     bool reported = false;  // its start tag already has an error that says it all
 };
@@ -388,46 +388,46 @@ private:
             }
             attributes_.push_back(a);
         }
-        const ElementSpec* spec = CheckStartTag(i, name, self_closing);
-        CheckAttributes(spec, name);
+        const ElementRule* rule = CheckStartTag(i, name, self_closing);
+        CheckAttributes(rule, name);
         if (broken_at != kNone) Add(MarkupCode::BrokenTag, Severity::Error, broken_at, name);
         if (!self_closing) {
             cursor_.MoveTo(i);
-            bool reported = spec && spec->content == Content::EmptyOnly;
-            stack_.push_back({name, i, cursor_.line(), cursor_.column(i), spec, false, reported});
+            bool reported = rule && rule->content == Content::EmptyOnly;
+            stack_.push_back({name, i, cursor_.line(), cursor_.column(i), rule, false, reported});
             open_by_name_[name].push_back(stack_.size() - 1);
         }
         return p;
     }
 
-    const ElementSpec* CheckStartTag(std::size_t i, std::u16string_view name, bool self_closing) {
-        const ElementSpec* spec = FindElement(name);
-        if (!spec) {
+    const ElementRule* CheckStartTag(std::size_t i, std::u16string_view name, bool self_closing) {
+        const ElementRule* rule = FindElement(name);
+        if (!rule) {
             if (const SsmlElement* ssml = FindSsml(name))
                 Add(MarkupCode::SsmlElement, Severity::Warning, i, name, ssml->instead);
             else
                 Add(MarkupCode::UnknownElement, Severity::Warning, i, name);
             return nullptr;
         }
-        if (self_closing && spec->content == Content::EnclosingOnly)
+        if (self_closing && rule->content == Content::EnclosingOnly)
             Add(MarkupCode::MustEnclose, Severity::Error, i, name);
-        if (!self_closing && spec->content == Content::EmptyOnly)
+        if (!self_closing && rule->content == Content::EmptyOnly)
             Add(MarkupCode::MustBeEmpty, Severity::Error, i, name);
-        if (spec->attribute_count > 0) {
+        if (rule->attribute_count > 0) {
             bool present = std::any_of(attributes_.begin(), attributes_.end(), [&](const Attribute& a) {
-                return std::any_of(spec->attributes.begin(), spec->attributes.begin() + spec->attribute_count,
+                return std::any_of(rule->attributes.begin(), rule->attributes.begin() + rule->attribute_count,
                                    [&](const AttributeSpec& s) { return EqualsNoCase(s.name, a.name); });
             });
             if (!present) {
-                std::u16string wanted(spec->attributes[0].name);
-                if (spec->attribute_count > 1) wanted += u"|" + std::u16string(spec->attributes[1].name);
+                std::u16string wanted(rule->attributes[0].name);
+                if (rule->attribute_count > 1) wanted += u"|" + std::u16string(rule->attributes[1].name);
                 Add(MarkupCode::MissingAttribute, Severity::Error, i, name, wanted);
             }
         }
-        return spec;
+        return rule;
     }
 
-    void CheckAttributes(const ElementSpec* spec, std::u16string_view element) {
+    void CheckAttributes(const ElementRule* rule, std::u16string_view element) {
         // A set only for long attribute lists: most tags have one or two.
         constexpr std::size_t kShortList = 8;
         const bool use_set = attributes_.size() > kShortList;
@@ -452,10 +452,10 @@ private:
             }
             for (std::size_t q = 0; q < a.value.size(); ++q)
                 if (a.value[q] == u'&') q = Ampersand(a.value_offset + q, a.value_offset + a.value.size()) - 1 - a.value_offset;
-            if (!spec) continue;
+            if (!rule) continue;
             const AttributeSpec* known = nullptr;
-            for (int k = 0; k < spec->attribute_count; ++k)
-                if (EqualsNoCase(spec->attributes[k].name, a.name)) known = &spec->attributes[k];
+            for (int k = 0; k < rule->attribute_count; ++k)
+                if (EqualsNoCase(rule->attributes[k].name, a.name)) known = &rule->attributes[k];
             if (!known) {
                 Add(MarkupCode::UnknownAttribute, Severity::Warning, a.name_offset, a.name, element);
                 continue;
@@ -464,18 +464,18 @@ private:
         }
     }
 
-    void CheckValue(const AttributeSpec& spec, const Attribute& a) {
-        switch (spec.kind) {
+    void CheckValue(const AttributeSpec& rule, const Attribute& a) {
+        switch (rule.kind) {
         case ValueKind::Any:
             return;
         case ValueKind::Clipped: {
             auto v = ParseWhole(a.value, true);
             if (!v) {
                 Add(MarkupCode::NotANumber, Severity::Error, a.value_offset, a.name, a.value);
-            } else if (*v < spec.low || *v > spec.high) {
+            } else if (*v < rule.low || *v > rule.high) {
                 MarkupFinding& f = Add(MarkupCode::ValueClipped, Severity::Warning, a.value_offset, a.name, a.value);
-                f.low = spec.low;
-                f.high = spec.high;
+                f.low = rule.low;
+                f.high = rule.high;
             }
             return;
         }
@@ -548,7 +548,7 @@ private:
     void FinishOpenElements() {
         for (const OpenElement& e : stack_) {
             if (e.closed || e.reported) continue;
-            bool to_end = e.spec && e.spec->applies_to_rest;
+            bool to_end = e.rule && e.rule->applies_to_rest;
             Add(to_end ? MarkupCode::OpenToEnd : MarkupCode::UnclosedTag, to_end ? Severity::Note : Severity::Error,
                 e.offset, e.name);
         }
