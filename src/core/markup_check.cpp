@@ -84,7 +84,7 @@ std::optional<long> ParseWhole(std::u16string_view s, bool sign_allowed) {
 enum class Content { Either, EnclosingOnly, EmptyOnly };
 enum class ValueKind { Any, Clipped, Milliseconds, Langid, PartOfSpeech, VoiceSelector };
 
-struct AttributeSpec {
+struct AttributeRule {
     std::u16string_view name;  // upper case, as the API's documentation writes it
     ValueKind kind = ValueKind::Any;
     int low = 0, high = 0;
@@ -94,7 +94,7 @@ struct ElementRule {
     std::u16string_view name;
     Content content;
     bool applies_to_rest;  // left open, it governs the rest of the text
-    std::array<AttributeSpec, 2> attributes{};  // at least one is required when any exist
+    std::array<AttributeRule, 2> attributes{};  // at least one is required when any exist
     int attribute_count = 0;
 };
 
@@ -416,7 +416,7 @@ private:
         if (rule->attribute_count > 0) {
             bool present = std::any_of(attributes_.begin(), attributes_.end(), [&](const Attribute& a) {
                 return std::any_of(rule->attributes.begin(), rule->attributes.begin() + rule->attribute_count,
-                                   [&](const AttributeSpec& s) { return EqualsNoCase(s.name, a.name); });
+                                   [&](const AttributeRule& s) { return EqualsNoCase(s.name, a.name); });
             });
             if (!present) {
                 std::u16string wanted(rule->attributes[0].name);
@@ -453,7 +453,7 @@ private:
             for (std::size_t q = 0; q < a.value.size(); ++q)
                 if (a.value[q] == u'&') q = Ampersand(a.value_offset + q, a.value_offset + a.value.size()) - 1 - a.value_offset;
             if (!rule) continue;
-            const AttributeSpec* known = nullptr;
+            const AttributeRule* known = nullptr;
             for (int k = 0; k < rule->attribute_count; ++k)
                 if (EqualsNoCase(rule->attributes[k].name, a.name)) known = &rule->attributes[k];
             if (!known) {
@@ -464,7 +464,7 @@ private:
         }
     }
 
-    void CheckValue(const AttributeSpec& rule, const Attribute& a) {
+    void CheckValue(const AttributeRule& rule, const Attribute& a) {
         switch (rule.kind) {
         case ValueKind::Any:
             return;
