@@ -196,7 +196,9 @@ HttpReply HttpGet(const EncodedUrl& url, const HttpLimits& limits) {
 }
 
 std::u16string HttpGetText(const EncodedUrl& url, const HttpLimits& limits) {
-    return ReplyText(HttpGet(url, limits));
+    ReplyTextResult text = ReplyText(HttpGet(url, limits));
+    if (auto* failure = std::get_if<HttpFailureError>(&text)) throw std::move(*failure);
+    return std::get<std::u16string>(std::move(text));
 }
 
 }  // namespace lumvox::core

@@ -246,17 +246,17 @@ HttpReply ReadReply(ByteSource& source, const HttpLimits& limits) {
     return reply;
 }
 
-std::u16string ReplyText(const HttpReply& reply) {
+ReplyTextResult ReplyText(const HttpReply& reply) {
     HttpFailureFacts facts;
     if (reply.status < 200 || reply.status > 299) {
         facts.status = reply.status;
         facts.reason = reply.reason;
-        throw HttpFailureError(HttpFailure::NotSuccess, "status " + std::to_string(reply.status), std::move(facts));
+        return HttpFailureError(HttpFailure::NotSuccess, "status " + std::to_string(reply.status), std::move(facts));
     }
     auto text = Utf8ToUtf16(reply.body);
     if (!text) {
         facts.offset = FirstIllFormedUtf8(reply.body).value_or(0);
-        throw HttpFailureError(HttpFailure::NotUtf8, "reply body is not well-formed UTF-8", std::move(facts));
+        return HttpFailureError(HttpFailure::NotUtf8, "reply body is not well-formed UTF-8", std::move(facts));
     }
     return *std::move(text);
 }

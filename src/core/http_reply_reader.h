@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <variant>
 
 #include "core/http_client.h"
 
@@ -23,8 +24,9 @@ public:
 // apply here; the source keeps the time limits.
 HttpReply ReadReply(ByteSource& source, const HttpLimits& limits);
 
-// The body of a 2xx reply as strict UTF-8 text, a byte-order mark kept as U+FEFF.
-// Throws HttpFailureError for any other status and for ill-formed UTF-8.
-std::u16string ReplyText(const HttpReply& reply);
+// The body of a 2xx reply as strict UTF-8 text, a byte-order mark kept as U+FEFF;
+// for any other status and for ill-formed UTF-8, the failure as a value.
+using ReplyTextResult = std::variant<std::u16string, HttpFailureError>;
+ReplyTextResult ReplyText(const HttpReply& reply);
 
 }  // namespace lumvox::core

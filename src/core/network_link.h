@@ -1,7 +1,7 @@
 #pragma once
 // The network channel of the page actions, on the project's own HTTP exchange.
 #include "http_client.h"
-#include "page_actions.h"
+#include "send/links.h"
 
 namespace lumvox::core {
 

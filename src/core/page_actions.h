@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "action_error.h"
-#include "http_client.h"
+#include "send/links.h"
+#include "send/request.h"
 #include "send_outcome.h"
-#include "speech_app_link.h"
 
 namespace lumvox::core {
 
@@ -29,31 +29,6 @@ public:
     virtual void ShowMessage(std::u16string_view text) = 0;
     // The open-file dialog with the filter "Text files (*.txt)|*.txt"; nullopt when cancelled.
     virtual std::optional<std::u16string> ChooseTextFile() = 0;
-};
-
-// The network channel: one GET of an encoded URL, returning any final status;
-// throws HttpFailureError (or anything else) when the exchange fails.
-class NetworkLink {
-public:
-    virtual ~NetworkLink() = default;
-    virtual HttpReply Get(const EncodedUrl& url) = 0;
-};
-
-// The clipboard: places exactly one Unicode text; throws ActionError on failure,
-// a CauseError where the cause is known.
-class ClipboardLink {
-public:
-    virtual ~ClipboardLink() = default;
-    virtual void PlaceText(std::u16string_view text) = 0;
-};
-
-// Reading a text file: throws CauseError ("Cannot open file ...") when it can't be opened.
-class FileSource {
-public:
-    virtual ~FileSource() = default;
-    virtual std::string ReadAll(std::u16string_view path) = 0;
-    // Decodes bytes without a byte-order mark (the system's ANSI code page on Windows).
-    virtual std::u16string DecodeAnsi(std::string_view bytes) = 0;
 };
 
 // Receives the record of every send, whatever its outcome, as it ends.
@@ -90,8 +65,11 @@ public:
     void ClearClipText();                    // third page clear
     void UseProtocolToggled();               // every user change of the check box
 
+    // The request the page at hand would send, read from its fields.
+    SendRequest RequestOf(SendChannel channel);
+
 private:
-    SendRecord Finish(SendRecord record);
+    SendRecord SendFromPage(SendChannel channel);
 
     PageView& view_;
     PageLinks links_;

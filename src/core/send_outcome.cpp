@@ -93,13 +93,9 @@ std::u16string_view Orphan(char16_t c) {
 
 }  // namespace
 
-std::string_view ChannelName(SendChannel channel) {
-    switch (channel) {
-    case SendChannel::App: return "app";
-    case SendChannel::Net: return "net";
-    case SendChannel::Clip: return "clip";
-    }
-    return "net";
+void SendRecord::SetCause(SendCause new_cause) {
+    outcome = OutcomeOf(new_cause.code);
+    cause = std::move(new_cause);
 }
 
 std::string_view OutcomeName(SendOutcome outcome) {
@@ -135,8 +131,9 @@ std::string_view WarningName(WarningCode code) {
 
 std::u16string_view WindowMessage(const SendRecord& record) {
     namespace m = messages;
+    const ChannelSpec& channel = ChannelOf(record.channel);
     switch (record.cause.code) {
-    case CauseCode::EmptyText: return record.channel == SendChannel::Net ? m::kNoNetworkMessage : m::kEmptyText;
+    case CauseCode::EmptyText: return channel.empty_text_message;
     case CauseCode::EmptyDestination: return m::kNoDestination;
     case CauseCode::NoWindow: return m::kNotRunning;
     case CauseCode::NoAcknowledgement: return m::kSendError;
@@ -145,7 +142,7 @@ std::u16string_view WindowMessage(const SendRecord& record) {
     // Every other failure of the network is the one connectivity message; the
     // copy-data send reports nothing after the probe; the clipboard's errors
     // go to the general error report.
-    if (record.channel == SendChannel::Net && record.outcome != SendOutcome::Delivered) return m::kConnectivity;
+    if (record.outcome != SendOutcome::Delivered) return channel.failure_message;
     return u"";
 }
 

@@ -12,9 +12,9 @@
 #include <variant>
 #include <vector>
 
-namespace lumvox::core {
+#include "core/send/channel.h"
 
-enum class SendChannel { App, Net, Clip };
+namespace lumvox::core {
 enum class SendOutcome { Delivered, Refused, Unreachable, NotAcknowledged, Failed };
 
 enum class CauseCode {
@@ -55,6 +55,10 @@ enum class Hung { Unknown, Busy, Hung };
 
 // The cause and its particulars; only those of its code are set.
 struct SendCause {
+    SendCause() = default;
+    explicit SendCause(CauseCode cause_code, std::u16string words = {})
+        : code(cause_code), system_text(std::move(words)) {}
+
     CauseCode code = CauseCode::None;
     std::string address;        // address:port of a refused, failed or timed-out connection
     std::u16string host;        // NoAddress
@@ -99,10 +103,12 @@ struct SendRecord {
     std::string request;          // net: the request bytes
     std::optional<int> status;    // net: the final status, when a reply came
     std::string body;             // net: the reply's body bytes
+    std::u16string error_report;  // what the general error report shows, for a failure that goes there
+
+    void SetCause(SendCause new_cause);  // and the outcome it gives
 };
 
-// Stable names for scripts and logs.
-std::string_view ChannelName(SendChannel channel);  // "app", "net", "clip"
+// Stable names for scripts and logs (ChannelName is with the channels).
 std::string_view OutcomeName(SendOutcome outcome);  // "delivered", "refused", ...
 std::optional<SendOutcome> OutcomeFromName(std::string_view name);
 std::string_view CauseName(CauseCode code);          // "connection-refused", ...

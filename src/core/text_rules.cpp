@@ -15,13 +15,15 @@ std::u16string Wrap(std::u16string_view open, std::u16string_view text,
 
 }  // namespace
 
-std::u16string TrimText(std::u16string_view text) {
+std::u16string_view TrimmedPart(std::u16string_view text) {
     size_t first = 0;
     while (first < text.size() && IsBlank(text[first])) ++first;
     size_t last = text.size();
     while (last > first && IsBlank(text[last - 1])) --last;
-    return std::u16string(text.substr(first, last - first));
+    return text.substr(first, last - first);
 }
+
+std::u16string TrimText(std::u16string_view text) { return std::u16string(TrimmedPart(text)); }
 
 std::u16string WrapProtocolEnvelope(std::u16string_view text) {
     return Wrap(u"<lumvox>", text, u"</lumvox>");

@@ -10,6 +10,7 @@ inline constexpr std::u16string_view kSpeechAppWindowTitle = u"Lumvox";
 
 // Removes leading and trailing code units U+0000..U+0020; nothing else.
 std::u16string TrimText(std::u16string_view text);
+std::u16string_view TrimmedPart(std::u16string_view text);  // the same, as a view into `text`
 
 std::u16string WrapProtocolEnvelope(std::u16string_view text);  // <lumvox>text</lumvox>
 std::u16string WrapNetworkEnvelope(std::u16string_view text);   // lumvox=text=lumvox

@@ -1,0 +1,35 @@
+// The first page's channel: a copy-data message to the speech program's window.
+#include "core/page_messages.h"
+#include "core/send/request.h"
+#include "core/wire_warnings.h"
+
+namespace lumvox::core {
+namespace {
+
+void SendByCopyData(const SendRequest& request, const SendLinks& links, SendRecord& record) {
+    // Wrapping comes before the empty test: a blank text with the box ticked
+    // still delivers the bare envelope.
+    const std::u16string text = HandoverOf(request).text;
+    record.handed_over = text;
+    record.warnings = NulWarnings(text);
+    if (text.empty()) {
+        record.SetCause(SendCause(CauseCode::EmptyText));
+    } else if (!links.speech_app->IsRunning()) {
+        record.SetCause(SendCause(CauseCode::NoWindow));
+    } else {
+        SendCause cause = links.speech_app->Send(text);
+        // Nothing crossed when the window had gone; otherwise its copy did.
+        if (cause.code != CauseCode::WindowGone) record.wire_bytes = text.size() * sizeof(char16_t);
+        record.SetCause(std::move(cause));
+    }
+}
+
+}  // namespace
+
+extern const ChannelSpec kAppChannel;
+const ChannelSpec kAppChannel = {
+    SendChannel::App, "app", u"어플리케이션", true, true, messages::kEmptyText, u"",
+    "the copy-data message went to the speech program's window", &SendByCopyData,
+};
+
+}  // namespace lumvox::core

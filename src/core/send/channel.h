@@ -1,0 +1,33 @@
+#pragma once
+// The channels to the speech program: each is one row of kChannels, and its
+// send lives in its own file beside this one. Portable.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lumvox::core {
+
+enum class SendChannel { App, Net, Clip };
+
+struct SendRequest;
+struct SendRecord;
+struct SendLinks;
+
+struct ChannelSpec {
+    SendChannel channel;
+    std::string_view name;          // for scripts and logs: "app", "net", "clip"
+    std::u16string_view korean;     // the send log's column
+    bool trims;                     // the text goes without its leading and trailing blanks
+    bool takes_protocol;            // the protocol envelope, when asked for, wraps the text
+    std::u16string_view empty_text_message;  // the window's message for an empty text
+    std::u16string_view failure_message;     // the window's message for any failure without its own
+    std::string_view delivered_english;      // lumvox-send's words for a delivery
+    // Fills in the record what the channel did with the request's text.
+    void (*send)(const SendRequest& request, const SendLinks& links, SendRecord& record);
+};
+
+const ChannelSpec& ChannelOf(SendChannel channel);
+std::string_view ChannelName(SendChannel channel);
+std::optional<SendChannel> ChannelFromName(std::string_view name);
+
+}  // namespace lumvox::core

@@ -1,0 +1,31 @@
+// The third page's channel: the clipboard, which the speech program reads.
+#include "core/action_error.h"
+#include "core/send/request.h"
+#include "core/wire_warnings.h"
+
+namespace lumvox::core {
+namespace {
+
+void SendByClipboard(const SendRequest& request, const SendLinks& links, SendRecord& record) {
+    record.handed_over = HandoverOf(request).text;
+    record.warnings = NulWarnings(record.handed_over);
+    try {
+        links.clipboard->PlaceText(record.handed_over);
+        record.wire_bytes = (record.handed_over.size() + 1) * sizeof(char16_t);
+    } catch (const CauseError& error) {
+        record.SetCause(error.cause());
+        record.error_report = error.message();
+    } catch (const ActionError& error) {
+        record.SetCause(SendCause(CauseCode::ClipboardFailed, error.message()));
+        record.error_report = error.message();
+    }
+}
+
+}  // namespace
+
+extern const ChannelSpec kClipChannel;
+const ChannelSpec kClipChannel = {
+    SendChannel::Clip, "clip", u"클립보드", false, true, u"", u"", "the clipboard holds the text", &SendByClipboard,
+};
+
+}  // namespace lumvox::core

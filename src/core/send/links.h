@@ -1,0 +1,44 @@
+#pragma once
+// The seams a send goes through. The Windows build implements them in
+// src/platform; lumvox-send on Linux has the network alone; tests use fakes.
+#include <string>
+#include <string_view>
+
+#include "core/http_client.h"
+#include "core/speech_app_link.h"
+
+namespace lumvox::core {
+
+// The network channel: one GET of an encoded URL, returning any final status;
+// throws HttpFailureError (or anything else) when the exchange fails.
+class NetworkLink {
+public:
+    virtual ~NetworkLink() = default;
+    virtual HttpReply Get(const EncodedUrl& url) = 0;
+};
+
+// The clipboard: places exactly one Unicode text; throws ActionError on failure,
+// a CauseError where the cause is known.
+class ClipboardLink {
+public:
+    virtual ~ClipboardLink() = default;
+    virtual void PlaceText(std::u16string_view text) = 0;
+};
+
+// Reading a text file: throws CauseError ("Cannot open file ...") when it can't be opened.
+class FileSource {
+public:
+    virtual ~FileSource() = default;
+    virtual std::string ReadAll(std::u16string_view path) = 0;
+    // Decodes bytes without a byte-order mark (the system's ANSI code page on Windows).
+    virtual std::u16string DecodeAnsi(std::string_view bytes) = 0;
+};
+
+// The links of this platform; a null link is a channel this platform lacks.
+struct SendLinks {
+    SpeechAppLink* speech_app = nullptr;
+    NetworkLink* network = nullptr;
+    ClipboardLink* clipboard = nullptr;
+};
+
+}  // namespace lumvox::core

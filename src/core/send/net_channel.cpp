@@ -1,0 +1,128 @@
+// The second page's channel: one HTTP GET whose path carries the text, answered "sent".
+#include <variant>
+
+#include "core/http_reply_reader.h"
+#include "core/http_request.h"
+#include "core/page_messages.h"
+#include "core/request_url.h"
+#include "core/send/request.h"
+#include "core/text_rules.h"
+#include "core/utf.h"
+#include "core/wire_warnings.h"
+
+namespace lumvox::core {
+namespace {
+
+constexpr std::u16string_view kAcknowledgement = u"sent";
+constexpr std::size_t kBodyStartChars = 200;
+constexpr std::size_t kNetworkOpening = 7;  // "lumvox="
+
+SendCause CauseOf(const HttpFailureError& error, const UrlParts& parts) {
+    const HttpFailureFacts& facts = error.facts();
+    SendCause cause;
+    cause.address = facts.address;
+    cause.limit = facts.limit;
+    cause.limit_value = facts.limit_value;
+    cause.after_ms = facts.after_ms;
+    cause.status = facts.status;
+    cause.reason = facts.reason;
+    cause.offset = facts.offset;
+    cause.system_text = Utf8ToUtf16(facts.system_text).value_or(u"");
+    switch (error.failure()) {
+    case HttpFailure::BadUrl: cause.code = CauseCode::EmptyHost; break;
+    case HttpFailure::BadPort:
+        cause.code = CauseCode::BadPort;
+        cause.port = parts.port;
+        break;
+    case HttpFailure::NoAddress:
+        cause.code = CauseCode::NoAddress;
+        cause.host = parts.host;
+        break;
+    case HttpFailure::Refused: cause.code = CauseCode::ConnectionRefused; break;
+    case HttpFailure::ConnectFailed: cause.code = CauseCode::ConnectFailed; break;
+    case HttpFailure::TimedOut: cause.code = CauseCode::TimedOut; break;
+    case HttpFailure::Broken: cause.code = CauseCode::ConnectionReset; break;
+    case HttpFailure::ClosedEarly:
+        cause.code = CauseCode::ClosedEarly;
+        cause.system_text = Utf8ToUtf16(error.what()).value_or(u"");
+        break;
+    case HttpFailure::BadStatusLine: cause.code = CauseCode::BadStatusLine; break;
+    case HttpFailure::OverLimit: cause.code = CauseCode::OverLimit; break;
+    case HttpFailure::NotSuccess: cause.code = CauseCode::NotSuccess; break;
+    case HttpFailure::NotUtf8: cause.code = CauseCode::NotUtf8; break;
+    }
+    return cause;
+}
+
+// Whether the failure came after a connection was made, so the request went out.
+bool RequestWentOut(const HttpFailureError& error) {
+    switch (error.failure()) {
+    case HttpFailure::BadUrl:
+    case HttpFailure::BadPort:
+    case HttpFailure::NoAddress:
+    case HttpFailure::Refused:
+    case HttpFailure::ConnectFailed: return false;
+    case HttpFailure::TimedOut: return error.facts().limit != "connect";
+    default: return true;
+    }
+}
+
+// The reply's text, or the failure of the exchange (or of the reply) as a value.
+std::variant<std::u16string, SendCause> Exchange(NetworkLink& network, const EncodedUrl& url, SendRecord& record) {
+    try {
+        const HttpReply reply = network.Get(url);
+        record.wire_bytes = record.request.size();
+        record.status = reply.status;
+        record.body = reply.body;
+        ReplyTextResult text = ReplyText(reply);
+        if (auto* failure = std::get_if<HttpFailureError>(&text)) return CauseOf(*failure, url.parts);
+        std::u16string decoded = std::get<std::u16string>(std::move(text));
+        if (decoded.find(kAcknowledgement) != std::u16string::npos) return decoded;
+        SendCause cause(CauseCode::NoAcknowledgement);
+        cause.status = reply.status;
+        cause.body_length = reply.body.size();
+        cause.body_start = EscapedStart(decoded, kBodyStartChars);
+        return cause;
+    } catch (const HttpFailureError& error) {
+        if (RequestWentOut(error)) record.wire_bytes = record.request.size();
+        return CauseOf(error, url.parts);
+    } catch (const std::exception& error) {
+        return SendCause(CauseCode::ExchangeFailed, Utf8ToUtf16(error.what()).value_or(u""));
+    } catch (...) {
+        return SendCause(CauseCode::ExchangeFailed);
+    }
+}
+
+void SendOverHttp(const SendRequest& request, const SendLinks& links, SendRecord& record) {
+    record.host = request.host;
+    record.port = request.port;
+    const std::u16string_view host = TrimmedPart(request.host);
+    const std::u16string_view port = TrimmedPart(request.port);
+    const std::u16string message = HandoverOf(request).text;
+    if (host.empty() || port.empty()) return record.SetCause(SendCause(CauseCode::EmptyDestination));
+    if (message.empty()) return record.SetCause(SendCause(CauseCode::EmptyText));
+
+    const std::u16string prefix = u"http://" + std::u16string(host) + u":" + std::u16string(port) + u"/";
+    record.handed_over = WrapNetworkEnvelope(message);
+    EncodeRequestResult encoded = EncodeRequest(prefix + record.handed_over);
+    const auto* url = std::get_if<EncodedUrl>(&encoded);
+    if (!url) {
+        const bool surrogate = std::get<EncodeFailure>(encoded) == EncodeFailure::UnpairedSurrogate;
+        return record.SetCause(SendCause(surrogate ? CauseCode::UnpairedSurrogate : CauseCode::EmptyHost));
+    }
+    record.warnings = NetworkWarnings(url->parts, prefix.size() + kNetworkOpening, message);
+    record.request = RequestBytes(url->parts);
+    // Every failure of the exchange is the one message in the window; the cause goes to the log.
+    auto result = Exchange(*links.network, *url, record);
+    if (auto* cause = std::get_if<SendCause>(&result)) record.SetCause(std::move(*cause));
+}
+
+}  // namespace
+
+extern const ChannelSpec kNetChannel;
+const ChannelSpec kNetChannel = {
+    SendChannel::Net, "net", u"네트워크", true, false, messages::kNoNetworkMessage, messages::kConnectivity,
+    "the speech program answered with \"sent\"", &SendOverHttp,
+};
+
+}  // namespace lumvox::core

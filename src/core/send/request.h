@@ -1,0 +1,36 @@
+#pragma once
+// One send as a value, built once from the window's page or from lumvox-send's
+// options, and the one function that sends it. Portable.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/send/channel.h"
+#include "core/send/links.h"
+#include "core/send_outcome.h"
+
+namespace lumvox::core {
+
+struct SendRequest {
+    SendChannel channel = SendChannel::App;
+    std::u16string text;        // as the page or the option holds it, untrimmed
+    bool protocol = false;      // the protocol envelope is asked for (where the channel takes it)
+    std::u16string host, port;  // the network destination as written
+};
+
+// What the channel hands the speech program, and where the request's text
+// stands in it, so that findings in it lead back to the text.
+struct Handover {
+    std::u16string text;         // trimmed where the channel trims, enveloped where asked
+    std::size_t text_begin = 0;  // first code unit of the request's text that is kept
+    std::size_t text_length = 0;
+    std::size_t lead = 0;        // code units the envelope puts before it
+};
+Handover HandoverOf(const SendRequest& request);
+
+// Sends the request through its channel's link and returns its record, whatever
+// the outcome. A failure that goes to the general error report (the clipboard's)
+// is recorded with its message in error_report.
+SendRecord Send(const SendRequest& request, const SendLinks& links);
+
+}  // namespace lumvox::core

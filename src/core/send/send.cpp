@@ -1,0 +1,65 @@
+#include "core/send/request.h"
+
+#include <array>
+#include <chrono>
+#include <stdexcept>
+
+#include "core/text_rules.h"
+
+namespace lumvox::core {
+
+extern const ChannelSpec kAppChannel, kNetChannel, kClipChannel;
+
+namespace {
+
+// In the order of SendChannel.
+const std::array<const ChannelSpec*, 3> kChannels = {&kAppChannel, &kNetChannel, &kClipChannel};
+
+constexpr std::u16string_view kProtocolOpening = u"<lumvox>";
+
+}  // namespace
+
+const ChannelSpec& ChannelOf(SendChannel channel) {
+    const auto index = static_cast<std::size_t>(channel);
+    if (index >= kChannels.size()) throw std::out_of_range("no such channel");
+    return *kChannels[index];
+}
+
+std::string_view ChannelName(SendChannel channel) { return ChannelOf(channel).name; }
+
+std::optional<SendChannel> ChannelFromName(std::string_view name) {
+    for (const ChannelSpec* spec : kChannels)
+        if (spec->name == name) return spec->channel;
+    return std::nullopt;
+}
+
+Handover HandoverOf(const SendRequest& request) {
+    const ChannelSpec& spec = ChannelOf(request.channel);
+    const std::u16string_view text = request.text;
+    const std::u16string_view kept = spec.trims ? TrimmedPart(text) : text;
+    Handover handover;
+    handover.text_begin = static_cast<std::size_t>(kept.data() - text.data());
+    handover.text_length = kept.size();
+    if (spec.takes_protocol && request.protocol) {
+        handover.text = WrapProtocolEnvelope(kept);
+        handover.lead = kProtocolOpening.size();
+    } else {
+        handover.text = kept;
+    }
+    return handover;
+}
+
+SendRecord Send(const SendRequest& request, const SendLinks& links) {
+    const ChannelSpec& spec = ChannelOf(request.channel);
+    SendRecord record;
+    record.channel = request.channel;
+    record.start = std::chrono::system_clock::now();
+    record.text = request.text;
+    record.protocol = spec.takes_protocol && request.protocol;
+    spec.send(request, links, record);
+    record.elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now() - record.start);
+    return record;
+}
+
+}  // namespace lumvox::core
