@@ -17,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (error.empty()) std::abort();  // a refusal always says why
         return 0;
     }
-    const CaseInput& input = batch->input;
+    const lumvox::core::SendRequest& input = batch->input;
     if (!lumvox::core::Utf16ToUtf8(input.text)) std::abort();  // the library hands out well-formed text only
     const std::string again = lumvox::json::JsonLine(kJsonEscapes)
                                   .Text("text", input.text)
-                                  .Text("channel", ChannelName(input.channel))
+                                  .Text("channel", lumvox::core::ChannelName(input.channel))
                                   .Flag("protocol", input.protocol)
                                   .Text("expect", OutcomeName(batch->expected))
                                   .Finish();

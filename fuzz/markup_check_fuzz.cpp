@@ -1,13 +1,13 @@
 // libFuzzer target for the speech-markup check. The first input byte picks how
 // the rest becomes UTF-16 (bytes widened one by one, so the dictionary's tags
 // apply, or little-endian pairs, so unpaired surrogates occur) and how a page
-// would hand the text over. Findings must be in order, inside the text, with
+// would hand the text over (its channel and envelope). Findings must be in order, inside the text, with
 // positions that agree with the text, and every finding must have its words.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "core/markup_check.h"
+#include "core/request_markup.h"
 
 namespace lumvox::core {
 namespace {
@@ -56,7 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i + 1 < size; i += 2) text.push_back(char16_t(data[i] | data[i + 1] << 8));
     }
     CheckFindings(text, CheckMarkup(text), true);
-    const bool trims = mode & 2, envelope = mode & 4;
-    CheckFindings(text, CheckPageMarkup(text, trims, envelope), !trims && !envelope);
+    // Each channel hands the text over its own way; the net one ignores the envelope.
+    SendRequest request;
+    request.channel = mode & 2 ? SendChannel::App : mode & 8 ? SendChannel::Net : SendChannel::Clip;
+    request.text = text;
+    request.protocol = mode & 4;
+    const Handover handover = HandoverOf(request);
+    CheckFindings(text, CheckRequestMarkup(request), handover.text == text);
     return 0;
 }

@@ -68,20 +68,6 @@ std::u16string MessageKo(const MarkupFinding& finding);
 
 bool HasError(const std::vector<MarkupFinding>& findings);
 
-// What a page hands over, checked with positions in the page's own text: the
-// trimmed text when the page trims, inside the protocol envelope when ticked.
-std::vector<MarkupFinding> CheckPageMarkup(std::u16string_view area_text, bool trims,
-                                           bool protocol_envelope);
-
-// What the window's "마크업 검사" shows for the page at `page_index` (0, 1, 2): the
-// first page is sent trimmed and, while ticked, in the protocol envelope; the
-// second trimmed; the third as it stands, in the envelope while ticked.
-struct MarkupBox {
-    std::u16string text;                // MarkupReportKo of the findings
-    std::optional<std::size_t> caret;   // where the first finding stands in the page's text
-};
-MarkupBox MarkupBoxForPage(int page_index, std::u16string_view area_text, bool use_protocol);
-
 // The window's box: one line per finding, at most 20, then "외 N건" for the
 // rest; "문제가 없습니다." when there is none.
 std::u16string MarkupReportKo(const std::vector<MarkupFinding>& findings);

@@ -1,6 +1,5 @@
 #include "send_outcome.h"
 
-#include "page_messages.h"
 #include "speech_app_link.h"
 #include "utf.h"
 
@@ -127,23 +126,6 @@ std::string_view WarningName(WarningCode code) {
     case WarningCode::NulCharacter: return "nul-character";
     }
     return "";
-}
-
-std::u16string_view WindowMessage(const SendRecord& record) {
-    namespace m = messages;
-    const ChannelSpec& channel = ChannelOf(record.channel);
-    switch (record.cause.code) {
-    case CauseCode::EmptyText: return channel.empty_text_message;
-    case CauseCode::EmptyDestination: return m::kNoDestination;
-    case CauseCode::NoWindow: return m::kNotRunning;
-    case CauseCode::NoAcknowledgement: return m::kSendError;
-    default: break;
-    }
-    // Every other failure of the network is the one connectivity message; the
-    // copy-data send reports nothing after the probe; the clipboard's errors
-    // go to the general error report.
-    if (record.outcome != SendOutcome::Delivered) return channel.failure_message;
-    return u"";
 }
 
 std::string CauseTextEnglish(const SendCause& c) {

@@ -115,8 +115,6 @@ std::string_view CauseName(CauseCode code);          // "connection-refused", ..
 std::string_view WarningName(WarningCode code);     // "hash-cuts-text", ...
 SendOutcome OutcomeOf(CauseCode code);
 
-// The window's fixed message for a send, or empty where the window shows none.
-std::u16string_view WindowMessage(const SendRecord& record);
 
 // The cause in words: Korean for the window's log, English for lumvox-send.
 std::u16string CauseTextKorean(const SendCause& cause);

@@ -76,9 +76,9 @@ constexpr ControlSpec kControls[] = {
 static_assert(std::size(kControls) == kControlCount, "kControlCount must count the layout table's rows");
 
 constexpr PageSpec kPages[] = {
-    {AppPage, AppText},
-    {NetPage, NetText},
-    {ClipPage, ClipText},
+    {AppPage, AppText, core::SendChannel::App},
+    {NetPage, NetText, core::SendChannel::Net},
+    {ClipPage, ClipText, core::SendChannel::Clip},
 };
 
 // AppText keeps its place (tab order 0 on its page) without being a stop.

@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "core/send/channel.h"
+
 namespace lumvox::ui {
 
 struct Rect {
@@ -168,6 +170,7 @@ std::optional<ControlId> ControlIdFromInt(int value);
 struct PageSpec {
     ControlId sheet;
     ControlId text_area;
+    core::SendChannel channel;  // what the page's send button sends through
 };
 std::span<const PageSpec> Pages();
 // The text area that FocusShowingPageText focuses for a page index; none outside 0..2.

@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "core/markup_check.h"
+#include "core/request_markup.h"
 #include "main_window_parts_win.h"
 #include "custom_controls_win.h"
 #include "platform/dll_search_win.h"
@@ -155,9 +155,9 @@ void MainWindow::FocusShowingPageText() {
 void MainWindow::CheckShowingPageMarkup() {
     const int page = ShowingPage();
     const auto area = TextAreaOfPage(page);
-    if (!area) return;
+    if (!area || !actions_) return;
     HWND edit = Control(*area);
-    const core::MarkupBox box = core::MarkupBoxForPage(page, WindowText(edit), UseProtocol());
+    const core::MarkupBox box = core::MarkupBoxFor(actions_->RequestOf(Pages()[page].channel));
     if (box.caret) {
         SetFocus(edit);
         SendMessageW(edit, EM_SETSEL, *box.caret, static_cast<LPARAM>(*box.caret));

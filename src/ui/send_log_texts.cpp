@@ -31,14 +31,7 @@ std::u16string OneLine(std::u16string_view text) {
 
 }  // namespace
 
-std::u16string_view ChannelKorean(core::SendChannel channel) {
-    switch (channel) {
-    case core::SendChannel::App: return u"어플리케이션";
-    case core::SendChannel::Net: return u"네트워크";
-    case core::SendChannel::Clip: return u"클립보드";
-    }
-    return u"";
-}
+std::u16string_view ChannelKorean(core::SendChannel channel) { return core::ChannelOf(channel).korean; }
 
 std::u16string_view OutcomeKorean(core::SendOutcome outcome) {
     switch (outcome) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/reference_texts.h"
+#include "core/request_markup.h"
 #include "core/utf.h"
 
 namespace lumvox::core {
@@ -171,22 +172,30 @@ TEST(MarkupCheck, AnyCodeUnitsAreAccepted) {
     EXPECT_EQ(Summary(CheckMarkup(nul)), "");
 }
 
-// What a page hands over, with positions in the page's own text.
+SendRequest Request(SendChannel channel, std::u16string_view text, bool protocol) {
+    SendRequest request;
+    request.channel = channel;
+    request.text = text;
+    request.protocol = protocol;
+    return request;
+}
+
+// What a request hands over, with positions in the request's own text.
 TEST(MarkupCheck, PageTextAsThePageSendsIt) {
-    struct PageCase { std::u16string_view area; bool trims, envelope; std::string_view expected; };
+    struct PageCase { std::u16string_view area; SendChannel channel; bool envelope; std::string_view expected; };
     const PageCase cases[] = {
-        {u"  <emph>x</emph>\r\n", true, false, ""},
-        {u"  <emph>x</emph>\r\n", false, false, "markup-not-parsed@1:3"},  // the third page does not trim
-        {u"  <emph>x</emph>\r\n", false, true, ""},                         // the envelope begins with "<"
-        {u"\r\n<volume level=\"200\"/>", true, true, "value-clipped@2:16"},
+        {u"  <emph>x</emph>\r\n", SendChannel::Net, false, ""},
+        {u"  <emph>x</emph>\r\n", SendChannel::Clip, false, "markup-not-parsed@1:3"},  // the third page does not trim
+        {u"  <emph>x</emph>\r\n", SendChannel::Clip, true, ""},  // the envelope begins with "<"
+        {u"\r\n<volume level=\"200\"/>", SendChannel::App, true, "value-clipped@2:16"},
         // Left open inside the envelope: the envelope's end tag crosses it.
-        {u"  <emph>x\r\n", true, true, "unclosed-tag@1:3 misnested-tag@1:10"},
+        {u"  <emph>x\r\n", SendChannel::App, true, "unclosed-tag@1:3 misnested-tag@1:10"},
     };
     for (const PageCase& c : cases) {
-        auto findings = CheckPageMarkup(c.area, c.trims, c.envelope);
-        EXPECT_EQ(Summary(findings), c.expected) << ToUtf8Lossy(c.area) << c.trims << c.envelope;
+        auto findings = CheckRequestMarkup(Request(c.channel, c.area, c.envelope));
+        EXPECT_EQ(Summary(findings), c.expected) << ToUtf8Lossy(c.area) << ChannelName(c.channel) << c.envelope;
     }
-    auto crossed = CheckPageMarkup(u"  <emph>x\r\n", true, true);
+    auto crossed = CheckRequestMarkup(Request(SendChannel::App, u"  <emph>x\r\n", true));
     ASSERT_EQ(crossed.size(), 2u);
     EXPECT_EQ(crossed[0].offset, 2u);  // where the caret goes
     EXPECT_EQ(crossed[1].name, u"lumvox");
@@ -212,21 +221,21 @@ TEST(MarkupCheck, ReportForTheWindowBox) {
 }
 
 TEST(MarkupCheck, BoxForEachPage) {
-    struct PageCase { int page; bool ticked; std::u16string_view area; std::u16string_view text; std::optional<size_t> caret; };
+    struct PageCase { SendChannel page; bool ticked; std::u16string_view area; std::u16string_view text; std::optional<size_t> caret; };
     const PageCase cases[] = {
-        {0, false, u"<emph>x</emph>\r\n", u"문제가 없습니다.", std::nullopt},
-        {0, true, u" <emph>x\r\n", u"1:2 오류: <emph> 태그가 닫히지 않았습니다.\r\n1:9 오류: </lumvox>가 <lumvox> 태그를 닫지만 "
+        {SendChannel::App, false, u"<emph>x</emph>\r\n", u"문제가 없습니다.", std::nullopt},
+        {SendChannel::App, true, u" <emph>x\r\n", u"1:2 오류: <emph> 태그가 닫히지 않았습니다.\r\n1:9 오류: </lumvox>가 <lumvox> 태그를 닫지만 "
                                     u"그 안에서 연 <emph> 태그(1줄 2칸)가 아직 열려 있습니다.", 1},
         // The second page never takes the protocol envelope.
-        {1, true, u" <emph>x", u"1:2 오류: <emph> 태그가 닫히지 않았습니다.", 1},
+        {SendChannel::Net, true, u" <emph>x", u"1:2 오류: <emph> 태그가 닫히지 않았습니다.", 1},
         // The third page is not trimmed: markup after a blank is read aloud.
-        {2, false, u" <emph>x</emph>", u"1:2 경고: 텍스트가 \"<\"로 시작하지 않아 태그를 소리 내어 읽을 수 있습니다.", 1},
-        {2, true, u" <emph>x</emph>", u"문제가 없습니다.", std::nullopt},
+        {SendChannel::Clip, false, u" <emph>x</emph>", u"1:2 경고: 텍스트가 \"<\"로 시작하지 않아 태그를 소리 내어 읽을 수 있습니다.", 1},
+        {SendChannel::Clip, true, u" <emph>x</emph>", u"문제가 없습니다.", std::nullopt},
     };
     for (const PageCase& c : cases) {
-        MarkupBox box = MarkupBoxForPage(c.page, c.area, c.ticked);
-        EXPECT_EQ(box.text, c.text) << c.page << c.ticked << ToUtf8Lossy(box.text);
-        EXPECT_EQ(box.caret, c.caret) << c.page << c.ticked;
+        MarkupBox box = MarkupBoxFor(Request(c.page, c.area, c.ticked));
+        EXPECT_EQ(box.text, c.text) << ChannelName(c.page) << c.ticked << ToUtf8Lossy(box.text);
+        EXPECT_EQ(box.caret, c.caret) << ChannelName(c.page) << c.ticked;
     }
 }
 

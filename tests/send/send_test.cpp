@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/send_record_json.h"
+#include "core/action_error.h"
 #include "core/http_request.h"
 #include "core/network_link.h"
 #include "core/page_messages.h"
@@ -56,7 +57,7 @@ public:
 
 class FakePlatform final : public SendPlatform {
 public:
-    CaseLinks Links() override { return CaseLinks{&app, &net, &clip}; }
+    lumvox::core::SendLinks Links() override { return {&app, &net, &clip}; }
     lumvox::core::FileSource& Files() override { return files; }
     std::string ReadStandardInput() override { return stdin_bytes; }
     lumvox::core::HttpLimits NetworkLimits() override { return Shortened(); }
@@ -90,21 +91,21 @@ RunOutput RunWith(FakePlatform& platform, std::vector<std::u16string> args) {
 TEST(ParseSendArgs, AcceptsEachChannelAndSource) {
     struct Case {
         std::vector<std::u16string> args;
-        Channel channel;
+        lumvox::core::SendChannel channel;
         std::u16string host, port;
         TextSource source;
         std::u16string text;
     };
     const Case cases[] = {
-        {{u"--app", u"hi"}, Channel::App, u"", u"7070", TextSource::Argument, u"hi"},
-        {{u"--net", u"127.0.0.1", u"hi"}, Channel::Net, u"127.0.0.1", u"7070", TextSource::Argument, u"hi"},
-        {{u"--net", u"host:80", u"-"}, Channel::Net, u"host", u"80", TextSource::Stdin, u""},
-        {{u"--net", u"[::1]:7071", u"x"}, Channel::Net, u"[::1]", u"7071", TextSource::Argument, u"x"},
-        {{u"--net", u"[::1]", u"x"}, Channel::Net, u"[::1]", u"7070", TextSource::Argument, u"x"},
-        {{u"--net", u"::1", u"x"}, Channel::Net, u"::1", u"7070", TextSource::Argument, u"x"},
-        {{u"--net", u"h:", u"x"}, Channel::Net, u"h", u"", TextSource::Argument, u"x"},
-        {{u"--clip", u"--file", u"a.txt"}, Channel::Clip, u"", u"7070", TextSource::File, u"a.txt"},
-        {{u"--clip", u"--", u"--protocol"}, Channel::Clip, u"", u"7070", TextSource::Argument, u"--protocol"},
+        {{u"--app", u"hi"}, SendChannel::App, u"", u"7070", TextSource::Argument, u"hi"},
+        {{u"--net", u"127.0.0.1", u"hi"}, SendChannel::Net, u"127.0.0.1", u"7070", TextSource::Argument, u"hi"},
+        {{u"--net", u"host:80", u"-"}, SendChannel::Net, u"host", u"80", TextSource::Stdin, u""},
+        {{u"--net", u"[::1]:7071", u"x"}, SendChannel::Net, u"[::1]", u"7071", TextSource::Argument, u"x"},
+        {{u"--net", u"[::1]", u"x"}, SendChannel::Net, u"[::1]", u"7070", TextSource::Argument, u"x"},
+        {{u"--net", u"::1", u"x"}, SendChannel::Net, u"::1", u"7070", TextSource::Argument, u"x"},
+        {{u"--net", u"h:", u"x"}, SendChannel::Net, u"h", u"", TextSource::Argument, u"x"},
+        {{u"--clip", u"--file", u"a.txt"}, SendChannel::Clip, u"", u"7070", TextSource::File, u"a.txt"},
+        {{u"--clip", u"--", u"--protocol"}, SendChannel::Clip, u"", u"7070", TextSource::Argument, u"--protocol"},
     };
     for (const Case& c : cases) {
         ParsedArgs parsed = ParseSendArgs(c.args);
@@ -418,7 +419,7 @@ TEST(ReadBatchCase, ReadsEveryMemberAndItsEscapes) {
         error);
     ASSERT_TRUE(batch) << error;
     EXPECT_EQ(batch->input.text, u"x\"\\/\né\xD83D\xDE00 안");
-    EXPECT_EQ(batch->input.channel, Channel::App);
+    EXPECT_EQ(batch->input.channel, lumvox::core::SendChannel::App);
     EXPECT_EQ(batch->input.host, u"[::1]");  // as typed into the window's host field
     EXPECT_EQ(batch->input.port, u"8080");
     EXPECT_TRUE(batch->input.protocol);
@@ -426,7 +427,7 @@ TEST(ReadBatchCase, ReadsEveryMemberAndItsEscapes) {
 
     auto plain = ReadBatchCase(R"( {"channel":"clip","text":""} )", error);
     ASSERT_TRUE(plain) << error;
-    EXPECT_EQ(plain->input.channel, Channel::Clip);
+    EXPECT_EQ(plain->input.channel, lumvox::core::SendChannel::Clip);
     EXPECT_FALSE(plain->input.protocol);
     EXPECT_EQ(plain->expected, Outcome::Delivered);
 }

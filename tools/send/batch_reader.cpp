@@ -46,12 +46,14 @@ std::optional<BatchCase> ReadBatchCase(std::string_view line, std::string& error
         return std::nullopt;
 
     BatchCase batch;
-    CaseInput& input = batch.input;
-    if (!channel || (*channel != u"app" && *channel != u"net" && *channel != u"clip")) {
+    lumvox::core::SendRequest& input = batch.input;
+    input.port = kDefaultPort;
+    const auto named = channel ? lumvox::core::ChannelFromName(lumvox::core::ToUtf8Lossy(*channel)) : std::nullopt;
+    if (!named) {
         error = "\"channel\" must be \"app\", \"net\" or \"clip\"";
         return std::nullopt;
     }
-    input.channel = *channel == u"app" ? Channel::App : *channel == u"net" ? Channel::Net : Channel::Clip;
+    input.channel = *named;
     if (!text) {
         error = "\"text\" must be a string";
         return std::nullopt;

@@ -10,7 +10,7 @@
 namespace lumvox::send {
 
 struct BatchCase {
-    CaseInput input;
+    lumvox::core::SendRequest input;
     Outcome expected = Outcome::Delivered;
 };
 

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/action_error.h"
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
 #include "core/network_link.h"
@@ -65,7 +66,7 @@ public:
         if (!ec) counters.handles = descriptors;
         return counters;
     }
-    CaseLinks Links() override { return CaseLinks{nullptr, &net_, nullptr}; }
+    lumvox::core::SendLinks Links() override { return {nullptr, &net_, nullptr}; }
     lumvox::core::FileSource& Files() override { return files_; }
     std::string ReadStandardInput() override { return std::string(std::istreambuf_iterator<char>(std::cin), {}); }
 

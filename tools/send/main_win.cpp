@@ -41,7 +41,7 @@ private:
 
 class WindowsPlatform final : public SendPlatform {
 public:
-    CaseLinks Links() override { return CaseLinks{&app_, &net_, &clip_}; }
+    lumvox::core::SendLinks Links() override { return {&app_, &net_, &clip_}; }
     lumvox::core::FileSource& Files() override { return files_; }
     ProcessCounters Counters() override {
         ProcessCounters counters;

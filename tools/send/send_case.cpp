@@ -7,7 +7,7 @@
 #include "common/send_record_json.h"
 #include "core/http_request.h"
 #include "core/request_url.h"
-#include "core/speech_app_link.h"
+#include "core/request_markup.h"
 #include "common/hex_dump.h"
 #include "core/utf.h"
 
@@ -15,40 +15,6 @@ namespace lumvox::send {
 namespace {
 
 using namespace lumvox::core;
-
-// The window's fields, filled from the command line; records what the action shows.
-class CaseView final : public PageView {
-public:
-    explicit CaseView(const CaseInput& input) : input_(input) {}
-
-    std::u16string Text(TextField field) override {
-        switch (field) {
-        case TextField::AppText:
-        case TextField::NetText:
-        case TextField::ClipText: return input_.text;
-        case TextField::NetHostEdit: return input_.host;
-        case TextField::NetPortEdit: return input_.port;
-        }
-        return {};
-    }
-    void SetText(TextField, std::u16string_view) override {}
-    void AppendLine(TextField, std::u16string_view) override {}
-    bool UseProtocol() override { return input_.protocol; }
-    int SelectedCommandIndex() override { return -1; }
-    void ShowMessage(std::u16string_view text) override { message = text; }
-    std::optional<std::u16string> ChooseTextFile() override { return std::nullopt; }
-
-    std::optional<std::u16string> message;
-
-private:
-    const CaseInput& input_;
-};
-
-class NoFiles final : public FileSource {
-public:
-    std::string ReadAll(std::u16string_view) override { return {}; }
-    std::u16string DecodeAnsi(std::string_view) override { return {}; }
-};
 
 class DryRunApp final : public SpeechAppLink {
 public:
@@ -67,13 +33,6 @@ public:
         return HttpReply{200, "sent", "OK"};
     }
     std::optional<EncodedUrl> url;
-};
-
-// Keeps the record of the one send.
-class LastRecord final : public SendJournal {
-public:
-    void Record(const SendRecord& record) override { last = record; }
-    std::optional<SendRecord> last;
 };
 
 class DryRunClip final : public ClipboardLink {
@@ -113,96 +72,39 @@ Outcome FromRecord(SendOutcome outcome) {
     return Outcome::Failed;
 }
 
-const char* DeliveredWords(Channel channel) {
-    switch (channel) {
-    case Channel::App: return "the copy-data message went to the speech program's window";
-    case Channel::Net: return "the speech program answered with \"sent\"";
-    case Channel::Clip: return "the clipboard holds the text";
-    }
-    return "";
-}
-
-class UnavailableApp final : public SpeechAppLink {
-public:
-    bool IsRunning() override { return false; }
-    SendCause Send(std::u16string_view) override { return {}; }
-};
-class UnavailableNet final : public NetworkLink {
-public:
-    HttpReply Get(const EncodedUrl&) override { throw ActionError(u"no network link"); }
-};
-class UnavailableClip final : public ClipboardLink {
-public:
-    void PlaceText(std::u16string_view) override { throw ActionError(u"no clipboard link"); }
-};
-
-void RunAction(Channel channel, PageActions& actions) {
-    switch (channel) {
-    case Channel::App: actions.SendToApp(); break;
-    case Channel::Net: actions.SendOverNetwork(); break;
-    case Channel::Clip: actions.CopyToClipboard(); break;
-    }
-}
-
-bool Available(Channel channel, const CaseLinks& links) {
-    switch (channel) {
-    case Channel::App: return links.app != nullptr;
-    case Channel::Net: return links.net != nullptr;
-    case Channel::Clip: return links.clip != nullptr;
-    }
-    return false;
-}
-
 }  // namespace
 
-CaseResult RunCase(const CaseInput& input, const CaseLinks& links) {
+CaseResult RunCase(const SendRequest& request, const SendLinks& links) {
+    const ChannelSpec& channel = ChannelOf(request.channel);
     CaseResult result;
-    result.channel = input.channel;
-    if (!Available(input.channel, links)) {
+    result.channel = request.channel;
+    if (!channel.has_link(links)) {
         result.outcome = Outcome::Usage;
-        result.plain = std::string("the --") + ChannelName(input.channel) + " channel needs Windows";
+        result.plain = "the --" + std::string(channel.name) + " channel needs Windows";
         return result;
     }
-    UnavailableApp no_app;
-    UnavailableNet no_net;
-    UnavailableClip no_clip;
-    NoFiles no_files;
-    CaseView view(input);
-    LastRecord journal;
-    PageActions actions(view,
-                        PageLinks{links.app ? *links.app : no_app, links.net ? *links.net : no_net,
-                                  links.clip ? *links.clip : no_clip, no_files},
-                        &journal);
-    std::u16string error_text;
-    try {
-        RunAction(input.channel, actions);
-    } catch (const ActionError& error) {
-        error_text = error.message();  // the general error report's text
-    }
-    if (!journal.last) {
-        result.outcome = Outcome::Failed;
-        result.plain = "the action failed";
-        result.message = error_text;
-        return result;
-    }
-    const SendRecord& record = *journal.last;
+    const SendRecord record = Send(request, links);
     result.outcome = FromRecord(record.outcome);
     result.cause = record.cause;
     result.warnings = record.warnings;
-    result.plain = record.outcome == SendOutcome::Delivered ? DeliveredWords(input.channel) : CauseTextEnglish(record.cause);
-    result.message = error_text.empty() ? std::u16string(WindowMessage(record)) : error_text;
+    result.plain = record.outcome == SendOutcome::Delivered ? std::string(channel.delivered_english)
+                                                             : CauseTextEnglish(record.cause);
+    // A failure the window leaves to its general error report shows that report's text.
+    result.message = record.error_report.empty() ? std::u16string(WindowMessage(record)) : record.error_report;
     result.elapsed_ms = record.elapsed.count();
-    if (input.channel == Channel::Net && record.status) {
+    if (record.status) {
         result.reply.status = record.status;
         result.reply.body = record.body;
     }
     return result;
 }
 
-std::vector<MarkupFinding> CheckCaseMarkup(const CaseInput& input, bool channel_named) {
-    // The page that trims: the first and the second; the envelope: first and third.
-    bool trims = channel_named && input.channel != Channel::Clip;
-    return CheckPageMarkup(input.text, trims, input.protocol);
+std::vector<MarkupFinding> CheckCaseMarkup(const SendRequest& request, bool channel_named) {
+    if (channel_named) return CheckRequestMarkup(request);
+    // No channel: the text as it stands, which is what the clipboard hands over.
+    SendRequest as_given = request;
+    as_given.channel = SendChannel::Clip;
+    return CheckRequestMarkup(as_given);
 }
 
 std::string FindingLine(std::string_view source, const MarkupFinding& f) {
@@ -210,11 +112,11 @@ std::string FindingLine(std::string_view source, const MarkupFinding& f) {
            std::string(SeverityName(f.severity)) + ": " + std::string(CodeName(f.code)) + ": " + MessageEn(f) + "\n";
 }
 
-CaseResult DryRunCase(const CaseInput& input) {
+CaseResult DryRunCase(const SendRequest& request) {
     DryRunApp app;
     DryRunNet net;
     DryRunClip clip;
-    CaseResult result = RunCase(input, CaseLinks{&app, &net, &clip});
+    CaseResult result = RunCase(request, SendLinks{&app, &net, &clip});
     result.reply = {};
     if (app.sent) result.preview = AppPreview(*app.sent);
     if (net.url) result.preview = NetPreview(*net.url);
@@ -232,7 +134,7 @@ std::string DescribeOutcome(const CaseResult& result) {
 }
 
 void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result) {
-    json.Text("channel", ChannelName(result.channel))
+    json.Text("channel", lumvox::core::ChannelName(result.channel))
         .Text("outcome", OutcomeName(result.outcome))
         .Number("exitCode", ExitCode(result.outcome))
         .Text("message", result.message)
@@ -242,7 +144,7 @@ void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result)
         lumvox::json::AppendCause(json, result.cause, {"status"});
         lumvox::json::AppendWarnings(json, result.warnings);
     }
-    if (result.channel == Channel::Net) {
+    if (result.channel == SendChannel::Net) {
         if (result.reply.status) json.Number("status", *result.reply.status);
         else json.Null("status");
         if (result.reply.body) json.Text("body", *result.reply.body);

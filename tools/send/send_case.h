@@ -1,24 +1,17 @@
 #pragma once
-// One send, run through the same page actions the window uses, with its record
-// turned into lumvox-send's outcome, exit code and words.
+// One send, a request built from the options and sent by the same entry the
+// window uses, with its record turned into lumvox-send's outcome, exit code and words.
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/json_line.h"
 #include "core/markup_check.h"
-#include "core/page_actions.h"
+#include "core/send/request.h"
 #include "outcome.h"
 #include "send_options.h"
 
 namespace lumvox::send {
-
-struct CaseInput {
-    Channel channel = Channel::Net;
-    std::u16string text;
-    std::u16string host, port = u"7070";
-    bool protocol = false;
-};
 
 // What the network link saw of the reply, for --json.
 struct ReplyRecord {
@@ -26,15 +19,8 @@ struct ReplyRecord {
     std::optional<std::string> body;
 };
 
-// The links of this platform; a null link means the channel needs Windows.
-struct CaseLinks {
-    lumvox::core::SpeechAppLink* app = nullptr;
-    lumvox::core::NetworkLink* net = nullptr;
-    lumvox::core::ClipboardLink* clip = nullptr;
-};
-
 struct CaseResult {
-    Channel channel = Channel::Net;
+    lumvox::core::SendChannel channel = lumvox::core::SendChannel::Net;
     Outcome outcome = Outcome::Delivered;
     std::u16string message;  // the window's message (or error text); empty when delivered
     std::string plain;       // the outcome in plain words
@@ -47,15 +33,16 @@ struct CaseResult {
     std::vector<lumvox::core::WireWarning> warnings;
 };
 
-CaseResult RunCase(const CaseInput& input, const CaseLinks& links);
+// A channel whose link is null here ends as a usage error: it needs Windows.
+CaseResult RunCase(const lumvox::core::SendRequest& request, const lumvox::core::SendLinks& links);
 
-// The markup findings on what the channel hands over (trimmed, enveloped as the
-// page does; the text as given when no channel is named), with positions in
-// the text as given.
-std::vector<lumvox::core::MarkupFinding> CheckCaseMarkup(const CaseInput& input, bool channel_named);
+// The markup findings on what the channel hands over (the text as it stands,
+// enveloped if asked, when no channel is named), with positions in the text as given.
+std::vector<lumvox::core::MarkupFinding> CheckCaseMarkup(const lumvox::core::SendRequest& request,
+                                                         bool channel_named);
 // "SOURCE:LINE:COLUMN: SEVERITY: CODE: MESSAGE\n", in English.
 std::string FindingLine(std::string_view source, const lumvox::core::MarkupFinding& finding);
-CaseResult DryRunCase(const CaseInput& input);
+CaseResult DryRunCase(const lumvox::core::SendRequest& request);
 
 // The warnings, one line each, then the outcome line: plain words, the
 // window's message beside them.

@@ -1,5 +1,6 @@
 #include "send_main.h"
 
+#include "core/action_error.h"
 #include "core/http_reply_reader.h"
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
@@ -45,11 +46,11 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatfo
     return {};
 }
 
-CaseResult Send(const CaseInput& input, bool dry_run, SendPlatform& platform) {
-    return dry_run ? DryRunCase(input) : RunCase(input, platform.Links());
+CaseResult SendCase(const lumvox::core::SendRequest& request, bool dry_run, SendPlatform& platform) {
+    return dry_run ? DryRunCase(request) : RunCase(request, platform.Links());
 }
 
-CaseResult FailureResult(Channel channel, const TextOrFailure& failure) {
+CaseResult FailureResult(lumvox::core::SendChannel channel, const TextOrFailure& failure) {
     CaseResult result;
     result.channel = channel;
     result.outcome = failure.outcome;
@@ -60,7 +61,7 @@ CaseResult FailureResult(Channel channel, const TextOrFailure& failure) {
 }
 
 // --strict: the warnings of a dry run stop the send before anything goes out.
-std::optional<CaseResult> StrictRefusal(const CaseInput& input) {
+std::optional<CaseResult> StrictRefusal(const lumvox::core::SendRequest& input) {
     CaseResult dry = DryRunCase(input);
     if (dry.warnings.empty()) return std::nullopt;
     CaseResult result;
@@ -102,7 +103,7 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
         auto parsed = ReadBatchCase(line, error);
         bool ok = false;
         if (parsed) {
-            CaseResult result = Send(parsed->input, options.dry_run, platform);
+            CaseResult result = SendCase(parsed->input, options.dry_run, platform);
             ok = result.outcome == parsed->expected;
             json.Text("expected", OutcomeName(parsed->expected));
             AppendOutcomeFields(json, result);
@@ -139,8 +140,8 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         Report(failure, options.json, out, err);
         return ExitCode(failure.outcome);
     }
-    CaseInput input{options.channel.value_or(Channel::App), std::move(*text.text), options.host, options.port,
-                    options.protocol};
+    const lumvox::core::SendRequest input{options.channel.value_or(lumvox::core::SendChannel::App),
+                                          std::move(*text.text), options.protocol, options.host, options.port};
     const std::string source = options.source == TextSource::File    ? ToUtf8Lossy(options.text)
                                : options.source == TextSource::Stdin ? std::string("-")
                                                                      : std::string("(argument)");
@@ -171,7 +172,7 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         if (options.json) out(RepeatJson(report));
         return report.ExitCode();
     } else {
-        result = Send(input, options.dry_run, platform);
+        result = SendCase(input, options.dry_run, platform);
     }
     if (options.strict && options.dry_run && !result.warnings.empty() && result.outcome == Outcome::Delivered) {
         result.outcome = Outcome::Warned;

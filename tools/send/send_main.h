@@ -15,7 +15,7 @@ namespace lumvox::send {
 class SendPlatform {
 public:
     virtual ~SendPlatform() = default;
-    virtual CaseLinks Links() = 0;                     // null links: the channel needs Windows
+    virtual lumvox::core::SendLinks Links() = 0;      // null links: the channel needs Windows
     virtual lumvox::core::FileSource& Files() = 0;      // the window's file loader's source
     virtual std::string ReadStandardInput() = 0;
     // This process's memory and handles, as far as the system reports them.

@@ -46,15 +46,6 @@ const char kUsage[] =
     "  lumvox-send --batch cases.jsonl\n"
     "  lumvox-send --check --app --file tagged.txt\n";
 
-const char* ChannelName(Channel channel) {
-    switch (channel) {
-    case Channel::App: return "app";
-    case Channel::Net: return "net";
-    case Channel::Clip: return "clip";
-    }
-    return "?";
-}
-
 void SplitDestination(std::u16string_view destination, std::u16string& host, std::u16string& port) {
     size_t colon = std::u16string_view::npos;
     if (!destination.empty() && destination.front() == u'[') {
@@ -83,7 +74,7 @@ std::optional<size_t> WholeNumber(const std::u16string* text, size_t low, size_t
     return value;
 }
 
-bool SetChannel(SendOptions& options, Channel channel) {
+bool SetChannel(SendOptions& options, SendChannel channel) {
     if (options.channel) return false;
     options.channel = channel;
     return true;
@@ -113,11 +104,11 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
         } else if (arg == u"--help" || arg == u"-h") {
             options.help = true;
         } else if (arg == u"--app") {
-            if (!SetChannel(options, Channel::App)) return Error("choose one channel: --app, --net or --clip");
+            if (!SetChannel(options, SendChannel::App)) return Error("choose one channel: --app, --net or --clip");
         } else if (arg == u"--clip") {
-            if (!SetChannel(options, Channel::Clip)) return Error("choose one channel: --app, --net or --clip");
+            if (!SetChannel(options, SendChannel::Clip)) return Error("choose one channel: --app, --net or --clip");
         } else if (arg == u"--net") {
-            if (!SetChannel(options, Channel::Net)) return Error("choose one channel: --app, --net or --clip");
+            if (!SetChannel(options, SendChannel::Net)) return Error("choose one channel: --app, --net or --clip");
             const std::u16string* destination = next();
             if (!destination) return Error("--net needs HOST[:PORT]");
             SplitDestination(*destination, options.host, options.port);
@@ -159,17 +150,17 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
     }
     if (options.check) {
         if (options.repeat || options.dry_run) return Error("--check sends nothing: it does not go with --repeat or --dry-run");
-        if (options.protocol && options.channel == Channel::Net)
+        if (options.protocol && options.channel == SendChannel::Net)
             return Error("--protocol applies to --app and --clip; the network always uses its own envelope");
         if (!have_text) return Error("give the text, --file PATH or - for standard input");
         return {options, ""};
     }
     if (options.concurrency != 1 && !options.repeat) return Error("--concurrency goes with --repeat");
     if (options.repeat && options.dry_run) return Error("--repeat sends: it does not go with --dry-run");
-    if (options.concurrency != 1 && options.channel != Channel::Net)
+    if (options.concurrency != 1 && options.channel != SendChannel::Net)
         return Error("--concurrency applies to --net; copy-data and the clipboard send one at a time");
     if (!options.channel) return Error("choose a channel: --app, --net HOST[:PORT] or --clip");
-    if (options.protocol && options.channel == Channel::Net)
+    if (options.protocol && options.channel == SendChannel::Net)
         return Error("--protocol applies to --app and --clip; the network always uses its own envelope");
     if (!have_text) return Error("give the text, --file PATH or - for standard input");
     return {options, ""};

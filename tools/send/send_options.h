@@ -4,15 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "core/send/channel.h"
+
 namespace lumvox::send {
 
-enum class Channel { App, Net, Clip };
+using lumvox::core::SendChannel;
+// The window's default port, where a destination names none.
+inline constexpr std::u16string_view kDefaultPort = u"7070";
+
 enum class TextSource { Argument, File, Stdin };
 
 struct SendOptions {
-    std::optional<Channel> channel;
+    std::optional<SendChannel> channel;
     std::u16string host;            // --net HOST[:PORT], as the destination field would hold it
-    std::u16string port = u"7070";  // the window's default port
+    std::u16string port{kDefaultPort};
     bool protocol = false;
     bool dry_run = false;
     bool json = false;
@@ -39,8 +44,6 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args);
 // "HOST", "HOST:PORT", "[V6]" or "[V6]:PORT"; a bare IPv6 text stays whole as
 // the host (and then fails like the window's destination field would).
 void SplitDestination(std::u16string_view destination, std::u16string& host, std::u16string& port);
-
-const char* ChannelName(Channel channel);
 
 extern const char kUsage[];
 

@@ -29,9 +29,9 @@ std::string Milliseconds(microseconds us) { return Fixed(us.count() / 1000.0, 3)
 
 std::string ChannelWords(const RepeatReport& r) {
     switch (r.channel) {
-    case Channel::App: return "by copy-data message to the window \"Lumvox\"";
-    case Channel::Net: return "over the network to " + r.destination;
-    case Channel::Clip: return "through the clipboard";
+    case lumvox::core::SendChannel::App: return "by copy-data message to the window \"Lumvox\"";
+    case lumvox::core::SendChannel::Net: return "over the network to " + r.destination;
+    case lumvox::core::SendChannel::Clip: return "through the clipboard";
     }
     return "";
 }
@@ -109,13 +109,13 @@ int RepeatReport::ExitCode() const {
     return 0;
 }
 
-RepeatReport RunRepeat(const CaseInput& input, size_t sends, int concurrency, SendPlatform& platform) {
+RepeatReport RunRepeat(const lumvox::core::SendRequest& input, size_t sends, int concurrency, SendPlatform& platform) {
     RepeatReport report;
     report.channel = input.channel;
-    if (input.channel == Channel::Net)
+    if (input.channel == lumvox::core::SendChannel::Net)
         report.destination = lumvox::core::ToUtf8Lossy(input.host) + ":" + lumvox::core::ToUtf8Lossy(input.port);
     report.sends = sends;
-    report.concurrency = input.channel == Channel::Net ? std::max(concurrency, 1) : 1;
+    report.concurrency = input.channel == lumvox::core::SendChannel::Net ? std::max(concurrency, 1) : 1;
     report.warm_up_sends = std::max<size_t>(1, sends / 10);
 
     // Only the latency is kept a send, counted into its outcome at once, so
@@ -123,7 +123,7 @@ RepeatReport RunRepeat(const CaseInput& input, size_t sends, int concurrency, Se
     report.latencies.reserve(sends);
     std::mutex mutex;
     size_t next = 0, done = 0;
-    auto work = [&](const CaseLinks& links) {
+    auto work = [&](const lumvox::core::SendLinks& links) {
         for (;;) {
             {
                 std::lock_guard lock(mutex);
@@ -154,7 +154,7 @@ RepeatReport RunRepeat(const CaseInput& input, size_t sends, int concurrency, Se
         for (int i = 0; i < report.concurrency; ++i)
             senders.emplace_back([&] {
                 lumvox::core::HttpNetworkLink net(platform.NetworkLimits());
-                work(CaseLinks{nullptr, &net, nullptr});
+                work(lumvox::core::SendLinks{nullptr, &net, nullptr});
             });
         for (auto& sender : senders) sender.join();
     }
@@ -198,8 +198,8 @@ std::string RepeatJson(const RepeatReport& r) {
     }
     size_t delivered = r.Delivered();
     lumvox::json::JsonLine json(kJsonEscapes);
-    json.Text("channel", ChannelName(r.channel));
-    if (r.channel == Channel::Net) json.Text("destination", r.destination);
+    json.Text("channel", lumvox::core::ChannelName(r.channel));
+    if (r.channel == lumvox::core::SendChannel::Net) json.Text("destination", r.destination);
     json.Number("sends", static_cast<int64_t>(r.sends))
         .Number("concurrency", r.concurrency)
         .Number("delivered", static_cast<int64_t>(delivered))

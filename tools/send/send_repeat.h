@@ -30,7 +30,7 @@ struct OutcomeCount {
 };
 
 struct RepeatReport {
-    Channel channel = Channel::Net;
+    lumvox::core::SendChannel channel = lumvox::core::SendChannel::Net;
     std::string destination;  // network: HOST:PORT as given
     size_t sends = 0;
     int concurrency = 1;
@@ -48,7 +48,7 @@ struct RepeatReport {
     int ExitCode() const;
 };
 
-RepeatReport RunRepeat(const CaseInput& input, size_t sends, int concurrency, SendPlatform& platform);
+RepeatReport RunRepeat(const lumvox::core::SendRequest& input, size_t sends, int concurrency, SendPlatform& platform);
 
 std::string DescribeRepeat(const RepeatReport& report);  // plain words, several lines
 std::string RepeatJson(const RepeatReport& report);      // one line

@@ -29,7 +29,8 @@ void SendByCopyData(const SendRequest& request, const SendLinks& links, SendReco
 extern const ChannelSpec kAppChannel;
 const ChannelSpec kAppChannel = {
     SendChannel::App, "app", u"어플리케이션", true, true, messages::kEmptyText, u"",
-    "the copy-data message went to the speech program's window", &SendByCopyData,
+    "the copy-data message went to the speech program's window",
+    [](const SendLinks& links) { return links.speech_app != nullptr; }, &SendByCopyData,
 };
 
 }  // namespace lumvox::core

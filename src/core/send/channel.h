@@ -22,6 +22,7 @@ struct ChannelSpec {
     std::u16string_view empty_text_message;  // the window's message for an empty text
     std::u16string_view failure_message;     // the window's message for any failure without its own
     std::string_view delivered_english;      // lumvox-send's words for a delivery
+    bool (*has_link)(const SendLinks& links);  // this platform has the channel's link
     // Fills in the record what the channel did with the request's text.
     void (*send)(const SendRequest& request, const SendLinks& links, SendRecord& record);
 };

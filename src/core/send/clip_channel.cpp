@@ -25,7 +25,8 @@ void SendByClipboard(const SendRequest& request, const SendLinks& links, SendRec
 
 extern const ChannelSpec kClipChannel;
 const ChannelSpec kClipChannel = {
-    SendChannel::Clip, "clip", u"클립보드", false, true, u"", u"", "the clipboard holds the text", &SendByClipboard,
+    SendChannel::Clip, "clip", u"클립보드", false, true, u"", u"", "the clipboard holds the text",
+    [](const SendLinks& links) { return links.clipboard != nullptr; }, &SendByClipboard,
 };
 
 }  // namespace lumvox::core

@@ -122,7 +122,8 @@ void SendOverHttp(const SendRequest& request, const SendLinks& links, SendRecord
 extern const ChannelSpec kNetChannel;
 const ChannelSpec kNetChannel = {
     SendChannel::Net, "net", u"네트워크", true, false, messages::kNoNetworkMessage, messages::kConnectivity,
-    "the speech program answered with \"sent\"", &SendOverHttp,
+    "the speech program answered with \"sent\"", [](const SendLinks& links) { return links.network != nullptr; },
+    &SendOverHttp,
 };
 
 }  // namespace lumvox::core

@@ -33,4 +33,7 @@ Handover HandoverOf(const SendRequest& request);
 // is recorded with its message in error_report.
 SendRecord Send(const SendRequest& request, const SendLinks& links);
 
+// The window's fixed message for a send, or empty where the window shows none.
+std::u16string_view WindowMessage(const SendRecord& record);
+
 }  // namespace lumvox::core

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "core/page_messages.h"
 #include "core/text_rules.h"
 
 namespace lumvox::core {
@@ -47,6 +48,23 @@ Handover HandoverOf(const SendRequest& request) {
         handover.text = kept;
     }
     return handover;
+}
+
+std::u16string_view WindowMessage(const SendRecord& record) {
+    namespace m = messages;
+    const ChannelSpec& channel = ChannelOf(record.channel);
+    switch (record.cause.code) {
+    case CauseCode::EmptyText: return channel.empty_text_message;
+    case CauseCode::EmptyDestination: return m::kNoDestination;
+    case CauseCode::NoWindow: return m::kNotRunning;
+    case CauseCode::NoAcknowledgement: return m::kSendError;
+    default: break;
+    }
+    // Every other failure of the network is the one connectivity message; the
+    // copy-data send reports nothing after the probe; the clipboard's errors
+    // go to the general error report.
+    if (record.outcome != SendOutcome::Delivered) return channel.failure_message;
+    return u"";
 }
 
 SendRecord Send(const SendRequest& request, const SendLinks& links) {
