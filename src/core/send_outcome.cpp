@@ -1,5 +1,6 @@
 #include "send_outcome.h"
 
+#include "page_messages.h"
 #include "speech_app_link.h"
 #include "utf.h"
 
@@ -11,46 +12,6 @@ std::u16string U(long long n) { return U(std::to_string(n)); }
 std::string E(std::u16string_view text) { return ToUtf8Lossy(text); }
 std::string Quoted(std::u16string_view text) { return "\"" + E(text) + "\""; }
 std::u16string QuotedK(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
-
-struct Names {
-    CauseCode code;
-    std::string_view name;
-    SendOutcome outcome;
-};
-constexpr Names kCauses[] = {
-    {CauseCode::None, "none", SendOutcome::Delivered},
-    {CauseCode::EmptyText, "empty-text", SendOutcome::Refused},
-    {CauseCode::EmptyDestination, "empty-destination", SendOutcome::Refused},
-    {CauseCode::EmptyHost, "empty-host", SendOutcome::Unreachable},
-    {CauseCode::UnpairedSurrogate, "unpaired-surrogate", SendOutcome::Unreachable},
-    {CauseCode::BadPort, "bad-port", SendOutcome::Unreachable},
-    {CauseCode::NoAddress, "no-address", SendOutcome::Unreachable},
-    {CauseCode::ConnectionRefused, "connection-refused", SendOutcome::Unreachable},
-    {CauseCode::ConnectFailed, "connect-failed", SendOutcome::Unreachable},
-    {CauseCode::TimedOut, "timed-out", SendOutcome::Unreachable},
-    {CauseCode::ConnectionReset, "connection-reset", SendOutcome::Unreachable},
-    {CauseCode::ClosedEarly, "closed-early", SendOutcome::Unreachable},
-    {CauseCode::BadStatusLine, "bad-status-line", SendOutcome::Unreachable},
-    {CauseCode::OverLimit, "over-limit", SendOutcome::Unreachable},
-    {CauseCode::NotSuccess, "not-success", SendOutcome::Unreachable},
-    {CauseCode::NotUtf8, "not-utf8", SendOutcome::Unreachable},
-    {CauseCode::NoAcknowledgement, "no-acknowledgement", SendOutcome::NotAcknowledged},
-    {CauseCode::ExchangeFailed, "exchange-failed", SendOutcome::Unreachable},
-    {CauseCode::NoWindow, "no-window", SendOutcome::Unreachable},
-    {CauseCode::WindowGone, "window-gone", SendOutcome::Unreachable},
-    {CauseCode::NotConfirmed, "not-confirmed", SendOutcome::NotAcknowledged},
-    {CauseCode::MessageRefused, "message-refused", SendOutcome::Failed},
-    {CauseCode::ClipboardBusy, "clipboard-busy", SendOutcome::Failed},
-    {CauseCode::ClipboardFailed, "clipboard-failed", SendOutcome::Failed},
-    {CauseCode::FileUnreadable, "file-unreadable", SendOutcome::Failed},
-    {CauseCode::FileNotUtf8, "file-not-utf8", SendOutcome::Failed},
-};
-
-const Names& Row(CauseCode code) {
-    for (const Names& row : kCauses)
-        if (row.code == code) return row;
-    return kCauses[0];
-}
 
 std::string_view CapNameEnglish(std::string_view limit) {
     if (limit == "line") return "a line";
@@ -90,6 +51,211 @@ std::u16string_view Orphan(char16_t c) {
     }
 }
 
+
+using Parts = std::vector<Particular>;
+Particular Text(std::string_view name, std::u16string_view value) { return {name, E(value)}; }
+Particular Number(std::string_view name, long long value) { return {name, value}; }
+
+std::string ThreadEnglish(Hung hung) {
+    return hung == Hung::Hung   ? "the window's thread is hung"
+           : hung == Hung::Busy ? "the window's thread is busy"
+                                : "the window's thread is busy or hung";
+}
+std::u16string ThreadKorean(Hung hung) {
+    return hung == Hung::Hung   ? u"창의 스레드가 응답하지 않습니다"
+           : hung == Hung::Busy ? u"창의 스레드가 바쁩니다"
+                                : u"창의 스레드가 바쁘거나 응답하지 않습니다";
+}
+std::string InParentheses(std::u16string_view words) { return words.empty() ? "" : " (" + E(words) + ")"; }
+std::u16string InParenthesesK(std::u16string_view words) {
+    return words.empty() ? u"" : u" (" + std::u16string(words) + u")";
+}
+Parts SystemText(const SendCause& c) { return {Text("systemText", c.system_text)}; }
+
+// One row per cause: its name for scripts, the outcome it gives, the window's
+// own message where it has one, its words in English and Korean, and the
+// particulars that go with it into JSON.
+struct CauseRow {
+    CauseCode code;
+    std::string_view name;
+    SendOutcome outcome;
+    std::u16string_view window_text;
+    std::string (*english)(const SendCause&);
+    std::u16string (*korean)(const SendCause&);
+    Parts (*particulars)(const SendCause&);
+};
+
+namespace m = messages;
+using O = SendOutcome;
+using C = const SendCause&;
+
+const CauseRow kCauses[] = {
+    {CauseCode::None, "none", O::Delivered, u"", [](C) -> std::string { return "delivered"; },
+     [](C) -> std::u16string { return u"전달됨"; }, nullptr},
+    {CauseCode::EmptyText, "empty-text", O::Refused, u"", [](C) -> std::string { return "the text is empty"; },
+     [](C) -> std::u16string { return u"문장이 비어 있습니다"; }, nullptr},
+    {CauseCode::EmptyDestination, "empty-destination", O::Refused, m::kNoDestination,
+     [](C) -> std::string { return "the host or the port is empty"; },
+     [](C) -> std::u16string { return u"IP 또는 Port 번호가 비어 있습니다"; }, nullptr},
+    {CauseCode::EmptyHost, "empty-host", O::Unreachable, u"",
+     [](C) -> std::string {
+         return "the destination leaves no host name (an IPv6 address needs square brackets, as in [::1])";
+     },
+     [](C) -> std::u16string { return u"주소에 호스트 이름이 없습니다 (IPv6 주소는 [::1]처럼 대괄호로 감싸야 합니다)"; },
+     nullptr},
+    {CauseCode::UnpairedSurrogate, "unpaired-surrogate", O::Unreachable, u"",
+     [](C) -> std::string { return "the text holds a lone UTF-16 surrogate, which has no UTF-8 form"; },
+     [](C) -> std::u16string { return u"문장에 UTF-8로 바꿀 수 없는 짝 없는 서로게이트가 있습니다"; }, nullptr},
+    {CauseCode::BadPort, "bad-port", O::Unreachable, u"",
+     [](C c) { return "the port " + Quoted(c.port) + " is not a whole number from 1 to 65535"; },
+     [](C c) { return u"Port " + QuotedK(c.port) + u"는 1부터 65535까지의 정수가 아닙니다"; },
+     [](C c) { return Parts{Text("port", c.port)}; }},
+    {CauseCode::NoAddress, "no-address", O::Unreachable, u"",
+     [](C c) { return "the name " + Quoted(c.host) + " has no address"; },
+     [](C c) { return u"이름 " + QuotedK(c.host) + u"의 주소를 찾을 수 없습니다"; },
+     [](C c) { return Parts{Text("host", c.host)}; }},
+    {CauseCode::ConnectionRefused, "connection-refused", O::Unreachable, u"",
+     [](C c) { return "the connection to " + c.address + " was refused: nothing listens on that port"; },
+     [](C c) { return U(c.address) + u" 연결이 거부되었습니다 (그 포트에서 기다리는 프로그램이 없습니다)"; },
+     [](C c) { return Parts{{"address", c.address}}; }},
+    {CauseCode::ConnectFailed, "connect-failed", O::Unreachable, u"",
+     [](C c) { return "the connection to " + c.address + " could not be made: " + E(c.system_text); },
+     [](C c) { return U(c.address) + u"에 연결할 수 없습니다: " + c.system_text; },
+     [](C c) { return Parts{{"address", c.address}, Text("systemText", c.system_text)}; }},
+    {CauseCode::TimedOut, "timed-out", O::Unreachable, u"",
+     [](C c) {
+         if (c.limit == "connect")
+             return "no answer to the connection to " + c.address + " within the " + std::to_string(c.limit_value) +
+                    " ms limit";
+         if (c.limit == "reply")
+             return "the reply stalled: no byte came within the " + std::to_string(c.limit_value) +
+                    " ms wait limit (after " + std::to_string(c.after_ms) + " ms)";
+         return "the exchange ran out its " + std::to_string(c.limit_value) + " ms limit (after " +
+                std::to_string(c.after_ms) + " ms)";
+     },
+     [](C c) {
+         if (c.limit == "connect") return U(c.address) + u" 연결에 제한 " + U(c.limit_value) + u" ms 안에 응답이 없습니다";
+         if (c.limit == "reply")
+             return u"응답이 멈췄습니다: 대기 제한 " + U(c.limit_value) + u" ms 안에 받은 바이트가 없습니다 (" +
+                    U(c.after_ms) + u" ms 후)";
+         return u"교환 제한 " + U(c.limit_value) + u" ms가 다 되었습니다 (" + U(c.after_ms) + u" ms 후)";
+     },
+     [](C c) {
+         Parts out{{"limit", c.limit}, Number("limitMs", c.limit_value)};
+         if (c.limit == "connect") out.push_back({"address", c.address});
+         else out.push_back(Number("afterMs", c.after_ms));
+         return out;
+     }},
+    {CauseCode::ConnectionReset, "connection-reset", O::Unreachable, u"",
+     [](C c) { return "the connection was reset before the reply was whole" + InParentheses(c.system_text); },
+     [](C c) { return u"응답을 다 받기 전에 연결이 끊겼습니다" + InParenthesesK(c.system_text); }, &SystemText},
+    {CauseCode::ClosedEarly, "closed-early", O::Unreachable, u"",
+     [](C c) { return "the peer closed the connection before the reply was whole" + InParentheses(c.system_text); },
+     [](C c) { return u"응답을 다 받기 전에 상대가 연결을 닫았습니다" + InParenthesesK(c.system_text); }, &SystemText},
+    {CauseCode::BadStatusLine, "bad-status-line", O::Unreachable, u"",
+     [](C) -> std::string { return "the reply's status line has no readable status code"; },
+     [](C) -> std::u16string { return u"응답의 상태 줄에 읽을 수 있는 상태 코드가 없습니다"; }, nullptr},
+    {CauseCode::OverLimit, "over-limit", O::Unreachable, u"",
+     [](C c) {
+         if (c.limit == "header-lines")
+             return "the reply went over a cap: more than " + std::to_string(c.limit_value) + " header lines";
+         return "the reply went over a cap: " + std::string(CapNameEnglish(c.limit)) + " over " +
+                std::to_string(c.limit_value) + " bytes";
+     },
+     [](C c) {
+         if (c.limit == "header-lines") return u"응답의 헤더 줄이 한도 " + U(c.limit_value) + u"줄을 넘었습니다";
+         return u"응답의 " + std::u16string(CapNameKorean(c.limit)) + u"이(가) 한도 " + U(c.limit_value) +
+                u" 바이트를 넘었습니다";
+     },
+     [](C c) {
+         return Parts{{"limit", c.limit}, Number(c.limit == "header-lines" ? "capLines" : "capBytes", c.limit_value)};
+     }},
+    {CauseCode::NotSuccess, "not-success", O::Unreachable, u"",
+     [](C c) {
+         return "the reply's status is " + std::to_string(c.status) + (c.reason.empty() ? "" : " " + c.reason) +
+                ", not 2xx";
+     },
+     [](C c) { return u"응답 상태가 2xx가 아닙니다: " + U(c.status) + (c.reason.empty() ? u"" : u" " + U(c.reason)); },
+     [](C c) { return Parts{Number("status", c.status), {"reason", c.reason}}; }},
+    {CauseCode::NotUtf8, "not-utf8", O::Unreachable, u"",
+     [](C c) { return "the reply's body is not UTF-8: the first bad sequence is at byte " + std::to_string(c.offset); },
+     [](C c) {
+         return u"응답 본문이 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
+     },
+     [](C c) { return Parts{Number("byteOffset", static_cast<long long>(c.offset))}; }},
+    {CauseCode::NoAcknowledgement, "no-acknowledgement", O::NotAcknowledged, m::kSendError,
+     [](C c) {
+         return "the reply (status " + std::to_string(c.status) + ", body of " + std::to_string(c.body_length) +
+                " bytes) does not contain \"sent\": " + Quoted(c.body_start);
+     },
+     [](C c) {
+         return u"응답(상태 " + U(c.status) + u", 본문 " + U(static_cast<long long>(c.body_length)) +
+                u" 바이트)에 \"sent\"가 없습니다: " + QuotedK(c.body_start);
+     },
+     [](C c) {
+         return Parts{Number("status", c.status), Number("bodyLength", static_cast<long long>(c.body_length)),
+                      Text("bodyStart", c.body_start)};
+     }},
+    {CauseCode::ExchangeFailed, "exchange-failed", O::Unreachable, u"",
+     [](C c) { return "the exchange failed: " + E(c.system_text); },
+     [](C c) { return u"교환에 실패했습니다: " + c.system_text; }, &SystemText},
+    {CauseCode::NoWindow, "no-window", O::Unreachable, m::kNotRunning,
+     [](C) -> std::string { return "no window titled \"Lumvox\" was found"; },
+     [](C) -> std::u16string { return u"제목이 \"Lumvox\"인 최상위 창이 없습니다"; }, nullptr},
+    {CauseCode::WindowGone, "window-gone", O::Unreachable, u"",
+     [](C) -> std::string { return "the window titled \"Lumvox\" closed before the text went"; },
+     [](C) -> std::u16string { return u"보내기 전에 \"Lumvox\" 창이 닫혔습니다"; }, nullptr},
+    {CauseCode::NotConfirmed, "not-confirmed", O::NotAcknowledged, u"",
+     [](C c) {
+         return "not confirmed within " + std::to_string(kCopyDataTimeoutMs) + " ms: " + ThreadEnglish(c.hung) +
+                " (a slow window may still take the text)";
+     },
+     [](C c) {
+         return U(kCopyDataTimeoutMs) + u" ms 안에 확인되지 않았습니다: " + ThreadKorean(c.hung) +
+                u" (느린 창은 나중에 받을 수도 있습니다)";
+     },
+     [](C c) {
+         const char* thread = c.hung == Hung::Hung ? "hung" : c.hung == Hung::Busy ? "busy" : "busy-or-hung";
+         return Parts{Number("timeoutMs", kCopyDataTimeoutMs), {"thread", std::string(thread)}};
+     }},
+    {CauseCode::MessageRefused, "message-refused", O::Failed, u"",
+     [](C c) {
+         return "the system refused the message: error " + std::to_string(c.system_code) + ", " + E(c.system_text);
+     },
+     [](C c) { return u"시스템이 메시지를 거부했습니다: 오류 " + U(c.system_code) + u", " + c.system_text; },
+     [](C c) { return Parts{Number("systemCode", c.system_code), Text("systemText", c.system_text)}; }},
+    {CauseCode::ClipboardBusy, "clipboard-busy", O::Failed, u"",
+     [](C c) { return "the clipboard could not be opened: " + E(c.system_text) + HolderEnglish(c); },
+     [](C c) { return u"클립보드를 열 수 없습니다: " + c.system_text + HolderKorean(c); },
+     [](C c) {
+         Parts out{Number("systemCode", c.system_code), Text("systemText", c.system_text)};
+         if (!c.holder_window.empty()) out.push_back(Text("holderWindow", c.holder_window));
+         if (!c.holder_process.empty()) out.push_back(Text("holderProcess", c.holder_process));
+         return out;
+     }},
+    {CauseCode::ClipboardFailed, "clipboard-failed", O::Failed, u"",
+     [](C c) { return "the text could not be placed on the clipboard: " + E(c.system_text); },
+     [](C c) { return u"클립보드에 넣을 수 없습니다: " + c.system_text; }, &SystemText},
+    {CauseCode::FileUnreadable, "file-unreadable", O::Failed, u"",
+     [](C c) { return "the file " + Quoted(c.path) + " could not be read: " + E(c.system_text); },
+     [](C c) { return u"파일 " + QuotedK(c.path) + u"을(를) 읽을 수 없습니다: " + c.system_text; },
+     [](C c) { return Parts{Text("path", c.path), Text("systemText", c.system_text)}; }},
+    {CauseCode::FileNotUtf8, "file-not-utf8", O::Failed, u"",
+     [](C c) {
+         return "the file is not well-formed UTF-8: the first bad sequence is at byte " + std::to_string(c.offset);
+     },
+     [](C c) {
+         return u"파일이 올바른 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
+     },
+     [](C c) { return Parts{Number("byteOffset", static_cast<long long>(c.offset))}; }},
+};
+
+const CauseRow& Row(CauseCode code) {
+    for (const CauseRow& row : kCauses)
+        if (row.code == code) return row;
+    return kCauses[0];
+}
+
 }  // namespace
 
 void SendRecord::SetCause(SendCause new_cause) {
@@ -117,6 +283,14 @@ std::optional<SendOutcome> OutcomeFromName(std::string_view name) {
 
 std::string_view CauseName(CauseCode code) { return Row(code).name; }
 SendOutcome OutcomeOf(CauseCode code) { return Row(code).outcome; }
+std::u16string_view CauseWindowText(CauseCode code) { return Row(code).window_text; }
+std::string CauseTextEnglish(const SendCause& cause) { return Row(cause.code).english(cause); }
+std::u16string CauseTextKorean(const SendCause& cause) { return Row(cause.code).korean(cause); }
+
+std::vector<Particular> Particulars(const SendCause& cause) {
+    const CauseRow& row = Row(cause.code);
+    return row.particulars ? row.particulars(cause) : std::vector<Particular>{};
+}
 
 std::string_view WarningName(WarningCode code) {
     switch (code) {
@@ -126,120 +300,6 @@ std::string_view WarningName(WarningCode code) {
     case WarningCode::NulCharacter: return "nul-character";
     }
     return "";
-}
-
-std::string CauseTextEnglish(const SendCause& c) {
-    switch (c.code) {
-    case CauseCode::None: return "delivered";
-    case CauseCode::EmptyText: return "the text is empty";
-    case CauseCode::EmptyDestination: return "the host or the port is empty";
-    case CauseCode::EmptyHost:
-        return "the destination leaves no host name (an IPv6 address needs square brackets, as in [::1])";
-    case CauseCode::UnpairedSurrogate: return "the text holds a lone UTF-16 surrogate, which has no UTF-8 form";
-    case CauseCode::BadPort: return "the port " + Quoted(c.port) + " is not a whole number from 1 to 65535";
-    case CauseCode::NoAddress: return "the name " + Quoted(c.host) + " has no address";
-    case CauseCode::ConnectionRefused:
-        return "the connection to " + c.address + " was refused: nothing listens on that port";
-    case CauseCode::ConnectFailed: return "the connection to " + c.address + " could not be made: " + E(c.system_text);
-    case CauseCode::TimedOut:
-        if (c.limit == "connect")
-            return "no answer to the connection to " + c.address + " within the " + std::to_string(c.limit_value) +
-                   " ms limit";
-        if (c.limit == "reply")
-            return "the reply stalled: no byte came within the " + std::to_string(c.limit_value) +
-                   " ms wait limit (after " + std::to_string(c.after_ms) + " ms)";
-        return "the exchange ran out its " + std::to_string(c.limit_value) + " ms limit (after " +
-               std::to_string(c.after_ms) + " ms)";
-    case CauseCode::ConnectionReset:
-        return "the connection was reset before the reply was whole" +
-               (c.system_text.empty() ? "" : " (" + E(c.system_text) + ")");
-    case CauseCode::ClosedEarly:
-        return "the peer closed the connection before the reply was whole" +
-               (c.system_text.empty() ? "" : " (" + E(c.system_text) + ")");
-    case CauseCode::BadStatusLine: return "the reply's status line has no readable status code";
-    case CauseCode::OverLimit:
-        if (c.limit == "header-lines")
-            return "the reply went over a cap: more than " + std::to_string(c.limit_value) + " header lines";
-        return "the reply went over a cap: " + std::string(CapNameEnglish(c.limit)) + " over " +
-               std::to_string(c.limit_value) + " bytes";
-    case CauseCode::NotSuccess:
-        return "the reply's status is " + std::to_string(c.status) + (c.reason.empty() ? "" : " " + c.reason) +
-               ", not 2xx";
-    case CauseCode::NotUtf8:
-        return "the reply's body is not UTF-8: the first bad sequence is at byte " + std::to_string(c.offset);
-    case CauseCode::NoAcknowledgement:
-        return "the reply (status " + std::to_string(c.status) + ", body of " + std::to_string(c.body_length) +
-               " bytes) does not contain \"sent\": " + Quoted(c.body_start);
-    case CauseCode::ExchangeFailed: return "the exchange failed: " + E(c.system_text);
-    case CauseCode::NoWindow: return "no window titled \"Lumvox\" was found";
-    case CauseCode::WindowGone: return "the window titled \"Lumvox\" closed before the text went";
-    case CauseCode::NotConfirmed: {
-        std::string which = c.hung == Hung::Hung   ? "the window's thread is hung"
-                            : c.hung == Hung::Busy ? "the window's thread is busy"
-                                                   : "the window's thread is busy or hung";
-        return "not confirmed within " + std::to_string(kCopyDataTimeoutMs) + " ms: " + which +
-               " (a slow window may still take the text)";
-    }
-    case CauseCode::MessageRefused:
-        return "the system refused the message: error " + std::to_string(c.system_code) + ", " + E(c.system_text);
-    case CauseCode::ClipboardBusy: return "the clipboard could not be opened: " + E(c.system_text) + HolderEnglish(c);
-    case CauseCode::ClipboardFailed: return "the text could not be placed on the clipboard: " + E(c.system_text);
-    case CauseCode::FileUnreadable: return "the file " + Quoted(c.path) + " could not be read: " + E(c.system_text);
-    case CauseCode::FileNotUtf8:
-        return "the file is not well-formed UTF-8: the first bad sequence is at byte " + std::to_string(c.offset);
-    }
-    return "";
-}
-
-std::u16string CauseTextKorean(const SendCause& c) {
-    switch (c.code) {
-    case CauseCode::None: return u"전달됨";
-    case CauseCode::EmptyText: return u"문장이 비어 있습니다";
-    case CauseCode::EmptyDestination: return u"IP 또는 Port 번호가 비어 있습니다";
-    case CauseCode::EmptyHost: return u"주소에 호스트 이름이 없습니다 (IPv6 주소는 [::1]처럼 대괄호로 감싸야 합니다)";
-    case CauseCode::UnpairedSurrogate: return u"문장에 UTF-8로 바꿀 수 없는 짝 없는 서로게이트가 있습니다";
-    case CauseCode::BadPort: return u"Port " + QuotedK(c.port) + u"는 1부터 65535까지의 정수가 아닙니다";
-    case CauseCode::NoAddress: return u"이름 " + QuotedK(c.host) + u"의 주소를 찾을 수 없습니다";
-    case CauseCode::ConnectionRefused: return U(c.address) + u" 연결이 거부되었습니다 (그 포트에서 기다리는 프로그램이 없습니다)";
-    case CauseCode::ConnectFailed: return U(c.address) + u"에 연결할 수 없습니다: " + c.system_text;
-    case CauseCode::TimedOut:
-        if (c.limit == "connect") return U(c.address) + u" 연결에 제한 " + U(c.limit_value) + u" ms 안에 응답이 없습니다";
-        if (c.limit == "reply")
-            return u"응답이 멈췄습니다: 대기 제한 " + U(c.limit_value) + u" ms 안에 받은 바이트가 없습니다 (" +
-                   U(c.after_ms) + u" ms 후)";
-        return u"교환 제한 " + U(c.limit_value) + u" ms가 다 되었습니다 (" + U(c.after_ms) + u" ms 후)";
-    case CauseCode::ConnectionReset:
-        return u"응답을 다 받기 전에 연결이 끊겼습니다" + (c.system_text.empty() ? u"" : u" (" + c.system_text + u")");
-    case CauseCode::ClosedEarly:
-        return u"응답을 다 받기 전에 상대가 연결을 닫았습니다" + (c.system_text.empty() ? u"" : u" (" + c.system_text + u")");
-    case CauseCode::BadStatusLine: return u"응답의 상태 줄에 읽을 수 있는 상태 코드가 없습니다";
-    case CauseCode::OverLimit:
-        if (c.limit == "header-lines") return u"응답의 헤더 줄이 한도 " + U(c.limit_value) + u"줄을 넘었습니다";
-        return u"응답의 " + std::u16string(CapNameKorean(c.limit)) + u"이(가) 한도 " + U(c.limit_value) +
-               u" 바이트를 넘었습니다";
-    case CauseCode::NotSuccess:
-        return u"응답 상태가 2xx가 아닙니다: " + U(c.status) + (c.reason.empty() ? u"" : u" " + U(c.reason));
-    case CauseCode::NotUtf8: return u"응답 본문이 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
-    case CauseCode::NoAcknowledgement:
-        return u"응답(상태 " + U(c.status) + u", 본문 " + U(static_cast<long long>(c.body_length)) +
-               u" 바이트)에 \"sent\"가 없습니다: " + QuotedK(c.body_start);
-    case CauseCode::ExchangeFailed: return u"교환에 실패했습니다: " + c.system_text;
-    case CauseCode::NoWindow: return u"제목이 \"Lumvox\"인 최상위 창이 없습니다";
-    case CauseCode::WindowGone: return u"보내기 전에 \"Lumvox\" 창이 닫혔습니다";
-    case CauseCode::NotConfirmed: {
-        std::u16string which = c.hung == Hung::Hung   ? u"창의 스레드가 응답하지 않습니다"
-                               : c.hung == Hung::Busy ? u"창의 스레드가 바쁩니다"
-                                                      : u"창의 스레드가 바쁘거나 응답하지 않습니다";
-        return U(kCopyDataTimeoutMs) + u" ms 안에 확인되지 않았습니다: " + which + u" (느린 창은 나중에 받을 수도 있습니다)";
-    }
-    case CauseCode::MessageRefused: return u"시스템이 메시지를 거부했습니다: 오류 " + U(c.system_code) + u", " + c.system_text;
-    case CauseCode::ClipboardBusy: return u"클립보드를 열 수 없습니다: " + c.system_text + HolderKorean(c);
-    case CauseCode::ClipboardFailed: return u"클립보드에 넣을 수 없습니다: " + c.system_text;
-    case CauseCode::FileUnreadable: return u"파일 " + QuotedK(c.path) + u"을(를) 읽을 수 없습니다: " + c.system_text;
-    case CauseCode::FileNotUtf8:
-        return u"파일이 올바른 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
-    }
-    return u"";
 }
 
 std::string WarningTextEnglish(const WireWarning& w) {
@@ -276,66 +336,6 @@ std::u16string WarningTextKorean(const WireWarning& w) {
                u"개): 대부분의 수신 측은 그곳에서 읽기를 멈춥니다";
     }
     return u"";
-}
-
-std::vector<Particular> Particulars(const SendCause& c) {
-    std::vector<Particular> out;
-    auto text = [&](std::string_view name, std::u16string_view value) { out.push_back({name, E(value)}); };
-    auto number = [&](std::string_view name, long long value) { out.push_back({name, value}); };
-    switch (c.code) {
-    case CauseCode::BadPort: text("port", c.port); break;
-    case CauseCode::NoAddress: text("host", c.host); break;
-    case CauseCode::ConnectionRefused: out.push_back({"address", c.address}); break;
-    case CauseCode::ConnectFailed:
-        out.push_back({"address", c.address});
-        text("systemText", c.system_text);
-        break;
-    case CauseCode::TimedOut:
-        out.push_back({"limit", c.limit});
-        number("limitMs", c.limit_value);
-        if (c.limit == "connect") out.push_back({"address", c.address});
-        else number("afterMs", c.after_ms);
-        break;
-    case CauseCode::ConnectionReset:
-    case CauseCode::ClosedEarly:
-    case CauseCode::ExchangeFailed:
-    case CauseCode::ClipboardFailed: text("systemText", c.system_text); break;
-    case CauseCode::OverLimit:
-        out.push_back({"limit", c.limit});
-        number(c.limit == "header-lines" ? "capLines" : "capBytes", c.limit_value);
-        break;
-    case CauseCode::NotSuccess:
-        number("status", c.status);
-        out.push_back({"reason", c.reason});
-        break;
-    case CauseCode::NotUtf8:
-    case CauseCode::FileNotUtf8: number("byteOffset", static_cast<long long>(c.offset)); break;
-    case CauseCode::NoAcknowledgement:
-        number("status", c.status);
-        number("bodyLength", static_cast<long long>(c.body_length));
-        text("bodyStart", c.body_start);
-        break;
-    case CauseCode::NotConfirmed:
-        number("timeoutMs", kCopyDataTimeoutMs);
-        out.push_back({"thread", std::string(c.hung == Hung::Hung ? "hung" : c.hung == Hung::Busy ? "busy" : "busy-or-hung")});
-        break;
-    case CauseCode::MessageRefused:
-        number("systemCode", c.system_code);
-        text("systemText", c.system_text);
-        break;
-    case CauseCode::ClipboardBusy:
-        number("systemCode", c.system_code);
-        text("systemText", c.system_text);
-        if (!c.holder_window.empty()) text("holderWindow", c.holder_window);
-        if (!c.holder_process.empty()) text("holderProcess", c.holder_process);
-        break;
-    case CauseCode::FileUnreadable:
-        text("path", c.path);
-        text("systemText", c.system_text);
-        break;
-    default: break;
-    }
-    return out;
 }
 
 std::u16string EscapedStart(std::u16string_view text, std::size_t max_chars) {

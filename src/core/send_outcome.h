@@ -114,6 +114,8 @@ std::optional<SendOutcome> OutcomeFromName(std::string_view name);
 std::string_view CauseName(CauseCode code);          // "connection-refused", ...
 std::string_view WarningName(WarningCode code);     // "hash-cuts-text", ...
 SendOutcome OutcomeOf(CauseCode code);
+// The window's own message for the cause, where it has one whatever the channel.
+std::u16string_view CauseWindowText(CauseCode code);
 
 
 // The cause in words: Korean for the window's log, English for lumvox-send.

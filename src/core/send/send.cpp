@@ -4,7 +4,6 @@
 #include <chrono>
 #include <stdexcept>
 
-#include "core/page_messages.h"
 #include "core/text_rules.h"
 
 namespace lumvox::core {
@@ -51,15 +50,9 @@ Handover HandoverOf(const SendRequest& request) {
 }
 
 std::u16string_view WindowMessage(const SendRecord& record) {
-    namespace m = messages;
     const ChannelSpec& channel = ChannelOf(record.channel);
-    switch (record.cause.code) {
-    case CauseCode::EmptyText: return channel.empty_text_message;
-    case CauseCode::EmptyDestination: return m::kNoDestination;
-    case CauseCode::NoWindow: return m::kNotRunning;
-    case CauseCode::NoAcknowledgement: return m::kSendError;
-    default: break;
-    }
+    if (record.cause.code == CauseCode::EmptyText) return channel.empty_text_message;
+    if (std::u16string_view text = CauseWindowText(record.cause.code); !text.empty()) return text;
     // Every other failure of the network is the one connectivity message; the
     // copy-data send reports nothing after the probe; the clipboard's errors
     // go to the general error report.
