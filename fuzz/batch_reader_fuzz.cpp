@@ -5,7 +5,7 @@
 #include <string>
 
 #include "batch_reader.h"
-#include "common/json_line.h"
+#include "json/json_line.h"
 #include "core/utf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "common/send_record_json.h"
+#include "json/send_record_json.h"
 #include "core/action_error.h"
 #include "platform/clipboard_win.h"
 #include "platform/system_error_win.h"

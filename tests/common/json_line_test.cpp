@@ -1,5 +1,5 @@
 // One flat JSON object per line: members in order, values of every kind.
-#include "common/json_line.h"
+#include "json/json_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // JSON string literals in both escape styles, from UTF-8 and from UTF-16.
-#include "common/json_string.h"
+#include "json/json_string.h"
 
 #include <gtest/gtest.h>
 

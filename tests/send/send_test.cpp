@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "common/send_record_json.h"
+#include "json/send_record_json.h"
 #include "core/action_error.h"
 #include "core/http_request.h"
 #include "core/network_link.h"

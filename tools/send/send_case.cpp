@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "common/markup_json.h"
-#include "common/send_record_json.h"
+#include "json/send_record_json.h"
 #include "core/http_request.h"
 #include "core/request_url.h"
 #include "core/request_markup.h"

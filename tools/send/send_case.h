@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/json_line.h"
+#include "json/json_line.h"
 #include "core/markup_check.h"
 #include "core/send/request.h"
 #include "outcome.h"

@@ -11,32 +11,6 @@ namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-// Length of the well-formed UTF-8 sequence at the start of `s`, or 0.
-size_t WellFormedLength(std::string_view s) {
-    auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-    unsigned char b0 = byte(0);
-    if (b0 < 0x80) return 1;
-    size_t n;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (b0 >= 0xC2 && b0 <= 0xDF) n = 2;
-    else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        n = 3;
-        if (b0 == 0xE0) lo = 0xA0;       // overlong
-        else if (b0 == 0xED) hi = 0x9F;  // surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        n = 4;
-        if (b0 == 0xF0) lo = 0x90;       // overlong
-        else if (b0 == 0xF4) hi = 0x8F;  // above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (s.size() < n) return 0;
-    if (byte(1) < lo || byte(1) > hi) return 0;
-    for (size_t i = 2; i < n; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    return n;
-}
-
 std::string Format(const char* format, auto... values) {
     char buffer[64];
     int n = std::snprintf(buffer, sizeof buffer, format, values...);
@@ -98,27 +72,16 @@ std::string ClockTime(const LocalTime& t) {
 std::string ValidUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    while (!bytes.empty()) {
-        size_t n = WellFormedLength(bytes);
-        if (n == 0) {
-            out += kReplacement;
-            n = 1;
-        } else {
-            out += bytes.substr(0, n);
-        }
-        bytes.remove_prefix(n);
+    // Each byte that starts no well-formed sequence becomes one U+FFFD.
+    while (const auto bad = lumvox::core::FirstIllFormedUtf8(bytes)) {
+        out += bytes.substr(0, *bad);
+        out += kReplacement;
+        bytes.remove_prefix(*bad + 1);
     }
-    return out;
+    return out += bytes;
 }
 
-bool IsValidUtf8(std::string_view bytes) {
-    while (!bytes.empty()) {
-        size_t n = WellFormedLength(bytes);
-        if (n == 0) return false;
-        bytes.remove_prefix(n);
-    }
-    return true;
-}
+bool IsValidUtf8(std::string_view bytes) { return !lumvox::core::FirstIllFormedUtf8(bytes); }
 
 std::string Utf16LeToUtf8(std::string_view bytes) { return lumvox::core::ToUtf8Lossy(Utf16LeUnits(bytes)); }
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "common/hex_dump.h"
-#include "common/json_line.h"
+#include "json/json_line.h"
 #include "wire_text.h"
 
 namespace lumvox::standin {

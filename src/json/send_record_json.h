@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/json_line.h"
+#include "json/json_line.h"
 #include "core/send_outcome.h"
 
 namespace lumvox::json {

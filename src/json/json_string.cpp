@@ -1,4 +1,4 @@
-#include "common/json_string.h"
+#include "json/json_string.h"
 
 #include "core/utf.h"
 

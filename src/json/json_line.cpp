@@ -1,4 +1,4 @@
-#include "common/json_line.h"
+#include "json/json_line.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,4 +1,4 @@
-#include "common/send_record_json.h"
+#include "json/send_record_json.h"
 
 #include <algorithm>
 

@@ -10,7 +10,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "common/json_string.h"
+#include "json/json_string.h"
 
 namespace lumvox::json {
 
