@@ -88,11 +88,5 @@ int main(int argc, char** argv) {
         args.push_back(std::move(*arg));
     }
     PosixPlatform platform;
-    auto write = [](std::FILE* stream) {
-        return [stream](std::string_view text) {
-            std::fwrite(text.data(), 1, text.size(), stream);
-            std::fflush(stream);
-        };
-    };
-    return RunSendMain(args, platform, write(stdout), write(stderr));
+    return RunSendMain(args, platform, StreamSink(stdout), StreamSink(stderr));
 }

@@ -81,11 +81,5 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
     WindowsPlatform platform;
-    auto write = [](std::FILE* stream) {
-        return [stream](std::string_view text) {
-            std::fwrite(text.data(), 1, text.size(), stream);
-            std::fflush(stream);
-        };
-    };
-    return RunSendMain(args, platform, write(stdout), write(stderr));
+    return RunSendMain(args, platform, StreamSink(stdout), StreamSink(stderr));
 }

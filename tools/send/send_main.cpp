@@ -120,6 +120,13 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
 
 }  // namespace
 
+Sink StreamSink(std::FILE* stream) {
+    return [stream](std::string_view text) {
+        std::fwrite(text.data(), 1, text.size(), stream);
+        std::fflush(stream);
+    };
+}
+
 int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform, const Sink& out,
                 const Sink& err) {
     ParsedArgs parsed = ParseSendArgs(args);

@@ -1,5 +1,6 @@
 #pragma once
 // lumvox-send's program logic, shared by the Windows and the Linux build.
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ public:
 };
 
 using Sink = std::function<void(std::string_view)>;
+// Flushed at every write, so that a script reading the output sees each line as it comes.
+Sink StreamSink(std::FILE* stream);
 
 int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform, const Sink& out,
                 const Sink& err);
