@@ -8,6 +8,7 @@
 #include "core/http_request.h"
 #include "core/request_url.h"
 #include "core/request_markup.h"
+#include "core/speech_app_link.h"
 #include "common/hex_dump.h"
 #include "core/utf.h"
 

@@ -5,9 +5,21 @@
 #include <string_view>
 
 #include "core/http_client.h"
-#include "core/speech_app_link.h"
+#include "core/send_outcome.h"
 
 namespace lumvox::core {
+
+// The speech program's window on this computer: FindWindowW and WM_COPYDATA on Windows.
+class SpeechAppLink {
+public:
+    virtual ~SpeechAppLink() = default;
+    // Is there a top-level window whose whole title is "Lumvox" (any case)?
+    virtual bool IsRunning() = 0;
+    // Looks the window up afresh and hands it the text, once. The window shows
+    // nothing of the result; the send log does: CauseCode::None when the
+    // window's thread took the message, otherwise why not.
+    virtual SendCause Send(std::u16string_view text) = 0;
+};
 
 // The network channel: one GET of an encoded URL, returning any final status;
 // throws HttpFailureError (or anything else) when the exchange fails.
