@@ -1,40 +1,39 @@
 #include "outcome.h"
 
 namespace lumvox::send {
+namespace {
 
-int ExitCode(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Delivered: return 0;
-    case Outcome::Usage: return 2;
-    case Outcome::Refused: return 3;
-    case Outcome::Unreachable: return 4;
-    case Outcome::NotAcknowledged: return 5;
-    case Outcome::Failed: return 6;
-    case Outcome::MarkupError: return 7;
-    case Outcome::Warned: return 7;
-    }
-    return 6;
+// Each outcome once: the name scripts read and the exit code they test.
+struct OutcomeRow {
+    Outcome outcome;
+    const char* name;
+    int exit_code;
+};
+constexpr OutcomeRow kOutcomes[] = {
+    {Outcome::Delivered, "delivered", 0},
+    {Outcome::Usage, "usage", 2},
+    {Outcome::Refused, "refused", 3},
+    {Outcome::Unreachable, "unreachable", 4},
+    {Outcome::NotAcknowledged, "not-acknowledged", 5},
+    {Outcome::Failed, "failed", 6},
+    {Outcome::MarkupError, "markup-error", 7},
+    {Outcome::Warned, "warned", 7},
+};
+
+const OutcomeRow& Row(Outcome outcome) {
+    for (const OutcomeRow& row : kOutcomes)
+        if (row.outcome == outcome) return row;
+    return kOutcomes[5];  // failed
 }
 
-const char* OutcomeName(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Delivered: return "delivered";
-    case Outcome::Usage: return "usage";
-    case Outcome::Refused: return "refused";
-    case Outcome::Unreachable: return "unreachable";
-    case Outcome::NotAcknowledged: return "not-acknowledged";
-    case Outcome::Failed: return "failed";
-    case Outcome::MarkupError: return "markup-error";
-    case Outcome::Warned: return "warned";
-    }
-    return "failed";
-}
+}  // namespace
+
+int ExitCode(Outcome outcome) { return Row(outcome).exit_code; }
+const char* OutcomeName(Outcome outcome) { return Row(outcome).name; }
 
 std::optional<Outcome> OutcomeFromName(std::string_view name) {
-    for (Outcome o : {Outcome::Delivered, Outcome::Usage, Outcome::Refused, Outcome::Unreachable,
-                      Outcome::NotAcknowledged, Outcome::Failed, Outcome::MarkupError,
-                      Outcome::Warned})
-        if (name == OutcomeName(o)) return o;
+    for (const OutcomeRow& row : kOutcomes)
+        if (name == row.name) return row.outcome;
     return std::nullopt;
 }
 
