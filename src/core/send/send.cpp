@@ -62,6 +62,8 @@ std::u16string_view WindowMessage(const SendRecord& record) {
 
 SendRecord Send(const SendRequest& request, const SendLinks& links) {
     const ChannelSpec& spec = ChannelOf(request.channel);
+    // Callers ask has_link first: a platform without the link has no such send.
+    if (!spec.has_link(links)) throw std::logic_error("no link for the channel " + std::string(spec.name));
     SendRecord record;
     record.channel = request.channel;
     record.start = std::chrono::system_clock::now();
