@@ -3,9 +3,16 @@
 // HandleMessage, and one exception boundary for every handler. Windows made by
 // the program pass themselves at creation; controls made by class name (from a
 // layout table) get an object of their own, made with the window and deleted with it.
+// Every window wires its controls and keys alike: a control's notification or a
+// menu choice reaches the handler set with On, and the event loop lets the
+// window a key goes to preview it (Tab, Escape, its own keys) before dispatch.
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
+#include <functional>
+#include <optional>
+#include <vector>
 
 #include "handles_win.h"
 
@@ -27,6 +34,15 @@ public:
         cls.lpfnWndProc = &ControlProcedure<Control>;
         return Register(cls);
     }
+    // The object of a window made by RegisterClassFor's procedure, or null.
+    static Window* Of(HWND hwnd);
+    // For the event loop, before a message is dispatched: a key goes first to the
+    // top-level window of ours that it is for. True when the key was used up.
+    static bool PreviewKey(const MSG& msg);
+
+    // A menu choice comes as WM_COMMAND with notification code 0.
+    static constexpr UINT kMenuChoice = 0;
+    using Handler = std::function<LRESULT(LPARAM)>;
 
 protected:
     Window() = default;
@@ -39,6 +55,18 @@ protected:
     // After WM_NCDESTROY, when the handle is no longer valid.
     virtual void OnDetached() {}
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
+
+    // What control (or menu entry) `id` runs on notification `code`: WM_COMMAND's
+    // code, or WM_NOTIFY's with the header in the handler's argument. These come
+    // here before HandleMessage; one without a handler goes on to it.
+    void On(uint16_t id, UINT code, Handler handler);
+    void On(uint16_t id, UINT code, std::function<void()> handler);
+    // A key to this window or one of its controls, before it is dispatched; true
+    // when it is used up. By default Tab and Shift+Tab move the focus through
+    // the tab stops in creation order, and Escape closes the window if it asks to.
+    virtual bool OnKeyPreview(WORD key, bool with_alt);
+    bool MoveFocusToNextTabStop(bool backwards);
+    bool closes_on_escape_ = false;
 
     HWND hwnd_ = nullptr;
 
@@ -55,7 +83,14 @@ private:
         return Procedure(hwnd, msg, wp, lp);
     }
     static void Attach(HWND hwnd, Window* self);
+    std::optional<LRESULT> Notify(UINT msg, WPARAM wp, LPARAM lp);
 
+    struct NotificationRoute {
+        uint16_t id;
+        UINT code;
+        Handler handler;
+    };
+    std::vector<NotificationRoute> routes_;
     bool owned_by_window_ = false;
 };
 

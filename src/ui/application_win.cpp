@@ -46,9 +46,9 @@ int Application::Run(MainWindow& form, int show_state) {
     }
     MSG msg;
     // Handlers report what they throw themselves: in the key preview and in the
-    // window procedures.
+    // window procedures. Every window of ours previews the keys sent to it.
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (form.PreviewMessage(msg)) continue;
+        if (win::Window::PreviewKey(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

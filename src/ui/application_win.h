@@ -1,7 +1,7 @@
 #pragma once
 // The application object: a window of no size, titled with the application title,
 // that owns the main window and so carries the program's task-bar and window-switcher
-// entry; and the event loop with the key preview and the general error report.
+// entry; and the event loop with the windows' key preview.
 #include <windows.h>
 
 #include "main_window_win.h"

@@ -105,8 +105,8 @@ constexpr MenuEntry kMenu[] = {
     {"N13", u"스펠링", static_cast<uint16_t>(MenuId::SampleSpelling), false},
     {"N12", u"소리 크기", static_cast<uint16_t>(MenuId::SampleVolume), false},
     {"ToolsMenu", u"도구", 0, true},
-    {"SendLogItem", u"전송 기록", static_cast<uint16_t>(MenuId::SendLog), false},
-    {"CheckMarkupItem", u"마크업 검사", static_cast<uint16_t>(MenuId::CheckMarkup), false},
+    {"SendLogItem", u"전송 기록", static_cast<uint16_t>(MenuId::SendLog), false, {Key::L, Shortcut::Modifier::Ctrl}},
+    {"CheckMarkupItem", u"마크업 검사", static_cast<uint16_t>(MenuId::CheckMarkup), false, {Key::K, Shortcut::Modifier::Ctrl}},
 };
 
 // The sample texts in menu order: SamplePlain, SampleMarkup, SampleLanguage, SamplePitch, SampleRate, SampleSpelling, SampleVolume.
@@ -182,6 +182,24 @@ ControlId NextTabStop(std::optional<ControlId> from, int showing_page, bool back
 }
 
 std::span<const MenuEntry> Menu() { return kMenu; }
+
+std::u16string ShortcutText(Shortcut shortcut) {
+    std::u16string text = shortcut.modifier == Shortcut::Modifier::Ctrl ? u"Ctrl+" : u"";
+    switch (shortcut.key) {
+    case Key::None: return u"";
+    case Key::K: return text + u"K";
+    case Key::L: return text + u"L";
+    case Key::F8: return text + u"F8";
+    case Key::F9: return text + u"F9";
+    }
+    return u"";
+}
+
+std::u16string MenuCaption(const MenuEntry& entry) {
+    std::u16string caption(entry.caption);
+    if (entry.shortcut.key != Key::None) caption += u"\t" + ShortcutText(entry.shortcut);
+    return caption;
+}
 
 std::optional<size_t> SampleIndexOf(MenuId id) {
     for (size_t i = 0; i < std::size(kSampleEntries); ++i)

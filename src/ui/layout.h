@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/send/channel.h"
@@ -197,13 +198,29 @@ enum class MenuId : uint16_t {
     SendLog = 231,      // 도구 > 전송 기록 (Ctrl+L)
     CheckMarkup = 232,  // 도구 > 마크업 검사 (Ctrl+K)
 };
+// A key that runs a menu entry or a control's route; the values are the system's
+// virtual-key codes. With Modifier::Any the key acts whether Shift, Ctrl or Alt is
+// held and still reaches the focused control; with Modifier::Ctrl it acts only
+// while Ctrl is held and is used up.
+enum class Key : uint16_t { None = 0, K = 'K', L = 'L', F8 = 0x77, F9 = 0x78 };
+struct Shortcut {
+    enum class Modifier : uint8_t { Any, Ctrl };
+    Key key = Key::None;
+    Modifier modifier = Modifier::Any;
+};
+// "Ctrl+K", "F8"; empty for no key.
+std::u16string ShortcutText(Shortcut shortcut);
+
 struct MenuEntry {
     std::string_view name;
     std::u16string_view caption;  // empty for a separator
     uint16_t id;                  // MenuId, 0 for a separator and for a top-level menu
     bool top_level;
+    Shortcut shortcut = {};
 };
 std::span<const MenuEntry> Menu();
+// What the menu shows: the caption, and after a tab the entry's key if it has one.
+std::u16string MenuCaption(const MenuEntry& entry);
 // Index into the sample texts (menu order) of a sample entry; none for other entries.
 std::optional<size_t> SampleIndexOf(MenuId id);
 

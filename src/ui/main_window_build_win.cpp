@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "core/reference_texts.h"
 #include "custom_controls_win.h"
 #include "main_window_parts_win.h"
@@ -29,11 +31,7 @@ win::UniqueHfont MakeFont(const wchar_t* face, int height, int weight) {
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 
-struct WindowClass {
-    const wchar_t* name;
-    DWORD style;
-    DWORD ex_style;
-};
+using WindowClass = win::ControlClass;
 
 WindowClass ClassFor(const ControlSpec& c) {
     const DWORD tab = (c.flags & flags::kTabStop) ? WS_TABSTOP : 0;
@@ -72,11 +70,11 @@ win::UniqueHmenu BuildMenu() {
     for (const MenuEntry& e : Menu()) {
         if (e.top_level) {
             popup = CreatePopupMenu();
-            AppendMenuW(bar.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), WideString(e.caption).c_str());
+            AppendMenuW(bar.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup), Wide(e.caption).c_str());
         } else if (e.caption.empty()) {
             AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
         } else {
-            AppendMenuW(popup, MF_STRING, e.id, WideString(e.caption).c_str());
+            AppendMenuW(popup, MF_STRING, e.id, Wide(MenuCaption(e)).c_str());
         }
     }
     return bar;
@@ -92,7 +90,7 @@ bool MainWindow::Create(HINSTANCE instance, HWND owner) {
     // Sized for the system's DPI; OnCreate corrects it where the window's own differs.
     dpi_ = SystemDpi();
     const SIZE size = OuterSize();
-    return CreateAttached(kWindowExStyle, kMainWindowClass, WideString(kInitialTitle).c_str(), kWindowStyle,
+    return CreateAttached(kWindowExStyle, kMainWindowClass, Wide(kInitialTitle).c_str(), kWindowStyle,
                           {0, 0}, size, owner, BuildMenu(), instance);
 }
 
@@ -107,6 +105,7 @@ bool MainWindow::OnCreate() {
     MakeFonts();
     CreateControls();
     FillLists();
+    WireRoutes();
     return Control(ControlId::StatusLine) != nullptr;
 }
 
@@ -114,7 +113,6 @@ void MainWindow::CreateControls() {
     const auto controls = Controls();
     RECT client;
     GetClientRect(hwnd_, &client);
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     for (size_t i = 0; i < controls.size(); ++i) {
         const ControlSpec& c = controls[i];
         if (IsPainted(c.kind)) continue;
@@ -126,33 +124,28 @@ void MainWindow::CreateControls() {
         case Parent::NetPage: parent = Control(ControlId::NetPage); break;
         case Parent::ClipPage: parent = Control(ControlId::ClipPage); break;
         }
-        const WindowClass wc = ClassFor(c);
-        // Pages and page control carry their captions as tab items, not as window text.
-        const std::wstring caption = (c.kind == Kind::Page) ? std::wstring() : WideString(c.caption);
+        // Pages carry their captions as tab items, not as window text.
+        const std::u16string_view caption = (c.kind == Kind::Page) ? std::u16string_view() : c.caption;
         const Rect r = Placed(c, client);
-        HWND hwnd = CreateWindowExW(wc.ex_style, wc.name, caption.c_str(), wc.style, r.x, r.y, r.w, r.h, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+        HWND hwnd = win::CreateChild(parent, static_cast<uint16_t>(c.id), ClassFor(c), caption,
+                                     {r.x, r.y, r.x + r.w, r.y + r.h}, nullptr);
         controls_[i] = hwnd;
         if (!hwnd) continue;
         ApplyMetrics(c, hwnd);
+        PreferKoreanInputIn(c);
         switch (c.kind) {
         case Kind::Memo:
-        case Kind::Edit:
-            // No length limit beyond the control's largest.
-            SendMessageW(hwnd, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
-            break;
+        case Kind::Edit: win::Edit(hwnd).RemoveLengthLimit(); break;
         case Kind::Page: {
             TCITEMW item{};
             item.mask = TCIF_TEXT;
-            std::wstring text = WideString(c.caption);
+            std::wstring text = Wide(c.caption);
             item.pszText = text.data();
             SendMessageW(parent, TCM_INSERTITEMW, static_cast<WPARAM>(c.id) - static_cast<WPARAM>(ControlId::AppPage),
                          reinterpret_cast<LPARAM>(&item));
             break;
         }
-        case Kind::ReportList:
-            SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-            break;
+        case Kind::ReportList: win::ListView(hwnd).SetExtendedStyle(LVS_EX_FULLROWSELECT); break;
         case Kind::StatusLine: {
             int whole_width = -1;  // one part across the whole width
             SendMessageW(hwnd, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&whole_width));
@@ -164,37 +157,19 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::FillLists() {
-    HWND commands = Control(ControlId::CommandList);
-    HWND languages = Control(ControlId::LanguageList);
-    HWND markup = Control(ControlId::MarkupList);
-    win::RedrawHeld held[] = {win::RedrawHeld(commands), win::RedrawHeld(languages), win::RedrawHeld(markup)};
-    for (auto name : lumvox::core::kCommandNames)
-        SendMessageW(commands, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(name).c_str()));
-    for (auto row : lumvox::core::kLanguageIds)
-        SendMessageW(languages, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideString(row).c_str()));
-
-    int column = 0;
-    for (const ColumnSpec& layout : MarkupColumns()) {
-        std::wstring caption = WideString(layout.caption);
-        LVCOLUMNW col{};
-        col.mask = LVCF_TEXT | LVCF_WIDTH;
-        col.cx = Scale(layout.width);
-        col.pszText = caption.data();
-        SendMessageW(markup, LVM_INSERTCOLUMNW, column++, reinterpret_cast<LPARAM>(&col));
-    }
-    int row = 0;
+    const win::ListBox commands(Control(ControlId::CommandList));
+    const win::ListBox languages(Control(ControlId::LanguageList));
+    const win::ListView markup(Control(ControlId::MarkupList));
+    win::RedrawHeld held[] = {win::RedrawHeld(commands.Handle()), win::RedrawHeld(languages.Handle()),
+                              win::RedrawHeld(markup.Handle())};
+    for (auto name : lumvox::core::kCommandNames) commands.Add(name);
+    for (auto row : lumvox::core::kLanguageIds) languages.Add(row);
+    std::vector<win::ListView::Column> columns;
+    for (const ColumnSpec& layout : MarkupColumns()) columns.push_back({layout.caption, layout.width});
+    markup.AddColumns(columns, dpi_);
     for (const auto& entry : lumvox::core::kMarkupRows) {
-        std::wstring text = WideString(entry.markup);
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.pszText = text.data();
-        SendMessageW(markup, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        std::wstring description = WideString(entry.description);
-        item.iSubItem = 1;
-        item.pszText = description.data();
-        SendMessageW(markup, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-        ++row;
+        const std::u16string_view cells[] = {entry.markup, entry.description};
+        markup.AppendRow(cells);
     }
 }
 
@@ -254,15 +229,15 @@ std::optional<ControlId> MainWindow::ControlOf(HWND hwnd) const {
     return std::nullopt;
 }
 
-HWND MainWindow::Field(TextField field) const {
+win::Edit MainWindow::Field(TextField field) const {
     switch (field) {
-    case TextField::AppText: return Control(ControlId::AppText);
-    case TextField::NetHostEdit: return Control(ControlId::NetHostEdit);
-    case TextField::NetPortEdit: return Control(ControlId::NetPortEdit);
-    case TextField::NetText: return Control(ControlId::NetText);
-    case TextField::ClipText: return Control(ControlId::ClipText);
+    case TextField::AppText: return win::Edit(Control(ControlId::AppText));
+    case TextField::NetHostEdit: return win::Edit(Control(ControlId::NetHostEdit));
+    case TextField::NetPortEdit: return win::Edit(Control(ControlId::NetPortEdit));
+    case TextField::NetText: return win::Edit(Control(ControlId::NetText));
+    case TextField::ClipText: return win::Edit(Control(ControlId::ClipText));
     }
-    return nullptr;
+    return win::Edit();
 }
 
 }  // namespace lumvox::ui

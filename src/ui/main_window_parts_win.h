@@ -1,6 +1,8 @@
 #pragma once
-// What the main window's files share: its styles, the DPI look-ups and text conversion.
+// What the main window's files share: its styles and the DPI look-ups.
 #include <windows.h>
+
+#include "platform/controls_win.h"
 
 #include <string>
 #include <string_view>
@@ -11,9 +13,7 @@ inline constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 // Composited: the whole window is painted into one buffer, bottom to top.
 inline constexpr DWORD kWindowExStyle = WS_EX_COMPOSITED;
 
-inline std::wstring WideString(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
-// A control's whole text.
-std::u16string WindowText(HWND hwnd);
+using win::Wide;
 
 // Functions of newer Windows versions, looked up once so that older systems still run.
 template <class Fn>

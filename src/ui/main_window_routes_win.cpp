@@ -9,23 +9,27 @@
 namespace lumvox::ui {
 namespace {
 
-// A menu choice comes as WM_COMMAND with notification code 0.
-constexpr UINT kMenuChoice = 0;
+constexpr UINT kMenuChoice = win::Window::kMenuChoice;
+using enum Key;
+using Modifier = Shortcut::Modifier;
 
+// A control's key is a column here; a menu entry's is in the menu table, which
+// shows it beside the entry's caption.
 struct Route {
     uint16_t source;  // control or menu ID
     UINT code;        // notification code
     Action action;
+    Shortcut shortcut = {};
 };
 
 constexpr uint16_t Id(ControlId id) { return static_cast<uint16_t>(id); }
 constexpr uint16_t Id(MenuId id) { return static_cast<uint16_t>(id); }
 
 constexpr Route kRoutes[] = {
-    {Id(ControlId::AppSendButton), BN_CLICKED, Action::SendToApp},
+    {Id(ControlId::AppSendButton), BN_CLICKED, Action::SendToApp, {F8, Modifier::Any}},
     {Id(ControlId::AppClearButton), BN_CLICKED, Action::ClearAppText},
     {Id(ControlId::CommandList), LBN_DBLCLK, Action::InsertSelectedCommand},
-    {Id(ControlId::NetSendButton), BN_CLICKED, Action::SendOverNetwork},
+    {Id(ControlId::NetSendButton), BN_CLICKED, Action::SendOverNetwork, {F9, Modifier::Any}},
     {Id(ControlId::NetPreviewButton), BN_CLICKED, Action::PreviewNetworkText},
     {Id(ControlId::ClipCopyButton), BN_CLICKED, Action::CopyToClipboard},
     {Id(ControlId::ClipClearButton), BN_CLICKED, Action::ClearClipText},
@@ -44,27 +48,18 @@ constexpr Route kRoutes[] = {
     {Id(MenuId::CheckMarkup), kMenuChoice, Action::CheckMarkup},
 };
 
-// A key runs its control's (or menu entry's) route. F8 and F9 act alike with any of
-// Shift, Ctrl and Alt; a key marked Ctrl acts only while Ctrl is held.
-enum class Modifier : uint8_t { Any, Ctrl };
-
-struct KeyRoute {
-    WORD key;
-    Modifier modifier;
-    uint16_t source;
-    UINT code;
-};
-
-constexpr KeyRoute kKeyRoutes[] = {
-    {VK_F8, Modifier::Any, Id(ControlId::AppSendButton), BN_CLICKED},
-    {VK_F9, Modifier::Any, Id(ControlId::NetSendButton), BN_CLICKED},
-    {'L', Modifier::Ctrl, Id(MenuId::SendLog), kMenuChoice},
-    {'K', Modifier::Ctrl, Id(MenuId::CheckMarkup), kMenuChoice},
-};
-
-bool ModifierHeld(Modifier modifier) { return modifier == Modifier::Any || GetKeyState(VK_CONTROL) < 0; }
+// F8 and F9 act alike with any of Shift, Ctrl and Alt; a key marked Ctrl acts only while Ctrl is held.
+bool Pressed(Shortcut shortcut, WORD key) {
+    return shortcut.key != None && static_cast<WORD>(shortcut.key) == key &&
+           (shortcut.modifier == Modifier::Any || GetKeyState(VK_CONTROL) < 0);
+}
 
 }  // namespace
+
+void MainWindow::WireRoutes() {
+    for (const Route& route : kRoutes)
+        On(route.source, route.code, [this, source = route.source, code = route.code] { RunRoute(source, code); });
+}
 
 bool MainWindow::RunRoute(uint16_t source, UINT code) {
     for (const Route& route : kRoutes) {
@@ -77,7 +72,6 @@ bool MainWindow::RunRoute(uint16_t source, UINT code) {
     }
     return false;
 }
-
 void MainWindow::Run(Action action, uint16_t source) {
     if (action == Action::Quit) return Quit();
     if (action == Action::ShowSendLog) return ShowSendLog();
@@ -111,10 +105,15 @@ void MainWindow::Run(Action action, uint16_t source) {
 // on after a box it opened, the letter would be typed into the text area, since Ctrl
 // is no longer held when the key is translated.
 bool MainWindow::RunKeyRoute(WORD key) {
-    for (const KeyRoute& route : kKeyRoutes) {
-        if (route.key != key || !ModifierHeld(route.modifier)) continue;
+    for (const Route& route : kRoutes) {
+        if (!Pressed(route.shortcut, key)) continue;
         RunRoute(route.source, route.code);
-        return route.modifier == Modifier::Ctrl;
+        return route.shortcut.modifier == Modifier::Ctrl;
+    }
+    for (const MenuEntry& entry : Menu()) {
+        if (!Pressed(entry.shortcut, key)) continue;
+        RunRoute(entry.id, kMenuChoice);
+        return entry.shortcut.modifier == Modifier::Ctrl;
     }
     return false;
 }
@@ -130,23 +129,15 @@ void MainWindow::ShowSendLog() {
     send_log_window_->Open(reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)), hwnd_);
 }
 
-// Called by the event loop before a message is dispatched: a routed key runs its
-// action and still reaches the focused control; Tab moves the focus in the
-// designed order, and Ctrl+Tab turns the pages.
-bool MainWindow::PreviewMessage(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
-    if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
-    const auto key = static_cast<WORD>(msg.wParam);
-    try {
-        if (RunKeyRoute(key)) return true;
-        if (key != VK_TAB || msg.message == WM_SYSKEYDOWN) return false;
-        const bool backwards = GetKeyState(VK_SHIFT) < 0;
-        if (GetKeyState(VK_CONTROL) < 0) return SwitchPageByKey(backwards);
-        return HandleTabKey(backwards);
-    } catch (...) {
-        ReportError(std::current_exception());
-        return false;
-    }
+// Before a key is dispatched: a routed key runs its action and still reaches the
+// focused control; Tab moves the focus in the designed order, and Ctrl+Tab turns
+// the pages.
+bool MainWindow::OnKeyPreview(WORD key, bool with_alt) {
+    if (RunKeyRoute(key)) return true;
+    if (key != VK_TAB || with_alt) return false;
+    const bool backwards = GetKeyState(VK_SHIFT) < 0;
+    if (GetKeyState(VK_CONTROL) < 0) return SwitchPageByKey(backwards);
+    return HandleTabKey(backwards);
 }
 
 }  // namespace lumvox::ui

@@ -5,7 +5,6 @@
 #include "send_log_window_win.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 #include <imm.h>
 
 #include <vector>
@@ -13,7 +12,7 @@
 #include "core/request_markup.h"
 #include "main_window_parts_win.h"
 #include "custom_controls_win.h"
-#include "platform/dll_search_win.h"
+#include "platform/file_dialog_win.h"
 #include "platform/hostinfo_win.h"
 #include "platform/speech_app_link_win.h"
 #include "window_texts.h"
@@ -64,12 +63,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE: Relayout(); return 0;
     case WM_PAINT: OnPaint(); return 0;
     case kPaintPageMessage: PaintControlsOn(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)); return 0;
-    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
-    case WM_NOTIFY: {
-        const auto& header = *reinterpret_cast<const NMHDR*>(lp);
-        RunRoute(static_cast<uint16_t>(header.idFrom), header.code);
-        return 0;
-    }
     case WM_CTLCOLORSTATIC: return OnCtlColor(reinterpret_cast<HDC>(wp), false);
     case WM_CTLCOLORBTN: return OnCtlColor(reinterpret_cast<HDC>(wp), true);
     case WM_GETMINMAXINFO: OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp)); return 0;
@@ -79,11 +72,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: Quit(); return 0;
     }
     return Default(msg, wp, lp);
-}
-
-void MainWindow::OnCommand(WORD id, WORD code) {
-    if (const auto control = ControlIdFromInt(id)) ApplyInputMethodPreference(*control, code);
-    RunRoute(id, code);
 }
 
 void MainWindow::ShowCentred(int show_state) {
@@ -118,15 +106,15 @@ void MainWindow::OnActivate(WORD state) {
 }
 
 void MainWindow::OnFirstActivation() {
-    SetWindowTextW(Field(TextField::NetHostEdit), WideString(lumvox::win::GetLocalIPAddress()).c_str());
-    SetWindowTextW(hwnd_, WideString(MainWindowTitle(lumvox::win::GetOwnFileVersion())).c_str());
+    Field(TextField::NetHostEdit).SetText(lumvox::win::GetLocalIPAddress());
+    SetWindowTextW(hwnd_, Wide(MainWindowTitle(lumvox::win::GetOwnFileVersion())).c_str());
     UpdateStatusLine();
     ShowPage(0);
     SetFocus(Control(ControlId::AppText));
 }
 
 void MainWindow::UpdateStatusLine() {
-    const std::wstring text = WideString(StatusLineText(lumvox::win::IsSpeechAppRunning()));
+    const std::wstring text = Wide(StatusLineText(lumvox::win::IsSpeechAppRunning()));
     SendMessageW(Control(ControlId::StatusLine), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
@@ -156,12 +144,11 @@ void MainWindow::CheckShowingPageMarkup() {
     const int page = ShowingPage();
     const auto area = TextAreaOfPage(page);
     if (!area || !actions_) return;
-    HWND edit = Control(*area);
+    const win::Edit edit(Control(*area));
     const core::MarkupBox box = core::MarkupBoxFor(actions_->RequestOf(Pages()[page].channel));
     if (box.caret) {
-        SetFocus(edit);
-        SendMessageW(edit, EM_SETSEL, *box.caret, static_cast<LPARAM>(*box.caret));
-        SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+        edit.Focus();
+        edit.PutCaret(static_cast<int>(*box.caret));
     }
     ShowMessage(box.text);
 }
@@ -189,8 +176,8 @@ bool MainWindow::SwitchPageByKey(bool backwards) {
 // --- the general error report --------------------------------------------------
 
 void MainWindow::ReportError(const std::exception_ptr& error) {
-    const std::wstring text = WideString(ErrorReportText(ErrorMessageOf(error)));
-    MessageBoxW(hwnd_, text.c_str(), WideString(kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
+    const std::wstring text = Wide(ErrorReportText(ErrorMessageOf(error)));
+    MessageBoxW(hwnd_, text.c_str(), Wide(kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
 }
 
 // --- window behaviour ------------------------------------------------------------
@@ -206,70 +193,33 @@ void MainWindow::OnSysCommand(WPARAM command, LPARAM lp) {
 }
 
 // The marked controls prefer the Korean input method while they have the focus.
-void MainWindow::ApplyInputMethodPreference(ControlId control, WORD code) {
-    const ControlSpec& layout = LayoutOf(control);
+void MainWindow::PreferKoreanInputIn(const ControlSpec& layout) {
     if (!(layout.flags & flags::kKoreanInput)) return;
-    if (IsTextControl(layout.kind) && (code == EN_SETFOCUS || code == EN_KILLFOCUS))
-        ::lumvox::ui::ApplyInputMethodPreference(code == EN_SETFOCUS);
-    else if (layout.kind == Kind::ListBox && (code == LBN_SETFOCUS || code == LBN_KILLFOCUS))
-        ::lumvox::ui::ApplyInputMethodPreference(code == LBN_SETFOCUS);
+    const auto id = static_cast<uint16_t>(layout.id);
+    const bool text = IsTextControl(layout.kind);
+    if (!text && layout.kind != Kind::ListBox) return;
+    On(id, text ? EN_SETFOCUS : LBN_SETFOCUS, [] { ApplyInputMethodPreference(true); });
+    On(id, text ? EN_KILLFOCUS : LBN_KILLFOCUS, [] { ApplyInputMethodPreference(false); });
 }
 
 // --- PageView ---------------------------------------------------------------------
 
-std::u16string MainWindow::Text(TextField field) { return WindowText(Field(field)); }
+std::u16string MainWindow::Text(TextField field) { return Field(field).Text(); }
 
-std::u16string WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
-    const int got = GetWindowTextW(hwnd, reinterpret_cast<wchar_t*>(text.data()), length + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
-}
+void MainWindow::SetText(TextField field, std::u16string_view text) { Field(field).SetText(text); }
 
-void MainWindow::SetText(TextField field, std::u16string_view text) {
-    SetWindowTextW(Field(field), WideString(text).c_str());
-}
+void MainWindow::AppendLine(TextField field, std::u16string_view text) { Field(field).AppendLine(text); }
 
-void MainWindow::AppendLine(TextField field, std::u16string_view text) {
-    HWND hwnd = Field(field);
-    const auto end = static_cast<WPARAM>(GetWindowTextLengthW(hwnd));
-    SendMessageW(hwnd, EM_SETSEL, end, static_cast<LPARAM>(end));
-    const std::wstring line = WideString(text) + L"\r\n";
-    SendMessageW(hwnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
-}
+bool MainWindow::UseProtocol() { return win::Button(Control(ControlId::UseProtocolCheck)).IsChecked(); }
 
-bool MainWindow::UseProtocol() {
-    return SendMessageW(Control(ControlId::UseProtocolCheck), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-int MainWindow::SelectedCommandIndex() {
-    return static_cast<int>(SendMessageW(Control(ControlId::CommandList), LB_GETCURSEL, 0, 0));
-}
+int MainWindow::SelectedCommandIndex() { return win::ListBox(Control(ControlId::CommandList)).Selected(); }
 
 void MainWindow::ShowMessage(std::u16string_view text) {
-    MessageBoxW(hwnd_, WideString(text).c_str(), WideString(kApplicationTitle).c_str(), MB_OK);
+    MessageBoxW(hwnd_, Wide(text).c_str(), Wide(kApplicationTitle).c_str(), MB_OK);
 }
 
 std::optional<std::u16string> MainWindow::ChooseTextFile() {
-    std::vector<wchar_t> path(32768, L'\0');
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = hwnd_;
-    dialog.lpstrFilter = L"Text files (*.txt)\0*.txt\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path.data();
-    dialog.nMaxFile = static_cast<DWORD>(path.size());
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-    // The dialog's library (and the shell it brings along) is loaded at its first use,
-    // not at start-up; it stays loaded for the rest of the run.
-    static const auto open_file_name = [] {
-        HMODULE library = lumvox::win::LoadSystemLibrary(L"comdlg32.dll");
-        return reinterpret_cast<BOOL(WINAPI*)(OPENFILENAMEW*)>(
-            reinterpret_cast<void*>(library ? GetProcAddress(library, "GetOpenFileNameW") : nullptr));
-    }();
-    if (!open_file_name || !open_file_name(&dialog)) return std::nullopt;
-    return std::u16string(reinterpret_cast<const char16_t*>(path.data()));
+    return win::ChooseFile(hwnd_, {win::FileDialog::Purpose::Open, L"Text files (*.txt)\0*.txt\0"});
 }
 
 }  // namespace lumvox::ui

@@ -4,7 +4,8 @@
 // responsibility: main_window_win.cpp (the window: activation, pages, keys, routes,
 // the page view), main_window_build_win.cpp (controls, fonts, menus, lists),
 // main_window_geometry_win.cpp (sizes, relayout, snap, DPI) and
-// main_window_paint_win.cpp (shapes, captions, control colours).
+// main_window_paint_win.cpp (shapes, captions, control colours) and
+// main_window_routes_win.cpp (notifications, menu choices and keys to actions).
 #include <windows.h>
 
 #include <array>
@@ -16,6 +17,7 @@
 #include "core/page_actions.h"
 #include "core/send_log.h"
 #include "layout.h"
+#include "platform/controls_win.h"
 #include "platform/handles_win.h"
 #include "platform/window_win.h"
 
@@ -57,9 +59,6 @@ public:
 
     // Centres the window in its monitor's work area and shows it in `show_state`.
     void ShowCentred(int show_state);
-    // Key preview, called by the event loop before a message is dispatched. True
-    // when the message was used up (Tab navigation); routed keys still go on.
-    bool PreviewMessage(const MSG& msg);
     // The event loop's general error report for whatever a handler threw.
     void ReportError(const std::exception_ptr& error) override;
 
@@ -80,14 +79,15 @@ private:
     void OnActivate(WORD state);
     void OnFirstActivation();
     void UpdateStatusLine();
-    void OnCommand(WORD id, WORD code);
     void OnSysCommand(WPARAM command, LPARAM lp);
-    void ApplyInputMethodPreference(ControlId control, WORD code);
+    void PreferKoreanInputIn(const ControlSpec& layout);
     // Routes (main_window_routes_win.cpp): one path for a notification, a menu
     // choice and a key, with one enabled check.
+    void WireRoutes();
     bool RunRoute(uint16_t source, UINT code);
     void Run(Action action, uint16_t source);
     bool RunKeyRoute(WORD key);  // true when the key is used up
+    bool OnKeyPreview(WORD key, bool with_alt) override;
     void Quit();
     void ShowSendLog();
     void CheckShowingPageMarkup();
@@ -106,7 +106,7 @@ private:
     void FillLists();
     HFONT FontFor(Font font) const;
     HWND Control(ControlId id) const;
-    HWND Field(core::TextField field) const;
+    win::Edit Field(core::TextField field) const;
     std::optional<ControlId> ControlOf(HWND hwnd) const;
 
     // Geometry (main_window_geometry_win.cpp).

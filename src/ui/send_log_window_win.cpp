@@ -1,7 +1,6 @@
 #include "send_log_window_win.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <chrono>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include "json/send_record_json.h"
 #include "core/action_error.h"
 #include "platform/clipboard_win.h"
+#include "platform/file_dialog_win.h"
 #include "platform/system_error_win.h"
 #include "send_log_texts.h"
 
@@ -22,7 +22,18 @@ constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 26;
 constexpr int kColumnWidths[] = {90, 80, 50, 80, 360, 240};
 
-std::wstring Wide(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+using win::Wide;
+
+constexpr uint16_t Id(SendLogControl id) { return static_cast<uint16_t>(id); }
+
+constexpr win::ChildSpec kControls[] = {
+    {Id(SendLogControl::List), {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE}, u""},
+    {Id(SendLogControl::Detail),
+     {L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE},
+     u""},
+    {Id(SendLogControl::CopyButton), {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP}, u"복사"},
+    {Id(SendLogControl::SaveButton), {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP}, u"저장..."},
+};
 
 // The send's start in local time.
 SYSTEMTIME LocalStart(const core::SendRecord& record) {
@@ -59,34 +70,9 @@ std::u16string LongTime(const SYSTEMTIME& t) {
     return out;
 }
 
-void SetCell(HWND list, int row, int column, const std::u16string& text) {
-    std::wstring wide = Wide(text);
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = wide.data();
-    SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-}
-
-void AppendRow(HWND list, const LogRow& row) {
-    const int index = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    std::wstring time = Wide(row.time);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = index;
-    item.pszText = time.data();
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    const std::u16string* cells[] = {&row.channel, &row.length, &row.outcome, &row.cause, &row.warnings};
-    for (int column = 1; column <= 5; ++column) SetCell(list, index, column, *cells[column - 1]);
-}
-
-int SelectedRow(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED)); }
-
-void SelectRow(HWND list, int row) {
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+void AppendRow(const win::ListView& list, const LogRow& row) {
+    const std::u16string_view cells[] = {row.time, row.channel, row.length, row.outcome, row.cause, row.warnings};
+    list.AppendRow(cells);
 }
 
 [[noreturn]] void ThrowWriteError(std::u16string_view head, std::u16string_view path, DWORD error) {
@@ -122,51 +108,31 @@ LRESULT SendLogWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         info.ptMinTrackSize = {360, 240};
         return 0;
     }
-    case WM_COMMAND:
-        if (HIWORD(wp) != BN_CLICKED) break;
-        if (LOWORD(wp) == static_cast<WORD>(SendLogControl::CopyButton)) CopySelected();
-        if (LOWORD(wp) == static_cast<WORD>(SendLogControl::SaveButton)) SaveAll();
-        return 0;
-    case WM_NOTIFY: {
-        const auto& header = *reinterpret_cast<const NMHDR*>(lp);
-        if (header.idFrom == static_cast<UINT_PTR>(SendLogControl::List) && header.code == LVN_ITEMCHANGED) {
-            const auto& change = *reinterpret_cast<const NMLISTVIEW*>(lp);
-            if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED)) ShowDetail();
-        }
-        return 0;
-    }
     case WM_CLOSE: ShowWindow(hwnd_, SW_HIDE); return 0;  // kept, with its selection, for the next opening
     }
     return Default(msg, wp, lp);
 }
 
 void SendLogWindow::OnCreate() {
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma"));
-    auto make = [&](DWORD ex, const wchar_t* cls, const wchar_t* text, DWORD style, SendLogControl id) {
-        HWND child = CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
-                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        return child;
-    };
-    HWND list = make(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP,
-                     SendLogControl::List);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < 6; ++i) {
-        std::wstring caption = Wide(kLogColumns[i]);
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = kColumnWidths[i];
-        column.pszText = caption.data();
-        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-    }
-    make(WS_EX_CLIENTEDGE, L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
-         SendLogControl::Detail);
-    make(0, L"BUTTON", L"복사", BS_PUSHBUTTON | WS_TABSTOP, SendLogControl::CopyButton);
-    make(0, L"BUTTON", L"저장...", BS_PUSHBUTTON | WS_TABSTOP, SendLogControl::SaveButton);
+    win::CreateChildren(hwnd_, kControls, controls_, font_.get());
+    const win::ListView list = List();
+    list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    std::array<win::ListView::Column, std::size(kColumnWidths)> columns;
+    for (size_t i = 0; i < columns.size(); ++i) columns[i] = {kLogColumns[i], kColumnWidths[i]};
+    list.AddColumns(columns);
+    On(Id(SendLogControl::CopyButton), BN_CLICKED, [this] { CopySelected(); });
+    On(Id(SendLogControl::SaveButton), BN_CLICKED, [this] { SaveAll(); });
+    On(Id(SendLogControl::List), LVN_ITEMCHANGED, [this](LPARAM lp) -> LRESULT {
+        const auto& change = *reinterpret_cast<const NMLISTVIEW*>(lp);
+        if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED)) ShowDetail();
+        return 0;
+    });
     Refill();
 }
+
+HWND SendLogWindow::Item(SendLogControl id) const { return win::ChildOf(kControls, controls_, Id(id)); }
 
 void SendLogWindow::Relayout() {
     RECT client;
@@ -184,13 +150,13 @@ void SendLogWindow::Relayout() {
 }
 
 void SendLogWindow::Refill() {
-    HWND list = Item(SendLogControl::List);
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    const win::ListView list = List();
+    SendMessageW(list.Handle(), WM_SETREDRAW, FALSE, 0);
+    list.DeleteAll();
     for (const core::SendRecord& record : log_.records()) AppendRow(list, LogRowOf(record, Clock(LocalStart(record))));
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list.Handle(), WM_SETREDRAW, TRUE, 0);
     const int count = static_cast<int>(log_.records().size());
-    if (count > 0) SelectRow(list, count - 1);
+    if (count > 0) list.Select(count - 1);
 }
 
 // A send just ended: its row goes last, the oldest goes when the log is full.
@@ -198,28 +164,27 @@ void SendLogWindow::Refill() {
 // nothing here takes the focus.
 void SendLogWindow::AddNewest() {
     if (!hwnd_ || log_.records().empty()) return;
-    HWND list = Item(SendLogControl::List);
-    const int before = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    const int selected = SelectedRow(list);
+    const win::ListView list = List();
+    const int before = list.Count();
+    const int selected = list.NextSelected();
     const bool follow = selected < 0 || selected == before - 1;
-    if (before >= static_cast<int>(core::kSendLogCapacity)) SendMessageW(list, LVM_DELETEITEM, 0, 0);
+    if (before >= static_cast<int>(core::kSendLogCapacity)) list.DeleteRow(0);
     const core::SendRecord& record = log_.records().back();
     AppendRow(list, LogRowOf(record, Clock(LocalStart(record))));
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    if (follow) SelectRow(list, count - 1);
+    if (follow) list.Select(list.Count() - 1);
 }
 
 void SendLogWindow::ShowDetail() {
-    const int row = SelectedRow(Item(SendLogControl::List));
+    const int row = List().NextSelected();
     if (row < 0 || row >= static_cast<int>(log_.records().size())) return;
     const core::SendRecord& record = log_.records()[static_cast<size_t>(row)];
-    SetWindowTextW(Item(SendLogControl::Detail), Wide(LogDetail(record, LongTime(LocalStart(record)))).c_str());
+    win::Edit(Item(SendLogControl::Detail)).SetText(LogDetail(record, LongTime(LocalStart(record))));
 }
 
 void SendLogWindow::CopySelected() {
-    HWND list = Item(SendLogControl::List);
+    const win::ListView list = List();
     std::vector<LogRow> rows;
-    for (int row = -1; (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;) {
+    for (int row = -1; (row = list.NextSelected(row)) >= 0;) {
         if (row >= static_cast<int>(log_.records().size())) break;
         const core::SendRecord& record = log_.records()[static_cast<size_t>(row)];
         rows.push_back(LogRowOf(record, LongTime(LocalStart(record))));
@@ -229,35 +194,20 @@ void SendLogWindow::CopySelected() {
 }
 
 void SendLogWindow::SaveAll() {
-    std::vector<wchar_t> path(32768, L'\0');
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = hwnd_;
-    dialog.lpstrFilter = L"JSON lines (*.jsonl)\0*.jsonl\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path.data();
-    dialog.nMaxFile = static_cast<DWORD>(path.size());
-    dialog.lpstrDefExt = L"jsonl";
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT;
-    // As for the open-file dialog: its library is loaded at the first save, not at start-up.
-    static const auto save_file_name = [] {
-        HMODULE library = LoadLibraryW(L"comdlg32.dll");
-        return reinterpret_cast<BOOL(WINAPI*)(OPENFILENAMEW*)>(
-            reinterpret_cast<void*>(library ? GetProcAddress(library, "GetSaveFileNameW") : nullptr));
-    }();
-    if (!save_file_name || !save_file_name(&dialog)) return;
-    const std::u16string chosen(reinterpret_cast<const char16_t*>(path.data()));
+    const auto chosen =
+        win::ChooseFile(hwnd_, {win::FileDialog::Purpose::Save, L"JSON lines (*.jsonl)\0*.jsonl\0", L"jsonl"});
+    if (!chosen) return;
 
     std::string bytes;
     for (const core::SendRecord& record : log_.records())
         bytes += json::SendLogLine(record, Iso(LocalStart(record))) + "\n";
     win::UniqueHandle file = win::AdoptFileHandle(
-        CreateFileW(path.data(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) ThrowWriteError(u"Cannot create file ", chosen, GetLastError());
+        CreateFileW(Wide(*chosen).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) ThrowWriteError(u"Cannot create file ", *chosen, GetLastError());
     DWORD written = 0;
     if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size())
-        ThrowWriteError(u"Cannot write file ", chosen, GetLastError());
+        ThrowWriteError(u"Cannot write file ", *chosen, GetLastError());
 }
 
 }  // namespace lumvox::ui

@@ -3,13 +3,16 @@
 // lists every send of this run (newest last) with its time, channel, length,
 // outcome, cause and warnings, and shows the selected one in full below. "복사"
 // puts the selected rows on the clipboard; "저장..." writes the whole log as
-// JSON lines that lumvox-send --batch replays. Made at its first opening only.
+// JSON lines that lumvox-send --batch replays. Made at its first opening only;
+// Tab moves the focus through its controls and Escape closes it.
 #include <windows.h>
 
+#include <array>
 #include <exception>
 #include <functional>
 
 #include "core/send_log.h"
+#include "platform/controls_win.h"
 #include "platform/handles_win.h"
 #include "platform/window_win.h"
 
@@ -24,7 +27,9 @@ enum class SendLogControl : uint16_t { List = 301, Detail = 302, CopyButton = 30
 class SendLogWindow final : public win::Window {
 public:
     using ErrorReport = std::function<void(const std::exception_ptr&)>;
-    SendLogWindow(core::SendLog& log, ErrorReport report) : log_(log), report_(std::move(report)) {}
+    SendLogWindow(core::SendLog& log, ErrorReport report) : log_(log), report_(std::move(report)) {
+        closes_on_escape_ = true;
+    }
     ~SendLogWindow() override;
 
     // Creates the window on first use; shows it and brings it forward.
@@ -40,11 +45,13 @@ private:
     void ShowDetail();
     void CopySelected();
     void SaveAll();
-    HWND Item(SendLogControl id) const { return GetDlgItem(hwnd_, static_cast<int>(id)); }
+    HWND Item(SendLogControl id) const;
+    win::ListView List() const { return win::ListView(Item(SendLogControl::List)); }
 
     core::SendLog& log_;
     ErrorReport report_;
     win::UniqueHfont font_;
+    std::array<HWND, 4> controls_{};  // by position in the window's table
 };
 
 }  // namespace lumvox::ui

@@ -297,6 +297,33 @@ TEST(StandInWindow, IsTheTopLevelLumvoxThatTheWorkshopProbeFinds) {
     EXPECT_FALSE(lumvox::win::IsSpeechAppRunning()) << "the window goes with the stand-in";
 }
 
+// Tab, as the stand-in's event loop receives it, goes round the controls that are
+// tab stops: the reply modes, Clear, the event list, the detail.
+TEST(StandInWindow, TabMovesTheFocusRoundItsControls) {
+    StandIn standin;
+    HWND window = standin.Window();
+    ASSERT_NE(window, nullptr);
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    auto focus = [thread] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+    };
+    HWND modes = standin.Child(L"ComboBox");
+    HWND clear = standin.Child(L"Button");
+    HWND events = standin.Child(WC_LISTVIEWW);
+    HWND detail = standin.Child(L"Edit");
+    ASSERT_TRUE(modes && clear && events && detail);
+    for (HWND expected : {modes, clear, events, detail, modes}) {
+        HWND from = focus();
+        PostMessageW(from ? from : window, WM_KEYDOWN, VK_TAB, 0);
+        ASSERT_TRUE(standin.WaitUntil([&]() -> std::optional<bool> {
+            if (focus() != expected) return std::nullopt;
+            return true;
+        }, "the focus on the next control"));
+    }
+}
+
 TEST(CopyData, LogsAndShowsIdentifierByteCountTextAndHex) {
     struct Case {
         std::u16string_view text;

@@ -198,6 +198,28 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
     EXPECT_EQ(static_cast<int>(menu.back().id), 232);  // scripts choose 마크업 검사 by this number
 }
 
+// What the menu shows: an entry's key from its own row, after a tab; the
+// entries without a key exactly as captioned.
+TEST(Menu, EntriesWithAKeyShowItAfterATab) {
+    const auto menu = Menu();
+    for (const MenuEntry& entry : menu) {
+        if (entry.name == "SendLogItem") EXPECT_EQ(MenuCaption(entry), u"전송 기록\tCtrl+L");
+        else if (entry.name == "CheckMarkupItem") EXPECT_EQ(MenuCaption(entry), u"마크업 검사\tCtrl+K");
+        else EXPECT_EQ(MenuCaption(entry), entry.caption) << entry.name;
+    }
+    struct Case {
+        Shortcut shortcut;
+        std::u16string_view text;
+    };
+    constexpr Case kCases[] = {
+        {{Key::F8, Shortcut::Modifier::Any}, u"F8"},
+        {{Key::F9, Shortcut::Modifier::Any}, u"F9"},
+        {{Key::K, Shortcut::Modifier::Ctrl}, u"Ctrl+K"},
+        {{}, u""},
+    };
+    for (const auto& c : kCases) EXPECT_EQ(ShortcutText(c.shortcut), c.text);
+}
+
 TEST(SnapToWorkArea, EdgesCloserThanTheDistanceLandOnTheWorkArea) {
     constexpr Rect kWork{0, 0, 1280, 984};  // a task bar of 40 pixels below
     struct Case {

@@ -65,6 +65,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     if (!window.Create(instance, show)) return 1;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (lumvox::win::Window::PreviewKey(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

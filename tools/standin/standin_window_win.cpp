@@ -29,20 +29,31 @@ constexpr size_t kListTextChars = 200;
 // and the list stays quick; the log has every event.
 constexpr size_t kListedEvents = 1000;
 
-enum : int { IDC_REPLY_LABEL = 101, IDC_REPLY, IDC_STATUS, IDC_CLEAR, IDC_EVENTS, IDC_DETAIL };
+// The controls' IDs, in the order of the table below.
+enum : uint16_t { kReplyLabel = 101, kReply, kStatus, kClear, kEvents, kDetail };
+
+constexpr win::ChildSpec kControls[] = {
+    {kReplyLabel, {L"STATIC", SS_LEFT}, u"Answer to GET:"},
+    {kReply, {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL}, u""},
+    {kStatus, {L"STATIC", SS_LEFT | SS_ENDELLIPSIS}, u""},
+    {kClear, {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP}, u"Clear"},
+    {kEvents,
+     {WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP,
+      WS_EX_CLIENTEDGE},
+     u""},
+    {kDetail, {L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE}, u""},
+};
 
 enum Column : int { kColTime, kColChannel, kColSummary, kColText };
-struct ColumnSpec {
-    const wchar_t* caption;
-    int width;
-};
-constexpr ColumnSpec kColumns[] = {{L"Time", 100}, {L"Channel", 80}, {L"Details", 250}, {L"Text", 420}};
+constexpr win::ListView::Column kColumns[] = {{u"Time", 100}, {u"Channel", 80}, {u"Details", 250}, {u"Text", 420}};
 
-std::wstring Wide(std::string_view utf8) {
+std::u16string Utf16(std::string_view utf8) {
     std::u16string text;
     lumvox::core::AppendUtf8AsUtf16(utf8, text);
-    return std::wstring(text.begin(), text.end());
+    return text;
 }
+
+std::wstring Wide(std::string_view utf8) { return win::Wide(Utf16(utf8)); }
 
 LocalTime Now() {
     SYSTEMTIME st;
@@ -117,8 +128,6 @@ LRESULT StandInWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COPYDATA: return OnCopyData(reinterpret_cast<HWND>(wp), *reinterpret_cast<const COPYDATASTRUCT*>(lp));
     case WM_CLIPBOARDUPDATE: OnClipboardUpdate(); return 0;
     case WM_TIMER: OnTimer(wp); return 0;
-    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
-    case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
     case WM_APP_PENDING: OnPendingEvents(); return 0;
     case WM_APP_READY: OnReady(); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
@@ -127,36 +136,27 @@ LRESULT StandInWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void StandInWindow::OnCreate() {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
     font_.reset(CreateUiFont());
-    auto make = [&](DWORD ex_style, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-        HWND control = CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, hwnd_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        return control;
-    };
-    reply_label_ = make(0, L"STATIC", L"Answer to GET:", SS_LEFT, IDC_REPLY_LABEL);
-    reply_ = make(0, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, IDC_REPLY);
-    for (ReplyMode mode : kReplyModes) {
-        std::wstring caption = Wide(ReplyModeCaption(mode));
-        SendMessageW(reply_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
-    }
-    SendMessageW(reply_, CB_SETCURSEL, static_cast<WPARAM>(options_.reply), 0);
-    status_ = make(0, L"STATIC", L"", SS_LEFT | SS_ENDELLIPSIS, IDC_STATUS);
-    clear_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON | WS_TABSTOP, IDC_CLEAR);
-    events_ = make(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                   LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, IDC_EVENTS);
+    win::CreateChildren(hwnd_, kControls, controls_, font_.get(), {0, 0, 10, 10});
+    reply_ = win::ComboBox(Item(kReply));
+    status_ = win::Control(Item(kStatus));
+    events_ = Item(kEvents);
+    detail_ = win::Edit(Item(kDetail));
+    for (ReplyMode mode : kReplyModes) reply_.Add(Utf16(ReplyModeCaption(mode)));
+    reply_.Select(static_cast<int>(options_.reply));
     ListView_SetExtendedListViewStyle(events_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(kColumns[i].caption);
-        column.cx = kColumns[i].width;
-        ListView_InsertColumn(events_, i, &column);
-    }
-    detail_ = make(WS_EX_CLIENTEDGE, L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
-                   IDC_DETAIL);
-    SendMessageW(detail_, EM_SETLIMITTEXT, 0, 0);
+    win::ListView(events_).AddColumns(kColumns);
+    SendMessageW(detail_.Handle(), EM_SETLIMITTEXT, 0, 0);
+    On(kReply, CBN_SELCHANGE, [this] { OnReplyModeChosen(); });
+    On(kClear, BN_CLICKED, [this] { OnClear(); });
+    On(kEvents, LVN_ITEMCHANGED, [this](LPARAM lp) -> LRESULT {
+        OnEventChanged(*reinterpret_cast<const NMLISTVIEW*>(lp));
+        return 0;
+    });
+    On(kEvents, LVN_GETDISPINFOW, [this](LPARAM lp) -> LRESULT {
+        OnEventCellWanted(*reinterpret_cast<NMLVDISPINFOW*>(lp));
+        return 0;
+    });
 
     clipboard_sequence_ = GetClipboardSequenceNumber();
     AddClipboardFormatListener(hwnd_);
@@ -213,7 +213,7 @@ void StandInWindow::SetStatus() {
                  ValidUtf8(listening_.error) + ")";
     }
     status += options_.log_path.empty() ? "   |   no log" : "   |   log: " + lumvox::core::ToUtf8Lossy(options_.log_path);
-    SetWindowTextW(status_, Wide(status).c_str());
+    status_.SetText(Utf16(status));
 }
 
 void StandInWindow::OnSize(int width, int height) {
@@ -222,16 +222,16 @@ void StandInWindow::OnSize(int width, int height) {
     int below = std::max(0, height - top - kMargin - kGap);
     int list_height = below * 11 / 20;
     HDWP batch = BeginDeferWindowPos(6);
-    auto place = [&](HWND control, int x, int y, int w, int h) {
-        batch = DeferWindowPos(batch, control, nullptr, x, y, std::max(w, 0), std::max(h, 0),
+    auto place = [&](uint16_t id, int x, int y, int w, int h) {
+        batch = DeferWindowPos(batch, Item(id), nullptr, x, y, std::max(w, 0), std::max(h, 0),
                                SWP_NOZORDER | SWP_NOACTIVATE);
     };
-    place(reply_label_, kMargin, kMargin + 4, 110, 20);
-    place(reply_, kMargin + 114, kMargin, 220, 200);
-    place(clear_, width - kMargin - 80, kMargin, 80, kRow);
-    place(status_, kMargin + 346, kMargin + 4, width - kMargin - 80 - 10 - (kMargin + 346), 20);
-    place(events_, kMargin, top, width - 2 * kMargin, list_height);
-    place(detail_, kMargin, top + list_height + kGap, width - 2 * kMargin, below - list_height);
+    place(kReplyLabel, kMargin, kMargin + 4, 110, 20);
+    place(kReply, kMargin + 114, kMargin, 220, 200);
+    place(kClear, width - kMargin - 80, kMargin, 80, kRow);
+    place(kStatus, kMargin + 346, kMargin + 4, width - kMargin - 80 - 10 - (kMargin + 346), 20);
+    place(kEvents, kMargin, top, width - 2 * kMargin, list_height);
+    place(kDetail, kMargin, top + list_height + kGap, width - 2 * kMargin, below - list_height);
     EndDeferWindowPos(batch);
     // The text column takes what the others leave.
     ListView_SetColumnWidth(events_, kColText, LVSCW_AUTOSIZE_USEHEADER);
@@ -302,32 +302,33 @@ bool StandInWindow::ReadClipboardText() {
     return true;
 }
 
-void StandInWindow::OnCommand(int id, int code) {
-    if (id == IDC_REPLY && code == CBN_SELCHANGE) {
-        auto index = SendMessageW(reply_, CB_GETCURSEL, 0, 0);
-        if (index < 0 || index >= static_cast<LRESULT>(std::size(kReplyModes))) return;
-        reply_mode_ = kReplyModes[index];
-        log_.Write(ReplyChangedJson(Now(), reply_mode_));
-    } else if (id == IDC_CLEAR && code == BN_CLICKED) {
-        rows_.clear();
-        ListView_SetItemCount(events_, 0);
-        SetWindowTextW(detail_, L"");
-    }
+void StandInWindow::OnReplyModeChosen() {
+    const int index = reply_.Selected();
+    if (index < 0 || index >= static_cast<int>(std::size(kReplyModes))) return;
+    reply_mode_ = kReplyModes[index];
+    log_.Write(ReplyChangedJson(Now(), reply_mode_));
 }
 
-LRESULT StandInWindow::OnNotify(const NMHDR& header) {
-    if (header.idFrom == IDC_EVENTS && header.code == LVN_ITEMCHANGED) {
-        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-        if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED) && change.iItem >= 0)
-            ShowDetail(change.iItem);
-    } else if (header.idFrom == IDC_EVENTS && header.code == LVN_GETDISPINFOW) {
-        auto& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
-        if ((item.mask & LVIF_TEXT) && item.iItem >= 0 && static_cast<size_t>(item.iItem) < rows_.size() &&
-            item.iSubItem >= 0 && item.iSubItem < static_cast<int>(std::size(kColumns)))
-            item.pszText = rows_[item.iItem].cells[item.iSubItem].data();
-    }
-    return 0;
+void StandInWindow::OnClear() {
+    rows_.clear();
+    ListView_SetItemCount(events_, 0);
+    detail_.SetText(u"");
 }
+
+void StandInWindow::OnEventChanged(const NMLISTVIEW& change) {
+    if ((change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED) && change.iItem >= 0)
+        ShowDetail(change.iItem);
+}
+
+// The list holds no text: it asks for each cell as it draws it.
+void StandInWindow::OnEventCellWanted(NMLVDISPINFOW& cell) {
+    LVITEMW& item = cell.item;
+    if ((item.mask & LVIF_TEXT) && item.iItem >= 0 && static_cast<size_t>(item.iItem) < rows_.size() &&
+        item.iSubItem >= 0 && item.iSubItem < static_cast<int>(std::size(kColumns)))
+        item.pszText = rows_[item.iItem].cells[item.iSubItem].data();
+}
+
+HWND StandInWindow::Item(uint16_t id) const { return win::ChildOf(kControls, controls_, id); }
 
 void StandInWindow::AddEvent(const Shown& shown, const std::string& json) {
     log_.Write(json);
@@ -352,7 +353,7 @@ void StandInWindow::ListWaitingEvents() {
 }
 
 void StandInWindow::ShowDetail(size_t index) {
-    if (index < rows_.size()) SetWindowTextW(detail_, rows_[index].detail.c_str());
+    if (index < rows_.size()) SetWindowTextW(detail_.Handle(), rows_[index].detail.c_str());
 }
 
 void StandInWindow::OnDestroy() {

@@ -4,6 +4,9 @@
 // event, appending each to the log.
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <array>
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -14,6 +17,7 @@
 #include "events.h"
 #include "http_listener.h"
 #include "options.h"
+#include "platform/controls_win.h"
 #include "platform/handles_win.h"
 #include "platform/window_win.h"
 
@@ -50,8 +54,10 @@ private:
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT& data);
     void OnClipboardUpdate();
     void OnTimer(UINT_PTR id);
-    void OnCommand(int id, int code);
-    LRESULT OnNotify(const NMHDR& header);
+    void OnReplyModeChosen();
+    void OnClear();
+    void OnEventChanged(const NMLISTVIEW& change);
+    void OnEventCellWanted(NMLVDISPINFOW& cell);
     void OnPendingEvents();
     void OnDestroy();
 
@@ -61,11 +67,15 @@ private:
     void ListWaitingEvents();
     void ShowDetail(size_t index);
     void SetStatus();
+    HWND Item(uint16_t id) const;
 
     Options options_;
     EventLog& log_;
-    HWND reply_label_ = nullptr, reply_ = nullptr, status_ = nullptr, clear_ = nullptr;
-    HWND events_ = nullptr, detail_ = nullptr;
+    std::array<HWND, 6> controls_{};  // by position in the window's table
+    win::ComboBox reply_;
+    win::Control status_;
+    win::Edit detail_;
+    HWND events_ = nullptr;
     win::UniqueHfont font_;
     // The listed events, oldest first. The list holds no text of its own: it
     // asks for a row's cells as it draws them, so listing an event costs a
