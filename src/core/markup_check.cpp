@@ -27,21 +27,40 @@ std::u16string Quoted(std::u16string_view s) {
     return cut + u"…";
 }
 
-// A whole number with an optional sign; huge values saturate.
-std::optional<long> ParseWhole(std::u16string_view s, bool sign_allowed) {
+struct Whole {
+    long long value;
+    bool has_sign;
+};
+
+// A whole number with an optional sign; huge values saturate far past any range checked.
+std::optional<Whole> ParseWhole(std::u16string_view s) {
     s = TrimSpaces(s);
-    bool negative = false;
-    if (sign_allowed && !s.empty() && (s.front() == u'+' || s.front() == u'-')) {
+    bool negative = false, has_sign = false;
+    if (!s.empty() && (s.front() == u'+' || s.front() == u'-')) {
         negative = s.front() == u'-';
+        has_sign = true;
         s.remove_prefix(1);
     }
     if (s.empty()) return std::nullopt;
-    long value = 0;
+    long long value = 0;
     for (char16_t c : s) {
         if (!IsDigit(c)) return std::nullopt;
-        value = std::min(value * 10 + (c - u'0'), 1'000'000'000L);
+        value = std::min(value * 10 + (c - u'0'), 10'000'000'000'000LL);
     }
-    return negative ? -value : value;
+    return Whole{negative ? -value : value, has_sign};
+}
+
+// XML's Char: what a character reference may name.
+constexpr bool IsXmlChar(unsigned long c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+std::u16string CodePointName(unsigned long c) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::u16string digits;
+    for (; c || digits.size() < 4; c >>= 4) digits.insert(digits.begin(), char16_t(kHex[c & 15]));
+    return u"U+" + digits;
 }
 
 // --- Positions --------------------------------------------------------------
@@ -83,45 +102,111 @@ struct OpenElement {
     std::size_t offset, line, column;
     const ElementRule* rule;
     bool closed = false;
-    bool reported = false;  // its start tag already has an error that says it all
+    bool holds = false;     // text, a reference, CDATA or an element stands inside it
+    bool envelope = false;  // the protocol envelope around the checked text
 };
+
+// What some findings carry beyond their name and value.
+struct Particulars {
+    const OpenElement* other = nullptr;  // the other tag concerned
+    long long low = 0, high = 0;
+};
+
+// Where the checked text stands inside the protocol envelope, when it is wrapped.
+struct Envelope {
+    std::size_t inner_begin, inner_end;
+};
+
+// Where the first tag (or comment, declaration...) begins, npos when none.
+std::size_t FirstTag(std::u16string_view t) {
+    for (std::size_t i = t.find(u'<'); i != std::u16string_view::npos && i + 1 < t.size(); i = t.find(u'<', i + 1)) {
+        char16_t next = t[i + 1];
+        if (next == u'/' || next == u'!' || next == u'?' || IsNameStart(next)) return i;
+    }
+    return std::u16string_view::npos;
+}
+
+// Plain text is spoken as it stands: "AT&T" or "1 < 2" there is no fault.
+bool IsPlainText(std::u16string_view t) { return (t.empty() || t.front() != u'<') && FirstTag(t) == kNone; }
 
 class Checker {
 public:
-    explicit Checker(std::u16string_view text) : t_(text), n_(text.size()), cursor_(text) {}
+    Checker(std::u16string_view text, std::optional<Envelope> envelope, std::size_t keep)
+        : t_(text), n_(text.size()), envelope_(envelope), keep_(keep), cursor_(text) {}
 
-    std::vector<MarkupFinding> Run() {
+    MarkupFindings Run() {
+        std::u16string_view spoken = t_;
+        if (envelope_) spoken = t_.substr(envelope_->inner_begin, envelope_->inner_end - envelope_->inner_begin);
+        if (IsPlainText(spoken)) return {};
+        if (t_.front() != u'<') Add(MarkupCode::MarkupNotParsed, FirstTag(t_), u"");
         std::size_t i = 0;
         while (i < n_) {
             char16_t c = t_[i];
-            if (c == u'<') i = LessThan(i);
-            else if (c == u'&') i = Ampersand(i, n_);
+            if (c == u'<') {
+                i = LessThan(i);
+                continue;
+            }
+            if (!stack_.empty()) stack_.back().holds = true;
+            if (c == u'&') i = Ampersand(i, n_);
+            else if (c == u']' && t_.substr(i, 3) == u"]]>") i = CdataEndInText(i);
             else ++i;
         }
-        // Plain text is spoken as it stands: "AT&T" or "1 < 2" there is no fault.
-        if (!saw_tag_ && t_.front() != u'<') return {};
         FinishOpenElements();
-        std::stable_sort(out_.begin(), out_.end(),
-                         [](const MarkupFinding& a, const MarkupFinding& b) { return a.offset < b.offset; });
+        std::sort(kept_.begin(), kept_.end(), EarlierFinding);
+        MarkupFindings out;
+        out.reserve(kept_.size());
         LineCursor positions(t_);
-        for (MarkupFinding& f : out_) {
-            positions.MoveTo(f.offset);
-            f.line = positions.line();
-            f.column = positions.column(f.offset);
+        for (Kept& k : kept_) {
+            positions.MoveTo(k.finding.offset);
+            k.finding.line = positions.line();
+            k.finding.column = positions.column(k.finding.offset);
+            out.push_back(std::move(k.finding));
         }
-        return std::move(out_);
+        out.left_out = left_out_;
+        out.error_left_out = error_left_out_;
+        return out;
     }
 
 private:
-    MarkupFinding& Add(MarkupCode code, std::size_t offset, std::u16string_view name, std::u16string_view value = {}) {
-        out_.push_back({code, SeverityOf(code), offset, 0, 0, Quoted(name), Quoted(value)});
-        return out_.back();
+    struct Kept {
+        std::size_t order;  // findings at one offset keep the order they were found in
+        MarkupFinding finding;
+    };
+    static bool EarlierFinding(const Kept& a, const Kept& b) {
+        return a.finding.offset != b.finding.offset ? a.finding.offset < b.finding.offset : a.order < b.order;
     }
 
-    void SawTag(std::size_t offset) {
-        if (saw_tag_) return;
-        saw_tag_ = true;
-        if (t_.front() != u'<') Add(MarkupCode::MarkupNotParsed, offset, u"");
+    // Once keep_ findings are kept they form a heap whose top is the last of
+    // them by offset; a finding past them is only counted, nothing of it built.
+    void Add(MarkupCode code, std::size_t offset, std::u16string_view name, std::u16string_view value = {},
+             const Particulars& more = {}) {
+        const Severity severity = SeverityOf(code);
+        const std::size_t order = added_++;
+        if (kept_.size() == keep_) {
+            if (keep_ == 0 || offset >= kept_.front().finding.offset) {
+                ++left_out_;
+                error_left_out_ |= severity == Severity::Error;
+                return;
+            }
+            std::pop_heap(kept_.begin(), kept_.end(), EarlierFinding);
+            ++left_out_;
+            error_left_out_ |= kept_.back().finding.severity == Severity::Error;
+            kept_.pop_back();
+        }
+        MarkupFinding f{code, severity, offset, 0, 0, Quoted(name), Quoted(value)};
+        if (more.other) {
+            f.other_offset = more.other->offset;
+            f.other_line = more.other->line;
+            f.other_column = more.other->column;
+        }
+        f.low = more.low;
+        f.high = more.high;
+        kept_.push_back({order, std::move(f)});
+        if (kept_.size() == keep_) {
+            if (heaped_) std::push_heap(kept_.begin(), kept_.end(), EarlierFinding);
+            else std::make_heap(kept_.begin(), kept_.end(), EarlierFinding);
+            heaped_ = true;
+        }
     }
 
     std::u16string_view ReadName(std::size_t& p) const {
@@ -141,30 +226,74 @@ private:
             if (next == u'!' || next == u'?') return Declaration(i);
             if (IsNameStart(next)) return StartTag(i);
         }
+        if (!stack_.empty()) stack_.back().holds = true;  // a "<" meant as text
         Add(MarkupCode::StrayLessThan, i, u"");
         return i + 1;
     }
 
-    // Comments, CDATA sections, processing instructions and declarations are
+    // Comments, CDATA sections, processing instructions and the DOCTYPE are
     // skipped whole; one without its end swallows the rest of the text.
     std::size_t Declaration(std::size_t i) {
-        SawTag(i);
         std::u16string_view rest = t_.substr(i);
-        std::u16string_view close = rest.starts_with(u"<!--")        ? u"-->"
-                                    : rest.starts_with(u"<![CDATA[") ? u"]]>"
-                                    : rest[1] == u'?'                ? u"?>"
-                                                                     : u">";
-        std::size_t from = i + (close == u">" ? 2 : 4);
-        std::size_t end = t_.find(close, std::min(from, n_));
-        if (end == std::u16string_view::npos) {
-            Add(MarkupCode::BrokenTag, i, rest.substr(0, std::min<std::size_t>(rest.size(), 4)));
-            return n_;
+        if (rest.starts_with(u"<!--")) return Comment(i);
+        if (rest.starts_with(u"<![CDATA[")) return Cdata(i);
+        if (rest[1] == u'?') {
+            std::size_t end = t_.find(u"?>", i + 2);
+            if (end == kNone) return Unended(MarkupCode::UnendedProcessingInstruction, i);
+            return end + 2;
         }
-        return end + close.size();
+        std::size_t end = t_.find(u'>', i + 2);
+        if (rest.starts_with(u"<![")) {  // meant as a CDATA section: it holds text
+            if (!stack_.empty()) stack_.back().holds = true;
+            Add(MarkupCode::BrokenCdata, i, u"", rest.substr(0, std::min<std::size_t>(rest.size(), 9)));
+            return end == kNone ? n_ : end + 1;
+        }
+        if (rest.starts_with(u"<!DOCTYPE")) return Doctype(i);
+        std::size_t p = i + 2;
+        Add(MarkupCode::UnknownDeclaration, i, ReadName(p));
+        return end == kNone ? n_ : end + 1;
+    }
+
+    std::size_t Unended(MarkupCode code, std::size_t i) {
+        Add(code, i, u"");
+        return n_;
+    }
+
+    // "--" may not stand inside a comment, nor "-" just before its "-->".
+    std::size_t Comment(std::size_t i) {
+        std::size_t end = t_.find(u"-->", i + 4);
+        if (end == kNone) return Unended(MarkupCode::UnendedComment, i);
+        std::size_t hyphens = t_.substr(0, end + 1).find(u"--", i + 4);
+        if (hyphens != kNone) Add(MarkupCode::DoubleHyphenInComment, hyphens, u"");
+        return end + 3;
+    }
+
+    std::size_t Cdata(std::size_t i) {
+        std::size_t end = t_.find(u"]]>", i + 9);
+        if (end == kNone) return Unended(MarkupCode::UnendedCdata, i);
+        if (end > i + 9 && !stack_.empty()) stack_.back().holds = true;
+        return end + 3;
+    }
+
+    std::size_t CdataEndInText(std::size_t i) {
+        Add(MarkupCode::CdataEndInText, i, u"");
+        return i + 3;
+    }
+
+    // Only before the first element, once; its internal subset in "[...]" may hold ">".
+    std::size_t Doctype(std::size_t i) {
+        if (element_seen_ || doctype_seen_) Add(MarkupCode::MisplacedDoctype, i, u"DOCTYPE");
+        doctype_seen_ = true;
+        std::size_t end = t_.find_first_of(u"[>", i + 9);
+        if (end != kNone && t_[end] == u'[') {
+            end = t_.find(u']', end);
+            if (end != kNone) end = t_.find(u'>', end);
+        }
+        if (end == kNone) return Unended(MarkupCode::UnendedDeclaration, i);
+        return end + 1;
     }
 
     std::size_t EndTag(std::size_t i) {
-        SawTag(i);
         std::size_t p = i + 2;
         std::u16string_view name = ReadName(p);
         SkipSpaces(p);
@@ -173,7 +302,8 @@ private:
         } else {
             Add(MarkupCode::BrokenTag, p, std::u16string(u"/") + std::u16string(name));
         }
-        if (!name.empty()) Close(i, name);
+        if (envelope_ && i == envelope_->inner_end) CloseEnvelope(i);
+        else if (!name.empty()) Close(i, name);
         return std::max(p, i + 2);
     }
 
@@ -187,18 +317,41 @@ private:
         it->second.pop_back();
         if (index != stack_.size() - 1) {
             const OpenElement& inner = stack_.back();
-            MarkupFinding& f = Add(MarkupCode::MisnestedTag, offset, name, inner.name);
-            f.other_offset = inner.offset;
-            f.other_line = inner.line;
-            f.other_column = inner.column;
+            Add(MarkupCode::MisnestedTag, offset, name, inner.name, {.other = &inner});
         }
+        JudgeContent(stack_[index]);
         // Closed out of order, it is marked and leaves the stack once it is on top.
         stack_[index].closed = true;
         while (!stack_.empty() && stack_.back().closed) stack_.pop_back();
     }
 
+    // The envelope's own tags pair only with each other, never with the text's.
+    void CloseEnvelope(std::size_t offset) {
+        if (stack_.size() > 1 && !OnlyRestAppliersAbove(0))
+            Add(MarkupCode::MisnestedTag, offset, stack_[0].name, stack_.back().name, {.other = &stack_.back()});
+        stack_[0].closed = true;
+        while (!stack_.empty() && stack_.back().closed) stack_.pop_back();
+    }
+
+    // Left open inside the envelope, tags that apply to the rest of the text
+    // end with it as they would with the text: a note, not a misnesting.
+    bool OnlyRestAppliersAbove(std::size_t index) const {
+        return std::all_of(stack_.begin() + index + 1, stack_.end(), [](const OpenElement& e) {
+            return e.closed || (e.rule && e.rule->applies_to_rest);
+        });
+    }
+
+    // An element is empty by what it holds, whichever way it is written.
+    void JudgeContent(const OpenElement& e) {
+        if (!e.rule || e.envelope) return;
+        if (e.holds && e.rule->content == Content::EmptyOnly) Add(MarkupCode::MustBeEmpty, e.offset, e.name);
+        if (!e.holds && e.rule->content == Content::EnclosingOnly) Add(MarkupCode::MustEnclose, e.offset, e.name);
+    }
+
     std::size_t StartTag(std::size_t i) {
-        SawTag(i);
+        if (!stack_.empty()) stack_.back().holds = true;
+        const bool envelope = envelope_ && i == 0;
+        if (!envelope) element_seen_ = true;
         std::size_t p = i + 1;
         std::u16string_view name = ReadName(p);
         attributes_.clear();
@@ -267,9 +420,8 @@ private:
         if (broken_at != kNone) Add(MarkupCode::BrokenTag, broken_at, name);
         if (!self_closing) {
             cursor_.MoveTo(i);
-            bool reported = rule && rule->content == Content::EmptyOnly;
-            stack_.push_back({name, i, cursor_.line(), cursor_.column(i), rule, false, reported});
-            open_by_name_[name].push_back(stack_.size() - 1);
+            stack_.push_back({name, i, cursor_.line(), cursor_.column(i), rule, false, false, envelope});
+            if (!envelope) open_by_name_[name].push_back(stack_.size() - 1);
         }
         return p;
     }
@@ -285,8 +437,6 @@ private:
         }
         if (self_closing && rule->content == Content::EnclosingOnly)
             Add(MarkupCode::MustEnclose, i, name);
-        if (!self_closing && rule->content == Content::EmptyOnly)
-            Add(MarkupCode::MustBeEmpty, i, name);
         if (rule->attribute_count > 0) {
             bool present = std::any_of(attributes_.begin(), attributes_.end(), [&](const Attribute& a) {
                 return std::any_of(rule->attributes.begin(), rule->attributes.begin() + rule->attribute_count,
@@ -343,19 +493,21 @@ private:
         case ValueKind::Any:
             return;
         case ValueKind::Clipped: {
-            auto v = ParseWhole(a.value, true);
-            if (!v) {
-                Add(MarkupCode::NotANumber, a.value_offset, a.name, a.value);
-            } else if (*v < rule.low || *v > rule.high) {
-                MarkupFinding& f = Add(MarkupCode::ValueClipped, a.value_offset, a.name, a.value);
-                f.low = rule.low;
-                f.high = rule.high;
-            }
+            auto v = ParseWhole(a.value);
+            if (!v) Add(MarkupCode::NotANumber, a.value_offset, a.name, a.value);
+            else if (v->value < rule.low || v->value > rule.high)
+                Add(MarkupCode::ValueClipped, a.value_offset, a.name, a.value, {.low = rule.low, .high = rule.high});
             return;
         }
         case ValueKind::Milliseconds:
-            if (!ParseWhole(a.value, false)) Add(MarkupCode::NotANumber, a.value_offset, a.name, a.value);
+        {
+            auto v = ParseWhole(a.value);
+            if (!v) Add(MarkupCode::NotANumber, a.value_offset, a.name, a.value);
+            else if (v->has_sign) Add(MarkupCode::SignedNumber, a.value_offset, a.name, a.value);
+            else if (v->value > rule.high)
+                Add(MarkupCode::OutOfRange, a.value_offset, a.name, a.value, {.low = rule.low, .high = rule.high});
             return;
+        }
         case ValueKind::Langid: {
             std::u16string_view v = TrimSpaces(a.value);
             if (v.empty() || !std::all_of(v.begin(), v.end(), IsHexDigit)) {
@@ -383,8 +535,7 @@ private:
                 std::u16string_view part = a.value.substr(start, end - start);
                 std::u16string_view key = TrimSpaces(part.substr(0, part.find(u'=')));
                 if (!key.empty() && key.back() == u'!') key = TrimSpaces(key.substr(0, key.size() - 1));
-                if (!TrimSpaces(part).empty() &&
-                    !IsVoiceAttribute(key))
+                if (!TrimSpaces(part).empty() && !IsVoiceAttribute(key))
                     Add(MarkupCode::UnknownValue, a.value_offset + start, a.name, TrimSpaces(part));
                 start = end + 1;
             }
@@ -402,15 +553,20 @@ private:
             bool hex = p < limit && t_[p] == u'x';
             if (hex) ++p;
             std::size_t digits = p;
-            while (p < limit && (hex ? IsHexDigit(t_[p]) : IsDigit(t_[p]))) ++p;
-            if (p > digits && p < limit && t_[p] == u';') return p + 1;
+            unsigned long code = 0;
+            for (; p < limit && (hex ? IsHexDigit(t_[p]) : IsDigit(t_[p])); ++p)
+                code = std::min(code * (hex ? 16 : 10) + HexValue(t_[p]), 0x110000ul);
+            if (p > digits && p < limit && t_[p] == u';') {
+                if (!IsXmlChar(code))
+                    Add(MarkupCode::ForbiddenCharacter, i, code <= 0x10FFFF ? CodePointName(code) : u"",
+                        t_.substr(i, p + 1 - i));
+                return p + 1;
+            }
         } else {
             std::size_t start = p;
             while (p < limit && IsNameChar(t_[p])) ++p;
             std::u16string_view name = t_.substr(start, p - start);
-            if (p < limit && t_[p] == u';' &&
-                IsPredefinedEntity(name))
-                return p + 1;
+            if (p < limit && t_[p] == u';' && IsPredefinedEntity(name)) return p + 1;
         }
         std::size_t shown = std::min(p + (p < limit && t_[p] == u';'), limit);
         Add(MarkupCode::StrayAmpersand, i, u"", t_.substr(i, shown - i));
@@ -419,7 +575,11 @@ private:
 
     void FinishOpenElements() {
         for (const OpenElement& e : stack_) {
-            if (e.closed || e.reported) continue;
+            if (e.closed) continue;
+            if (e.holds && e.rule && e.rule->content == Content::EmptyOnly) {  // that says it all
+                Add(MarkupCode::MustBeEmpty, e.offset, e.name);
+                continue;
+            }
             bool to_end = e.rule && e.rule->applies_to_rest;
             Add(to_end ? MarkupCode::OpenToEnd : MarkupCode::UnclosedTag, e.offset, e.name);
         }
@@ -427,28 +587,39 @@ private:
 
     std::u16string_view t_;
     std::size_t n_;
+    std::optional<Envelope> envelope_;
+    std::size_t keep_;
     LineCursor cursor_;
-    std::vector<MarkupFinding> out_;
+    std::vector<Kept> kept_;
+    bool heaped_ = false;
+    std::size_t added_ = 0, left_out_ = 0;
+    bool error_left_out_ = false;
     std::vector<OpenElement> stack_;
     std::unordered_map<std::u16string_view, std::vector<std::size_t>, NoCaseHash, NoCaseEqual> open_by_name_;
     std::vector<Attribute> attributes_;
     std::unordered_set<std::u16string_view, NoCaseHash, NoCaseEqual> seen_;
-    bool saw_tag_ = false;
+    bool element_seen_ = false, doctype_seen_ = false;
 };
 
 }  // namespace
 
-std::vector<MarkupFinding> CheckMarkup(std::u16string_view text) {
+MarkupFindings CheckMarkup(std::u16string_view text, std::size_t keep) {
     if (text.empty()) return {};
-    return Checker(text).Run();
+    return Checker(text, std::nullopt, keep).Run();
 }
+
+MarkupFindings CheckMarkup(std::u16string_view text) { return CheckMarkup(text, kNone); }
 
 bool HasError(const std::vector<MarkupFinding>& findings) {
     return std::any_of(findings.begin(), findings.end(),
                        [](const MarkupFinding& f) { return f.severity == Severity::Error; });
 }
 
-std::vector<MarkupFinding> CheckPageMarkup(std::u16string_view area_text, bool trims, bool protocol_envelope) {
+bool HasError(const MarkupFindings& findings) {
+    return findings.error_left_out || HasError(static_cast<const std::vector<MarkupFinding>&>(findings));
+}
+
+MarkupFindings CheckPageMarkup(std::u16string_view area_text, bool trims, bool protocol_envelope, std::size_t keep) {
     std::size_t begin = 0, end = area_text.size();
     if (trims) {
         while (begin < end && area_text[begin] <= 0x20) ++begin;
@@ -456,8 +627,11 @@ std::vector<MarkupFinding> CheckPageMarkup(std::u16string_view area_text, bool t
     }
     std::u16string_view sent = area_text.substr(begin, end - begin);
     constexpr std::size_t kOpening = 8;  // "<lumvox>"
-    std::vector<MarkupFinding> findings =
-        protocol_envelope ? CheckMarkup(WrapProtocolEnvelope(sent)) : CheckMarkup(sent);
+    MarkupFindings findings =
+        protocol_envelope
+            ? Checker(WrapProtocolEnvelope(sent), Envelope{kOpening, kOpening + sent.size()}, keep).Run()
+            : CheckMarkup(sent, keep);
+    if (findings.empty()) return findings;
     // Back to the page's own text; what falls on the envelope goes to its nearer edge.
     auto to_area = [&](std::size_t offset) {
         std::size_t inner = protocol_envelope ? (offset < kOpening ? 0 : offset - kOpening) : offset;
@@ -488,8 +662,8 @@ std::vector<MarkupFinding> CheckPageMarkup(std::u16string_view area_text, bool t
 MarkupBox MarkupBoxForPage(int page_index, std::u16string_view area_text, bool use_protocol) {
     const bool trims = page_index != 2;
     const bool envelope = page_index != 1 && use_protocol;
-    std::vector<MarkupFinding> findings = CheckPageMarkup(area_text, trims, envelope);
-    MarkupBox box{MarkupReportKo(findings), std::nullopt};
+    MarkupFindings findings = CheckPageMarkup(area_text, trims, envelope);
+    MarkupBox box{MarkupReportKo(findings, findings.left_out), std::nullopt};
     if (!findings.empty()) box.caret = findings.front().offset;
     return box;
 }

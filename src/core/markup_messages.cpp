@@ -11,7 +11,7 @@ namespace {
 using markup::EqualsNoCase;
 
 // Which of a row's two wordings a finding takes: the first when this holds.
-enum class When { Always, NameIsLevel, NameIsPart, ValueIsEmpty };
+enum class When { Always, NameIsLevel, NameIsPart, ValueIsEmpty, NameIsGiven };
 
 // A row's texts name the finding's parts in braces: {name}, {value}, {other}
 // (where the other tag stands), {low}..{high} (the allowed range) and {either}
@@ -99,6 +99,44 @@ constexpr CodeRow kCodes[] = {
     {MarkupCode::OpenToEnd, "open-to-end", Severity::Note,
      u"<{name}> is not closed: it applies to the rest of the text",
      u"<{name}> 태그가 닫히지 않아 텍스트 끝까지 적용됩니다."},
+    {MarkupCode::ForbiddenCharacter, "forbidden-character-reference", Severity::Error,
+     u"\"{value}\" refers to {name}, a character XML does not allow",
+     u"\"{value}\" 참조가 가리키는 {name} 문자는 XML에서 쓸 수 없습니다.", When::NameIsGiven,
+     u"\"{value}\" is past U+10FFFF, the last character there is",
+     u"\"{value}\" 참조가 마지막 문자 U+10FFFF를 넘습니다."},
+    {MarkupCode::UnendedComment, "unended-comment", Severity::Error,
+     u"the comment begun here never ends: \"-->\" is missing",
+     u"여기서 시작한 주석이 끝나지 않습니다. \"-->\"가 없습니다."},
+    {MarkupCode::DoubleHyphenInComment, "double-hyphen-in-comment", Severity::Error,
+     u"\"--\" may not stand inside a comment, nor \"-\" just before its \"-->\"",
+     u"주석 안에는 \"--\"를 쓸 수 없고 \"-->\" 바로 앞에 \"-\"를 쓸 수 없습니다."},
+    {MarkupCode::UnendedCdata, "unended-cdata", Severity::Error,
+     u"the CDATA section begun here never ends: \"]]>\" is missing",
+     u"여기서 시작한 CDATA 구역이 끝나지 않습니다. \"]]>\"가 없습니다."},
+    {MarkupCode::BrokenCdata, "broken-cdata", Severity::Error,
+     u"\"{value}\" does not begin a CDATA section; write \"<![CDATA[\" exactly",
+     u"\"{value}\" 문자열은 CDATA 구역의 시작이 아닙니다. \"<![CDATA[\"로 정확히 쓰세요."},
+    {MarkupCode::CdataEndInText, "cdata-end-in-text", Severity::Error,
+     u"\"]]>\" may not stand in text; write ]]&gt;",
+     u"텍스트 안에 \"]]>\"를 쓸 수 없습니다. ]]&gt;로 쓰세요."},
+    {MarkupCode::UnendedProcessingInstruction, "unended-processing-instruction", Severity::Error,
+     u"the processing instruction begun here never ends: \"?>\" is missing",
+     u"여기서 시작한 처리 명령이 끝나지 않습니다. \"?>\"가 없습니다."},
+    {MarkupCode::UnknownDeclaration, "unknown-declaration", Severity::Error,
+     u"<!{name}> is not a comment, a CDATA section or a DOCTYPE; write &lt; for \"<\"",
+     u"<!{name}> 태그는 주석도, CDATA 구역도, DOCTYPE도 아닙니다. \"<\" 문자는 &lt;로 쓰세요."},
+    {MarkupCode::MisplacedDoctype, "misplaced-doctype", Severity::Error,
+     u"<!{name}> may stand only once, before the first element",
+     u"<!{name}>는 첫 태그 앞에 한 번만 올 수 있습니다."},
+    {MarkupCode::UnendedDeclaration, "unended-declaration", Severity::Error,
+     u"the <!DOCTYPE> begun here never ends: \">\" is missing",
+     u"여기서 시작한 <!DOCTYPE>이 끝나지 않습니다. \">\"가 없습니다."},
+    {MarkupCode::SignedNumber, "signed-number", Severity::Error,
+     u"{name}=\"{value}\" has a sign; {name} takes a whole number without one",
+     u"{name}=\"{value}\" 값에 부호가 있습니다. {name} 값은 부호 없는 정수입니다."},
+    {MarkupCode::OutOfRange, "out-of-range", Severity::Error,
+     u"{name}=\"{value}\" is outside {low}..{high}, the range the speech API can hold",
+     u"{name}=\"{value}\" 값이 음성 API가 받을 수 있는 {low}..{high} 범위를 벗어납니다."},
 };
 
 constexpr bool EveryCodeHasItsRow() {
@@ -128,6 +166,7 @@ bool FirstWordingApplies(When when, const MarkupFinding& f) {
     case When::NameIsLevel: return EqualsNoCase(f.name, u"LEVEL");  // the API itself clips only LEVEL
     case When::NameIsPart: return EqualsNoCase(f.name, u"PART");
     case When::ValueIsEmpty: return f.value.empty();
+    case When::NameIsGiven: return !f.name.empty();
     }
     return true;
 }
@@ -192,8 +231,8 @@ std::u16string_view SeverityNameKo(Severity severity) {
 std::string MessageEn(const MarkupFinding& finding) { return ToUtf8Lossy(Words(finding, Language::En)); }
 std::u16string MessageKo(const MarkupFinding& finding) { return Words(finding, Language::Ko); }
 
-std::u16string MarkupReportKo(const std::vector<MarkupFinding>& findings) {
-    if (findings.empty()) return u"문제가 없습니다.";
+std::u16string MarkupReportKo(const std::vector<MarkupFinding>& findings, std::size_t left_out) {
+    if (findings.empty() && !left_out) return u"문제가 없습니다.";
     std::u16string out;
     std::size_t shown = std::min(findings.size(), kMarkupReportMaxLines);
     for (std::size_t k = 0; k < shown; ++k) {
@@ -202,7 +241,8 @@ std::u16string MarkupReportKo(const std::vector<MarkupFinding>& findings) {
         out += Number(f.line) + u":" + Number(f.column) + u" " + std::u16string(SeverityNameKo(f.severity)) +
                u": " + MessageKo(f);
     }
-    if (findings.size() > shown) out += u"\r\n외 " + Number(findings.size() - shown) + u"건";
+    if (findings.size() - shown + left_out > 0)
+        out += (shown ? u"\r\n외 " : u"외 ") + Number(findings.size() - shown + left_out) + u"건";
     return out;
 }
 

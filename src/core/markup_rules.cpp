@@ -8,6 +8,9 @@
 namespace lumvox::core::markup {
 namespace {
 
+// SILENCE's MSEC lands in the speech API's unsigned 32-bit millisecond count.
+constexpr long long kMaxMilliseconds = 4'294'967'295;
+
 constexpr ElementRule kElements[] = {
     {u"sapi", Content::EnclosingOnly, false},
     {u"volume", Content::Either, true, {{{u"LEVEL", ValueKind::Clipped, 0, 100}}}, 1},
@@ -17,7 +20,7 @@ constexpr ElementRule kElements[] = {
      {{{u"MIDDLE", ValueKind::Clipped, -10, 10}, {u"ABSMIDDLE", ValueKind::Clipped, -10, 10}}}, 2},
     {u"emph", Content::EnclosingOnly, false},
     {u"spell", Content::EnclosingOnly, false},
-    {u"silence", Content::EmptyOnly, false, {{{u"MSEC", ValueKind::Milliseconds}}}, 1},
+    {u"silence", Content::EmptyOnly, false, {{{u"MSEC", ValueKind::Milliseconds, 0, kMaxMilliseconds}}}, 1},
     {u"bookmark", Content::EmptyOnly, false, {{{u"MARK"}}}, 1},
     {u"pron", Content::Either, false, {{{u"SYM"}}}, 1},
     {u"partofsp", Content::EnclosingOnly, false, {{{u"PART", ValueKind::PartOfSpeech}}}, 1},

@@ -41,7 +41,7 @@ enum class ValueKind { Any, Clipped, Milliseconds, Langid, PartOfSpeech, VoiceSe
 struct AttributeRule {
     std::u16string_view name;  // upper case, as the API's documentation writes it
     ValueKind kind = ValueKind::Any;
-    int low = 0, high = 0;
+    long long low = 0, high = 0;
 };
 
 struct ElementRule {
