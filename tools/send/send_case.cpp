@@ -199,10 +199,16 @@ CaseResult RunCase(const CaseInput& input, const CaseLinks& links) {
     return result;
 }
 
-std::vector<MarkupFinding> CheckCaseMarkup(const CaseInput& input, bool channel_named) {
+MarkupFindings CheckCaseMarkup(const CaseInput& input, bool channel_named) {
     // The page that trims: the first and the second; the envelope: first and third.
     bool trims = channel_named && input.channel != Channel::Clip;
     return CheckPageMarkup(input.text, trims, input.protocol);
+}
+
+std::string FindingsLeftOutLine(std::string_view source, const MarkupFindings& findings) {
+    if (!findings.left_out) return {};
+    return std::string(source) + ": " + std::to_string(findings.left_out) + " more findings left out (the first " +
+           std::to_string(lumvox::core::kMarkupFindingsKept) + " are listed)\n";
 }
 
 std::string FindingLine(std::string_view source, const MarkupFinding& f) {
@@ -250,6 +256,8 @@ void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result)
     }
     if (!result.preview.empty()) json.Text("dryRun", result.preview);
     if (result.findings) json.Value("findings", lumvox::json::FindingsJson(*result.findings));
+    if (result.findings && result.findings->left_out)
+        json.Number("findingsLeftOut", static_cast<int64_t>(result.findings->left_out));
 }
 
 std::string OutcomeJson(const CaseResult& result) {

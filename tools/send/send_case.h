@@ -42,7 +42,7 @@ struct CaseResult {
     ReplyRecord reply;
     std::string preview;  // --dry-run: exactly what would go out
     // The markup's errors and warnings, for --json; only a single send checks.
-    std::optional<std::vector<lumvox::core::MarkupFinding>> findings;
+    std::optional<lumvox::core::MarkupFindings> findings;
     lumvox::core::SendCause cause;
     std::vector<lumvox::core::WireWarning> warnings;
 };
@@ -52,9 +52,11 @@ CaseResult RunCase(const CaseInput& input, const CaseLinks& links);
 // The markup findings on what the channel hands over (trimmed, enveloped as the
 // page does; the text as given when no channel is named), with positions in
 // the text as given.
-std::vector<lumvox::core::MarkupFinding> CheckCaseMarkup(const CaseInput& input, bool channel_named);
+lumvox::core::MarkupFindings CheckCaseMarkup(const CaseInput& input, bool channel_named);
 // "SOURCE:LINE:COLUMN: SEVERITY: CODE: MESSAGE\n", in English.
 std::string FindingLine(std::string_view source, const lumvox::core::MarkupFinding& finding);
+// "SOURCE: N more findings left out (...)" past the kept findings, or nothing.
+std::string FindingsLeftOutLine(std::string_view source, const lumvox::core::MarkupFindings& findings);
 CaseResult DryRunCase(const CaseInput& input);
 
 // The warnings, one line each, then the outcome line: plain words, the
