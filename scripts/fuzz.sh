@@ -15,8 +15,8 @@ declare -A TARGETS=(
   [reply_reader]="src/core/http_reply_reader.cpp src/core/utf.cpp"
   [request_url]="src/core/request_url.cpp src/core/text_rules.cpp src/core/utf.cpp src/core/send_outcome.cpp tools/standin/wire_text.cpp"
   [text_file_decoder]="src/core/text_file_decoder.cpp src/core/utf.cpp"
-  [standin_request]="tools/standin/wire_text.cpp src/core/send_outcome.cpp tools/standin/events.cpp tools/common/json_line.cpp tools/common/json_string.cpp tools/common/hex_dump.cpp tools/common/markup_json.cpp src/core/markup_check.cpp src/core/markup_messages.cpp src/core/markup_rules.cpp src/core/reference_texts.cpp src/core/text_rules.cpp src/core/utf.cpp"
-  [markup_check]="src/core/markup_check.cpp src/core/markup_messages.cpp src/core/markup_rules.cpp src/core/reference_texts.cpp src/core/text_rules.cpp src/core/utf.cpp"
+  [standin_request]="tools/standin/wire_text.cpp src/core/send_outcome.cpp tools/standin/events.cpp tools/common/json_line.cpp tools/common/json_string.cpp tools/common/hex_dump.cpp tools/common/markup_json.cpp src/core/markup_check.cpp src/core/markup_messages.cpp src/core/markup_page.cpp src/core/markup_rules.cpp src/core/reference_texts.cpp src/core/text_rules.cpp src/core/utf.cpp"
+  [markup_check]="src/core/markup_check.cpp src/core/markup_messages.cpp src/core/markup_page.cpp src/core/markup_rules.cpp src/core/reference_texts.cpp src/core/text_rules.cpp src/core/utf.cpp"
   [batch_reader]="tools/send/batch_reader.cpp tools/send/outcome.cpp tools/send/send_options.cpp tools/common/json_line.cpp tools/common/json_string.cpp src/core/utf.cpp"
 )
 

@@ -1,14 +1,12 @@
 #include "markup_check.h"
 
 #include <algorithm>
-#include <array>
-#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "markup_checker.h"
 #include "markup_messages.h"
 #include "markup_rules.h"
-#include "text_rules.h"
 #include "utf.h"
 
 namespace lumvox::core {
@@ -25,42 +23,6 @@ std::u16string Quoted(std::u16string_view s) {
     std::u16string cut(s.substr(0, kQuotedMax));
     if (IsHighSurrogate(cut.back())) cut.pop_back();
     return cut + u"…";
-}
-
-struct Whole {
-    long long value;
-    bool has_sign;
-};
-
-// A whole number with an optional sign; huge values saturate far past any range checked.
-std::optional<Whole> ParseWhole(std::u16string_view s) {
-    s = TrimSpaces(s);
-    bool negative = false, has_sign = false;
-    if (!s.empty() && (s.front() == u'+' || s.front() == u'-')) {
-        negative = s.front() == u'-';
-        has_sign = true;
-        s.remove_prefix(1);
-    }
-    if (s.empty()) return std::nullopt;
-    long long value = 0;
-    for (char16_t c : s) {
-        if (!IsDigit(c)) return std::nullopt;
-        value = std::min(value * 10 + (c - u'0'), 10'000'000'000'000LL);
-    }
-    return Whole{negative ? -value : value, has_sign};
-}
-
-// XML's Char: what a character reference may name.
-constexpr bool IsXmlChar(unsigned long c) {
-    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
-           (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-std::u16string CodePointName(unsigned long c) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::u16string digits;
-    for (; c || digits.size() < 4; c >>= 4) digits.insert(digits.begin(), char16_t(kHex[c & 15]));
-    return u"U+" + digits;
 }
 
 // --- Positions --------------------------------------------------------------
@@ -610,6 +572,13 @@ MarkupFindings CheckMarkup(std::u16string_view text, std::size_t keep) {
 
 MarkupFindings CheckMarkup(std::u16string_view text) { return CheckMarkup(text, kNone); }
 
+namespace markup {
+MarkupFindings CheckEnveloped(std::u16string_view text, std::size_t inner_begin, std::size_t inner_end,
+                              std::size_t keep) {
+    return Checker(text, Envelope{inner_begin, inner_end}, keep).Run();
+}
+}  // namespace markup
+
 bool HasError(const std::vector<MarkupFinding>& findings) {
     return std::any_of(findings.begin(), findings.end(),
                        [](const MarkupFinding& f) { return f.severity == Severity::Error; });
@@ -617,55 +586,6 @@ bool HasError(const std::vector<MarkupFinding>& findings) {
 
 bool HasError(const MarkupFindings& findings) {
     return findings.error_left_out || HasError(static_cast<const std::vector<MarkupFinding>&>(findings));
-}
-
-MarkupFindings CheckPageMarkup(std::u16string_view area_text, bool trims, bool protocol_envelope, std::size_t keep) {
-    std::size_t begin = 0, end = area_text.size();
-    if (trims) {
-        while (begin < end && area_text[begin] <= 0x20) ++begin;
-        while (end > begin && area_text[end - 1] <= 0x20) --end;
-    }
-    std::u16string_view sent = area_text.substr(begin, end - begin);
-    constexpr std::size_t kOpening = 8;  // "<lumvox>"
-    MarkupFindings findings =
-        protocol_envelope
-            ? Checker(WrapProtocolEnvelope(sent), Envelope{kOpening, kOpening + sent.size()}, keep).Run()
-            : CheckMarkup(sent, keep);
-    if (findings.empty()) return findings;
-    // Back to the page's own text; what falls on the envelope goes to its nearer edge.
-    auto to_area = [&](std::size_t offset) {
-        std::size_t inner = protocol_envelope ? (offset < kOpening ? 0 : offset - kOpening) : offset;
-        return begin + std::min(inner, sent.size());
-    };
-    std::vector<std::size_t> line_starts{0};
-    for (std::size_t i = 0; i < area_text.size(); ++i) {
-        char16_t c = area_text[i];
-        if (c == u'\n' || (c == u'\r' && !(i + 1 < area_text.size() && area_text[i + 1] == u'\n')))
-            line_starts.push_back(i + 1);
-    }
-    auto place = [&](std::size_t offset, std::size_t& line, std::size_t& column) {
-        auto it = std::upper_bound(line_starts.begin(), line_starts.end(), offset);
-        line = std::size_t(it - line_starts.begin());
-        column = offset - *(it - 1) + 1;
-    };
-    for (MarkupFinding& f : findings) {
-        f.offset = to_area(f.offset);
-        place(f.offset, f.line, f.column);
-        if (f.other_offset != kNone) {
-            f.other_offset = to_area(f.other_offset);
-            place(f.other_offset, f.other_line, f.other_column);
-        }
-    }
-    return findings;
-}
-
-MarkupBox MarkupBoxForPage(int page_index, std::u16string_view area_text, bool use_protocol) {
-    const bool trims = page_index != 2;
-    const bool envelope = page_index != 1 && use_protocol;
-    MarkupFindings findings = CheckPageMarkup(area_text, trims, envelope);
-    MarkupBox box{MarkupReportKo(findings, findings.left_out), std::nullopt};
-    if (!findings.empty()) box.caret = findings.front().offset;
-    return box;
 }
 
 }  // namespace lumvox::core

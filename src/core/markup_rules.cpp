@@ -76,6 +76,30 @@ std::u16string_view TrimSpaces(std::u16string_view s) {
     return s;
 }
 
+std::optional<Whole> ParseWhole(std::u16string_view s) {
+    s = TrimSpaces(s);
+    bool negative = false, has_sign = false;
+    if (!s.empty() && (s.front() == u'+' || s.front() == u'-')) {
+        negative = s.front() == u'-';
+        has_sign = true;
+        s.remove_prefix(1);
+    }
+    if (s.empty()) return std::nullopt;
+    long long value = 0;
+    for (char16_t c : s) {
+        if (!IsDigit(c)) return std::nullopt;
+        value = std::min(value * 10 + (c - u'0'), 10'000'000'000'000LL);
+    }
+    return Whole{negative ? -value : value, has_sign};
+}
+
+std::u16string CodePointName(unsigned long c) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::u16string digits;
+    for (; c || digits.size() < 4; c >>= 4) digits.insert(digits.begin(), char16_t(kHex[c & 15]));
+    return u"U+" + digits;
+}
+
 const ElementRule* FindElement(std::u16string_view name) {
     for (const ElementRule& e : kElements)
         if (EqualsNoCase(e.name, name)) return &e;

@@ -4,6 +4,7 @@
 // Internal to the markup check.
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,20 @@ constexpr bool IsNameStart(char16_t c) {
 constexpr bool IsNameChar(char16_t c) { return IsNameStart(c) || IsDigit(c) || c == u'-' || c == u'.'; }
 
 std::u16string_view TrimSpaces(std::u16string_view s);
+
+struct Whole {
+    long long value;
+    bool has_sign;
+};
+// A whole number with an optional sign; huge values saturate far past any range checked.
+std::optional<Whole> ParseWhole(std::u16string_view s);
+
+// XML's Char: what a character reference may name.
+constexpr bool IsXmlChar(unsigned long c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0x10FFFF);
+}
+std::u16string CodePointName(unsigned long c);  // "U+0000"
 
 enum class Content { Either, EnclosingOnly, EmptyOnly };
 enum class ValueKind { Any, Clipped, Milliseconds, Langid, PartOfSpeech, VoiceSelector };
