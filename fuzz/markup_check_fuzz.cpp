@@ -2,7 +2,10 @@
 // the rest becomes UTF-16 (bytes widened one by one, so the dictionary's tags
 // apply, or little-endian pairs, so unpaired surrogates occur) and how a page
 // would hand the text over (its channel and envelope). Findings must be in order, inside the text, with
-// positions that agree with the text, and every finding must have its words.
+// positions that agree with the text, and every finding must have its words;
+// the protocol envelope never changes whether a text has an error, and a cap
+// on the findings kept changes neither that nor their total.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -55,13 +58,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         for (std::size_t i = 0; i + 1 < size; i += 2) text.push_back(char16_t(data[i] | data[i + 1] << 8));
     }
-    CheckFindings(text, CheckMarkup(text), true);
+    const MarkupFindings all = CheckMarkup(text);
+    CheckFindings(text, all, true);
     // Each channel hands the text over its own way; the net one ignores the envelope.
     SendRequest request;
     request.channel = mode & 2 ? SendChannel::App : mode & 8 ? SendChannel::Net : SendChannel::Clip;
     request.text = text;
     request.protocol = mode & 4;
     const Handover handover = HandoverOf(request);
-    CheckFindings(text, CheckRequestMarkup(request), handover.text == text);
+    const MarkupFindings handed = CheckRequestMarkup(request);
+    CheckFindings(text, handed, handover.text == text);
+    SendRequest other_envelope = request;
+    other_envelope.protocol = !request.protocol;
+    Require(HasError(handed) == HasError(CheckRequestMarkup(other_envelope)));
+    const std::size_t keep = mode >> 4;
+    const MarkupFindings capped = CheckMarkup(text, keep);
+    Require(capped.size() == std::min(all.size(), keep) && capped.size() + capped.left_out == all.size());
+    Require(HasError(capped) == HasError(all));
+    for (std::size_t k = 0; k < capped.size(); ++k) Require(capped[k].offset == all[k].offset && capped[k].code == all[k].code);
     return 0;
 }

@@ -13,12 +13,14 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 # A send's request and channels, with what they call.
 send_sources="src/core/send/send.cpp src/core/send/app_channel.cpp src/core/send/net_channel.cpp src/core/send/clip_channel.cpp src/core/send_outcome.cpp src/core/wire_warnings.cpp src/core/request_url.cpp src/core/http_request.cpp src/core/http_reply_reader.cpp src/core/text_rules.cpp src/core/utf.cpp"
+# The markup check: its rules, checker and messages.
+markup_sources="src/core/markup_check.cpp src/core/markup_messages.cpp src/core/markup_rules.cpp"
 declare -A TARGETS=(
   [reply_reader]="src/core/http_reply_reader.cpp src/core/utf.cpp"
   [request_url]="src/core/request_url.cpp src/core/text_rules.cpp src/core/utf.cpp src/core/send_outcome.cpp tools/standin/wire_text.cpp"
   [text_file_decoder]="src/core/text_file_decoder.cpp src/core/utf.cpp"
-  [standin_request]="tools/standin/wire_text.cpp src/core/send_outcome.cpp tools/standin/events.cpp src/json/json_line.cpp src/json/json_string.cpp tools/common/hex_dump.cpp tools/common/markup_json.cpp src/core/markup_check.cpp src/core/reference_texts.cpp src/core/text_rules.cpp src/core/utf.cpp"
-  [markup_check]="src/core/markup_check.cpp src/core/request_markup.cpp src/core/reference_texts.cpp $send_sources"
+  [standin_request]="tools/standin/wire_text.cpp src/core/send_outcome.cpp tools/standin/events.cpp src/json/json_line.cpp src/json/json_string.cpp tools/common/hex_dump.cpp tools/common/markup_json.cpp $markup_sources src/core/reference_texts.cpp src/core/text_rules.cpp src/core/utf.cpp"
+  [markup_check]="$markup_sources src/core/request_markup.cpp src/core/reference_texts.cpp $send_sources"
   [batch_reader]="tools/send/batch_reader.cpp tools/send/outcome.cpp tools/send/send_options.cpp src/json/json_line.cpp src/json/json_string.cpp $send_sources"
 )
 

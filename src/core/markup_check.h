@@ -39,6 +39,18 @@ enum class MarkupCode {
     MarkupNotParsed,
     SsmlElement,
     OpenToEnd,
+    ForbiddenCharacter,
+    UnendedComment,
+    DoubleHyphenInComment,
+    UnendedCdata,
+    BrokenCdata,
+    CdataEndInText,
+    UnendedProcessingInstruction,
+    UnknownDeclaration,
+    MisplacedDoctype,
+    UnendedDeclaration,
+    SignedNumber,
+    OutOfRange,
 };
 
 struct MarkupFinding {
@@ -53,12 +65,22 @@ struct MarkupFinding {
     std::size_t other_offset = std::u16string_view::npos;
     std::size_t other_line = 0;
     std::size_t other_column = 0;
-    int low = 0, high = 0;  // the allowed range, for ValueClipped
+    long long low = 0, high = 0;  // the allowed range, for ValueClipped and OutOfRange
+};
+
+// The findings kept (the first kMarkupFindingsKept by offset) and what was
+// counted past them, so that a text of a million faults costs little memory.
+inline constexpr std::size_t kMarkupFindingsKept = 1000;
+struct MarkupFindings : std::vector<MarkupFinding> {
+    std::size_t left_out = 0;     // findings past those kept, counted only
+    bool error_left_out = false;  // one of them is an error
 };
 
 // Findings in the order of their offsets. Linear in the text's length; any
-// sequence of code units is accepted, unpaired surrogates included.
-std::vector<MarkupFinding> CheckMarkup(std::u16string_view text);
+// sequence of code units is accepted, unpaired surrogates included. A text
+// without a tag that does not begin with "<" is plain text: nothing to say.
+MarkupFindings CheckMarkup(std::u16string_view text);
+MarkupFindings CheckMarkup(std::u16string_view text, std::size_t keep);  // at most `keep` kept
 
 std::string_view CodeName(MarkupCode code);          // stable, e.g. "unclosed-tag"
 std::string_view SeverityName(Severity severity);     // "error", "warning", "note"
@@ -67,10 +89,11 @@ std::string MessageEn(const MarkupFinding& finding);
 std::u16string MessageKo(const MarkupFinding& finding);
 
 bool HasError(const std::vector<MarkupFinding>& findings);
+bool HasError(const MarkupFindings& findings);  // the left out included
 
 // The window's box: one line per finding, at most 20, then "외 N건" for the
-// rest; "문제가 없습니다." when there is none.
-std::u16string MarkupReportKo(const std::vector<MarkupFinding>& findings);
+// rest, `left_out` included; "문제가 없습니다." when there is none.
+std::u16string MarkupReportKo(const std::vector<MarkupFinding>& findings, std::size_t left_out = 0);
 inline constexpr std::size_t kMarkupReportMaxLines = 20;
 
 }  // namespace lumvox::core

@@ -1,13 +1,20 @@
 #include "core/request_markup.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "core/markup_checker.h"
 
 namespace lumvox::core {
 
-std::vector<MarkupFinding> CheckRequestMarkup(const SendRequest& request) {
+MarkupFindings CheckRequestMarkup(const SendRequest& request, std::size_t keep) {
     const std::u16string_view text = request.text;
     const Handover handover = HandoverOf(request);
-    std::vector<MarkupFinding> findings = CheckMarkup(handover.text);
+    const bool enveloped = request.protocol && ChannelOf(request.channel).takes_protocol;
+    MarkupFindings findings =
+        enveloped ? markup::CheckEnveloped(handover.text, handover.lead, handover.lead + handover.text_length, keep)
+                  : CheckMarkup(handover.text, keep);
+    if (findings.empty()) return findings;
     auto to_text = [&](std::size_t offset) {
         const std::size_t inner = offset < handover.lead ? 0 : offset - handover.lead;
         return handover.text_begin + std::min(inner, handover.text_length);
@@ -34,8 +41,8 @@ std::vector<MarkupFinding> CheckRequestMarkup(const SendRequest& request) {
 }
 
 MarkupBox MarkupBoxFor(const SendRequest& request) {
-    const std::vector<MarkupFinding> findings = CheckRequestMarkup(request);
-    MarkupBox box{MarkupReportKo(findings), std::nullopt};
+    const MarkupFindings findings = CheckRequestMarkup(request);
+    MarkupBox box{MarkupReportKo(findings, findings.left_out), std::nullopt};
     if (!findings.empty()) box.caret = findings.front().offset;
     return box;
 }

@@ -4,18 +4,19 @@
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/markup_check.h"
 #include "core/send/request.h"
 
 namespace lumvox::core {
 
-// Findings on HandoverOf(request); what falls on the envelope goes to the nearer edge of the text.
-std::vector<MarkupFinding> CheckRequestMarkup(const SendRequest& request);
+// Findings on HandoverOf(request), the first `keep` kept and the rest counted;
+// what falls on the envelope goes to the nearer edge of the text. The protocol
+// envelope never turns a text's verdict: only its own tags' findings differ.
+MarkupFindings CheckRequestMarkup(const SendRequest& request, std::size_t keep = kMarkupFindingsKept);
 
 struct MarkupBox {
-    std::u16string text;               // MarkupReportKo of the findings
+    std::u16string text;               // MarkupReportKo of the findings, the left out counted
     std::optional<std::size_t> caret;  // where the first finding stands in the request's text
 };
 MarkupBox MarkupBoxFor(const SendRequest& request);

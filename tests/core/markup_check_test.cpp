@@ -52,7 +52,7 @@ constexpr Case kCases[] = {
     {u"<volume level=\"50>x</volume>", "broken-tag@1:15"},
     {u"<volume level=\"5\" \"x\"/>", "broken-tag@1:19"},
     {u"<volume level=\"5\"", "open-to-end@1:1 broken-tag@1:18"},
-    {u"<!-- never closed", "broken-tag@1:1"},
+    {u"<!-- never closed", "unended-comment@1:1"},
     {u"<volume level=50>x</volume>", "unquoted-value@1:15"},
     {u"<spell x>y</spell>", "missing-value@1:8"},
     {u"<volume level=\"5\" LEVEL=\"6\"/>", "repeated-attribute@1:19"},
@@ -61,7 +61,7 @@ constexpr Case kCases[] = {
     {u"<voice/>", "missing-attribute@1:1"},
     {u"<bookmark mark=\"a\"/><bookmark/>", "missing-attribute@1:21"},
     {u"<volume level=\"loud\"/>", "not-a-number@1:16"},
-    {u"<silence msec=\"1.5\"/><silence msec=\"-5\"/>", "not-a-number@1:16 not-a-number@1:37"},
+    {u"<silence msec=\"1.5\"/><silence msec=\"-5\"/>", "not-a-number@1:16 signed-number@1:37"},
     {u"<silence msec=\"500\">x</silence>", "must-be-empty@1:1"},
     {u"<emph/>", "must-enclose@1:1"},
     // Warnings: it works, but not as written.
@@ -237,6 +237,102 @@ TEST(MarkupCheck, BoxForEachPage) {
         EXPECT_EQ(box.text, c.text) << ChannelName(c.page) << c.ticked << ToUtf8Lossy(box.text);
         EXPECT_EQ(box.caret, c.caret) << ChannelName(c.page) << c.ticked;
     }
+}
+
+// One row per rule of the SAPI 5 XML TTS documentation (the tutorial and the
+// element reference) and of XML 1.0, which the speech API's parser applies.
+TEST(MarkupCheck, FollowsTheDocumentation) {
+    constexpr Case kDocumented[] = {
+        // XML 3.1: "The representation of an empty element is either a start-tag immediately
+        // followed by an end-tag, or an empty-element tag." SAPI: Silence "must be empty".
+        {u"<silence msec=\"500\"></silence><silence msec=\"500\"> </silence>", "must-be-empty@1:31"},
+        // SAPI: Bookmark "must be empty, and has one required attribute, Mark".
+        {u"<bookmark mark=\"m\"></bookmark><bookmark mark=\"m\">x</bookmark>", "must-be-empty@1:31"},
+        // SAPI: "The Emph tag cannot be empty." Written either way, nothing inside is empty.
+        {u"<emph></emph><emph/><emph> </emph>", "must-enclose@1:1 must-enclose@1:14"},
+        // SAPI: Spell, PartOfSp and Context enclose the text they apply to and cannot be empty.
+        {u"<spell></spell><partofsp part=\"noun\"></partofsp><context id=\"date_mdy\"><!-- --></context>",
+         "must-enclose@1:1 must-enclose@1:16 must-enclose@1:49"},
+        // XML 4.1: "Characters referred to using character references MUST match the production
+        // for Char": no U+0000, no surrogate, nothing past U+10FFFF, no U+FFFE or U+FFFF.
+        {u"<emph>&#0;&#xD800;&#x110000;&#xFFFE;&#65535;&#x10FFFF;&#9;</emph>",
+         "forbidden-character-reference@1:7 forbidden-character-reference@1:11 "
+         "forbidden-character-reference@1:19 forbidden-character-reference@1:29 "
+         "forbidden-character-reference@1:37"},
+        // XML 2.5: "the string \"--\" (double-hyphen) MUST NOT occur within comments", and a
+        // comment ends with "-->".
+        {u"<emph>x<!-- a -- b --></emph><emph>y<!-- c --->", "double-hyphen-in-comment@1:15 unclosed-tag@1:30 "
+                                                          "double-hyphen-in-comment@1:44"},
+        {u"<emph>x</emph><!-- to the end", "unended-comment@1:15"},
+        // XML 2.7: "CDATA sections begin with the string \"<![CDATA[\" and end with the string \"]]>\"".
+        {u"<emph><![CDAT[x]]></emph><emph><![CDATA[y", "broken-cdata@1:7 unclosed-tag@1:26 unended-cdata@1:32"},
+        // XML 2.4: "]]>" in content "when that string is not marking the end of a CDATA section"
+        // must be written with "&gt;".
+        {u"<emph>a]]>b ]]&gt;</emph>", "cdata-end-in-text@1:8"},
+        // XML 2.6: a processing instruction ends with "?>".
+        {u"<?a?><emph>x</emph><?xml version=\"1.0\"", "unended-processing-instruction@1:20"},
+        // XML 2.8: "The document type declaration MUST appear before the first element in the
+        // document"; "<!" in content begins only a comment or a CDATA section.
+        {u"<!DOCTYPE sapi [<!ELEMENT sapi ANY>]><sapi><!DOCTYPE sapi><!foo>x</sapi>",
+         "misplaced-doctype@1:44 unknown-declaration@1:59"},
+        {u"<!DOCTYPE sapi", "unended-declaration@1:1"},
+        // SAPI: Silence "inserts a specified number of milliseconds of silence"; the count has no
+        // sign, and the speech API holds it in an unsigned 32-bit number.
+        {u"<silence msec=\"+5\"/><silence msec=\"4294967295\"/><silence msec=\"4294967296\"/>",
+         "signed-number@1:16 out-of-range@1:64"},
+    };
+    for (const Case& c : kDocumented) {
+        EXPECT_EQ(Summary(CheckMarkup(c.text)), c.expected) << ToUtf8Lossy(c.text);
+        // The protocol envelope is no part of the text: the verdict stays.
+        EXPECT_EQ(HasError(CheckRequestMarkup(Request(SendChannel::App, c.text, true))), HasError(CheckMarkup(c.text))) << ToUtf8Lossy(c.text);
+    }
+    // SAPI: Volume "can be empty, in which case it applies to all subsequent text"; left open
+    // inside the envelope it is still a note, not a misnesting of the envelope.
+    for (bool envelope : {false, true})
+        EXPECT_EQ(Summary(CheckRequestMarkup(Request(SendChannel::App, u"<volume level=\"50\">안녕하세요", envelope))), "open-to-end@1:1");
+    EXPECT_EQ(Summary(CheckRequestMarkup(Request(SendChannel::App, u"AT&T", true))), "");  // plain text, wrapped or not
+
+    struct Words { std::u16string_view text; std::string_view en; std::u16string_view ko; };
+    const Words words[] = {
+        {u"<!-- x", "the comment begun here never ends: \"-->\" is missing",
+         u"여기서 시작한 주석이 끝나지 않습니다. \"-->\"가 없습니다."},
+        {u"<emph>&#xD800;</emph>", "\"&#xD800;\" refers to U+D800, a character XML does not allow",
+         u"\"&#xD800;\" 참조가 가리키는 U+D800 문자는 XML에서 쓸 수 없습니다."},
+        {u"<emph>&#x110000;</emph>", "\"&#x110000;\" is past U+10FFFF, the last character there is",
+         u"\"&#x110000;\" 참조가 마지막 문자 U+10FFFF를 넘습니다."},
+        {u"<silence MSEC=\"-5\"/>", "MSEC=\"-5\" has a sign; MSEC takes a whole number without one",
+         u"MSEC=\"-5\" 값에 부호가 있습니다. MSEC 값은 부호 없는 정수입니다."},
+        {u"<silence MSEC=\"9999999999\"/>",
+         "MSEC=\"9999999999\" is outside 0..4294967295, the range the speech API can hold",
+         u"MSEC=\"9999999999\" 값이 음성 API가 받을 수 있는 0..4294967295 범위를 벗어납니다."},
+    };
+    for (const Words& w : words) {
+        auto findings = CheckMarkup(w.text);
+        ASSERT_EQ(findings.size(), 1u) << ToUtf8Lossy(w.text);
+        EXPECT_EQ(MessageEn(findings[0]), w.en);
+        EXPECT_EQ(MessageKo(findings[0]), w.ko);
+    }
+}
+
+// Past the cap, findings are counted: the verdict and the count stay whole.
+TEST(MarkupCheck, FindingsPastTheCapAreCounted) {
+    std::u16string text = u"<sapi>";
+    for (size_t i = 0; i < kMarkupFindingsKept + 500; ++i) text += u"<foo/>";
+    text += u"<emph/></sapi>";  // the only error, past the cap
+    const MarkupFindings page = CheckRequestMarkup(Request(SendChannel::App, text, false));
+    ASSERT_EQ(page.size(), kMarkupFindingsKept);
+    EXPECT_EQ(page.left_out, 501u);
+    EXPECT_EQ(Summary({page.begin(), page.begin() + 1}), "unknown-element@1:7");
+    EXPECT_EQ(page.back().offset, 6 + 6 * (kMarkupFindingsKept - 1));
+    EXPECT_TRUE(HasError(page));
+    EXPECT_FALSE(HasError(std::vector<MarkupFinding>(page)));
+    EXPECT_EQ(CheckMarkup(text).size(), kMarkupFindingsKept + 501);  // uncapped unless asked
+
+    // Found last but standing first, an unclosed tag displaces a later finding.
+    const MarkupFindings unclosed = CheckMarkup(u"<emph>" + text.substr(6), 3);
+    EXPECT_EQ(Summary(unclosed), "unclosed-tag@1:1 unknown-element@1:7 unknown-element@1:13");
+    EXPECT_EQ(unclosed.left_out, kMarkupFindingsKept + 500 - 2 + 2);  // <emph/> and </sapi> too
+    EXPECT_TRUE(MarkupBoxFor(Request(SendChannel::App, text, false)).text.ends_with(u"\r\n외 1481건"));
 }
 
 // Inputs on which a checker with a search per tag or per attribute would take

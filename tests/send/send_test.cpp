@@ -656,6 +656,12 @@ TEST(MarkupCheck, CheckPrintsFindingsAndExitsSevenOnAnError) {
     EXPECT_EQ(from_stdin.out.substr(0, 6), "-:1:1:");
     EXPECT_EQ(RunWith(platform, {u"--check", u"--batch", u"f"}).code, 2);
     EXPECT_EQ(RunWith(platform, {u"--check"}).code, 2);
+    // Past the findings kept, the rest are counted in one line.
+    platform.files.files[u"many.txt"] = std::string(lumvox::core::kMarkupFindingsKept + 5, '<');
+    RunOutput many = RunWith(platform, {u"--check", u"--file", u"many.txt"});
+    EXPECT_EQ(many.code, 7);
+    EXPECT_EQ(std::count(many.out.begin(), many.out.end(), '\n'), lumvox::core::kMarkupFindingsKept + 1);
+    EXPECT_TRUE(many.out.ends_with("\nmany.txt: 5 more findings left out (the first 1000 are listed)\n")) << many.out.substr(many.out.size() - 200);
 }
 
 TEST(MarkupCheck, FindingsBeforeASendAndStrictStopsOnAnError) {

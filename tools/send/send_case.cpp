@@ -100,12 +100,18 @@ CaseResult RunCase(const SendRequest& request, const SendLinks& links) {
     return result;
 }
 
-std::vector<MarkupFinding> CheckCaseMarkup(const SendRequest& request, bool channel_named) {
+MarkupFindings CheckCaseMarkup(const SendRequest& request, bool channel_named) {
     if (channel_named) return CheckRequestMarkup(request);
     // No channel: the text as it stands, which is what the clipboard hands over.
     SendRequest as_given = request;
     as_given.channel = SendChannel::Clip;
     return CheckRequestMarkup(as_given);
+}
+
+std::string FindingsLeftOutLine(std::string_view source, const MarkupFindings& findings) {
+    if (!findings.left_out) return {};
+    return std::string(source) + ": " + std::to_string(findings.left_out) + " more findings left out (the first " +
+           std::to_string(lumvox::core::kMarkupFindingsKept) + " are listed)\n";
 }
 
 std::string FindingLine(std::string_view source, const MarkupFinding& f) {
@@ -153,6 +159,8 @@ void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result)
     }
     if (!result.preview.empty()) json.Text("dryRun", result.preview);
     if (result.findings) json.Value("findings", lumvox::json::FindingsJson(*result.findings));
+    if (result.findings && result.findings->left_out)
+        json.Number("findingsLeftOut", static_cast<int64_t>(result.findings->left_out));
 }
 
 std::string OutcomeJson(const CaseResult& result) {

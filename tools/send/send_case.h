@@ -28,7 +28,7 @@ struct CaseResult {
     ReplyRecord reply;
     std::string preview;  // --dry-run: exactly what would go out
     // The markup's errors and warnings, for --json; only a single send checks.
-    std::optional<std::vector<lumvox::core::MarkupFinding>> findings;
+    std::optional<lumvox::core::MarkupFindings> findings;
     lumvox::core::SendCause cause;
     std::vector<lumvox::core::WireWarning> warnings;
 };
@@ -38,10 +38,11 @@ CaseResult RunCase(const lumvox::core::SendRequest& request, const lumvox::core:
 
 // The markup findings on what the channel hands over (the text as it stands,
 // enveloped if asked, when no channel is named), with positions in the text as given.
-std::vector<lumvox::core::MarkupFinding> CheckCaseMarkup(const lumvox::core::SendRequest& request,
-                                                         bool channel_named);
+lumvox::core::MarkupFindings CheckCaseMarkup(const lumvox::core::SendRequest& request, bool channel_named);
 // "SOURCE:LINE:COLUMN: SEVERITY: CODE: MESSAGE\n", in English.
 std::string FindingLine(std::string_view source, const lumvox::core::MarkupFinding& finding);
+// "SOURCE: N more findings left out (...)" past the kept findings, or nothing.
+std::string FindingsLeftOutLine(std::string_view source, const lumvox::core::MarkupFindings& findings);
 CaseResult DryRunCase(const lumvox::core::SendRequest& request);
 
 // The warnings, one line each, then the outcome line: plain words, the

@@ -152,18 +152,20 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
     const std::string source = options.source == TextSource::File    ? ToUtf8Lossy(options.text)
                                : options.source == TextSource::Stdin ? std::string("-")
                                                                      : std::string("(argument)");
-    std::vector<lumvox::core::MarkupFinding> findings = CheckCaseMarkup(input, options.channel.has_value());
+    lumvox::core::MarkupFindings findings = CheckCaseMarkup(input, options.channel.has_value());
     const bool has_error = lumvox::core::HasError(findings);
     if (options.check) {
         // One write: a long text's thousand findings are not a thousand flushes.
         std::string lines;
         for (const auto& f : findings) lines += FindingLine(source, f);
+        lines += FindingsLeftOutLine(source, findings);
         if (!lines.empty()) out(lines);
         return has_error ? ExitCode(Outcome::MarkupError) : 0;
     }
     // Notes say nothing wrong; before a send only errors and warnings are told.
     std::erase_if(findings, [](const auto& f) { return f.severity == lumvox::core::Severity::Note; });
     for (const auto& f : findings) err(FindingLine(source, f));
+    if (findings.left_out) err(FindingsLeftOutLine(source, findings));
     CaseResult result;
     std::optional<CaseResult> wire_refusal;
     if (options.strict && !options.dry_run) wire_refusal = StrictRefusal(input);
