@@ -14,6 +14,7 @@
 #include "main_window_parts_win.h"
 #include "custom_controls_win.h"
 #include "platform/dll_search_win.h"
+#include "platform/startup_timing_win.h"
 #include "platform/hostinfo_win.h"
 #include "platform/speech_app_link_win.h"
 #include "window_texts.h"
@@ -118,11 +119,16 @@ void MainWindow::OnActivate(WORD state) {
 }
 
 void MainWindow::OnFirstActivation() {
+    win::MarkStartupStep("first activation");
     SetWindowTextW(Field(TextField::NetHostEdit), WideString(lumvox::win::GetLocalIPAddress()).c_str());
+    win::MarkStartupStep("host address");
     SetWindowTextW(hwnd_, WideString(MainWindowTitle(lumvox::win::GetOwnFileVersion())).c_str());
+    win::MarkStartupStep("version and title");
     UpdateStatusLine();
+    win::MarkStartupStep("status line (speech program looked for)");
     ShowPage(0);
     SetFocus(Control(ControlId::AppText));
+    win::MarkStartupStep("first page and focus");
 }
 
 void MainWindow::UpdateStatusLine() {
