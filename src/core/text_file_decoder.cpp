@@ -136,15 +136,18 @@ std::optional<std::u16string> DecodeUtf8(const unsigned char* p, const unsigned 
                 p += (b0 == '\r' && end - p >= 2 && p[1] == '\n') ? 2 : 1;
                 continue;
             }
-            // Three-byte forms first: Hangul and most of the BMP.
+            // Three-byte forms first: Hangul and most of the BMP. A run of
+            // them (a Korean word) stays in this loop.
             if ((b0 & 0xF0) == 0xE0) {
-                if (end - p < 3) return std::nullopt;
-                const unsigned b1 = p[1], b2 = p[2];
-                if (((b1 & 0xC0) != 0x80) || ((b2 & 0xC0) != 0x80)) return std::nullopt;
-                const char32_t cp = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
-                if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-                *dst++ = static_cast<char16_t>(cp);
-                p += 3;
+                do {
+                    if (end - p < 3) return std::nullopt;
+                    const unsigned lead = p[0], b1 = p[1], b2 = p[2];
+                    if (((b1 & 0xC0) != 0x80) || ((b2 & 0xC0) != 0x80)) return std::nullopt;
+                    const char32_t cp = ((lead & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+                    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+                    *dst++ = static_cast<char16_t>(cp);
+                    p += 3;
+                } while (p < block_end && (*p & 0xF0) == 0xE0);
                 continue;
             }
             if (b0 >= 0xC2 && b0 <= 0xDF) {
