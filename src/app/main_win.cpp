@@ -12,20 +12,26 @@
 #include "platform/dll_search_win.h"
 #include "platform/file_source_win.h"
 #include "platform/speech_app_link_win.h"
+#include "platform/startup_timing_win.h"
 #include "ui/application_win.h"
 #include "ui/main_window_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    using lumvox::win::MarkStartupStep;
+    MarkStartupStep("wWinMain entered (loader, DLLs, static data)");
     lumvox::win::LoadLibrariesFromSystemOnly();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
+    MarkStartupStep("common controls initialised");
 
     // Declared first: the send log window, made by the main window, listens to it to the end.
     lumvox::core::SendLog send_log;
     lumvox::ui::Application application(instance);
     if (!application.Initialize()) return 1;
+    MarkStartupStep("application class and window (icons)");
     lumvox::ui::MainWindow form;
     if (!form.Create(instance, application.Handle())) return 1;
+    MarkStartupStep("main window created");
 
     lumvox::win::WindowMessageLink speech_app;
     lumvox::core::HttpNetworkLink network;
@@ -34,6 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     lumvox::core::PageActions actions(form, {speech_app, network, clipboard, files}, &send_log);
     form.SetPageActions(&actions);
     form.SetSendLog(&send_log);
+    MarkStartupStep("page actions and links");
 
     const int code = application.Run(form, show);
     form.SetPageActions(nullptr);

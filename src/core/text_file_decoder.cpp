@@ -9,6 +9,10 @@
 #include <cstring>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "action_error.h"
 
 namespace lumvox::core {
@@ -65,6 +69,10 @@ constexpr uint64_t RunStops(uint64_t v) {
 }
 
 bool HasNonAscii(const unsigned char* p, const unsigned char* end) {
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16)
+        if (_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))) != 0) return true;
+#endif
     for (; end - p >= 8; p += 8)
         if (LoadLittleEndian(p) & kHighBits) return true;
     for (; p < end; ++p)
@@ -79,6 +87,18 @@ constexpr bool IsPlainAscii(unsigned b) { return b < 0x80 && b != '\r' && b != '
 // the stage has room for them.
 size_t CopyAsciiRun(const unsigned char* p, const unsigned char* block_end, char16_t* dst) {
     size_t n = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128(), lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    while (block_end - (p + n) >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + n), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + n + 8), _mm_unpackhi_epi8(bytes, zero));
+        // The sign bit marks non-ASCII bytes; the compares mark CR and LF.
+        const __m128i stops = _mm_or_si128(bytes, _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
+        if (const int mask = _mm_movemask_epi8(stops)) return n + static_cast<size_t>(std::countr_zero(unsigned(mask)));
+        n += 16;
+    }
+#else
     while (block_end - (p + n) >= 16) {
         const unsigned char* q = p + n;
         const uint64_t stops_low = RunStops(LoadLittleEndian(q)), stops_high = RunStops(LoadLittleEndian(q + 8));
@@ -87,6 +107,7 @@ size_t CopyAsciiRun(const unsigned char* p, const unsigned char* block_end, char
         if (stops_high) return n + 8 + static_cast<size_t>(std::countr_zero(stops_high) / 8);
         n += 16;
     }
+#endif
     while (p + n < block_end && IsPlainAscii(p[n])) {
         dst[n] = p[n];
         ++n;
@@ -115,15 +136,18 @@ std::optional<std::u16string> DecodeUtf8(const unsigned char* p, const unsigned 
                 p += (b0 == '\r' && end - p >= 2 && p[1] == '\n') ? 2 : 1;
                 continue;
             }
-            // Three-byte forms first: Hangul and most of the BMP.
+            // Three-byte forms first: Hangul and most of the BMP. A run of
+            // them (a Korean word) stays in this loop.
             if ((b0 & 0xF0) == 0xE0) {
-                if (end - p < 3) return std::nullopt;
-                const unsigned b1 = p[1], b2 = p[2];
-                if (((b1 & 0xC0) != 0x80) || ((b2 & 0xC0) != 0x80)) return std::nullopt;
-                const char32_t cp = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
-                if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-                *dst++ = static_cast<char16_t>(cp);
-                p += 3;
+                do {
+                    if (end - p < 3) return std::nullopt;
+                    const unsigned lead = p[0], b1 = p[1], b2 = p[2];
+                    if (((b1 & 0xC0) != 0x80) || ((b2 & 0xC0) != 0x80)) return std::nullopt;
+                    const char32_t cp = ((lead & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+                    if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+                    *dst++ = static_cast<char16_t>(cp);
+                    p += 3;
+                } while (p < block_end && (*p & 0xF0) == 0xE0);
                 continue;
             }
             if (b0 >= 0xC2 && b0 <= 0xDF) {

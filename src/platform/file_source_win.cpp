@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 
 #include "handles_win.h"
 #include "system_error_win.h"
@@ -32,8 +33,9 @@ std::u16string FullPath(std::u16string_view path) {
     throw core::CauseError(std::u16string(format_head) + u"\"" + cause.path + u"\". " + cause.system_text, cause);
 }
 
-// ReadFile and MultiByteToWideChar take 32-bit counts.
+// MultiByteToWideChar takes 32-bit counts.
 constexpr size_t kMaxChunk = 1u << 30;
+constexpr DWORD kReadChunk = 256 * 1024;
 
 }  // namespace
 
@@ -45,19 +47,17 @@ std::string WindowsFileSource::ReadAll(std::u16string_view path) {
     if (!file) ThrowFileError(u"Cannot open file ", path, GetLastError());
     LARGE_INTEGER size{};
     std::string bytes;
-    // One byte more than the size, so the read that finds the end needs no growth.
-    if (GetFileSizeEx(file.get(), &size)) bytes.resize(static_cast<size_t>(size.QuadPart) + 1);
-    size_t used = 0;
+    if (GetFileSizeEx(file.get(), &size)) bytes.reserve(static_cast<size_t>(size.QuadPart));
+    // Chunks land in a buffer that stays in the cache and are appended, so
+    // the result is written once rather than zero-filled and then read into.
+    std::unique_ptr<char[]> chunk(new char[kReadChunk]);
     for (;;) {
-        if (used == bytes.size()) bytes.resize(std::max<size_t>(2 * bytes.size(), 64 * 1024));
-        const auto want = static_cast<DWORD>(std::min(bytes.size() - used, kMaxChunk));
         DWORD got = 0;
-        if (!ReadFile(file.get(), bytes.data() + used, want, &got, nullptr))
+        if (!ReadFile(file.get(), chunk.get(), kReadChunk, &got, nullptr))
             ThrowFileError(u"Cannot read file ", path, GetLastError());
         if (got == 0) break;
-        used += got;
+        bytes.append(chunk.get(), got);
     }
-    bytes.resize(used);
     return bytes;
 }
 

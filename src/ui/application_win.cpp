@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/app_icon_win.h"
+#include "platform/startup_timing_win.h"
 #include "window_texts.h"
 
 namespace lumvox::ui {
@@ -44,6 +45,7 @@ int Application::Run(MainWindow& form, int show_state) {
         main_ = form.Handle();
         form.ShowCentred(show_state);
     }
+    lumvox::win::MarkStartupStep("shown");
     MSG msg;
     // Handlers report what they throw themselves: in the key preview and in the
     // window procedures. Every window of ours previews the keys sent to it.

@@ -2,12 +2,17 @@
 // its pages paint them under their child windows, in layout-table order.
 #include "main_window_win.h"
 #include "painted_controls_win.h"
+#include "platform/startup_timing_win.h"
+
+#include <utility>
 
 namespace lumvox::ui {
 
 void MainWindow::OnPaint() {
     win::PaintScope paint(hwnd_);
     PaintControls(Parent::Window, paint.dc());
+    static bool painted = false;
+    if (!std::exchange(painted, true)) win::MarkStartupStep("first paint of the main window");
 }
 
 void MainWindow::PaintControlsOn(HWND page, HDC dc) {

@@ -13,6 +13,7 @@
 #include "main_window_parts_win.h"
 #include "custom_controls_win.h"
 #include "platform/file_dialog_win.h"
+#include "platform/startup_timing_win.h"
 #include "platform/hostinfo_win.h"
 #include "platform/speech_app_link_win.h"
 #include "window_texts.h"
@@ -106,11 +107,16 @@ void MainWindow::OnActivate(WORD state) {
 }
 
 void MainWindow::OnFirstActivation() {
+    win::MarkStartupStep("first activation");
     Field(TextField::NetHostEdit).SetText(lumvox::win::GetLocalIPAddress());
+    win::MarkStartupStep("host address");
     SetWindowTextW(hwnd_, Wide(MainWindowTitle(lumvox::win::GetOwnFileVersion())).c_str());
+    win::MarkStartupStep("version and title");
     UpdateStatusLine();
+    win::MarkStartupStep("status line (speech program looked for)");
     ShowPage(0);
     SetFocus(Control(ControlId::AppText));
+    win::MarkStartupStep("first page and focus");
 }
 
 void MainWindow::UpdateStatusLine() {

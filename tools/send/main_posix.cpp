@@ -13,30 +13,12 @@
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
 #include "core/network_link.h"
+#include "platform/file_source_posix.h"
 #include "send_main.h"
 
 namespace {
 
 using namespace lumvox::send;
-
-class PosixFiles final : public lumvox::core::FileSource {
-public:
-    std::string ReadAll(std::u16string_view path) override {
-        std::string name = lumvox::core::ToUtf8Lossy(path);
-        std::ifstream file(name, std::ios::binary);
-        if (!file) {
-            lumvox::core::SendCause cause;
-            cause.code = lumvox::core::CauseCode::FileUnreadable;
-            cause.path = path;
-            cause.system_code = static_cast<std::uint32_t>(errno);
-            cause.system_text = lumvox::core::Utf8ToUtf16(std::strerror(errno)).value_or(u"");
-            throw lumvox::core::CauseError(u"Cannot open file \"" + std::u16string(path) + u"\". " + cause.system_text,
-                                           cause);
-        }
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
-    std::u16string DecodeAnsi(std::string_view bytes) override { return lumvox::core::DecodeWindows1252(bytes); }
-};
 
 // A "Name:   1234 kB" line of /proc/self/status, in bytes.
 std::optional<uint64_t> StatusKilobytes(const std::string& status, std::string_view name) {
@@ -72,7 +54,7 @@ public:
 
 private:
     lumvox::core::HttpNetworkLink net_;
-    PosixFiles files_;
+    lumvox::posix::PosixFileSource files_;
 };
 
 }  // namespace

@@ -1,0 +1,98 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "core/action_error.h"
+#include "core/utf.h"
+#include "platform/file_source_posix.h"
+
+namespace lumvox::posix {
+namespace {
+
+// A fresh folder in the temporary folder, removed with what it holds.
+class TempFolder {
+public:
+    TempFolder() {
+        char name[] = "/tmp/lvx-files-XXXXXX";
+        path_ = mkdtemp(name);
+    }
+    ~TempFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        const std::string path = path_ + "/" + name;
+        std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+        return path;
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::u16string Wide(const std::string& path) { return *core::Utf8ToUtf16(path); }
+
+TEST(PosixFileSource, ReadsRegularFilesWholeAndByteForByte) {
+    std::string large(3 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 131 + (i >> 12));
+    const TempFolder folder;
+    PosixFileSource source;
+    int n = 0;
+    for (const std::string& content : {std::string(), std::string("x"), std::string("\xEF\xBB\xBF\xED\x95\x9C\r\n"), large}) {
+        const std::string path = folder.Write("file" + std::to_string(n++) + ".txt", content);
+        EXPECT_TRUE(source.ReadAll(Wide(path)) == content) << content.size();
+    }
+}
+
+TEST(PosixFileSource, ReadsWhatIsNotARegularFileToItsEnd) {
+    const TempFolder folder;
+    const std::string fifo = folder.path() + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // More than one chunk of the reader, written in pieces.
+    std::string bytes;
+    for (int i = 0; i < 20000; ++i) bytes += "line " + std::to_string(i) + "\n";
+    std::thread writer([&] {
+        std::ofstream out(fifo, std::ios::binary);
+        for (size_t at = 0; at < bytes.size(); at += 1000) out.write(bytes.data() + at, std::streamsize(std::min<size_t>(1000, bytes.size() - at)));
+    });
+    const std::string read = PosixFileSource().ReadAll(Wide(fifo));
+    writer.join();
+    EXPECT_EQ(read.size(), bytes.size());
+    EXPECT_TRUE(read == bytes);
+}
+
+TEST(PosixFileSource, FailuresNameThePathAndTheSystemReason) {
+    const TempFolder folder;
+    struct Case {
+        std::string path;
+        std::u16string head;
+        int error;
+    };
+    const Case cases[] = {
+        {folder.path() + "/gone.txt", u"Cannot open file ", ENOENT},
+        {folder.path(), u"Cannot read file ", EISDIR},
+    };
+    for (const Case& c : cases) {
+        try {
+            PosixFileSource().ReadAll(Wide(c.path));
+            ADD_FAILURE() << c.path << " was read";
+        } catch (const core::CauseError& e) {
+            const std::u16string reason = *core::Utf8ToUtf16(std::strerror(c.error));
+            EXPECT_EQ(e.message(), c.head + u"\"" + Wide(c.path) + u"\". " + reason) << c.path;
+            EXPECT_EQ(e.cause().code, core::CauseCode::FileUnreadable);
+            EXPECT_EQ(e.cause().path, Wide(c.path));
+            EXPECT_EQ(e.cause().system_code, static_cast<std::uint32_t>(c.error));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lumvox::posix
