@@ -51,9 +51,7 @@ build() {
 export -f build
 export out
 for name in "${names[@]}"; do printf '%s\0%s\0' "$name" "${TARGETS[$name]}"; done |
-  xargs -0 -n2 -P2 bash -c '# A send's request and channels, with what they call.
-send_sources="src/core/send/send.cpp src/core/send/app_channel.cpp src/core/send/net_channel.cpp src/core/send/clip_channel.cpp src/core/send_outcome.cpp src/core/wire_warnings.cpp src/core/request_url.cpp src/core/http_request.cpp src/core/http_reply_reader.cpp src/core/text_rules.cpp src/core/utf.cpp"
-declare -A TARGETS=(["$0"]="$1"); build "$0"'
+  xargs -0 -n2 -P2 bash -c 'declare -A TARGETS=(["$0"]="$1"); build "$0"'
 
 share=$((seconds / ${#names[@]}))
 ((share > 0)) || share=1
