@@ -4,7 +4,7 @@
 #   LumvoxWorkshop-<version>-win64-setup.exe  per-user installer (makensis)
 #   LumvoxWorkshop-<version>-win64.zip        the three exes and a read-me, to run as they are
 #   SHA256SUMS                                for both
-# The version is the FileVersion in src/app/version.rc. The build is reproducible:
+# The version is the project's, in CMakeLists.txt. The build is reproducible:
 # the same commit gives the same bytes (no link time stamps, no build paths, every
 # stored time is the commit's). With LUMVOX_SIGN_CERT and LUMVOX_SIGN_KEY set, the
 # exes, the uninstaller and the installer are signed (see packaging/sign.sh).
@@ -17,8 +17,8 @@ out="$(mkdir -p "${1:-dist}" && cd "${1:-dist}" && pwd)"
 build="${LUMVOX_RELEASE_BUILD:-$root/build/release}"
 bash scripts/setup.sh >/dev/null
 
-version="$(sed -n 's/^ *VALUE "FileVersion", "\([0-9.]*\)".*/\1/p' src/app/version.rc)"
-[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "no FileVersion in src/app/version.rc" >&2; exit 1; }
+version="$(sed -n 's/^project(LumvoxWorkshop VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
+[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
 base="LumvoxWorkshop-$version-win64"
 export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}"
 signing=""

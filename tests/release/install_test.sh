@@ -85,6 +85,24 @@ check "installed files" "./LumvoxWorkshop.exe ./Uninstall.exe ./lumvox-send.exe 
 for exe in LumvoxWorkshop.exe lumvox-standin.exe lumvox-send.exe; do
   check "installed $exe is the zip's" "same" "$(cmp -s "$INSTALL/$exe" "$PORTABLE/$exe" && echo same)"
 done
+# Every program: the release's version, its own description, and a manifest that
+# asks for common controls 6, per-monitor DPI, Windows 10 and no elevation.
+while IFS='|' read -r exe description; do
+  resources="$(helper resources "$INSTALL_WIN\\$exe" | tr -d '\r')"
+  check "$exe: version and description" "$VERSION
+$description" "$(printf '%s\n' "$resources" | head -n 2)"
+  manifest="$(printf '%s\n' "$resources" | tail -n +3 | tr -s ' \n' ' ')"
+  for part in "name=\"${exe%.exe}\" version=\"$VERSION\"" 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' \
+              '>PerMonitorV2, PerMonitor<' '<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>' \
+              '<requestedExecutionLevel level="asInvoker"'; do
+    check "$exe: the manifest has $part" "yes" "$([[ "$manifest" == *"$part"* ]] && echo yes)"
+  done
+done <<'PROGRAMS'
+LumvoxWorkshop.exe|LumvoxWorkshop
+lumvox-standin.exe|Lumvox Workshop stand-in speech program
+lumvox-send.exe|Lumvox Workshop command-line sender
+PROGRAMS
+check "lumvox-send --version" "lumvox-send $VERSION" "$(e2e_wine "$INSTALL/lumvox-send.exe" --version 2>&1 | tr -d '\r')"
 check "Start-menu shortcuts" "./Lumvox Stand-in.lnk ./Lumvox Workshop.lnk ./Uninstall Lumvox Workshop.lnk" "$(listing "$MENU")"
 menu_win="$(winpath "$MENU")"
 while IFS='|' read -r link target; do

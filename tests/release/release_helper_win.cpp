@@ -5,6 +5,8 @@
 //                              the line, spaces included; Wine would quote it.
 //   shortcut LINK.lnk          prints the shortcut's target and working folder,
 //                              one a line.
+//   resources PROGRAM.exe      prints the version resource's FileVersion and
+//                              FileDescription, one a line, then the manifest.
 #include <windows.h>
 
 #include <objbase.h>
@@ -12,6 +14,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -58,12 +61,38 @@ int ReadShortcut(const wchar_t* path) {
     return code;
 }
 
+std::wstring VersionString(const std::vector<char>& block, const wchar_t* name) {
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904E4\\") + name;
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) || !value) return L"";
+    return std::wstring(value, length ? length - 1 : 0);
+}
+
+int PrintResources(const wchar_t* path) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    if (size == 0) return 3;
+    std::vector<char> block(size);
+    if (!GetFileVersionInfoW(path, 0, size, block.data())) return 3;
+    PrintUtf8(VersionString(block, L"FileVersion").c_str());
+    PrintUtf8(VersionString(block, L"FileDescription").c_str());
+    HMODULE module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module) return 4;
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    if (loaded) fwrite(LockResource(loaded), 1, SizeofResource(module, found), stdout);
+    FreeLibrary(module);
+    return loaded ? 0 : 5;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"run-exact" && argc >= 3) return RunExact(argc, argv);
     if (command == L"shortcut" && argc == 3) return ReadShortcut(argv[2]);
-    fprintf(stderr, "usage: release_helper run-exact PROGRAM ARGS... | shortcut LINK.lnk\n");
+    if (command == L"resources" && argc == 3) return PrintResources(argv[2]);
+    fprintf(stderr, "usage: release_helper run-exact PROGRAM ARGS... | shortcut LINK.lnk | resources PROGRAM.exe\n");
     return 2;
 }
