@@ -2,7 +2,8 @@
 # Builds the release for 64-bit Windows from this checkout and writes, into OUT
 # (dist/ unless given):
 #   LumvoxWorkshop-<version>-win64-setup.exe  per-user installer (makensis)
-#   LumvoxWorkshop-<version>-win64.zip        the three exes and a read-me, to run as they are
+#   LumvoxWorkshop-<version>-win64.zip        the three exes, a read-me and the release notes,
+#                                             to run as they are
 #   SHA256SUMS                                for both
 # The version is the project's, in CMakeLists.txt. The build is reproducible:
 # the same commit gives the same bytes (no link time stamps, no build paths, every
@@ -43,6 +44,7 @@ for exe in "$stage/$base"/*.exe; do
   [ -n "$signing" ] && bash packaging/sign.sh "$exe"
 done
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/readme.txt >"$stage/$base/README.txt"
+sed -e 's/$/\r/' RELEASE-NOTES.txt >"$stage/$base/RELEASE-NOTES.txt"
 chmod 644 "$stage/$base"/*
 touch -h -d "@$SOURCE_DATE_EPOCH" "$stage/$base"/* "$stage/$base"
 
