@@ -5,11 +5,16 @@
 #   LumvoxWorkshop-<version>-win64.zip        the three exes, a read-me and the release notes,
 #                                             to run as they are
 #   SHA256SUMS                                for both
+#   winget/, lumvox-workshop.json             the winget manifest set and the Scoop
+#                                             manifest, with both files' SHA-256
+#                                             (packaging/write_manifests.sh)
 # The version is the project's, in CMakeLists.txt. The build is reproducible:
 # the same commit gives the same bytes (no link time stamps, no build paths, every
 # stored time is the commit's). With LUMVOX_SIGN_CERT and LUMVOX_SIGN_KEY set, the
 # exes, the uninstaller and the installer are signed (see packaging/sign.sh).
-# LUMVOX_RELEASE_BUILD names the build folder (build/release unless given).
+# LUMVOX_RELEASE_BUILD names the build folder (build/release unless given);
+# LUMVOX_DOWNLOAD_URL the folder the installer and the zip are published in, for the
+# manifests (https://example.com/lumvox-workshop/<version> unless given).
 # usage: scripts/release.sh [OUT]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -54,10 +59,12 @@ estimated_kb=$(( (bytes + 1023) / 1024 ))
 nsis_args=(-V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSTAGE=$stage/$base" "-DICON=$build/icon/lumvox.ico"
            "-DOUTFILE=$out/$base-setup.exe" "-DESTIMATED_KB=$estimated_kb")
 [ -n "$signing" ] && nsis_args+=("-DSIGN_COMMAND=bash $root/packaging/sign.sh")
-rm -f "$out/$base-setup.exe" "$out/$base.zip" "$out/SHA256SUMS"
+rm -rf "$out/$base-setup.exe" "$out/$base.zip" "$out/SHA256SUMS" "$out/winget" "$out/lumvox-workshop.json"
 makensis "${nsis_args[@]}" packaging/installer.nsi
 
 # Sorted names, no extra attributes, no directory entries, times in UTC.
 (cd "$stage" && find "$base" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q -9 "$out/$base.zip" -@)
 (cd "$out" && sha256sum "$base-setup.exe" "$base.zip" >SHA256SUMS)
+bash packaging/write_manifests.sh "$version" "$out/$base-setup.exe" "$out/$base.zip" "$out" \
+  "${LUMVOX_DOWNLOAD_URL:-https://example.com/lumvox-workshop/$version}"
 ls -l "$out"
