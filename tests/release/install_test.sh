@@ -8,8 +8,8 @@
 # code 2, nothing changed); an older installer refused; the PATH option; one
 # installed-apps entry after the upgrade; a silent uninstall, run from a folder
 # with planted libraries, that keeps only the user's own file; the same install on
-# a Korean system (Korean shortcut names, replaced by an English install, removed
-# as well); an install into another folder that replaces the first, whose old
+# a Korean system (Korean shortcut names and stand-in window, shortcuts replaced by
+# an English install, removed as well); an install into another folder that replaces the first, whose old
 # uninstaller then leaves it alone, and the entry's silent uninstall that returns
 # only when everything is gone, folders it created included; NSIS's own
 # uninstaller copy leaving nothing in %TEMP%; the zip's programs run where they
@@ -217,6 +217,13 @@ LC_ALL=ko_KR.UTF-8 e2e_wine "$SETUP" /S >/dev/null 2>&1
 check "a Korean system: setup.exe /S exits with 0" "0" "$?"
 check "a Korean system: Korean shortcut names" \
   "./Lumvox Workshop 제거.lnk ./Lumvox Workshop.lnk ./Lumvox 스탠드인.lnk" "$(listing "$MENU")"
+LC_ALL=ko_KR.UTF-8 e2e_start "$INSTALL/lumvox-standin.exe" --port 0
+run=$E2E_LAST
+drv wait-window title:Lumvox 30000 >/dev/null 2>&1
+check "a Korean system: the stand-in's window is Korean" "GET 응답: 지우기" \
+  "$(drv text-of title:Lumvox/101 | tr -d '\r') $(drv text-of title:Lumvox/104 | tr -d '\r')"
+drv close title:Lumvox >/dev/null
+check "a Korean system: the stand-in ends" "0" "$(e2e_exit_code "$run" 20)"
 check "a Korean system: the uninstaller's shortcut" "$INSTALL_WIN\\Uninstall.exe
 $INSTALL_WIN
 Lumvox Workshop를 제거하고 사용자 파일은 남겨 둡니다" "$(helper shortcut "$menu_win\\Lumvox Workshop 제거.lnk" | tr -d '\r')"
@@ -275,6 +282,8 @@ check "the zip's workshop ends" "0" "$(e2e_exit_code "$run" 20)"
 e2e_start "$PORTABLE/lumvox-standin.exe" --port 0 --log "$FRESH/standin.jsonl"
 run=$E2E_LAST
 check "the zip's stand-in shows its window" "ok" "$(drv wait-window title:Lumvox 30000 >/dev/null 2>&1 && echo ok)"
+check "elsewhere the stand-in's window is English" "Answer to GET: Clear" \
+  "$(drv text-of title:Lumvox/101 | tr -d '\r') $(drv text-of title:Lumvox/104 | tr -d '\r')"
 e2e_wine "$PORTABLE/lumvox-send.exe" --app zip >/dev/null 2>&1
 check "the zip's lumvox-send delivers to it" "0" "$?"
 drv close title:Lumvox >/dev/null

@@ -6,6 +6,7 @@
 
 #include "core/utf.h"
 #include "platform/handles_win.h"
+#include "window_texts.h"
 
 namespace lumvox::standin {
 namespace {
@@ -31,12 +32,19 @@ constexpr size_t kListedEvents = 1000;
 
 enum : int { IDC_REPLY_LABEL = 101, IDC_REPLY, IDC_STATUS, IDC_CLEAR, IDC_EVENTS, IDC_DETAIL };
 
+// The window's words follow the system's language.
+const WindowTexts& Texts() {
+    static const WindowTexts& texts = TextsIn(LanguageOf(GetUserDefaultUILanguage()));
+    return texts;
+}
+
 enum Column : int { kColTime, kColChannel, kColSummary, kColText };
 struct ColumnSpec {
-    const wchar_t* caption;
+    std::string_view WindowTexts::*caption;
     int width;
 };
-constexpr ColumnSpec kColumns[] = {{L"Time", 100}, {L"Channel", 80}, {L"Details", 250}, {L"Text", 420}};
+constexpr ColumnSpec kColumns[] = {{&WindowTexts::column_time, 100}, {&WindowTexts::column_channel, 80},
+                                   {&WindowTexts::column_details, 250}, {&WindowTexts::column_text, 420}};
 
 std::wstring Wide(std::string_view utf8) {
     std::u16string text;
@@ -135,22 +143,23 @@ void StandInWindow::OnCreate() {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
-    reply_label_ = make(0, L"STATIC", L"Answer to GET:", SS_LEFT, IDC_REPLY_LABEL);
+    reply_label_ = make(0, L"STATIC", Wide(Texts().reply_label).c_str(), SS_LEFT, IDC_REPLY_LABEL);
     reply_ = make(0, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, IDC_REPLY);
-    for (ReplyMode mode : kReplyModes) {
-        std::wstring caption = Wide(ReplyModeCaption(mode));
+    for (std::string_view reply : Texts().reply_modes) {
+        std::wstring caption = Wide(reply);
         SendMessageW(reply_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
     }
     SendMessageW(reply_, CB_SETCURSEL, static_cast<WPARAM>(options_.reply), 0);
     status_ = make(0, L"STATIC", L"", SS_LEFT | SS_ENDELLIPSIS, IDC_STATUS);
-    clear_ = make(0, L"BUTTON", L"Clear", BS_PUSHBUTTON | WS_TABSTOP, IDC_CLEAR);
+    clear_ = make(0, L"BUTTON", Wide(Texts().clear).c_str(), BS_PUSHBUTTON | WS_TABSTOP, IDC_CLEAR);
     events_ = make(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                    LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP, IDC_EVENTS);
     ListView_SetExtendedListViewStyle(events_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(kColumns[i].caption);
+        std::wstring caption = Wide(Texts().*kColumns[i].caption);
+        column.pszText = caption.data();
         column.cx = kColumns[i].width;
         ListView_InsertColumn(events_, i, &column);
     }
@@ -207,12 +216,13 @@ void StandInWindow::SetStatus() {
     if (listening_.error.empty()) {
         std::string host = options_.address.find(':') != std::string::npos ? "[" + options_.address + "]"
                                                                              : options_.address;
-        status = "HTTP on " + host + ":" + std::to_string(listening_.port);
+        status = std::string(Texts().http_on) + host + ":" + std::to_string(listening_.port);
     } else {
-        status = "HTTP off: cannot listen on " + options_.address + ":" + std::to_string(options_.port) + " (" +
+        status = std::string(Texts().http_off) + options_.address + ":" + std::to_string(options_.port) + " (" +
                  ValidUtf8(listening_.error) + ")";
     }
-    status += options_.log_path.empty() ? "   |   no log" : "   |   log: " + lumvox::core::ToUtf8Lossy(options_.log_path);
+    status += "   |   " + (options_.log_path.empty() ? std::string(Texts().no_log)
+                                                    : std::string(Texts().log) + lumvox::core::ToUtf8Lossy(options_.log_path));
     SetWindowTextW(status_, Wide(status).c_str());
 }
 
