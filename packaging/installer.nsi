@@ -1,6 +1,8 @@
 ; The per-user installer of Lumvox Workshop, built by scripts/release.sh:
 ;   makensis -DVERSION=... -DSTAGE=<folder of the three exes and the two texts>
-;            -DICON=... -DOUTFILE=... -DESTIMATED_KB=... [-DSIGN_COMMAND=...] installer.nsi
+;            -DICON=... -DWELCOME_BITMAP=... -DOUTFILE=... -DESTIMATED_KB=...
+;            [-DSIGN_COMMAND=...] installer.nsi
+; (ICON and WELCOME_BITMAP are drawn by make_icon.py.)
 ; No administrator rights: everything goes under the user's own folders and HKCU.
 ; Exit codes of silent (/S) runs, installing and uninstalling alike:
 ;   0  done: everything installed is in place, or everything installed is gone
@@ -65,6 +67,8 @@ Var UninstallResult  ; the uninstaller's closing words
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WELCOME_BITMAP}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${WELCOME_BITMAP}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_WELCOMEPAGE_TITLE "$(WelcomeTitle)"
@@ -113,8 +117,8 @@ LangString WelcomeText ${LANG_ENGLISH} "The workshop hands texts, plain or with 
 LangString WelcomeText ${LANG_KOREAN} "이 워크숍은 일반 텍스트나 음성 태그가 붙은 텍스트를 창 메시지, 네트워크, 클립보드로 Lumvox 음성 프로그램에 보냅니다.$\r$\n$\r$\n관리자 권한 없이 현재 사용자에게만 설치하며, 음성 프로그램이 받을 내용을 보여 주는 스탠드인과 명령줄용 lumvox-send도 함께 설치합니다. 이전 설치는 교체되고, 그 폴더에 넣어 둔 사용자 파일은 그대로 남습니다."
 LangString FinishTitle ${LANG_ENGLISH} "${PRODUCT} is ready"
 LangString FinishTitle ${LANG_KOREAN} "${PRODUCT} 준비 완료"
-LangString FinishText ${LANG_ENGLISH} "The workshop, the stand-in and lumvox-send are in $INSTDIR, with shortcuts in the Start menu. Start the stand-in first to see what the workshop sends."
-LangString FinishText ${LANG_KOREAN} "워크숍, 스탠드인, lumvox-send가 $INSTDIR 에 설치되었고 시작 메뉴에 바로 가기가 있습니다. 워크숍이 보내는 내용을 보려면 스탠드인을 먼저 실행하십시오."
+LangString FinishText ${LANG_ENGLISH} "The workshop, the stand-in and lumvox-send are in this folder, with shortcuts in the Start menu:$\r$\n$\r$\n$INSTDIR$\r$\n$\r$\nStart the stand-in first to see what the workshop sends."
+LangString FinishText ${LANG_KOREAN} "워크숍, 스탠드인, lumvox-send를 다음 폴더에 설치했고 시작 메뉴에 바로 가기를 만들었습니다:$\r$\n$\r$\n$INSTDIR$\r$\n$\r$\n워크숍이 보내는 내용을 보려면 스탠드인을 먼저 실행하십시오."
 LangString ShowReleaseNotes ${LANG_ENGLISH} "Show what is new in this version"
 LangString ShowReleaseNotes ${LANG_KOREAN} "이 버전의 새로운 점 보기"
 LangString UninstalledTitle ${LANG_ENGLISH} "${PRODUCT} is removed"

@@ -4,13 +4,15 @@
 
 The mark: a white speech balloon with three level bars in it, on a blue rounded
 square - text going out to be spoken. The stand-in's is the same balloon turned
-round (its tail on the right: what arrives) on a green square. It is drawn on a 16-unit grid, so that at 16,
+round (its tail on the right: what arrives) on a green square. --welcome draws the
+installer's welcome and finish picture instead: the workshop's mark, large, on its
+blue, as a 164 x 314 bitmap. It is drawn on a 16-unit grid, so that at 16,
 32, 48 and 256 pixels every straight edge falls on a pixel boundary; 24 pixels has
 its own hand-placed grid for the same reason. Only the rounded corners and the
 balloon's tail are anti-aliased (8 x 8 samples a pixel). The output depends on
 nothing but this file: the same bytes on every run.
 
-usage: make_icon.py [--standin] OUT.ico [PNG_DIR]
+usage: make_icon.py [--standin] OUT.ico [PNG_DIR] | --welcome OUT.bmp
 """
 import struct
 import sys
@@ -152,8 +154,35 @@ def dib(rows):
     return header + pixels + bytes(mask)
 
 
+def welcome_bitmap():
+    """The installer's side picture: 164 x 314, 24-bit, rows bottom-up."""
+    width, height, mark, left, top = 164, 314, 128, 18, 56
+    r0, g0, b0 = WORKSHOP_COLOURS[0]
+    rows = render(mark)
+    pixels = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            r, g, b = r0, g0, b0
+            if left <= x < left + mark and top <= y < top + mark:
+                pr, pg, pb, pa = rows[y - top][x - left]
+                # Only the balloon and its edges show: not the mark's own tile.
+                if pa == 255 and (pr, pg, pb) not in WORKSHOP_COLOURS:
+                    r, g, b = pr, pg, pb
+            row.append((r, g, b))
+        pixels.append(row)
+    stride = (width * 3 + 3) // 4 * 4
+    data = b"".join(bytes(v for (r, g, b) in row for v in (b, g, r)).ljust(stride, b"\0") for row in reversed(pixels))
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return b"BM" + struct.pack("<IHHI", 14 + len(header) + len(data), 0, 0, 14 + len(header)) + header + data
+
+
 def main():
     args = sys.argv[1:]
+    if args[:1] == ["--welcome"] and len(args) == 2:
+        with open(args[1], "wb") as f:
+            f.write(welcome_bitmap())
+        return
     standin = args[:1] == ["--standin"]
     if standin:
         args = args[1:]

@@ -81,7 +81,9 @@ check "the release notes begin with this version" "$VERSION" "$(grep -m1 -o '^[0
 
 # --- an earlier version, made from the same programs ------------------------------
 python3 "$ROOT/packaging/make_icon.py" "$FRESH/lumvox.ico"
+python3 "$ROOT/packaging/make_icon.py" --welcome "$FRESH/welcome.bmp"
 makensis -V1 -INPUTCHARSET UTF8 "-DVERSION=2.0.1.9" "-DSTAGE=$PORTABLE" "-DICON=$FRESH/lumvox.ico" \
+  "-DWELCOME_BITMAP=$FRESH/welcome.bmp" \
   "-DOUTFILE=$FRESH/old-setup.exe" -DESTIMATED_KB=1 "$ROOT/packaging/installer.nsi" >/dev/null
 # Whether the first install has to make the Programs folder (and records it).
 programs_made="$([ -d "$user_dir/AppData/Local/Programs" ] || echo yes)"
