@@ -193,10 +193,12 @@ LangString KeptFolder ${LANG_KOREAN} "${PRODUCT}를 제거했습니다. 설치 �
   ${Loop}
 !macroend
 
-; $0 = the Path value without FOLDER; $1 = "" when $0 may be written back. A value
-; NSIS may have cut short (its strings hold 1023 characters) never is.
+; $0 = the Path value without FOLDER, $2 = the value as it is; $1 = "" when $0
+; may be written back. A value NSIS may have cut short (its strings hold 1023
+; characters) never is.
 !macro PathWithout FOLDER
-  ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" "Path"
+  ReadRegStr $2 HKCU "${ENVIRONMENT_KEY}" "Path"
+  StrCpy $0 $2
   StrLen $1 $0
   ${If} $1 >= 1000
     StrCpy $1 "too long"
@@ -275,6 +277,7 @@ Section "-Program"
     RMDir "$PreviousFolder"
     !insertmacro PathWithout $PreviousFolder
     ${If} $1 == ""
+    ${AndIf} $0 != $2
       !insertmacro WritePath
     ${EndIf}
     ReadRegStr $R3 HKCU "${UNINSTALL_KEY}" "CreatedFolder"
@@ -343,7 +346,6 @@ Function .onInit
   ${EndIf}
   ; A replaced installation on the Path leaves its place there to this one.
   ${If} $PreviousFolder != ""
-    ReadRegStr $2 HKCU "${ENVIRONMENT_KEY}" "Path"
     !insertmacro PathWithout $PreviousFolder
     ${If} $1 == ""
     ${AndIf} $0 != $2
@@ -406,6 +408,7 @@ Section "Uninstall"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
     !insertmacro PathWithout $INSTDIR
     ${If} $1 == ""
+    ${AndIf} $0 != $2
       !insertmacro WritePath
     ${EndIf}
   ${EndIf}

@@ -53,11 +53,15 @@ sed -e 's/$/\r/' RELEASE-NOTES.txt >"$stage/$base/RELEASE-NOTES.txt"
 chmod 644 "$stage/$base"/*
 touch -h -d "@$SOURCE_DATE_EPOCH" "$stage/$base"/* "$stage/$base"
 
+# The installer's side picture is stored as a file too, with its time.
+cp "$build/icon/welcome.bmp" "$stage/welcome.bmp"
+touch -d "@$SOURCE_DATE_EPOCH" "$stage/welcome.bmp"
+
 bytes=0
 for exe in "$stage/$base"/*.exe; do bytes=$((bytes + $(stat -c %s "$exe"))); done
 estimated_kb=$(( (bytes + 1023) / 1024 ))
 nsis_args=(-V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSTAGE=$stage/$base" "-DICON=$build/icon/lumvox.ico"
-           "-DWELCOME_BITMAP=$build/icon/welcome.bmp"
+           "-DWELCOME_BITMAP=$stage/welcome.bmp"
            "-DOUTFILE=$out/$base-setup.exe" "-DESTIMATED_KB=$estimated_kb")
 [ -n "$signing" ] && nsis_args+=("-DSIGN_COMMAND=bash $root/packaging/sign.sh")
 rm -rf "$out/$base-setup.exe" "$out/$base.zip" "$out/SHA256SUMS" "$out/winget" "$out/lumvox-workshop.json"
