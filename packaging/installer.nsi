@@ -1,9 +1,18 @@
 ; The per-user installer of Lumvox Workshop, built by scripts/release.sh:
-;   makensis -DVERSION=... -DSTAGE=<folder of the three exes> -DICON=... -DOUTFILE=...
-;            -DESTIMATED_KB=... [-DSIGN_COMMAND=...] installer.nsi
+;   makensis -DVERSION=... -DSTAGE=<folder of the three exes and the two texts>
+;            -DICON=... -DWELCOME_BITMAP=... -DOUTFILE=... -DESTIMATED_KB=...
+;            [-DSIGN_COMMAND=...] installer.nsi
+; (ICON and WELCOME_BITMAP are drawn by make_icon.py.)
 ; No administrator rights: everything goes under the user's own folders and HKCU.
-; Silent (/S) installs and uninstalls exit with code 2, changing nothing, while one
-; of the programs runs from the installation folder.
+; Exit codes of silent (/S) runs, installing and uninstalling alike:
+;   0  done: everything installed is in place, or everything installed is gone
+;   2  one of the programs runs from the folder: nothing was changed
+;   3  a newer version is installed and /ALLOWDOWNGRADE was not given: nothing was changed
+; Started without _?=, the uninstaller copies itself to %TEMP%, starts the copy and
+; returns at once (NSIS does that before any of this script runs); run in place, it
+; cannot remove its own file, which NSIS holds open. So the entry's
+; QuietUninstallString runs it through cmd.exe: a copy in %TEMP% with _?=, waited
+; for, then deleted, and the copy's exit code returned (QUIET_UNINSTALL below).
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -12,12 +21,18 @@ ManifestDPIAware true
 
 !include MUI2.nsh
 !include LogicLib.nsh
+!include FileFunc.nsh
+!include WordFunc.nsh
+!include Sections.nsh
 
 !define PRODUCT "Lumvox Workshop"
 !define PUBLISHER "Lumvox Workshop"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\LumvoxWorkshop"
+!define ENVIRONMENT_KEY "Environment"
 !define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
+!define RELEASE_NOTES "RELEASE-NOTES.txt"
 !define EXIT_IN_USE 2
+!define EXIT_NEWER_INSTALLED 3
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -41,16 +56,40 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
   !finalize '${SIGN_COMMAND} "%1"' = 0
 !endif
 
+Var PreviousFolder   ; the installation the installed-apps entry names, if any
+Var FirstCreated     ; the outermost folder this install had to create, if any
+Var UninstallResult  ; the uninstaller's closing words
+
+; The silent uninstall that returns only when it is done, with the uninstaller's
+; exit code. cmd.exe is on every Windows, so nothing else needs installing.
+!define QUIET_COPY "%TEMP%\Lumvox Workshop uninstall.exe"
+!define QUIET_UNINSTALL '"$SYSDIR\cmd.exe" /d /v:on /s /c "copy /y "$INSTDIR\Uninstall.exe" "${QUIET_COPY}" >nul && "${QUIET_COPY}" /S _?=$INSTDIR& set code=!errorlevel!& del "${QUIET_COPY}"& exit !code!"'
+
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WELCOME_BITMAP}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${WELCOME_BITMAP}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\LumvoxWorkshop.exe"
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_WELCOMEPAGE_TITLE "$(WelcomeTitle)"
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE LeaveDirectoryPage
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "$(FinishTitle)"
+!define MUI_FINISHPAGE_TEXT "$(FinishText)"
+!define MUI_FINISHPAGE_RUN "$INSTDIR\LumvoxWorkshop.exe"
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${RELEASE_NOTES}"
+!define MUI_FINISHPAGE_SHOWREADME_TEXT "$(ShowReleaseNotes)"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "$(UninstalledTitle)"
+!define MUI_FINISHPAGE_TEXT "$UninstallResult"
+!insertmacro MUI_UNPAGE_FINISH
 
 ; The first language is the fallback; the installer picks the system's own.
 !insertmacro MUI_LANGUAGE "English"
@@ -60,32 +99,86 @@ LangString StandInShortcut ${LANG_ENGLISH} "Lumvox Stand-in"
 LangString StandInShortcut ${LANG_KOREAN} "Lumvox 스탠드인"
 LangString UninstallShortcut ${LANG_ENGLISH} "Uninstall ${PRODUCT}"
 LangString UninstallShortcut ${LANG_KOREAN} "${PRODUCT} 제거"
-LangString InUse ${LANG_ENGLISH} "${PRODUCT} or its stand-in is running from $INSTDIR. Close it and try again."
-LangString InUse ${LANG_KOREAN} "$INSTDIR 에서 ${PRODUCT} 또는 스탠드인이 실행 중입니다. 닫은 뒤 다시 시도하십시오."
+LangString WorkshopDescription ${LANG_ENGLISH} "Hands texts to the Lumvox speech program over its three channels"
+LangString WorkshopDescription ${LANG_KOREAN} "Lumvox 음성 프로그램에 세 가지 통로로 텍스트를 보냅니다"
+LangString StandInDescription ${LANG_ENGLISH} "A stand-in for the speech program that shows what arrives"
+LangString StandInDescription ${LANG_KOREAN} "도착한 내용을 보여 주는 음성 프로그램 대역"
+LangString UninstallDescription ${LANG_ENGLISH} "Removes ${PRODUCT} and keeps your own files"
+LangString UninstallDescription ${LANG_KOREAN} "${PRODUCT}를 제거하고 사용자 파일은 남겨 둡니다"
+LangString InUse ${LANG_ENGLISH} "$1 is running from this folder:$\r$\n$\r$\n$0$\r$\n$\r$\nClose it and try again."
+LangString InUse ${LANG_KOREAN} "다음 폴더에서 $1 이(가) 실행 중입니다:$\r$\n$\r$\n$0$\r$\n$\r$\n닫은 뒤 다시 시도하십시오."
+LangString NewerInstalled ${LANG_ENGLISH} "${PRODUCT} $0 is installed, newer than this version (${VERSION}). Install the older version anyway?"
+LangString NewerInstalled ${LANG_KOREAN} "이 버전(${VERSION})보다 새로운 ${PRODUCT} $0 이(가) 설치되어 있습니다. 그래도 이전 버전을 설치하시겠습니까?"
+LangString PathSection ${LANG_ENGLISH} "Add the folder to my PATH (lumvox-send in a console)"
+LangString PathSection ${LANG_KOREAN} "폴더를 PATH에 추가 (콘솔에서 lumvox-send 사용)"
+LangString WelcomeTitle ${LANG_ENGLISH} "${PRODUCT} ${VERSION}"
+LangString WelcomeTitle ${LANG_KOREAN} "${PRODUCT} ${VERSION}"
+LangString WelcomeText ${LANG_ENGLISH} "The workshop hands texts, plain or with speech markup, to the Lumvox speech program: by a window message, over the network or through the clipboard.$\r$\n$\r$\nThis installs it for you alone, with no administrator rights, together with a stand-in that shows what the speech program would receive and lumvox-send for the command line. An earlier installation is replaced; files of your own in its folder stay."
+LangString WelcomeText ${LANG_KOREAN} "이 워크숍은 일반 텍스트나 음성 태그가 붙은 텍스트를 창 메시지, 네트워크, 클립보드로 Lumvox 음성 프로그램에 보냅니다.$\r$\n$\r$\n관리자 권한 없이 현재 사용자에게만 설치하며, 음성 프로그램이 받을 내용을 보여 주는 스탠드인과 명령줄용 lumvox-send도 함께 설치합니다. 이전 설치는 교체되고, 그 폴더에 넣어 둔 사용자 파일은 그대로 남습니다."
+LangString FinishTitle ${LANG_ENGLISH} "${PRODUCT} is ready"
+LangString FinishTitle ${LANG_KOREAN} "${PRODUCT} 준비 완료"
+LangString FinishText ${LANG_ENGLISH} "The workshop, the stand-in and lumvox-send are in this folder, with shortcuts in the Start menu:$\r$\n$\r$\n$INSTDIR$\r$\n$\r$\nStart the stand-in first to see what the workshop sends."
+LangString FinishText ${LANG_KOREAN} "워크숍, 스탠드인, lumvox-send를 다음 폴더에 설치했고 시작 메뉴에 바로 가기를 만들었습니다:$\r$\n$\r$\n$INSTDIR$\r$\n$\r$\n워크숍이 보내는 내용을 보려면 스탠드인을 먼저 실행하십시오."
+LangString ShowReleaseNotes ${LANG_ENGLISH} "Show what is new in this version"
+LangString ShowReleaseNotes ${LANG_KOREAN} "이 버전의 새로운 점 보기"
+LangString UninstalledTitle ${LANG_ENGLISH} "${PRODUCT} is removed"
+LangString UninstalledTitle ${LANG_KOREAN} "${PRODUCT} 제거 완료"
+LangString RemovedAll ${LANG_ENGLISH} "${PRODUCT} and its folder were removed from this computer."
+LangString RemovedAll ${LANG_KOREAN} "${PRODUCT}와 그 폴더를 이 컴퓨터에서 제거했습니다."
+LangString KeptFolder ${LANG_ENGLISH} "${PRODUCT} was removed. Its folder was kept because it holds files that the installer did not put there (yours, for example):$\r$\n$\r$\n$INSTDIR"
+LangString KeptFolder ${LANG_KOREAN} "${PRODUCT}를 제거했습니다. 설치 프로그램이 넣지 않은 파일(사용자 파일 등)이 있어서 다음 폴더는 남겨 두었습니다:$\r$\n$\r$\n$INSTDIR"
 
-; A program that runs cannot be opened for appending: then the folder is in use.
+; Every shortcut either language's installer makes, so that a reinstall on a
+; system whose language changed replaces them rather than adding to them.
+!macro DeleteShortcuts
+  Delete "${MENU_FOLDER}\${PRODUCT}.lnk"
+  Delete "${MENU_FOLDER}\Lumvox Stand-in.lnk"
+  Delete "${MENU_FOLDER}\Lumvox 스탠드인.lnk"
+  Delete "${MENU_FOLDER}\Uninstall ${PRODUCT}.lnk"
+  Delete "${MENU_FOLDER}\${PRODUCT} 제거.lnk"
+!macroend
+
+; What the installer puts in FOLDER; a file the user added keeps the folder.
+!macro DeleteInstalledFiles FOLDER
+  Delete "${FOLDER}\LumvoxWorkshop.exe"
+  Delete "${FOLDER}\lumvox-standin.exe"
+  Delete "${FOLDER}\lumvox-send.exe"
+  Delete "${FOLDER}\README.txt"
+  Delete "${FOLDER}\${RELEASE_NOTES}"
+  Delete "${FOLDER}\Uninstall.exe"
+!macroend
+
+; Sets $1 to the first program that runs from folder $0, or to "". A program that
+; runs cannot be opened for appending.
+!macro FindRunningProgram
+  StrCpy $1 ""
+  ${ForEach} $2 1 3 + 1
+    ${Select} $2
+      ${Case} 1
+        StrCpy $3 "LumvoxWorkshop.exe"
+      ${Case} 2
+        StrCpy $3 "lumvox-standin.exe"
+      ${Case} 3
+        StrCpy $3 "lumvox-send.exe"
+    ${EndSelect}
+    ${If} $1 == ""
+    ${AndIf} ${FileExists} "$0\$3"
+      ClearErrors
+      FileOpen $4 "$0\$3" a
+      ${If} ${Errors}
+        StrCpy $1 "$3"
+      ${Else}
+        FileClose $4
+      ${EndIf}
+    ${EndIf}
+  ${Next}
+!macroend
+
+; Before anything changes: while a program runs from folder $0, a silent run
+; exits with EXIT_IN_USE and an interactive one names it and offers Retry/Cancel.
 !macro RefuseWhileRunning
   ${Do}
-    StrCpy $1 ""
-    ${ForEach} $2 1 3 + 1
-      ${Select} $2
-        ${Case} 1
-          StrCpy $3 "LumvoxWorkshop.exe"
-        ${Case} 2
-          StrCpy $3 "lumvox-standin.exe"
-        ${Case} 3
-          StrCpy $3 "lumvox-send.exe"
-      ${EndSelect}
-      ${If} ${FileExists} "$INSTDIR\$3"
-        ClearErrors
-        FileOpen $0 "$INSTDIR\$3" a
-        ${If} ${Errors}
-          StrCpy $1 "$3"
-        ${Else}
-          FileClose $0
-        ${EndIf}
-      ${EndIf}
-    ${Next}
+    !insertmacro FindRunningProgram
     ${If} $1 == ""
       ${Break}
     ${EndIf}
@@ -100,46 +193,245 @@ LangString InUse ${LANG_KOREAN} "$INSTDIR 에서 ${PRODUCT} 또는 스탠드인�
   ${Loop}
 !macroend
 
-Section
+; $0 = the Path value without FOLDER, $2 = the value as it is; $1 = "" when $0
+; may be written back. A value NSIS may have cut short (its strings hold 1023
+; characters) never is.
+!macro PathWithout FOLDER
+  ReadRegStr $2 HKCU "${ENVIRONMENT_KEY}" "Path"
+  StrCpy $0 $2
+  StrLen $1 $0
+  ${If} $1 >= 1000
+    StrCpy $1 "too long"
+  ${Else}
+    StrCpy $1 ""
+    ${WordReplace} ";$0;" ";${FOLDER};" ";" "+" $0
+    ${If} $0 == ";"
+      StrCpy $0 ""
+    ${Else}
+      StrCpy $0 $0 "" 1
+      StrCpy $0 $0 -1
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Removes the folders an install created on the way to FOLDER (TOP the outermost),
+; each while it is empty.
+!macro RemoveEmptyParents FOLDER TOP
+  ${If} ${TOP} != ""
+  ${AndIf} ${TOP} != ${FOLDER}
+    StrCpy $0 ${FOLDER}
+    ${Do}
+      ${GetParent} $0 $0
+      ${If} $0 == ""
+        ${Break}
+      ${EndIf}
+      RMDir "$0"
+    ${LoopUntil} $0 == ${TOP}
+  ${EndIf}
+!macroend
+
+!macro WritePath
+  ${If} $0 == ""
+    DeleteRegValue HKCU "${ENVIRONMENT_KEY}" "Path"
+  ${Else}
+    WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" "Path" "$0"
+  ${EndIf}
+  ; Consoles started from now on see the change.
+  SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+!macroend
+
+Function LeaveDirectoryPage
+  Call CheckFoldersNotInUse
+FunctionEnd
+
+; The folder to install to and the earlier installation it replaces.
+Function CheckFoldersNotInUse
+  StrCpy $0 $INSTDIR
   !insertmacro RefuseWhileRunning
+  ${If} $PreviousFolder != ""
+    StrCpy $0 $PreviousFolder
+    !insertmacro RefuseWhileRunning
+  ${EndIf}
+FunctionEnd
+
+; Sets $FirstCreated to the outermost missing folder on the way to $INSTDIR.
+Function FindFirstMissingFolder
+  StrCpy $FirstCreated ""
+  StrCpy $0 $INSTDIR
+  ${DoWhile} $0 != ""
+    ${IfNot} ${FileExists} "$0\*.*"
+      StrCpy $FirstCreated $0
+    ${Else}
+      ${Break}
+    ${EndIf}
+    ${GetParent} $0 $0
+  ${Loop}
+FunctionEnd
+
+Section "-Program"
+  ; One installation per user: an earlier one in another folder goes first,
+  ; the user's own files there stay.
+  ${If} $PreviousFolder != ""
+  ${AndIf} $PreviousFolder != $INSTDIR
+    !insertmacro DeleteInstalledFiles $PreviousFolder
+    RMDir "$PreviousFolder"
+    !insertmacro PathWithout $PreviousFolder
+    ${If} $1 == ""
+    ${AndIf} $0 != $2
+      !insertmacro WritePath
+    ${EndIf}
+    ReadRegStr $R3 HKCU "${UNINSTALL_KEY}" "CreatedFolder"
+    !insertmacro RemoveEmptyParents $PreviousFolder $R3
+  ${EndIf}
+  ; An upgrade in place keeps the folder the first install recorded as its own.
+  ReadRegStr $FirstCreated HKCU "${UNINSTALL_KEY}" "CreatedFolder"
+  ${If} $PreviousFolder != $INSTDIR
+    Call FindFirstMissingFolder
+  ${EndIf}
+
   SetOutPath "$INSTDIR"
   File "${STAGE}\LumvoxWorkshop.exe"
   File "${STAGE}\lumvox-standin.exe"
   File "${STAGE}\lumvox-send.exe"
+  File "${STAGE}\README.txt"
+  File "${STAGE}\${RELEASE_NOTES}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; Shortcuts start in the installation folder (the current output path).
+  !insertmacro DeleteShortcuts
   CreateDirectory "${MENU_FOLDER}"
-  CreateShortcut "${MENU_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\LumvoxWorkshop.exe"
-  CreateShortcut "${MENU_FOLDER}\$(StandInShortcut).lnk" "$INSTDIR\lumvox-standin.exe"
-  CreateShortcut "${MENU_FOLDER}\$(UninstallShortcut).lnk" "$INSTDIR\Uninstall.exe"
+  CreateShortcut "${MENU_FOLDER}\${PRODUCT}.lnk" "$INSTDIR\LumvoxWorkshop.exe" "" "" "" "" "" "$(WorkshopDescription)"
+  CreateShortcut "${MENU_FOLDER}\$(StandInShortcut).lnk" "$INSTDIR\lumvox-standin.exe" "" "" "" "" "" "$(StandInDescription)"
+  CreateShortcut "${MENU_FOLDER}\$(UninstallShortcut).lnk" "$INSTDIR\Uninstall.exe" "" "" "" "" "" "$(UninstallDescription)"
 
+  ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\LumvoxWorkshop.exe,0"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallDate" "$2$1$0"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "HelpLink" "$INSTDIR\README.txt"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '${QUIET_UNINSTALL}'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" ${ESTIMATED_KB}
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  ${If} $FirstCreated == ""
+    DeleteRegValue HKCU "${UNINSTALL_KEY}" "CreatedFolder"
+  ${Else}
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "CreatedFolder" "$FirstCreated"
+  ${EndIf}
 SectionEnd
+
+Section /o "$(PathSection)" SectionPath
+  !insertmacro PathWithout $INSTDIR
+  ${If} $1 == ""
+    ${If} $0 == ""
+      StrCpy $0 "$INSTDIR"
+    ${Else}
+      StrCpy $0 "$0;$INSTDIR"
+    ${EndIf}
+    !insertmacro WritePath
+  ${EndIf}
+SectionEnd
+
+Function .onInit
+  ReadRegStr $PreviousFolder HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/ADDTOPATH" $R1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SectionPath}
+  ${EndIf}
+  ; A replaced installation on the Path leaves its place there to this one.
+  ${If} $PreviousFolder != ""
+    !insertmacro PathWithout $PreviousFolder
+    ${If} $1 == ""
+    ${AndIf} $0 != $2
+      !insertmacro SelectSection ${SectionPath}
+    ${EndIf}
+  ${EndIf}
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "DisplayVersion"
+  ${If} $0 != ""
+    ${VersionCompare} "$0" "${VERSION}" $1
+    ClearErrors
+    ${GetOptions} $R0 "/ALLOWDOWNGRADE" $R1
+    ${If} $1 == 1
+    ${AndIf} ${Errors}
+      ${If} ${Silent}
+        SetErrorLevel ${EXIT_NEWER_INSTALLED}
+        Quit
+      ${EndIf}
+      ${If} ${Cmd} `MessageBox MB_YESNO|MB_DEFBUTTON2|MB_ICONQUESTION "$(NewerInstalled)" IDNO`
+        SetErrorLevel ${EXIT_NEWER_INSTALLED}
+        Quit
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  ; Silent runs have no pages: check the folders now, before anything changes.
+  ${If} ${Silent}
+    Call CheckFoldersNotInUse
+  ${EndIf}
+FunctionEnd
+
+; When this process is NSIS's copy of the uninstaller, in a folder of its own in
+; %TEMP%, a hidden console removes that folder once the process has ended (a ping
+; to this computer is the one-second wait every Windows and Wine have).
+!macro un.RemoveOwnFolderAfterExit FOLDER
+  Exec '"$SYSDIR\cmd.exe" /d /q /c for /l %i in (1,1,60) do (rd /s /q "${FOLDER}" 2>nul & if exist "${FOLDER}" ping -n 2 127.0.0.1 >nul )'
+!macroend
+
+Function un.onInit
+  ; NSIS's own copy in %TEMP% is given the folder with a closing backslash.
+  StrCpy $0 $INSTDIR "" -1
+  ${If} $0 == "\"
+    StrCpy $INSTDIR $INSTDIR -1
+  ${EndIf}
+  ; Before the first page and before anything changes.
+  StrCpy $0 $INSTDIR
+  !insertmacro RefuseWhileRunning
+FunctionEnd
 
 ; Removes exactly what the installer put there: a file the user added keeps the
 ; folder, and the folder stays.
 Section "Uninstall"
-  !insertmacro RefuseWhileRunning
-  Delete "${MENU_FOLDER}\${PRODUCT}.lnk"
-  Delete "${MENU_FOLDER}\Lumvox Stand-in.lnk"
-  Delete "${MENU_FOLDER}\Lumvox 스탠드인.lnk"
-  Delete "${MENU_FOLDER}\Uninstall ${PRODUCT}.lnk"
-  Delete "${MENU_FOLDER}\${PRODUCT} 제거.lnk"
-  RMDir "${MENU_FOLDER}"
-  Delete "$INSTDIR\LumvoxWorkshop.exe"
-  Delete "$INSTDIR\lumvox-standin.exe"
-  Delete "$INSTDIR\lumvox-send.exe"
-  Delete "$INSTDIR\Uninstall.exe"
+  SetOutPath "$TEMP"
+  ; An older installation's uninstaller leaves the entry, links and Path of a
+  ; newer one in another folder alone.
+  ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  StrCpy $R1 ""
+  ${If} $R0 == $INSTDIR
+    ReadRegStr $R1 HKCU "${UNINSTALL_KEY}" "CreatedFolder"
+    !insertmacro DeleteShortcuts
+    RMDir "${MENU_FOLDER}"
+    DeleteRegKey HKCU "${UNINSTALL_KEY}"
+    !insertmacro PathWithout $INSTDIR
+    ${If} $1 == ""
+    ${AndIf} $0 != $2
+      !insertmacro WritePath
+    ${EndIf}
+  ${EndIf}
+
+  StrCpy $R2 ""
+  StrLen $0 "$TEMP\~nsu"
+  StrCpy $1 $EXEDIR $0
+  StrCpy $2 $EXEDIR "" -4
+  ${If} $1 == "$TEMP\~nsu"
+  ${AndIf} $2 == ".tmp"
+    StrCpy $R2 $EXEDIR
+  ${EndIf}
+  !insertmacro DeleteInstalledFiles $INSTDIR
   RMDir "$INSTDIR"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  !insertmacro RemoveEmptyParents $INSTDIR $R1
+
+  ${If} ${FileExists} "$INSTDIR\*.*"
+    StrCpy $UninstallResult "$(KeptFolder)"
+  ${Else}
+    StrCpy $UninstallResult "$(RemovedAll)"
+  ${EndIf}
+  DetailPrint "$UninstallResult"
+  ${If} $R2 != ""
+    !insertmacro un.RemoveOwnFolderAfterExit $R2
+  ${EndIf}
 SectionEnd

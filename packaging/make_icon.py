@@ -1,22 +1,27 @@
 #!/usr/bin/env python3
-"""Draws the workshop's icon and writes it as a Windows .ico (and, optionally, PNGs).
+"""Draws the workshop's icon, or the stand-in's, and writes it as a Windows .ico
+(and, optionally, PNGs).
 
 The mark: a white speech balloon with three level bars in it, on a blue rounded
-square - text going out to be spoken. It is drawn on a 16-unit grid, so that at 16,
+square - text going out to be spoken. The stand-in's is the same balloon turned
+round (its tail on the right: what arrives) on a green square. --welcome draws the
+installer's welcome and finish picture instead: the workshop's mark, large, on its
+blue, as a 164 x 314 bitmap. It is drawn on a 16-unit grid, so that at 16,
 32, 48 and 256 pixels every straight edge falls on a pixel boundary; 24 pixels has
 its own hand-placed grid for the same reason. Only the rounded corners and the
 balloon's tail are anti-aliased (8 x 8 samples a pixel). The output depends on
 nothing but this file: the same bytes on every run.
 
-usage: make_icon.py OUT.ico [PNG_DIR]
+usage: make_icon.py [--standin] OUT.ico [PNG_DIR] | --welcome OUT.bmp
 """
 import struct
 import sys
 import zlib
 
-BLUE = (0x1E, 0x5A, 0xA8)
-BLUE_DARK = (0x17, 0x47, 0x86)
 WHITE = (0xFF, 0xFF, 0xFF)
+# (tile, its darker lower edge) of each program's icon.
+WORKSHOP_COLOURS = ((0x1E, 0x5A, 0xA8), (0x17, 0x47, 0x86))
+STANDIN_COLOURS = ((0x1B, 0x7A, 0x4A), (0x14, 0x5E, 0x39))
 SIZES = (256, 48, 32, 24, 16)
 
 # Geometry in pixels at 16 px; scaled by whole factors to 32, 48 and 256.
@@ -36,18 +41,22 @@ GRID_24 = {
 }
 
 
-def geometry(size):
+def geometry(size, mirrored=False):
     if size == 24:
-        return GRID_24
-    k = size / 16
-    g = GRID_16
-    scale4 = lambda r: tuple(v * k for v in r)
-    return {
-        "tile": scale4(g["tile"]),
-        "balloon": scale4(g["balloon"]),
-        "tail": tuple((x * k, y * k) for x, y in g["tail"]),
-        "bars": tuple(scale4(b) for b in g["bars"]),
-    }
+        g = dict(GRID_24)
+    else:
+        k = size / 16
+        scale4 = lambda r: tuple(v * k for v in r)
+        g = {
+            "tile": scale4(GRID_16["tile"]),
+            "balloon": scale4(GRID_16["balloon"]),
+            "tail": tuple((x * k, y * k) for x, y in GRID_16["tail"]),
+            "bars": tuple(scale4(b) for b in GRID_16["bars"]),
+        }
+    # Tile, balloon and bars are symmetric: only the tail moves to the other side.
+    if mirrored:
+        g["tail"] = tuple((size - x, y) for x, y in g["tail"])
+    return g
 
 
 def in_round_rect(x, y, rect):
@@ -72,23 +81,25 @@ def in_rect(x, y, rect):
     return left <= x < right and top <= y < bottom
 
 
-def sample(x, y, g, size):
+def sample(x, y, g, size, colours):
     """Colour and opacity at one point: the tile, the balloon on it, the bars on that."""
+    tile, tile_dark = colours
     if not in_round_rect(x, y, g["tile"]):
         return None
     if any(in_rect(x, y, b) for b in g["bars"]):
-        return BLUE
+        return tile
     if in_round_rect(x, y, g["balloon"]) or in_triangle(x, y, g["tail"]):
         return WHITE
     # A darker lower edge from 32 px up gives the tile some depth.
     if size >= 32 and y >= size - size / 16:
-        return BLUE_DARK
-    return BLUE
+        return tile_dark
+    return tile
 
 
-def render(size):
+def render(size, standin=False):
     """Rows of (r, g, b, a), top to bottom, straight (not premultiplied) alpha."""
-    g = geometry(size)
+    g = geometry(size, mirrored=standin)
+    colours = STANDIN_COLOURS if standin else WORKSHOP_COLOURS
     n = 8
     offsets = [(i + 0.5) / n for i in range(n)]
     rows = []
@@ -96,7 +107,7 @@ def render(size):
         row = []
         for px in range(size):
             # A pixel whose corners and centre agree lies inside one shape: no sampling.
-            probes = {sample(px + dx, py + dy, g, size) for dx, dy in ((0, 0), (0.999, 0), (0, 0.999), (0.999, 0.999), (0.5, 0.5))}
+            probes = {sample(px + dx, py + dy, g, size, colours) for dx, dy in ((0, 0), (0.999, 0), (0, 0.999), (0.999, 0.999), (0.5, 0.5))}
             if len(probes) == 1:
                 c = probes.pop()
                 row.append((*c, 255) if c else (0, 0, 0, 0))
@@ -104,7 +115,7 @@ def render(size):
             r = gr = b = covered = 0
             for oy in offsets:
                 for ox in offsets:
-                    c = sample(px + ox, py + oy, g, size)
+                    c = sample(px + ox, py + oy, g, size, colours)
                     if c:
                         r += c[0]; gr += c[1]; b += c[2]; covered += 1
             # A speck of a corner (under 1/16 covered) would only blur the edge.
@@ -143,16 +154,47 @@ def dib(rows):
     return header + pixels + bytes(mask)
 
 
+def welcome_bitmap():
+    """The installer's side picture: 164 x 314, 24-bit, rows bottom-up."""
+    width, height, mark, left, top = 164, 314, 128, 18, 56
+    r0, g0, b0 = WORKSHOP_COLOURS[0]
+    rows = render(mark)
+    pixels = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            r, g, b = r0, g0, b0
+            if left <= x < left + mark and top <= y < top + mark:
+                pr, pg, pb, pa = rows[y - top][x - left]
+                # Only the balloon and its edges show: not the mark's own tile.
+                if pa == 255 and (pr, pg, pb) not in WORKSHOP_COLOURS:
+                    r, g, b = pr, pg, pb
+            row.append((r, g, b))
+        pixels.append(row)
+    stride = (width * 3 + 3) // 4 * 4
+    data = b"".join(bytes(v for (r, g, b) in row for v in (b, g, r)).ljust(stride, b"\0") for row in reversed(pixels))
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    return b"BM" + struct.pack("<IHHI", 14 + len(header) + len(data), 0, 0, 14 + len(header)) + header + data
+
+
 def main():
-    if len(sys.argv) not in (2, 3):
+    args = sys.argv[1:]
+    if args[:1] == ["--welcome"] and len(args) == 2:
+        with open(args[1], "wb") as f:
+            f.write(welcome_bitmap())
+        return
+    standin = args[:1] == ["--standin"]
+    if standin:
+        args = args[1:]
+    if len(args) not in (1, 2):
         sys.exit(__doc__.strip().splitlines()[-1])
     images = []
     for size in SIZES:
-        rows = render(size)
+        rows = render(size, standin)
         # Windows reads PNG only for the large entry; the small ones are bitmaps.
         images.append((size, png(rows) if size >= 256 else dib(rows)))
-        if len(sys.argv) == 3:
-            with open(f"{sys.argv[2]}/icon-{size}.png", "wb") as f:
+        if len(args) == 2:
+            with open(f"{args[1]}/icon-{size}.png", "wb") as f:
                 f.write(png(rows))
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
@@ -160,7 +202,7 @@ def main():
         out += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     out += b"".join(data for _, data in images)
-    with open(sys.argv[1], "wb") as f:
+    with open(args[0], "wb") as f:
         f.write(out)
 
 

@@ -2,13 +2,19 @@
 # Builds the release for 64-bit Windows from this checkout and writes, into OUT
 # (dist/ unless given):
 #   LumvoxWorkshop-<version>-win64-setup.exe  per-user installer (makensis)
-#   LumvoxWorkshop-<version>-win64.zip        the three exes and a read-me, to run as they are
+#   LumvoxWorkshop-<version>-win64.zip        the three exes, a read-me and the release notes,
+#                                             to run as they are
 #   SHA256SUMS                                for both
-# The version is the FileVersion in src/app/version.rc. The build is reproducible:
+#   winget/, lumvox-workshop.json             the winget manifest set and the Scoop
+#                                             manifest, with both files' SHA-256
+#                                             (packaging/write_manifests.sh)
+# The version is the project's, in CMakeLists.txt. The build is reproducible:
 # the same commit gives the same bytes (no link time stamps, no build paths, every
 # stored time is the commit's). With LUMVOX_SIGN_CERT and LUMVOX_SIGN_KEY set, the
 # exes, the uninstaller and the installer are signed (see packaging/sign.sh).
-# LUMVOX_RELEASE_BUILD names the build folder (build/release unless given).
+# LUMVOX_RELEASE_BUILD names the build folder (build/release unless given);
+# LUMVOX_DOWNLOAD_URL the folder the installer and the zip are published in, for the
+# manifests (https://example.com/lumvox-workshop/<version> unless given).
 # usage: scripts/release.sh [OUT]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,8 +23,8 @@ out="$(mkdir -p "${1:-dist}" && cd "${1:-dist}" && pwd)"
 build="${LUMVOX_RELEASE_BUILD:-$root/build/release}"
 bash scripts/setup.sh >/dev/null
 
-version="$(sed -n 's/^ *VALUE "FileVersion", "\([0-9.]*\)".*/\1/p' src/app/version.rc)"
-[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "no FileVersion in src/app/version.rc" >&2; exit 1; }
+version="$(sed -n 's/^project(LumvoxWorkshop VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
+[[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
 base="LumvoxWorkshop-$version-win64"
 export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}"
 signing=""
@@ -43,19 +49,27 @@ for exe in "$stage/$base"/*.exe; do
   [ -n "$signing" ] && bash packaging/sign.sh "$exe"
 done
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' packaging/readme.txt >"$stage/$base/README.txt"
+sed -e 's/$/\r/' RELEASE-NOTES.txt >"$stage/$base/RELEASE-NOTES.txt"
 chmod 644 "$stage/$base"/*
 touch -h -d "@$SOURCE_DATE_EPOCH" "$stage/$base"/* "$stage/$base"
+
+# The installer's side picture is stored as a file too, with its time.
+cp "$build/icon/welcome.bmp" "$stage/welcome.bmp"
+touch -d "@$SOURCE_DATE_EPOCH" "$stage/welcome.bmp"
 
 bytes=0
 for exe in "$stage/$base"/*.exe; do bytes=$((bytes + $(stat -c %s "$exe"))); done
 estimated_kb=$(( (bytes + 1023) / 1024 ))
 nsis_args=(-V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSTAGE=$stage/$base" "-DICON=$build/icon/lumvox.ico"
+           "-DWELCOME_BITMAP=$stage/welcome.bmp"
            "-DOUTFILE=$out/$base-setup.exe" "-DESTIMATED_KB=$estimated_kb")
 [ -n "$signing" ] && nsis_args+=("-DSIGN_COMMAND=bash $root/packaging/sign.sh")
-rm -f "$out/$base-setup.exe" "$out/$base.zip" "$out/SHA256SUMS"
+rm -rf "$out/$base-setup.exe" "$out/$base.zip" "$out/SHA256SUMS" "$out/winget" "$out/lumvox-workshop.json"
 makensis "${nsis_args[@]}" packaging/installer.nsi
 
 # Sorted names, no extra attributes, no directory entries, times in UTC.
 (cd "$stage" && find "$base" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q -9 "$out/$base.zip" -@)
 (cd "$out" && sha256sum "$base-setup.exe" "$base.zip" >SHA256SUMS)
+bash packaging/write_manifests.sh "$version" "$out/$base-setup.exe" "$out/$base.zip" "$out" \
+  "${LUMVOX_DOWNLOAD_URL:-https://example.com/lumvox-workshop/$version}"
 ls -l "$out"

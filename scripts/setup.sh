@@ -12,7 +12,7 @@ PACKAGES=(
   libcurl4-openssl-dev curl
   nginx-light lighttpd busybox
   hyperfine libxml2-utils
-  python3 nsis zip unzip openssl osslsigncode locales
+  python3 python3-yaml nsis zip unzip openssl osslsigncode locales
 )
 
 missing=()

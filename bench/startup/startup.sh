@@ -17,7 +17,7 @@ CXX_WIN=(x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -static -municode -mwindows
 SOURCE="$(dirname "${BASH_SOURCE[0]}")/empty_window_win.cpp"
 "${CXX_WIN[@]}" "$SOURCE" -o "$EMPTY" || exit 1
 # The same window with the workshop's manifest and DLLs.
-printf '#include <winuser.h>\n1 RT_MANIFEST "%s"\n' "$E2E_ROOT/src/app/LumvoxWorkshop.manifest" >"$E2E_TMP/manifest.rc"
+printf '#include <winuser.h>\n1 RT_MANIFEST "%s"\n' "$BUILD/generated/LumvoxWorkshop.manifest" >"$E2E_TMP/manifest.rc"
 x86_64-w64-mingw32-windres "$E2E_TMP/manifest.rc" -O coff -o "$E2E_TMP/manifest.o" || exit 1
 "${CXX_WIN[@]}" -DWITH_WORKSHOP_DLLS "$SOURCE" "$E2E_TMP/manifest.o" -o "$LOADED" \
   -lcomctl32 -luxtheme -lws2_32 -lversion -limm32 || exit 1

@@ -5,7 +5,9 @@
 #  2. again with a throwaway code-signing certificate made here: the installer and
 #     the zip's exes carry signatures that osslsigncode verifies against it (and the
 #     unsigned artifacts none);
-#  3. tests/release/install_test.sh on the first build's artifacts (and the signed
+#  3. the winget and Scoop manifests of the unsigned and the signed release: they
+#     parse and carry the hashes of the artifacts beside them (check_manifests.py);
+#  4. tests/release/install_test.sh on the first build's artifacts (and the signed
 #     installer, whose uninstaller must be signed too).
 # Prints the artifacts' sizes and the release command's time.
 # usage: tests/release/release_test.sh
@@ -28,12 +30,12 @@ start=$SECONDS
 LUMVOX_RELEASE_BUILD="$work/build" bash scripts/release.sh "$work/second" >"$work/second.log" 2>&1 ||
   { cat "$work/second.log"; exit 1; }
 echo "release command: $((SECONDS - start)) s (a clean build folder)"
-for artifact in "$work/first"/*; do
-  name="$(basename "$artifact")"
-  printf '%-45s %9d bytes\n' "$name" "$(stat -c %s "$artifact")"
-  check "$name is the same from both builds" "same" "$(cmp -s "$artifact" "$work/second/$name" && echo same)"
+files() { (cd "$1" && find . -type f | LC_ALL=C sort); }
+for name in $(files "$work/first"); do
+  printf '%-60s %9d bytes\n' "${name#./}" "$(stat -c %s "$work/first/$name")"
+  check "${name#./} is the same from both builds" "same" "$(cmp -s "$work/first/$name" "$work/second/$name" && echo same)"
 done
-check "both builds made the same files" "$(ls "$work/first")" "$(ls "$work/second")"
+check "both builds made the same files" "$(files "$work/first")" "$(files "$work/second")"
 (cd "$work/first" && sha256sum --quiet -c SHA256SUMS) && check "SHA256SUMS matches" ok ok || check "SHA256SUMS matches" ok bad
 
 # A throwaway certificate, valid for code signing only, made for this run.
@@ -52,6 +54,11 @@ check "the unsigned installer has no signature" "unsigned" "$(verify "$(ls "$wor
 for exe in LumvoxWorkshop.exe lumvox-standin.exe lumvox-send.exe; do
   check "signed $exe verifies" "signed" "$(verify "$work/signed/unpacked"/*/"$exe")"
   check "unsigned $exe has no signature" "unsigned" "$(verify "$work/first/unpacked"/*/"$exe")"
+done
+version="$(sed -n 's/^project(LumvoxWorkshop VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
+for dist in first signed; do
+  /usr/bin/python3 tests/release/check_manifests.py "$work/$dist" "$version" &&
+    check "the $dist release's manifests" ok ok || check "the $dist release's manifests" ok bad
 done
 echo "$passed passed, $failed failed"
 

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <optional>
+#include <regex>
 
 #include <nlohmann/json.hpp>
 
@@ -140,6 +141,22 @@ TEST(ParseSendArgs, RefusesContradictionsWithUsageCode) {
     RunOutput help = RunWith(platform, {u"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("lumvox-send --net"), std::string::npos);
+}
+
+TEST(ParseSendArgs, HelpDescribesEachOptionOnceAndVersionPrintsOneLine) {
+    FakePlatform platform;
+    const std::string help = RunWith(platform, {u"--help"}).out;
+    for (const char* option : {"\n  --strict ", "\n  --version ", "\n  --check ", "\n  --json "}) {
+        const size_t first = help.find(option);
+        EXPECT_NE(first, std::string::npos) << option;
+        EXPECT_EQ(help.find(option, first + 1), std::string::npos) << option << " is described twice";
+    }
+    RunOutput version = RunWith(platform, {u"--version", u"--app", u"hi"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("lumvox-send [0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+\n")))
+        << version.out;
+    EXPECT_EQ(version.err, "");
+    EXPECT_TRUE(platform.app.sent.empty()) << "--version sends nothing";
 }
 
 // Hangul, markup, "#", "?", "+" and a surrogate pair: every boundary of the encoding.

@@ -1,6 +1,6 @@
-// The application icon: in the workshop's and the stand-in's resources at every
-// size the icon file holds, and on the window classes of the task bar's entry and
-// the main window. Read back in this process: Wine lends no icon across processes.
+// The application icons: the workshop's and the stand-in's own, in their resources
+// at every size the icon file holds, and the workshop's on the window classes of the
+// task bar's entry and the main window. Read back in this process: Wine lends no icon across processes.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,7 +16,8 @@
 namespace {
 
 // "W H centre corner": the size, and the colours (AARRGGBB) of the centre pixel (a
-// level bar's blue) and of the top-left one (outside the rounded tile: clear).
+// level bar, the tile's colour) and of the top-left one (outside the rounded tile:
+// clear).
 std::string Describe(HICON icon) {
     ICONINFO info{};
     if (!icon || !GetIconInfo(icon, &info)) return "no icon";
@@ -38,7 +39,12 @@ std::string Describe(HICON icon) {
     return text;
 }
 
-std::string Expected(int size) { return std::to_string(size) + " " + std::to_string(size) + " FF1E5AA8 00000000"; }
+constexpr const char* kWorkshopBlue = "FF1E5AA8";
+constexpr const char* kStandInGreen = "FF1B7A4A";
+
+std::string Expected(int size, const char* tile) {
+    return std::to_string(size) + " " + std::to_string(size) + " " + tile + " 00000000";
+}
 
 std::wstring BuildFolder() {
     wchar_t self[MAX_PATH];
@@ -60,13 +66,16 @@ struct ImageOnly {
 };
 
 TEST(AppIcon, EveryExeCarriesEverySize) {
-    for (const wchar_t* exe : {L"\\src\\app\\LumvoxWorkshop.exe", L"\\tools\\standin\\lumvox-standin.exe"}) {
+    struct Program { const wchar_t* exe; const char* tile; };
+    for (const Program& program : {Program{L"\\src\\app\\LumvoxWorkshop.exe", kWorkshopBlue},
+                                   Program{L"\\tools\\standin\\lumvox-standin.exe", kStandInGreen}}) {
+        const wchar_t* exe = program.exe;
         ImageOnly image(BuildFolder() + exe);
         ASSERT_TRUE(image.module) << "cannot open " << std::string(exe, exe + wcslen(exe));
         for (int size : {16, 24, 32, 48, 256}) {
             HICON icon = static_cast<HICON>(
                 LoadImageW(image.module, MAKEINTRESOURCEW(lumvox::win::kAppIconId), IMAGE_ICON, size, size, 0));
-            EXPECT_EQ(Describe(icon), Expected(size)) << "size " << size;
+            EXPECT_EQ(Describe(icon), Expected(size, program.tile)) << "size " << size;
             if (icon) DestroyIcon(icon);
         }
     }
@@ -82,8 +91,8 @@ TEST(AppIcon, WindowClassesOfTheTaskBarEntryAndTheMainWindow) {
     ASSERT_TRUE(form.Create(instance, application.Handle()));
     const int big = GetSystemMetrics(SM_CXICON), small = GetSystemMetrics(SM_CXSMICON);
     for (HWND hwnd : {application.Handle(), form.Handle()}) {
-        EXPECT_EQ(Describe(reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICON))), Expected(big));
-        EXPECT_EQ(Describe(reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICONSM))), Expected(small));
+        EXPECT_EQ(Describe(reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICON))), Expected(big, kWorkshopBlue));
+        EXPECT_EQ(Describe(reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICONSM))), Expected(small, kWorkshopBlue));
     }
     form.Destroy();
 }

@@ -5,6 +5,7 @@
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
 #include "batch_reader.h"
+#include "send_version.h"
 
 namespace lumvox::send {
 namespace {
@@ -137,6 +138,10 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
     const SendOptions& options = *parsed.options;
     if (options.help) {
         out(kUsage);
+        return 0;
+    }
+    if (options.version) {
+        out(kVersionText);
         return 0;
     }
     if (options.batch_file) return RunBatch(options, platform, out, err);

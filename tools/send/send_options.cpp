@@ -22,6 +22,7 @@ const char kUsage[] =
     "  -             read the text from standard input as UTF-8\n"
     "  --dry-run     send nothing; print exactly what would go out\n"
     "  --strict      send nothing when the wire would change the text (a \"#\", \"?\", backslash or NUL)\n"
+    "                or when its markup has an error (exit 7)\n"
     "  --json        print the outcome as one JSON object on standard output\n"
     "  --repeat N    send the same text N times; print counts by outcome and latency\n"
     "                percentiles (p50, p95, p99, max)\n"
@@ -29,9 +30,9 @@ const char kUsage[] =
     "                clipboard send one at a time\n"
     "  --check       print the text's SAPI 5 XML markup findings (as the channel would send it) and\n"
     "                send nothing; exit 7 when one is an error\n"
-    "  --strict      do not send a text whose markup has an error (exit 7)\n"
     "  --batch FILE  run one JSON case per line: {\"text\":..., \"channel\":\"app|net|clip\",\n"
     "                \"destination\":\"HOST[:PORT]\", \"protocol\":false, \"expect\":\"delivered\"}\n"
+    "  --version     print lumvox-send's version and exit\n"
     "\n"
     "Exit codes: 0 delivered, 2 usage, 3 refused (empty text or fields),\n"
     "  4 speech program not found or connection failed, 5 reply without \"sent\" or copy-data not confirmed,\n"
@@ -103,6 +104,8 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             options_ended = true;
         } else if (arg == u"--help" || arg == u"-h") {
             options.help = true;
+        } else if (arg == u"--version") {
+            options.version = true;
         } else if (arg == u"--app") {
             if (!SetChannel(options, SendChannel::App)) return Error("choose one channel: --app, --net or --clip");
         } else if (arg == u"--clip") {
@@ -141,7 +144,7 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             return Error("unknown option " + lumvox::core::ToUtf8Lossy(arg));
         }
     }
-    if (options.help) return {options, ""};
+    if (options.help || options.version) return {options, ""};
     if (options.batch_file) {
         if (options.channel || have_text) return Error("--batch takes its channels and texts from the file");
         if (options.repeat || options.concurrency != 1) return Error("--repeat and --concurrency do not apply to --batch");

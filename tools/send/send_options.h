@@ -24,6 +24,7 @@ struct SendOptions {
     bool check = false;   // print the text's markup findings and send nothing
     bool strict = false;  // a markup error or a wire warning stops the send (exit 7)
     bool help = false;
+    bool version = false;  // --version: print the version and send nothing
     TextSource source = TextSource::Argument;
     std::u16string text;  // the text, or the path for --file
     std::optional<std::u16string> batch_file;

@@ -6,6 +6,7 @@
 
 #include "core/utf.h"
 #include "platform/handles_win.h"
+#include "window_texts.h"
 
 namespace lumvox::standin {
 namespace {
@@ -44,8 +45,19 @@ constexpr win::ChildSpec kControls[] = {
     {kDetail, {L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE}, u""},
 };
 
+// The window's words follow the system's language.
+const WindowTexts& Texts() {
+    static const WindowTexts& texts = TextsIn(LanguageOf(GetUserDefaultUILanguage()));
+    return texts;
+}
+
 enum Column : int { kColTime, kColChannel, kColSummary, kColText };
-constexpr win::ListView::Column kColumns[] = {{u"Time", 100}, {u"Channel", 80}, {u"Details", 250}, {u"Text", 420}};
+struct ColumnSpec {
+    std::string_view WindowTexts::*caption;
+    int width;
+};
+constexpr ColumnSpec kColumns[] = {{&WindowTexts::column_time, 100}, {&WindowTexts::column_channel, 80},
+                                   {&WindowTexts::column_details, 250}, {&WindowTexts::column_text, 420}};
 
 std::u16string Utf16(std::string_view utf8) {
     std::u16string text;
@@ -138,14 +150,22 @@ LRESULT StandInWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void StandInWindow::OnCreate() {
     font_.reset(CreateUiFont());
     win::CreateChildren(hwnd_, kControls, controls_, font_.get(), {0, 0, 10, 10});
+    win::Control(Item(kReplyLabel)).SetText(Utf16(Texts().reply_label));
+    win::Control(Item(kClear)).SetText(Utf16(Texts().clear));
     reply_ = win::ComboBox(Item(kReply));
     status_ = win::Control(Item(kStatus));
     events_ = Item(kEvents);
     detail_ = win::Edit(Item(kDetail));
-    for (ReplyMode mode : kReplyModes) reply_.Add(Utf16(ReplyModeCaption(mode)));
+    for (std::string_view mode : Texts().reply_modes) reply_.Add(Utf16(mode));
     reply_.Select(static_cast<int>(options_.reply));
     ListView_SetExtendedListViewStyle(events_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    win::ListView(events_).AddColumns(kColumns);
+    std::u16string captions[std::size(kColumns)];
+    win::ListView::Column columns[std::size(kColumns)];
+    for (size_t i = 0; i < std::size(kColumns); ++i) {
+        captions[i] = Utf16(Texts().*kColumns[i].caption);
+        columns[i] = {captions[i], kColumns[i].width};
+    }
+    win::ListView(events_).AddColumns(columns);
     SendMessageW(detail_.Handle(), EM_SETLIMITTEXT, 0, 0);
     On(kReply, CBN_SELCHANGE, [this] { OnReplyModeChosen(); });
     On(kClear, BN_CLICKED, [this] { OnClear(); });
@@ -207,12 +227,13 @@ void StandInWindow::SetStatus() {
     if (listening_.error.empty()) {
         std::string host = options_.address.find(':') != std::string::npos ? "[" + options_.address + "]"
                                                                              : options_.address;
-        status = "HTTP on " + host + ":" + std::to_string(listening_.port);
+        status = std::string(Texts().http_on) + host + ":" + std::to_string(listening_.port);
     } else {
-        status = "HTTP off: cannot listen on " + options_.address + ":" + std::to_string(options_.port) + " (" +
+        status = std::string(Texts().http_off) + options_.address + ":" + std::to_string(options_.port) + " (" +
                  ValidUtf8(listening_.error) + ")";
     }
-    status += options_.log_path.empty() ? "   |   no log" : "   |   log: " + lumvox::core::ToUtf8Lossy(options_.log_path);
+    status += "   |   " + (options_.log_path.empty() ? std::string(Texts().no_log)
+                                                    : std::string(Texts().log) + lumvox::core::ToUtf8Lossy(options_.log_path));
     status_.SetText(Utf16(status));
 }
 

@@ -70,16 +70,6 @@ std::string_view ReplyModeName(ReplyMode mode) {
     return "sent";
 }
 
-std::string_view ReplyModeCaption(ReplyMode mode) {
-    switch (mode) {
-    case ReplyMode::Sent: return "200 \"sent\" (delivered)";
-    case ReplyMode::NoSent: return "200 without \"sent\"";
-    case ReplyMode::ServerError: return "500 with \"sent\"";
-    case ReplyMode::Silent: return "no answer (silent)";
-    }
-    return "";
-}
-
 std::string ReplyFor(ReplyMode mode) {
     switch (mode) {
     case ReplyMode::Sent: return Reply("200 OK", "sent");

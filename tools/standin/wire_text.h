@@ -17,7 +17,6 @@ inline constexpr ReplyMode kReplyModes[] = {ReplyMode::Sent, ReplyMode::NoSent, 
 
 std::optional<ReplyMode> ParseReplyMode(std::string_view name);  // "sent", "nosent", "500", "silent"
 std::string_view ReplyModeName(ReplyMode mode);
-std::string_view ReplyModeCaption(ReplyMode mode);  // for the window's list of modes
 
 // The whole reply to a GET; empty for Silent, which never answers.
 std::string ReplyFor(ReplyMode mode);
