@@ -197,12 +197,19 @@ enum class MenuId : uint16_t {
     SampleVolume = 217, // 소리 크기
     SendLog = 231,      // 도구 > 전송 기록 (Ctrl+L)
     CheckMarkup = 232,  // 도구 > 마크업 검사 (Ctrl+K)
+    // The pages' buttons and the way back to the text, for the keyboard alone.
+    SendToAppByMenu = 233,       // 도구 > 어플리케이션으로 보내기 (F8)
+    SendOverNetworkByMenu = 234, // 도구 > 네트워크로 보내기 (F9)
+    PreviewByMenu = 235,         // 도구 > 보낼 메시지 미리보기 (Ctrl+P)
+    CopyByMenu = 236,            // 도구 > 클립보드로 복사하기 (Ctrl+B)
+    ClearByMenu = 237,           // 도구 > 비우기 (Ctrl+E): the showing page's text
+    FocusTextByMenu = 238,       // 도구 > 텍스트로 이동 (Ctrl+T): the showing page's text
 };
 // A key that runs a menu entry or a control's route; the values are the system's
 // virtual-key codes. With Modifier::Any the key acts whether Shift, Ctrl or Alt is
 // held and still reaches the focused control; with Modifier::Ctrl it acts only
 // while Ctrl is held and is used up.
-enum class Key : uint16_t { None = 0, K = 'K', L = 'L', F8 = 0x77, F9 = 0x78 };
+enum class Key : uint16_t { None = 0, B = 'B', E = 'E', K = 'K', L = 'L', P = 'P', T = 'T', F8 = 0x77, F9 = 0x78 };
 struct Shortcut {
     enum class Modifier : uint8_t { Any, Ctrl };
     Key key = Key::None;
