@@ -218,6 +218,17 @@ std::optional<size_t> SampleIndexOf(MenuId id) {
     return std::nullopt;
 }
 
+PaintColours ColoursOf(const ControlSpec& c, const ThemeColours* theme) {
+    if (!theme) return {c.fill, c.outline, c.text_colour};
+    // The rounded headings stand out as a highlight; the intro fills read as a window;
+    // a caption takes the text of whatever it stands on (a shape, or the page's face).
+    if (c.kind == Kind::RoundedShape) return {theme->highlight, theme->face_text, kNoColour};
+    if (c.kind == Kind::Shape) return {theme->window, theme->window_text, kNoColour};
+    if (c.font == Font::Heading) return {theme->highlight, kNoColour, theme->highlight_text};
+    if (c.fill != kNoColour) return {theme->window, kNoColour, theme->window_text};
+    return {theme->face, kNoColour, theme->face_text};
+}
+
 std::span<const ColumnSpec> MarkupColumns() { return kColumns; }
 
 }  // namespace lumvox::ui

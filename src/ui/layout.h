@@ -231,6 +231,18 @@ std::u16string MenuCaption(const MenuEntry& entry);
 // Index into the sample texts (menu order) of a sample entry; none for other entries.
 std::optional<size_t> SampleIndexOf(MenuId id);
 
+// The colours a painted shape or label is drawn in. With a high-contrast theme on, fills
+// and text come in the theme's pairs (window, button face, highlight) instead of the
+// fixed look; off, the layout's own. kNoColour text means the system's window text.
+struct ThemeColours {
+    uint32_t window, window_text, face, face_text, highlight, highlight_text;  // 0xRRGGBB
+};
+struct PaintColours {
+    uint32_t fill, outline, text;
+    friend constexpr bool operator==(const PaintColours&, const PaintColours&) = default;
+};
+PaintColours ColoursOf(const ControlSpec& painted, const ThemeColours* high_contrast);
+
 // MarkupList's columns.
 struct ColumnSpec {
     std::u16string_view caption;

@@ -194,7 +194,9 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
     for (size_t i = 0; i < menu.size(); ++i) {
         EXPECT_EQ(menu[i].name, kExpected[i].name);
         EXPECT_EQ(menu[i].caption, kExpected[i].caption) << menu[i].name;
-        if (i < kCaptionedBefore) EXPECT_EQ(menu[i].caption.find(u'&'), std::u16string_view::npos) << menu[i].name;
+        if (i < kCaptionedBefore) {
+            EXPECT_EQ(menu[i].caption.find(u'&'), std::u16string_view::npos) << menu[i].name;
+        }
         EXPECT_EQ(menu[i].id == 0, menu[i].top_level || menu[i].caption.empty()) << menu[i].name;
     }
     constexpr MenuId kSamples[] = {MenuId::SamplePlain, MenuId::SampleMarkup, MenuId::SampleLanguage, MenuId::SamplePitch, MenuId::SampleRate, MenuId::SampleSpelling, MenuId::SampleVolume};
@@ -266,6 +268,35 @@ TEST(ScaleToDpi, RoundsLikeMulDiv) {
                                {492, 192, 984}, {-12, 120, -15}, {1, 144, 2}};
     for (auto c : kCases) EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.expected) << c.value << " at " << c.dpi;
     EXPECT_EQ(ScaleToDpi(Rect{14, 367, 442, 94}, 144), (Rect{21, 551, 663, 141}));
+}
+
+// Off, the painted look stays the layout's; on, every fill and its text come from one
+// pair of the theme's colours, so the pair's contrast is the theme's own.
+TEST(PaintColours, HighContrastTakesTheThemePairsAndOffKeepsTheLayoutsLook) {
+    constexpr ThemeColours kTheme{0x000001, 0xFFFF01, 0x000002, 0xFFFF02, 0x000003, 0xFFFF03};
+    struct Case {
+        ControlId id;
+        PaintColours off, on;
+    };
+    const Case kCases[] = {
+        {ControlId::AppIntroShape, {0xFBF0B3, 0xFBF0B3, kNoColour}, {0x000001, 0xFFFF01, kNoColour}},
+        {ControlId::AppIntroLabel, {0xFBF0B3, kNoColour, kNoColour}, {0x000001, kNoColour, 0xFFFF01}},
+        {ControlId::ClipIntroLabel, {0xE6E6E6, kNoColour, kNoColour}, {0x000001, kNoColour, 0xFFFF01}},
+        {ControlId::CommandListLabel, {kNoColour, kNoColour, 0x2F7CA6}, {0x000002, kNoColour, 0xFFFF02}},
+        {ControlId::NetHostLabel, {kNoColour, kNoColour, kNoColour}, {0x000002, kNoColour, 0xFFFF02}},
+        {ControlId::MarkupHeadingShape, {0x808080, 0x000000, kNoColour}, {0x000003, 0xFFFF02, kNoColour}},
+        {ControlId::LanguageHeadingLabel, {0x808080, kNoColour, 0xFFFFFF}, {0x000003, kNoColour, 0xFFFF03}},
+    };
+    for (const Case& c : kCases) {
+        EXPECT_EQ(ColoursOf(LayoutOf(c.id), nullptr), c.off) << LayoutOf(c.id).name;
+        EXPECT_EQ(ColoursOf(LayoutOf(c.id), &kTheme), c.on) << LayoutOf(c.id).name;
+    }
+    // Every caption on a shape takes the text of the pair its shape is filled from.
+    for (const ControlSpec& label : Controls()) {
+        if (label.kind != Kind::Label && label.kind != Kind::WrappingLabel) continue;
+        const PaintColours on = ColoursOf(label, &kTheme);
+        EXPECT_EQ(on.text & 0xFF, on.fill & 0xFF) << label.name << ": fill and text from different pairs";
+    }
 }
 
 }  // namespace
