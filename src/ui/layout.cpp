@@ -107,6 +107,13 @@ constexpr MenuEntry kMenu[] = {
     {"ToolsMenu", u"도구", 0, true},
     {"SendLogItem", u"전송 기록", static_cast<uint16_t>(MenuId::SendLog), false, {Key::L, Shortcut::Modifier::Ctrl}},
     {"CheckMarkupItem", u"마크업 검사", static_cast<uint16_t>(MenuId::CheckMarkup), false, {Key::K, Shortcut::Modifier::Ctrl}},
+    {"ToolsSeparator", u"", 0, false},
+    {"SendToAppItem", u"어플리케이션으로 보내기(&A)", static_cast<uint16_t>(MenuId::SendToAppByMenu), false, {Key::F8}},
+    {"SendOverNetworkItem", u"네트워크로 보내기(&N)", static_cast<uint16_t>(MenuId::SendOverNetworkByMenu), false, {Key::F9}},
+    {"PreviewItem", u"보낼 메시지 미리보기(&P)", static_cast<uint16_t>(MenuId::PreviewByMenu), false, {Key::P, Shortcut::Modifier::Ctrl}},
+    {"CopyItem", u"클립보드로 복사하기(&B)", static_cast<uint16_t>(MenuId::CopyByMenu), false, {Key::B, Shortcut::Modifier::Ctrl}},
+    {"ClearItem", u"비우기(&E)", static_cast<uint16_t>(MenuId::ClearByMenu), false, {Key::E, Shortcut::Modifier::Ctrl}},
+    {"FocusTextItem", u"텍스트로 이동(&T)", static_cast<uint16_t>(MenuId::FocusTextByMenu), false, {Key::T, Shortcut::Modifier::Ctrl}},
 };
 
 // The sample texts in menu order: SamplePlain, SampleMarkup, SampleLanguage, SamplePitch, SampleRate, SampleSpelling, SampleVolume.
@@ -187,6 +194,10 @@ std::u16string ShortcutText(Shortcut shortcut) {
     std::u16string text = shortcut.modifier == Shortcut::Modifier::Ctrl ? u"Ctrl+" : u"";
     switch (shortcut.key) {
     case Key::None: return u"";
+    case Key::B: return text + u"B";
+    case Key::E: return text + u"E";
+    case Key::P: return text + u"P";
+    case Key::T: return text + u"T";
     case Key::K: return text + u"K";
     case Key::L: return text + u"L";
     case Key::F8: return text + u"F8";
@@ -205,6 +216,17 @@ std::optional<size_t> SampleIndexOf(MenuId id) {
     for (size_t i = 0; i < std::size(kSampleEntries); ++i)
         if (kSampleEntries[i] == id) return i;
     return std::nullopt;
+}
+
+PaintColours ColoursOf(const ControlSpec& c, const ThemeColours* theme) {
+    if (!theme) return {c.fill, c.outline, c.text_colour};
+    // The rounded headings stand out as a highlight; the intro fills read as a window;
+    // a caption takes the text of whatever it stands on (a shape, or the page's face).
+    if (c.kind == Kind::RoundedShape) return {theme->highlight, theme->face_text, kNoColour};
+    if (c.kind == Kind::Shape) return {theme->window, theme->window_text, kNoColour};
+    if (c.font == Font::Heading) return {theme->highlight, kNoColour, theme->highlight_text};
+    if (c.fill != kNoColour) return {theme->window, kNoColour, theme->window_text};
+    return {theme->face, kNoColour, theme->face_text};
 }
 
 std::span<const ColumnSpec> MarkupColumns() { return kColumns; }

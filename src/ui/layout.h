@@ -197,12 +197,19 @@ enum class MenuId : uint16_t {
     SampleVolume = 217, // 소리 크기
     SendLog = 231,      // 도구 > 전송 기록 (Ctrl+L)
     CheckMarkup = 232,  // 도구 > 마크업 검사 (Ctrl+K)
+    // The pages' buttons and the way back to the text, for the keyboard alone.
+    SendToAppByMenu = 233,       // 도구 > 어플리케이션으로 보내기 (F8)
+    SendOverNetworkByMenu = 234, // 도구 > 네트워크로 보내기 (F9)
+    PreviewByMenu = 235,         // 도구 > 보낼 메시지 미리보기 (Ctrl+P)
+    CopyByMenu = 236,            // 도구 > 클립보드로 복사하기 (Ctrl+B)
+    ClearByMenu = 237,           // 도구 > 비우기 (Ctrl+E): the showing page's text
+    FocusTextByMenu = 238,       // 도구 > 텍스트로 이동 (Ctrl+T): the showing page's text
 };
 // A key that runs a menu entry or a control's route; the values are the system's
 // virtual-key codes. With Modifier::Any the key acts whether Shift, Ctrl or Alt is
 // held and still reaches the focused control; with Modifier::Ctrl it acts only
 // while Ctrl is held and is used up.
-enum class Key : uint16_t { None = 0, K = 'K', L = 'L', F8 = 0x77, F9 = 0x78 };
+enum class Key : uint16_t { None = 0, B = 'B', E = 'E', K = 'K', L = 'L', P = 'P', T = 'T', F8 = 0x77, F9 = 0x78 };
 struct Shortcut {
     enum class Modifier : uint8_t { Any, Ctrl };
     Key key = Key::None;
@@ -223,6 +230,18 @@ std::span<const MenuEntry> Menu();
 std::u16string MenuCaption(const MenuEntry& entry);
 // Index into the sample texts (menu order) of a sample entry; none for other entries.
 std::optional<size_t> SampleIndexOf(MenuId id);
+
+// The colours a painted shape or label is drawn in. With a high-contrast theme on, fills
+// and text come in the theme's pairs (window, button face, highlight) instead of the
+// fixed look; off, the layout's own. kNoColour text means the system's window text.
+struct ThemeColours {
+    uint32_t window, window_text, face, face_text, highlight, highlight_text;  // 0xRRGGBB
+};
+struct PaintColours {
+    uint32_t fill, outline, text;
+    friend constexpr bool operator==(const PaintColours&, const PaintColours&) = default;
+};
+PaintColours ColoursOf(const ControlSpec& painted, const ThemeColours* high_contrast);
 
 // MarkupList's columns.
 struct ColumnSpec {

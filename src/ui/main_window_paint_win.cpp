@@ -30,8 +30,10 @@ void MainWindow::PaintControlsOn(HWND page, HDC dc) {
 void MainWindow::PaintControls(Parent parent, HDC dc) {
     RECT client;
     GetClientRect(hwnd_, &client);
+    const auto high_contrast = HighContrastColours();
     for (const ControlSpec& c : Controls())
-        if (c.parent == parent && IsPainted(c.kind)) PaintControl(dc, c, Placed(c, client), dpi_, FontFor(c.font));
+        if (c.parent == parent && IsPainted(c.kind))
+            PaintControl(dc, c, Placed(c, client), dpi_, FontFor(c.font), high_contrast ? &*high_contrast : nullptr);
 }
 
 // The coloured captions are painted, not windows: every control that asks here

@@ -46,6 +46,24 @@ constexpr Route kRoutes[] = {
     {Id(MenuId::SampleVolume), kMenuChoice, Action::InsertSample},
     {Id(MenuId::SendLog), kMenuChoice, Action::ShowSendLog},
     {Id(MenuId::CheckMarkup), kMenuChoice, Action::CheckMarkup},
+    {Id(MenuId::SendToAppByMenu), kMenuChoice, Action::PressPageButton},
+    {Id(MenuId::SendOverNetworkByMenu), kMenuChoice, Action::PressPageButton},
+    {Id(MenuId::PreviewByMenu), kMenuChoice, Action::PressPageButton},
+    {Id(MenuId::CopyByMenu), kMenuChoice, Action::PressPageButton},
+    {Id(MenuId::ClearByMenu), kMenuChoice, Action::ClearShowingPageText},
+    {Id(MenuId::FocusTextByMenu), kMenuChoice, Action::FocusShowingPageText},
+};
+
+// A menu entry that stands for a page's button goes the button's way, enabled check included.
+struct ButtonOfMenu {
+    MenuId entry;
+    ControlId button;
+};
+constexpr ButtonOfMenu kButtonsOfMenu[] = {
+    {MenuId::SendToAppByMenu, ControlId::AppSendButton},
+    {MenuId::SendOverNetworkByMenu, ControlId::NetSendButton},
+    {MenuId::PreviewByMenu, ControlId::NetPreviewButton},
+    {MenuId::CopyByMenu, ControlId::ClipCopyButton},
 };
 
 // F8 and F9 act alike with any of Shift, Ctrl and Alt; a key marked Ctrl acts only while Ctrl is held.
@@ -76,6 +94,19 @@ void MainWindow::Run(Action action, uint16_t source) {
     if (action == Action::Quit) return Quit();
     if (action == Action::ShowSendLog) return ShowSendLog();
     if (action == Action::CheckMarkup) return CheckShowingPageMarkup();
+    if (action == Action::PressPageButton) {
+        for (const ButtonOfMenu& b : kButtonsOfMenu)
+            if (Id(b.entry) == source) RunRoute(Id(b.button), BN_CLICKED);
+        return;
+    }
+    if (action == Action::ClearShowingPageText) {
+        // The second page has no clear button.
+        const int page = ShowingPage();
+        if (page == 0) RunRoute(Id(ControlId::AppClearButton), BN_CLICKED);
+        if (page == 2) RunRoute(Id(ControlId::ClipClearButton), BN_CLICKED);
+        return;
+    }
+    if (action == Action::FocusShowingPageText) return FocusShowingPageText();
     if (action == Action::ShowChosenPage) {
         ShowPage(ShowingPage());
         return FocusShowingPageText();
@@ -95,6 +126,9 @@ void MainWindow::Run(Action action, uint16_t source) {
         if (const auto sample = SampleIndexOf(static_cast<MenuId>(source))) actions_->InsertSample(*sample);
         break;
     case Action::ShowChosenPage:
+    case Action::PressPageButton:
+    case Action::ClearShowingPageText:
+    case Action::FocusShowingPageText:
     case Action::ShowSendLog:
     case Action::CheckMarkup:
     case Action::Quit: break;
@@ -134,6 +168,9 @@ void MainWindow::ShowSendLog() {
 // the pages.
 bool MainWindow::OnKeyPreview(WORD key, bool with_alt) {
     if (RunKeyRoute(key)) return true;
+    // Enter in the command list inserts the selected command, as a double click does.
+    if (key == VK_RETURN && !with_alt && GetFocus() == Control(ControlId::CommandList))
+        return RunRoute(Id(ControlId::CommandList), LBN_DBLCLK);
     if (key != VK_TAB || with_alt) return false;
     const bool backwards = GetKeyState(VK_SHIFT) < 0;
     if (GetKeyState(VK_CONTROL) < 0) return SwitchPageByKey(backwards);

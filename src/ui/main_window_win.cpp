@@ -63,6 +63,11 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE: OnActivate(LOWORD(wp)); return 0;
     case WM_SIZE: Relayout(); return 0;
     case WM_PAINT: OnPaint(); return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // A high-contrast theme switched on or off, or its colours changed: paint anew.
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        return Default(msg, wp, lp);
     case kPaintPageMessage: PaintControlsOn(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)); return 0;
     case WM_CTLCOLORSTATIC: return OnCtlColor(reinterpret_cast<HDC>(wp), false);
     case WM_CTLCOLORBTN: return OnCtlColor(reinterpret_cast<HDC>(wp), true);

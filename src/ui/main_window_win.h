@@ -41,6 +41,9 @@ enum class Action : uint8_t {
     ShowChosenPage,
     ShowSendLog,
     Quit,
+    PressPageButton,       // the button of the menu entry that routed here
+    ClearShowingPageText,  // the showing page's clear button
+    FocusShowingPageText,
 };
 
 class SendLogWindow;

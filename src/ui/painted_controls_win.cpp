@@ -7,11 +7,13 @@ namespace {
 
 COLORREF ToColorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-void PaintShape(HDC dc, const ControlSpec& shape, const Rect& at, int dpi) {
+uint32_t ToRgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+
+void PaintShape(HDC dc, const ControlSpec& shape, const PaintColours& colours, const Rect& at, int dpi) {
     win::SelectedObject brush(dc, GetStockObject(DC_BRUSH));
     win::SelectedObject pen(dc, GetStockObject(DC_PEN));
-    SetDCBrushColor(dc, ToColorref(shape.fill));
-    SetDCPenColor(dc, ToColorref(shape.outline));
+    SetDCBrushColor(dc, ToColorref(colours.fill));
+    SetDCPenColor(dc, ToColorref(colours.outline));
     if (shape.kind == Kind::RoundedShape) {
         const int corner = ScaleToDpi(kHeadingCorner, dpi);
         RoundRect(dc, at.x, at.y, at.x + at.w, at.y + at.h, corner, corner);
@@ -21,10 +23,10 @@ void PaintShape(HDC dc, const ControlSpec& shape, const Rect& at, int dpi) {
 }
 
 // As a static text control draws it: no prefix characters, cut at its bounds.
-void PaintLabel(HDC dc, const ControlSpec& label, const Rect& at, HFONT font) {
+void PaintLabel(HDC dc, const ControlSpec& label, const PaintColours& colours, const Rect& at, HFONT font) {
     win::SelectedObject selected_font(dc, font);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, label.text_colour != kNoColour ? ToColorref(label.text_colour) : GetSysColor(COLOR_WINDOWTEXT));
+    SetTextColor(dc, colours.text != kNoColour ? ToColorref(colours.text) : GetSysColor(COLOR_WINDOWTEXT));
     RECT bounds{at.x, at.y, at.x + at.w, at.y + at.h};
     const UINT wrap = label.kind == Kind::WrappingLabel ? DT_WORDBREAK : DT_SINGLELINE;
     DrawTextW(dc, reinterpret_cast<const wchar_t*>(label.caption.data()), static_cast<int>(label.caption.size()),
@@ -33,14 +35,27 @@ void PaintLabel(HDC dc, const ControlSpec& label, const Rect& at, HFONT font) {
 
 }  // namespace
 
-void PaintControl(HDC dc, const ControlSpec& control, const Rect& at, int dpi, HFONT font) {
+void PaintControl(HDC dc, const ControlSpec& control, const Rect& at, int dpi, HFONT font,
+                  const ThemeColours* high_contrast) {
+    const PaintColours colours = ColoursOf(control, high_contrast);
     switch (control.kind) {
     case Kind::Shape:
-    case Kind::RoundedShape: PaintShape(dc, control, at, dpi); break;
+    case Kind::RoundedShape: PaintShape(dc, control, colours, at, dpi); break;
     case Kind::Label:
-    case Kind::WrappingLabel: PaintLabel(dc, control, at, font); break;
+    case Kind::WrappingLabel: PaintLabel(dc, control, colours, at, font); break;
     default: break;
     }
+}
+
+std::optional<ThemeColours> HighContrastColours() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) ||
+        !(contrast.dwFlags & HCF_HIGHCONTRASTON))
+        return std::nullopt;
+    const auto sys = [](int index) { return ToRgb(GetSysColor(index)); };
+    return ThemeColours{sys(COLOR_WINDOW),    sys(COLOR_WINDOWTEXT),   sys(COLOR_BTNFACE),
+                        sys(COLOR_BTNTEXT),   sys(COLOR_HIGHLIGHT),    sys(COLOR_HIGHLIGHTTEXT)};
 }
 
 }  // namespace lumvox::ui

@@ -8,7 +8,11 @@
 
 namespace lumvox::ui {
 
-// Paints one shape or label of the layout at `at`, in its parent's client area.
-void PaintControl(HDC dc, const ControlSpec& control, const Rect& at, int dpi, HFONT font);
+// Paints one shape or label of the layout at `at`, in its parent's client area;
+// `high_contrast` is the theme's colours while a high-contrast theme is on, else null.
+void PaintControl(HDC dc, const ControlSpec& control, const Rect& at, int dpi, HFONT font,
+                  const ThemeColours* high_contrast);
+// The theme's colours when the system's high-contrast theme is on.
+std::optional<ThemeColours> HighContrastColours();
 
 }  // namespace lumvox::ui

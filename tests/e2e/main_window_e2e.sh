@@ -251,6 +251,64 @@ drv click "class:#32770/1" >/dev/null
 drv wait-gone "class:#32770" >/dev/null
 check "the checked text stays as it was" "<emph>y</emph>" "$(drv text-of "$MAIN/114")"
 
+# Every page button and the way back to the text from the keyboard alone: each row is
+# run by its key and again by its "도구" entry, and its effect checked. A row's text
+# goes into its control first, with "k" or "m" added; "@" in the effect stands for it.
+# page | key | entry | control | text | effect | want
+KEYBOARD_TABLE='
+1|F8|233|114||box|문장을 입력하세요!
+2|F9|234|126||box|IP와 Port 번호를 입력하세요!
+2|ctrl+p|235|131|hi|box|lumvox=@=lumvox
+3|ctrl+b|236|142|ab|clipboard|3	@
+1|ctrl+e|237|114|ab|text|
+3|ctrl+e|237|142|ab|text|
+1|ctrl+t|238|114|ab|focus|114
+2|ctrl+t|238|131|ab|focus|131
+3|ctrl+t|238|142|ab|focus|142
+'
+goto_page() {  # goto_page 1..3, by Ctrl+Tab
+  for _ in 1 2 3; do
+    [ "$(drv visible "$MAIN/$((100 + $1))")" = 1 ] && return
+    drv key "$MAIN" ctrl+tab >/dev/null
+    drv wait-focus "$MAIN/$(case $1 in 1) echo 114 ;; 2) echo 131 ;; 3) echo 142 ;; esac)" 2000 >/dev/null 2>&1
+  done
+}
+while IFS='|' read -r page key entry control text effect want; do
+  [ -n "$page" ] || continue
+  for way in k m; do
+    goto_page "$page"
+    given="${text:+$text$way}"
+    drv set-text "$MAIN/$control" "$given" >/dev/null
+    drv set-text "$MAIN/126" "" >/dev/null  # no address: no send leaves the machine
+    [ "$effect" = focus ] && { drv key "$MAIN" tab >/dev/null; drv wait-focus "$MAIN/152" 2000 >/dev/null 2>&1; }
+    if [ "$way" = k ]; then name="$key on page $page"; drv key "$MAIN" "$key" >/dev/null
+    else name="도구 entry $entry on page $page"; drv menu "$MAIN" "$entry" >/dev/null; fi
+    expected="${want//@/$given}"
+    case "$effect" in
+      box)
+        check "$name: the box" "$expected" "$(drv wait-window "class:#32770/65535" 5000)"
+        drv click "class:#32770/1" >/dev/null
+        drv wait-gone "class:#32770" >/dev/null ;;
+      clipboard)
+        for _ in $(seq 50); do [ "$(drv clipboard)" = "$expected" ] && break; sleep 0.1; done
+        check "$name: the clipboard" "$expected" "$(drv clipboard)" ;;
+      text) check "$name: the showing page's text" "$expected" "$(drv wait-text "$MAIN/$control" "$expected" 5000 2>&1)" ;;
+      focus) expect_focus "$name: the focus" "$expected" ;;
+    esac
+    check "$name: the page stays" "1" "$(drv visible "$MAIN/$((100 + page))")"
+  done
+done <<<"$KEYBOARD_TABLE"
+
+# Enter in the command list inserts the selected command, as a double click does.
+goto_page 1
+drv set-text "$MAIN/114" "" >/dev/null
+drv key "$MAIN" tab >/dev/null
+expect_focus "Tab from AppText to CommandList" 113
+drv key "$MAIN" home \; key "$MAIN" enter >/dev/null
+check "Enter in CommandList inserts the selected command" "<cmd>time</cmd>" "$(drv wait-text "$MAIN/114" "<cmd>time</cmd>" 5000 2>&1)"
+drv key "$MAIN" ctrl+t >/dev/null
+expect_focus "Ctrl+T from CommandList back to AppText" 114
+
 # Minimising and restoring does not run the activation routine again.
 drv set-text "$MAIN/126" "10.9.8.7" >/dev/null
 drv syscommand "$MAIN" minimize >/dev/null

@@ -182,20 +182,29 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
         {"N3", u"예문"}, {"N7", u"단순 문장"}, {"N2", u"태그 문장"}, {"N8", u""},
         {"N9", u"LANGID 선택"}, {"N10", u"높이"}, {"N11", u"빠르기"}, {"N13", u"스펠링"}, {"N12", u"소리 크기"},
         {"ToolsMenu", u"도구"}, {"SendLogItem", u"전송 기록"}, {"CheckMarkupItem", u"마크업 검사"},
+        // Added for the keyboard: the pages' buttons and the way back to the text, with mnemonics.
+        {"ToolsSeparator", u""},
+        {"SendToAppItem", u"어플리케이션으로 보내기(&A)"}, {"SendOverNetworkItem", u"네트워크로 보내기(&N)"},
+        {"PreviewItem", u"보낼 메시지 미리보기(&P)"}, {"CopyItem", u"클립보드로 복사하기(&B)"},
+        {"ClearItem", u"비우기(&E)"}, {"FocusTextItem", u"텍스트로 이동(&T)"},
     };
+    constexpr size_t kCaptionedBefore = 16;  // the entries up to 마크업 검사 carry no mnemonic
     const auto menu = Menu();
     ASSERT_EQ(menu.size(), std::size(kExpected));
     for (size_t i = 0; i < menu.size(); ++i) {
         EXPECT_EQ(menu[i].name, kExpected[i].name);
         EXPECT_EQ(menu[i].caption, kExpected[i].caption) << menu[i].name;
-        EXPECT_EQ(menu[i].caption.find(u'&'), std::u16string_view::npos) << menu[i].name;
+        if (i < kCaptionedBefore) {
+            EXPECT_EQ(menu[i].caption.find(u'&'), std::u16string_view::npos) << menu[i].name;
+        }
         EXPECT_EQ(menu[i].id == 0, menu[i].top_level || menu[i].caption.empty()) << menu[i].name;
     }
     constexpr MenuId kSamples[] = {MenuId::SamplePlain, MenuId::SampleMarkup, MenuId::SampleLanguage, MenuId::SamplePitch, MenuId::SampleRate, MenuId::SampleSpelling, MenuId::SampleVolume};
     for (size_t i = 0; i < std::size(kSamples); ++i) EXPECT_EQ(SampleIndexOf(kSamples[i]), i);
     EXPECT_FALSE(SampleIndexOf(MenuId::OpenFile).has_value());
     EXPECT_FALSE(SampleIndexOf(MenuId::Exit).has_value());
-    EXPECT_EQ(static_cast<int>(menu.back().id), 232);  // scripts choose 마크업 검사 by this number
+    EXPECT_EQ(static_cast<int>(menu[kCaptionedBefore - 1].id), 232);  // scripts choose 마크업 검사 by this number
+    EXPECT_EQ(menu[kCaptionedBefore - 1].name, "CheckMarkupItem");
 }
 
 // What the menu shows: an entry's key from its own row, after a tab; the
@@ -205,6 +214,12 @@ TEST(Menu, EntriesWithAKeyShowItAfterATab) {
     for (const MenuEntry& entry : menu) {
         if (entry.name == "SendLogItem") EXPECT_EQ(MenuCaption(entry), u"전송 기록\tCtrl+L");
         else if (entry.name == "CheckMarkupItem") EXPECT_EQ(MenuCaption(entry), u"마크업 검사\tCtrl+K");
+        else if (entry.name == "SendToAppItem") EXPECT_EQ(MenuCaption(entry), u"어플리케이션으로 보내기(&A)\tF8");
+        else if (entry.name == "SendOverNetworkItem") EXPECT_EQ(MenuCaption(entry), u"네트워크로 보내기(&N)\tF9");
+        else if (entry.name == "PreviewItem") EXPECT_EQ(MenuCaption(entry), u"보낼 메시지 미리보기(&P)\tCtrl+P");
+        else if (entry.name == "CopyItem") EXPECT_EQ(MenuCaption(entry), u"클립보드로 복사하기(&B)\tCtrl+B");
+        else if (entry.name == "ClearItem") EXPECT_EQ(MenuCaption(entry), u"비우기(&E)\tCtrl+E");
+        else if (entry.name == "FocusTextItem") EXPECT_EQ(MenuCaption(entry), u"텍스트로 이동(&T)\tCtrl+T");
         else EXPECT_EQ(MenuCaption(entry), entry.caption) << entry.name;
     }
     struct Case {
@@ -215,6 +230,10 @@ TEST(Menu, EntriesWithAKeyShowItAfterATab) {
         {{Key::F8, Shortcut::Modifier::Any}, u"F8"},
         {{Key::F9, Shortcut::Modifier::Any}, u"F9"},
         {{Key::K, Shortcut::Modifier::Ctrl}, u"Ctrl+K"},
+        {{Key::B, Shortcut::Modifier::Ctrl}, u"Ctrl+B"},
+        {{Key::E, Shortcut::Modifier::Ctrl}, u"Ctrl+E"},
+        {{Key::P, Shortcut::Modifier::Ctrl}, u"Ctrl+P"},
+        {{Key::T, Shortcut::Modifier::Ctrl}, u"Ctrl+T"},
         {{}, u""},
     };
     for (const auto& c : kCases) EXPECT_EQ(ShortcutText(c.shortcut), c.text);
@@ -249,6 +268,35 @@ TEST(ScaleToDpi, RoundsLikeMulDiv) {
                                {492, 192, 984}, {-12, 120, -15}, {1, 144, 2}};
     for (auto c : kCases) EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.expected) << c.value << " at " << c.dpi;
     EXPECT_EQ(ScaleToDpi(Rect{14, 367, 442, 94}, 144), (Rect{21, 551, 663, 141}));
+}
+
+// Off, the painted look stays the layout's; on, every fill and its text come from one
+// pair of the theme's colours, so the pair's contrast is the theme's own.
+TEST(PaintColours, HighContrastTakesTheThemePairsAndOffKeepsTheLayoutsLook) {
+    constexpr ThemeColours kTheme{0x000001, 0xFFFF01, 0x000002, 0xFFFF02, 0x000003, 0xFFFF03};
+    struct Case {
+        ControlId id;
+        PaintColours off, on;
+    };
+    const Case kCases[] = {
+        {ControlId::AppIntroShape, {0xFBF0B3, 0xFBF0B3, kNoColour}, {0x000001, 0xFFFF01, kNoColour}},
+        {ControlId::AppIntroLabel, {0xFBF0B3, kNoColour, kNoColour}, {0x000001, kNoColour, 0xFFFF01}},
+        {ControlId::ClipIntroLabel, {0xE6E6E6, kNoColour, kNoColour}, {0x000001, kNoColour, 0xFFFF01}},
+        {ControlId::CommandListLabel, {kNoColour, kNoColour, 0x2F7CA6}, {0x000002, kNoColour, 0xFFFF02}},
+        {ControlId::NetHostLabel, {kNoColour, kNoColour, kNoColour}, {0x000002, kNoColour, 0xFFFF02}},
+        {ControlId::MarkupHeadingShape, {0x808080, 0x000000, kNoColour}, {0x000003, 0xFFFF02, kNoColour}},
+        {ControlId::LanguageHeadingLabel, {0x808080, kNoColour, 0xFFFFFF}, {0x000003, kNoColour, 0xFFFF03}},
+    };
+    for (const Case& c : kCases) {
+        EXPECT_EQ(ColoursOf(LayoutOf(c.id), nullptr), c.off) << LayoutOf(c.id).name;
+        EXPECT_EQ(ColoursOf(LayoutOf(c.id), &kTheme), c.on) << LayoutOf(c.id).name;
+    }
+    // Every caption on a shape takes the text of the pair its shape is filled from.
+    for (const ControlSpec& label : Controls()) {
+        if (label.kind != Kind::Label && label.kind != Kind::WrappingLabel) continue;
+        const PaintColours on = ColoursOf(label, &kTheme);
+        EXPECT_EQ(on.text & 0xFF, on.fill & 0xFF) << label.name << ": fill and text from different pairs";
+    }
 }
 
 }  // namespace

@@ -55,6 +55,9 @@ TEST(MainWindowMenu, EntriesWithAKeyShowItAfterATabTheOthersJustTheirCaption) {
         {201, L"파일 열기"}, {202, L"종료"},     {211, L"단순 문장"}, {212, L"태그 문장"},
         {213, L"LANGID 선택"}, {214, L"높이"},   {215, L"빠르기"},   {216, L"스펠링"},
         {217, L"소리 크기"},   {231, L"전송 기록\tCtrl+L"}, {232, L"마크업 검사\tCtrl+K"},
+        {233, L"어플리케이션으로 보내기(&A)\tF8"}, {234, L"네트워크로 보내기(&N)\tF9"},
+        {235, L"보낼 메시지 미리보기(&P)\tCtrl+P"}, {236, L"클립보드로 복사하기(&B)\tCtrl+B"},
+        {237, L"비우기(&E)\tCtrl+E"}, {238, L"텍스트로 이동(&T)\tCtrl+T"},
     };
     for (const Entry& e : kEntries) EXPECT_EQ(MenuText(bar, e.id, MF_BYCOMMAND), e.shown) << e.id;
     form.Destroy();
