@@ -44,7 +44,6 @@ public:
     HWND Handle() const { return hwnd_; }
     std::u16string Text() const;
     void SetText(std::u16string_view text) const;
-    bool IsEnabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
     void Focus() const { SetFocus(hwnd_); }
 
 protected:

@@ -76,7 +76,7 @@ Outcome FromRecord(SendOutcome outcome) {
 }  // namespace
 
 CaseResult RunCase(const SendRequest& request, const SendLinks& links) {
-    const ChannelSpec& channel = ChannelOf(request.channel);
+    const ChannelRow& channel = ChannelOf(request.channel);
     CaseResult result;
     result.channel = request.channel;
     if (!channel.has_link(links)) {

@@ -30,14 +30,15 @@ constexpr size_t kListTextChars = 200;
 // and the list stays quick; the log has every event.
 constexpr size_t kListedEvents = 1000;
 
-// The controls' IDs, in the order of the table below.
+// The controls' IDs, in the order of the table below. The captions come from
+// the system language's texts when the window is created.
 enum : uint16_t { kReplyLabel = 101, kReply, kStatus, kClear, kEvents, kDetail };
 
 constexpr win::ChildSpec kControls[] = {
-    {kReplyLabel, {L"STATIC", SS_LEFT}, u"Answer to GET:"},
+    {kReplyLabel, {L"STATIC", SS_LEFT}, u""},
     {kReply, {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL}, u""},
     {kStatus, {L"STATIC", SS_LEFT | SS_ENDELLIPSIS}, u""},
-    {kClear, {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP}, u"Clear"},
+    {kClear, {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP}, u""},
     {kEvents,
      {WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP,
       WS_EX_CLIENTEDGE},

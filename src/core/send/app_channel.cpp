@@ -26,8 +26,8 @@ void SendByCopyData(const SendRequest& request, const SendLinks& links, SendReco
 
 }  // namespace
 
-extern const ChannelSpec kAppChannel;
-const ChannelSpec kAppChannel = {
+extern const ChannelRow kAppChannel;
+const ChannelRow kAppChannel = {
     SendChannel::App, "app", u"어플리케이션", true, true, messages::kEmptyText, u"",
     "the copy-data message went to the speech program's window",
     [](const SendLinks& links) { return links.speech_app != nullptr; }, &SendByCopyData,

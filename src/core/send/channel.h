@@ -13,7 +13,7 @@ struct SendRequest;
 struct SendRecord;
 struct SendLinks;
 
-struct ChannelSpec {
+struct ChannelRow {
     SendChannel channel;
     std::string_view name;          // for scripts and logs: "app", "net", "clip"
     std::u16string_view korean;     // the send log's column
@@ -27,7 +27,7 @@ struct ChannelSpec {
     void (*send)(const SendRequest& request, const SendLinks& links, SendRecord& record);
 };
 
-const ChannelSpec& ChannelOf(SendChannel channel);
+const ChannelRow& ChannelOf(SendChannel channel);
 std::string_view ChannelName(SendChannel channel);
 std::optional<SendChannel> ChannelFromName(std::string_view name);
 

@@ -23,8 +23,8 @@ void SendByClipboard(const SendRequest& request, const SendLinks& links, SendRec
 
 }  // namespace
 
-extern const ChannelSpec kClipChannel;
-const ChannelSpec kClipChannel = {
+extern const ChannelRow kClipChannel;
+const ChannelRow kClipChannel = {
     SendChannel::Clip, "clip", u"클립보드", false, true, u"", u"", "the clipboard holds the text",
     [](const SendLinks& links) { return links.clipboard != nullptr; }, &SendByClipboard,
 };

@@ -119,8 +119,8 @@ void SendOverHttp(const SendRequest& request, const SendLinks& links, SendRecord
 
 }  // namespace
 
-extern const ChannelSpec kNetChannel;
-const ChannelSpec kNetChannel = {
+extern const ChannelRow kNetChannel;
+const ChannelRow kNetChannel = {
     SendChannel::Net, "net", u"네트워크", true, false, messages::kNoNetworkMessage, messages::kConnectivity,
     "the speech program answered with \"sent\"", [](const SendLinks& links) { return links.network != nullptr; },
     &SendOverHttp,

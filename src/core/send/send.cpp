@@ -8,18 +8,18 @@
 
 namespace lumvox::core {
 
-extern const ChannelSpec kAppChannel, kNetChannel, kClipChannel;
+extern const ChannelRow kAppChannel, kNetChannel, kClipChannel;
 
 namespace {
 
 // In the order of SendChannel.
-const std::array<const ChannelSpec*, 3> kChannels = {&kAppChannel, &kNetChannel, &kClipChannel};
+const std::array<const ChannelRow*, 3> kChannels = {&kAppChannel, &kNetChannel, &kClipChannel};
 
 constexpr std::u16string_view kProtocolOpening = u"<lumvox>";
 
 }  // namespace
 
-const ChannelSpec& ChannelOf(SendChannel channel) {
+const ChannelRow& ChannelOf(SendChannel channel) {
     const auto index = static_cast<std::size_t>(channel);
     if (index >= kChannels.size()) throw std::out_of_range("no such channel");
     return *kChannels[index];
@@ -28,19 +28,19 @@ const ChannelSpec& ChannelOf(SendChannel channel) {
 std::string_view ChannelName(SendChannel channel) { return ChannelOf(channel).name; }
 
 std::optional<SendChannel> ChannelFromName(std::string_view name) {
-    for (const ChannelSpec* spec : kChannels)
-        if (spec->name == name) return spec->channel;
+    for (const ChannelRow* row : kChannels)
+        if (row->name == name) return row->channel;
     return std::nullopt;
 }
 
 Handover HandoverOf(const SendRequest& request) {
-    const ChannelSpec& spec = ChannelOf(request.channel);
+    const ChannelRow& row = ChannelOf(request.channel);
     const std::u16string_view text = request.text;
-    const std::u16string_view kept = spec.trims ? TrimmedPart(text) : text;
+    const std::u16string_view kept = row.trims ? TrimmedPart(text) : text;
     Handover handover;
     handover.text_begin = static_cast<std::size_t>(kept.data() - text.data());
     handover.text_length = kept.size();
-    if (spec.takes_protocol && request.protocol) {
+    if (row.takes_protocol && request.protocol) {
         handover.text = WrapProtocolEnvelope(kept);
         handover.lead = kProtocolOpening.size();
     } else {
@@ -50,7 +50,7 @@ Handover HandoverOf(const SendRequest& request) {
 }
 
 std::u16string_view WindowMessage(const SendRecord& record) {
-    const ChannelSpec& channel = ChannelOf(record.channel);
+    const ChannelRow& channel = ChannelOf(record.channel);
     if (record.cause.code == CauseCode::EmptyText) return channel.empty_text_message;
     if (std::u16string_view text = CauseWindowText(record.cause.code); !text.empty()) return text;
     // Every other failure of the network is the one connectivity message; the
@@ -61,15 +61,15 @@ std::u16string_view WindowMessage(const SendRecord& record) {
 }
 
 SendRecord Send(const SendRequest& request, const SendLinks& links) {
-    const ChannelSpec& spec = ChannelOf(request.channel);
+    const ChannelRow& row = ChannelOf(request.channel);
     // Callers ask has_link first: a platform without the link has no such send.
-    if (!spec.has_link(links)) throw std::logic_error("no link for the channel " + std::string(spec.name));
+    if (!row.has_link(links)) throw std::logic_error("no link for the channel " + std::string(row.name));
     SendRecord record;
     record.channel = request.channel;
     record.start = std::chrono::system_clock::now();
     record.text = request.text;
-    record.protocol = spec.takes_protocol && request.protocol;
-    spec.send(request, links, record);
+    record.protocol = row.takes_protocol && request.protocol;
+    row.send(request, links, record);
     record.elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now() - record.start);
     return record;
