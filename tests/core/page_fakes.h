@@ -68,7 +68,7 @@ public:
     std::function<std::u16string()> reply = [] { return std::u16string(u"sent"); };
     std::vector<std::u16string> urls;
 
-    HttpReply Get(const EncodedUrl& url) override {
+    HttpReply Get(const EncodedUrl& url, std::stop_token) override {
         urls.push_back(url.url);
         return HttpReply{200, ToUtf8Lossy(reply()), "OK"};
     }

@@ -98,7 +98,7 @@ TEST(SendToSpeechApp, PageActionRecordsEachCopyDataOutcome) {
         std::optional<std::u16string> ChooseTextFile() override { return std::nullopt; }
     };
     struct NoNetwork final : NetworkLink {
-        HttpReply Get(const EncodedUrl&) override { return {}; }
+        HttpReply Get(const EncodedUrl&, std::stop_token) override { return {}; }
     };
     struct NoClipboard final : ClipboardLink {
         void PlaceText(std::u16string_view) override {}

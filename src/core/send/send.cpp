@@ -52,6 +52,8 @@ Handover HandoverOf(const SendRequest& request) {
 std::u16string_view WindowMessage(const SendRecord& record) {
     const ChannelSpec& channel = ChannelOf(record.channel);
     if (record.cause.code == CauseCode::EmptyText) return channel.empty_text_message;
+    // The user ended it; the status line says so.
+    if (record.cause.code == CauseCode::Cancelled) return u"";
     if (std::u16string_view text = CauseWindowText(record.cause.code); !text.empty()) return text;
     // Every other failure of the network is the one connectivity message; the
     // copy-data send reports nothing after the probe; the clipboard's errors
@@ -60,7 +62,7 @@ std::u16string_view WindowMessage(const SendRecord& record) {
     return u"";
 }
 
-SendRecord Send(const SendRequest& request, const SendLinks& links) {
+SendRecord Send(const SendRequest& request, const SendLinks& links, std::stop_token stop) {
     const ChannelSpec& spec = ChannelOf(request.channel);
     // Callers ask has_link first: a platform without the link has no such send.
     if (!spec.has_link(links)) throw std::logic_error("no link for the channel " + std::string(spec.name));
@@ -69,7 +71,7 @@ SendRecord Send(const SendRequest& request, const SendLinks& links) {
     record.start = std::chrono::system_clock::now();
     record.text = request.text;
     record.protocol = spec.takes_protocol && request.protocol;
-    spec.send(request, links, record);
+    spec.send(request, links, std::move(stop), record);
     record.elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now() - record.start);
     return record;
