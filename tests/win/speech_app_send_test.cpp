@@ -95,6 +95,7 @@ TEST(SendToSpeechApp, PageActionRecordsEachCopyDataOutcome) {
         bool UseProtocol() override { return false; }
         int SelectedCommandIndex() override { return -1; }
         void ShowMessage(std::u16string_view t) override { shown.emplace_back(t); }
+        void ShowSendState(SendState, std::u16string_view) override {}
         std::optional<std::u16string> ChooseTextFile() override { return std::nullopt; }
     };
     struct NoNetwork final : NetworkLink {

@@ -38,4 +38,10 @@ SendRecord Send(const SendRequest& request, const SendLinks& links, std::stop_to
 // The window's fixed message for a send, or empty where the window shows none.
 std::u16string_view WindowMessage(const SendRecord& record);
 
+// A send's outcome in words for the status line: "전송됨", or the cause.
+std::u16string OutcomeWords(const SendRecord& record);
+// What the status line says while a network send waits: where it goes, and
+// that Escape cancels it.
+std::u16string SendingWords(const SendRequest& request);
+
 }  // namespace lumvox::core

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "core/page_messages.h"
 #include "core/text_rules.h"
 
 namespace lumvox::core {
@@ -60,6 +61,16 @@ std::u16string_view WindowMessage(const SendRecord& record) {
     // go to the general error report.
     if (record.outcome != SendOutcome::Delivered) return channel.failure_message;
     return u"";
+}
+
+std::u16string OutcomeWords(const SendRecord& record) {
+    if (record.outcome == SendOutcome::Delivered) return std::u16string(messages::kDelivered);
+    return CauseTextKorean(record.cause);
+}
+
+std::u16string SendingWords(const SendRequest& request) {
+    return u"전송 중: " + std::u16string(TrimmedPart(request.host)) + u":" + std::u16string(TrimmedPart(request.port)) +
+           u" (Esc: 취소)";
 }
 
 SendRecord Send(const SendRequest& request, const SendLinks& links, std::stop_token stop) {
