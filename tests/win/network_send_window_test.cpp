@@ -139,14 +139,20 @@ struct Workshop {
     UINT_PTR box_closer = SetTimer(nullptr, 0, std::chrono::milliseconds(kSafetyWait).count(), &CloseBoxes);
     HWND Control(ControlId id) const { return FindControl(form.Handle(), id); }
 
-    // Runs the event loop as the program does until `done`, or the safety wait.
-    bool PumpUntil(const std::function<bool()>& done) const {
+    // Runs the event loop as the program does until `done`, or the safety wait;
+    // the end of the loop is noted in `quit`.
+    bool PumpUntil(const std::function<bool()>& done) {
         const auto give_up = std::chrono::steady_clock::now() + kSafetyWait;
         while (!done()) {
             if (std::chrono::steady_clock::now() > give_up) return false;
             MSG msg;
-            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) lumvox::ui::Application::Deliver(msg);
-            else MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            } else if (msg.message == WM_QUIT) {
+                quit = true;
+            } else {
+                lumvox::ui::Application::Deliver(msg);
+            }
         }
         return true;
     }
@@ -173,6 +179,7 @@ struct Workshop {
     lumvox::core::testing::FakeFiles files;
     lumvox::core::PageActions actions{form, {speech_app, network, clipboard, files}, &log};
     bool created = false;
+    bool quit = false;
 };
 
 TEST(NetworkSendWindow, AnswersAndHoldsInputBackWhileTheSendWaitsAndEscapeCancelsIt) {
@@ -238,6 +245,23 @@ TEST(NetworkSendWindow, AnswersAndHoldsInputBackWhileTheSendWaitsAndEscapeCancel
     PostMessageW(w.form.Handle(), WM_COMMAND, MAKEWPARAM(211, 0), 0);
     w.PumpPosted();
     EXPECT_NE(TextOf(w.Control(ControlId::AppText)), L"first page") << "the menu choice ran";
+}
+
+// Alt+F4 is not held back: the program ends as ever, and the send is stopped
+// with the page actions, before the links it uses go.
+TEST(NetworkSendWindow, AltF4DuringASendEndsTheProgramAndStopsTheSend) {
+    RawReplyServer silent("", Then::Hold);
+    {
+        Workshop w;
+        ASSERT_TRUE(w.created);
+        w.StartNetworkSend(silent.port(), L"hi");
+        ASSERT_TRUE(w.PumpUntil([&] { return w.actions.NetworkSendUnderWay(); }));
+        ASSERT_FALSE(silent.Request().empty());
+        PostMessageW(w.Control(ControlId::NetText), WM_SYSKEYDOWN, VK_F4, KF_ALTDOWN << 16);
+        ASSERT_TRUE(w.PumpUntil([&] { return w.quit; }));
+        EXPECT_TRUE(w.actions.NetworkSendUnderWay()) << "still waiting when the loop ends";
+    }
+    EXPECT_TRUE(silent.WaitClientClosed()) << "the connection is closed";
 }
 
 TEST(NetworkSendWindow, ADeliveredSendSaysSoInTheStatusLineAndIsAnnounced) {
