@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -31,14 +32,16 @@ enum class HttpFailure {
     OverLimit,      // a line, the header section or the body went over its cap
     NotSuccess,     // a final status outside 200..299
     NotUtf8,        // the body is not well-formed UTF-8
+    Cancelled,      // the caller asked the exchange to stop
 };
 
 // The particulars of a failure; only those of its kind are set.
 struct HttpFailureFacts {
     std::string address;        // address:port of the connection tried
-    std::string limit;          // TimedOut: connect, reply, exchange; OverLimit: line, header, header-lines, body
+    std::string limit;          // TimedOut: connect, reply, exchange; OverLimit: line, header, header-lines, body;
+                                // Cancelled: connect before the connection was made, reply after
     long long limit_value = 0;  // milliseconds, bytes or lines
-    long long after_ms = 0;     // TimedOut: time since the exchange began
+    long long after_ms = 0;     // TimedOut, Cancelled: time since the exchange began
     int status = 0;             // NotSuccess
     std::string reason;         // NotSuccess
     std::size_t offset = 0;     // NotUtf8: first bad byte
@@ -76,8 +79,10 @@ struct HttpReply {
 };
 
 // One GET exchange on the parts of `url`. Returns every final status with its
-// body; throws HttpFailureError when the exchange itself fails.
-HttpReply HttpGet(const EncodedUrl& url, const HttpLimits& limits = {});
+// body; throws HttpFailureError when the exchange itself fails. A stop asked for
+// from another thread ends the step under way at once (a name lookup excepted)
+// and closes the connection.
+HttpReply HttpGet(const EncodedUrl& url, const HttpLimits& limits = {}, std::stop_token stop = {});
 
 // The reply body decoded as strict UTF-8; throws HttpFailureError on any failure.
 std::u16string HttpGetText(const EncodedUrl& url, const HttpLimits& limits = {});

@@ -31,12 +31,15 @@ bool IsHttpScheme(std::u16string_view protocol) {
     return true;
 }
 
-// The clock of one exchange: which limit a step runs under, and for how long.
+// The clock of one exchange: which limit a step runs under, and for how long;
+// and the caller's stop, which ends it early.
 struct Timing {
     Clock::time_point start;
     Clock::time_point deadline;
     const HttpLimits& limits;
+    std::stop_token stop;
     std::string address;
+    bool connected = false;
 
     struct Step {
         Clock::duration length;
@@ -60,20 +63,31 @@ struct Timing {
         facts.address = address;
         Fail(HttpFailure::TimedOut, std::string("time limit reached waiting for ") + what, std::move(facts));
     }
+
+    void ThrowIfStopped(const char* what) const {
+        if (!stop.stop_requested()) return;
+        HttpFailureFacts facts;
+        facts.limit = connected ? "reply" : "connect";
+        facts.after_ms = Ms(Clock::now() - start);
+        facts.address = address;
+        Fail(HttpFailure::Cancelled, std::string("cancelled waiting for ") + what, std::move(facts));
+    }
 };
 
 // Runs the one pending operation on `socket` for at most the step's limit. On
-// expiry the socket is closed, which completes the operation, so that no
-// handler can refer to the caller's frame once this has thrown.
+// expiry or a stop the socket is closed, which completes the operation, so that
+// no handler can refer to the caller's frame once this has thrown.
 void RunWithin(asio::io_context& io, tcp::socket& socket, const Timing& timing, const Timing::Step& step,
                const std::error_code& result, const char* what) {
     io.restart();
     io.run_for(step.length);
-    if (result != asio::error::would_block) return;
+    const bool stopped = timing.stop.stop_requested();
+    if (result != asio::error::would_block && !stopped) return;
     std::error_code ignored;
     socket.close(ignored);
     io.restart();
     io.run();
+    timing.ThrowIfStopped(what);
     timing.TimedOut(step, what);
 }
 
@@ -143,8 +157,18 @@ private:
 HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string& request, Timing& timing) {
     asio::io_context io(1);
     tcp::socket socket(io);
+    // A stop from another thread closes the socket on this one, in the io
+    // context, which ends the step waiting on it. Declared after the socket so
+    // that it is gone, and no close can be posted, before the socket goes.
+    const std::stop_callback close_on_stop(timing.stop, [&io, &socket] {
+        asio::post(io, [&socket] {
+            std::error_code ignored;
+            socket.close(ignored);
+        });
+    });
     auto endpoints = FindAddresses(io, parts, port);
     timing.address = AddressText(endpoints.front());
+    timing.ThrowIfStopped("a name's address");
 
     std::error_code result = asio::error::would_block;
     tcp::endpoint tried = endpoints.front();
@@ -161,6 +185,7 @@ HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string&
         Fail(result == asio::error::connection_refused ? HttpFailure::Refused : HttpFailure::ConnectFailed,
              "connection failed: " + result.message(), std::move(facts));
     }
+    timing.connected = true;
 
     result = asio::error::would_block;
     asio::async_write(socket, asio::buffer(request), [&](const std::error_code& ec, std::size_t) { result = ec; });
@@ -178,14 +203,14 @@ HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string&
 
 }  // namespace
 
-HttpReply HttpGet(const EncodedUrl& url, const HttpLimits& limits) {
+HttpReply HttpGet(const EncodedUrl& url, const HttpLimits& limits, std::stop_token stop) {
     const auto start = Clock::now();
     const UrlParts& parts = url.parts;
     if (!IsHttpScheme(parts.protocol)) Fail(HttpFailure::BadUrl, "not an http:// URL");
     if (parts.host.empty()) Fail(HttpFailure::BadUrl, "URL without a host");
     auto port = PortToConnect(parts);
     if (!port) Fail(HttpFailure::BadPort, "port is not a whole number from 1 to 65535");
-    Timing timing{start, start + limits.exchange, limits, {}};
+    Timing timing{start, start + limits.exchange, limits, std::move(stop), {}};
     try {
         return Exchange(parts, *port, RequestBytes(parts), timing);
     } catch (const std::system_error& e) {  // Asio's own, e.g. no socket left

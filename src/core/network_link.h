@@ -8,7 +8,7 @@ namespace lumvox::core {
 class HttpNetworkLink final : public NetworkLink {
 public:
     explicit HttpNetworkLink(HttpLimits limits = {}) : limits_(limits) {}
-    HttpReply Get(const EncodedUrl& url) override { return HttpGet(url, limits_); }
+    HttpReply Get(const EncodedUrl& url, std::stop_token stop) override { return HttpGet(url, limits_, std::move(stop)); }
 
 private:
     HttpLimits limits_;

@@ -34,11 +34,29 @@ SendRequest PageActions::RequestOf(SendChannel channel) {
 }
 
 SendRecord PageActions::SendFromPage(SendChannel channel) {
-    SendRecord record = Send(RequestOf(channel), SendLinks{&links_.speech_app, &links_.network, &links_.clipboard});
+    SendRecord record = Send(RequestOf(channel), Links());
+    Report(record);
+    return record;
+}
+
+void PageActions::Report(const SendRecord& record) {
     if (journal_) journal_->Record(record);
+    view_.ShowSendState(SendState::Ended, OutcomeWords(record));
     if (std::u16string_view message = WindowMessage(record); !message.empty()) view_.ShowMessage(message);
     // The clipboard's failures go on to the general error report once recorded.
     if (!record.error_report.empty()) throw CauseError(record.error_report, record.cause);
+}
+
+bool PageActions::StartNetworkSend(std::function<void()> ended) {
+    if (background_.UnderWay()) return false;
+    SendRequest request = RequestOf(SendChannel::Net);
+    view_.ShowSendState(SendState::UnderWay, SendingWords(request));
+    return background_.Start(std::move(request), Links(), std::move(ended));
+}
+
+std::optional<SendRecord> PageActions::EndNetworkSend() {
+    std::optional<SendRecord> record = background_.TakeRecord();
+    if (record) Report(*record);
     return record;
 }
 

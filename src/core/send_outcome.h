@@ -38,6 +38,7 @@ enum class CauseCode {
     NotUtf8,
     NoAcknowledgement,
     ExchangeFailed,     // a failure the exchange did not classify
+    Cancelled,          // the user ended the exchange (Escape) before it did
     // copy-data
     NoWindow,           // the presence probe found no window
     WindowGone,         // the window vanished between the probe and the send

@@ -95,6 +95,21 @@ bool Window::PreviewKey(const MSG& msg) {
     }
 }
 
+bool Window::HoldInput(const MSG& msg) {
+    const UINT m = msg.message;
+    const bool key = m >= WM_KEYFIRST && m <= WM_KEYLAST;
+    const bool click = (m >= WM_LBUTTONDOWN && m <= WM_MBUTTONDBLCLK) || (m >= WM_XBUTTONDOWN && m <= WM_XBUTTONDBLCLK);
+    if ((!key && !click) || !msg.hwnd) return false;
+    Window* self = Of(GetAncestor(msg.hwnd, GA_ROOT));
+    if (!self) return false;
+    try {
+        return self->HoldsBack(msg);
+    } catch (...) {
+        self->ReportError(std::current_exception());
+        return true;
+    }
+}
+
 bool Window::OnKeyPreview(WORD key, bool with_alt) {
     if (with_alt) return false;
     if (key == VK_ESCAPE && closes_on_escape_) {

@@ -39,6 +39,10 @@ public:
     // For the event loop, before a message is dispatched: a key goes first to the
     // top-level window of ours that it is for. True when the key was used up.
     static bool PreviewKey(const MSG& msg);
+    // For the event loop, before the key preview: a key or a mouse click for a
+    // top-level window of ours, or one of its controls, that the window holds
+    // back. True when it is held: it is not to be dispatched.
+    static bool HoldInput(const MSG& msg);
 
     // A menu choice comes as WM_COMMAND with notification code 0.
     static constexpr UINT kMenuChoice = 0;
@@ -65,6 +69,8 @@ protected:
     // when it is used up. By default Tab and Shift+Tab move the focus through
     // the tab stops in creation order, and Escape closes the window if it asks to.
     virtual bool OnKeyPreview(WORD key, bool with_alt);
+    // A key or click for this window or its controls; true to hold it back.
+    virtual bool HoldsBack(const MSG&) { return false; }
     bool MoveFocusToNextTabStop(bool backwards);
     bool closes_on_escape_ = false;
 

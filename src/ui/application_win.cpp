@@ -47,15 +47,17 @@ int Application::Run(MainWindow& form, int show_state) {
     }
     lumvox::win::MarkStartupStep("shown");
     MSG msg;
-    // Handlers report what they throw themselves: in the key preview and in the
-    // window procedures. Every window of ours previews the keys sent to it.
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (win::Window::PreviewKey(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) Deliver(msg);
     main_ = nullptr;
     return 0;
+}
+
+// Handlers report what they throw themselves: in the key preview and in the
+// window procedures. Every window of ours previews the keys sent to it.
+void Application::Deliver(const MSG& msg) {
+    if (win::Window::HoldInput(msg) || win::Window::PreviewKey(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
 }
 
 LRESULT Application::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -19,6 +19,9 @@ public:
     // Shows the main window in `show_state` and runs the event loop until it is told
     // to stop; returns the exit code.
     int Run(MainWindow& form, int show_state);
+    // One message of the event loop: held back by its window, used up by the
+    // key preview, or translated and dispatched.
+    static void Deliver(const MSG& msg);
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

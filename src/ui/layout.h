@@ -252,5 +252,8 @@ std::span<const ColumnSpec> MarkupColumns();
 inline constexpr int kListItemHeight = 14;  // CommandList, LanguageList
 inline constexpr int kFontHeight = 12;      // Tahoma and the Verdana headings, in pixels
 inline constexpr int kHeadingCorner = 12;   // corner ellipse of the rounded shapes
+// The status line's first part, whether the speech program runs, at 96 DPI; the
+// second, where a send stands, takes the rest.
+inline constexpr int kStatusFirstPartWidth = 280;
 
 }  // namespace lumvox::ui

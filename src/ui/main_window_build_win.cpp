@@ -154,11 +154,6 @@ void MainWindow::CreateControls() {
             break;
         }
         case Kind::ReportList: win::ListView(hwnd).SetExtendedStyle(LVS_EX_FULLROWSELECT); break;
-        case Kind::StatusLine: {
-            int whole_width = -1;  // one part across the whole width
-            SendMessageW(hwnd, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&whole_width));
-            break;
-        }
         default: break;
         }
     }
@@ -217,6 +212,11 @@ void MainWindow::ApplyMetrics(const ControlSpec& c, HWND hwnd) {
     case Kind::ReportList: {
         int column = 0;
         for (const ColumnSpec& layout : MarkupColumns()) SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, column++, Scale(layout.width));
+        break;
+    }
+    case Kind::StatusLine: {
+        int part_ends[] = {Scale(kStatusFirstPartWidth), -1};  // the second part to the right edge
+        SendMessageW(hwnd, SB_SETPARTS, std::size(part_ends), reinterpret_cast<LPARAM>(part_ends));
         break;
     }
     default: break;

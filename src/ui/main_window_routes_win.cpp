@@ -82,6 +82,8 @@ void MainWindow::WireRoutes() {
 bool MainWindow::RunRoute(uint16_t source, UINT code) {
     for (const Route& route : kRoutes) {
         if (route.source != source || route.code != code) continue;
+        // Nothing runs while a network send waits, whatever asks.
+        if (actions_ && actions_->NetworkSendUnderWay()) return false;
         // A disabled control runs nothing, whether clicked or reached by its key.
         if (const auto control = ControlIdFromInt(source); control && !IsWindowEnabled(Control(*control)))
             return false;
@@ -116,7 +118,7 @@ void MainWindow::Run(Action action, uint16_t source) {
     case Action::SendToApp: actions_->SendToApp(); break;
     case Action::ClearAppText: actions_->ClearAppText(); break;
     case Action::InsertSelectedCommand: actions_->InsertSelectedCommand(); break;
-    case Action::SendOverNetwork: actions_->SendOverNetwork(); break;
+    case Action::SendOverNetwork: StartNetworkSend(); break;
     case Action::PreviewNetworkText: actions_->PreviewNetworkText(); break;
     case Action::CopyToClipboard: actions_->CopyToClipboard(); break;
     case Action::ClearClipText: actions_->ClearClipText(); break;

@@ -12,6 +12,7 @@
 #include "core/request_markup.h"
 #include "main_window_parts_win.h"
 #include "custom_controls_win.h"
+#include "platform/announce_win.h"
 #include "platform/file_dialog_win.h"
 #include "platform/startup_timing_win.h"
 #include "platform/hostinfo_win.h"
@@ -51,6 +52,11 @@ void ApplyInputMethodPreference(bool focused) {
 
 bool IsTextControl(Kind kind) { return kind == Kind::Memo || kind == Kind::Edit; }
 
+// Posted by the network send's thread when its record is ready.
+constexpr UINT kNetworkSendEndedMessage = WM_APP + 2;
+// The status line's part for where a send stands; the first is the speech program's.
+constexpr int kSendStatePart = 1;
+
 }  // namespace
 
 // Here, where the send log window is a complete type.
@@ -75,6 +81,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOVING: OnMoving(*reinterpret_cast<RECT*>(lp)); return TRUE;
     case WM_DPICHANGED: OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp)); return 0;
     case WM_SYSCOMMAND: OnSysCommand(wp, lp); return 0;
+    case kNetworkSendEndedMessage: OnNetworkSendEnded(); return 0;
     case WM_CLOSE: Quit(); return 0;
     }
     return Default(msg, wp, lp);
@@ -127,6 +134,41 @@ void MainWindow::OnFirstActivation() {
 void MainWindow::UpdateStatusLine() {
     const std::wstring text = Wide(StatusLineText(lumvox::win::IsSpeechAppRunning()));
     SendMessageW(Control(ControlId::StatusLine), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Accessible objects of a status bar have one child per part, numbered from 1 and
+// named by its text: the event names the part that changed.
+void MainWindow::ShowSendState(core::SendState state, std::u16string_view words) {
+    HWND status = Control(ControlId::StatusLine);
+    const std::wstring text = Wide(words);
+    SendMessageW(status, SB_SETTEXTW, kSendStatePart, reinterpret_cast<LPARAM>(text.c_str()));
+    win::AnnounceTextChange(status, kSendStatePart + 1, words,
+                            state == core::SendState::UnderWay ? win::Announcement::Progress
+                                                               : win::Announcement::Outcome);
+}
+
+// --- the network send -------------------------------------------------------------
+// Its exchange runs on a thread of its own, which posts the end here; meanwhile
+// the window repaints and answers, holds back keys and clicks, and Escape cancels.
+// Closing the window ends the program as ever: the send is then stopped and its
+// thread waited for by the page actions, and its record goes with the program.
+
+void MainWindow::StartNetworkSend() {
+    HWND hwnd = hwnd_;
+    actions_->StartNetworkSend([hwnd] { PostMessageW(hwnd, kNetworkSendEndedMessage, 0, 0); });
+}
+
+void MainWindow::OnNetworkSendEnded() {
+    if (actions_) actions_->EndNetworkSend();
+}
+
+// While a network send waits, keys and clicks are not acted on: Escape cancels
+// the send, Alt+F4 still closes the window, and the rest are dropped.
+bool MainWindow::HoldsBack(const MSG& msg) {
+    if (!actions_ || !actions_->NetworkSendUnderWay()) return false;
+    if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4) return false;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) actions_->CancelNetworkSend();
+    return true;
 }
 
 // --- pages ----------------------------------------------------------------------

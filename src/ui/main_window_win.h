@@ -72,16 +72,21 @@ public:
     bool UseProtocol() override;
     int SelectedCommandIndex() override;
     void ShowMessage(std::u16string_view text) override;
+    void ShowSendState(core::SendState state, std::u16string_view words) override;
     std::optional<std::u16string> ChooseTextFile() override;
 
 private:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool HoldsBack(const MSG& msg) override;
     void OnDetached() override { controls_.fill(nullptr); }
 
     // The window (main_window_win.cpp).
     void OnActivate(WORD state);
     void OnFirstActivation();
     void UpdateStatusLine();
+    // The network send, whose exchange runs off this thread (main_window_win.cpp).
+    void StartNetworkSend();
+    void OnNetworkSendEnded();
     void OnSysCommand(WPARAM command, LPARAM lp);
     void PreferKoreanInputIn(const ControlSpec& layout);
     // Routes (main_window_routes_win.cpp): one path for a notification, a menu

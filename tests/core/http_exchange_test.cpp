@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <future>
 #include <optional>
+#include <stop_token>
 
 #include "core/http_client.h"
 #include "core/request_url.h"
@@ -157,6 +160,49 @@ TEST(HttpExchange, LimitsReached) {
         Outcome got = GetText(UrlFor(server), c.limits);
         EXPECT_EQ(got.failure, c.failure) << got.detail;
         EXPECT_TRUE(server.WaitClientClosed());
+    }
+}
+
+// The failure of an exchange run on a thread of its own and asked to stop, from
+// this thread, once `waiting` has returned; none if it ended otherwise.
+std::optional<HttpFailureError> StoppedExchange(std::u16string_view url, const std::function<void()>& waiting) {
+    std::stop_source stop;
+    auto exchange = std::async(std::launch::async, [&] { HttpGet(ReadEncodedUrl(url), {}, stop.get_token()); });
+    waiting();
+    stop.request_stop();
+    try {
+        exchange.get();
+    } catch (const HttpFailureError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+// A stop ends the step that waits, well before its limit (seconds by default,
+// after which the failure would be a time-out), and the connection is closed.
+TEST(HttpExchange, StopEndsTheWaitingStepAndClosesTheConnection) {
+    RawReplyServer silent("", Then::Hold);
+    auto got = StoppedExchange(UrlFor(silent), [&] { ASSERT_FALSE(silent.Request().empty()); });
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(got->failure(), HttpFailure::Cancelled) << got->what();
+    EXPECT_EQ(got->facts().limit, "reply") << "the request had gone out";
+    EXPECT_TRUE(silent.WaitClientClosed());
+
+    FullBacklogListener listener;
+    ASSERT_TRUE(listener.full()) << "could not fill the listener's accept queue";
+    got = StoppedExchange(UrlFor(u"127.0.0.1", Port(listener.port())), [] {});
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(got->failure(), HttpFailure::Cancelled) << got->what();
+    EXPECT_EQ(got->facts().limit, "connect");
+
+    std::stop_source stopped;
+    stopped.request_stop();
+    RawReplyServer unused("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent");
+    try {
+        HttpGet(ReadEncodedUrl(UrlFor(unused)), {}, stopped.get_token());
+        ADD_FAILURE() << "an exchange stopped before its start went ahead";
+    } catch (const HttpFailureError& e) {
+        EXPECT_EQ(e.failure(), HttpFailure::Cancelled) << e.what();
     }
 }
 

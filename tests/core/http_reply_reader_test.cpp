@@ -74,7 +74,7 @@ TEST(HttpReplyReader, ReplyText) {
     for (const auto& c : kReplyCases) {
         if (c.status == 0) continue;
         SCOPED_TRACE(c.name);
-        HttpReply reply{c.status, std::string(c.body)};
+        HttpReply reply{c.status, std::string(c.body), {}};
         ReplyTextResult result = ReplyText(reply);
         if (const auto* text = std::get_if<std::u16string>(&result)) {
             ASSERT_TRUE(c.text.has_value()) << ToUtf8Lossy(*text);

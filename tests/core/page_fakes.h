@@ -24,6 +24,7 @@ public:
     int selected_command = -1;
     std::optional<std::u16string> chosen_file;  // what the dialog returns
     std::vector<std::u16string> messages;
+    std::vector<std::pair<SendState, std::u16string>> send_states;
     std::vector<TextField> writes;  // every SetText and AppendLine, in order
     int dialogs = 0;
 
@@ -39,6 +40,7 @@ public:
     bool UseProtocol() override { return use_protocol; }
     int SelectedCommandIndex() override { return selected_command; }
     void ShowMessage(std::u16string_view text) override { messages.emplace_back(text); }
+    void ShowSendState(SendState state, std::u16string_view words) override { send_states.emplace_back(state, words); }
     std::optional<std::u16string> ChooseTextFile() override {
         ++dialogs;
         return chosen_file;
@@ -68,7 +70,7 @@ public:
     std::function<std::u16string()> reply = [] { return std::u16string(u"sent"); };
     std::vector<std::u16string> urls;
 
-    HttpReply Get(const EncodedUrl& url) override {
+    HttpReply Get(const EncodedUrl& url, std::stop_token) override {
         urls.push_back(url.url);
         return HttpReply{200, ToUtf8Lossy(reply()), "OK"};
     }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
+#include <memory>
 #include <set>
 
 #include "core/network_link.h"
@@ -218,6 +220,99 @@ TEST(SendCause, CopyDataAndClipboardCausesReachTheRecordButNotTheWindow) {
     ASSERT_EQ(journal.records.size(), 1u);
     EXPECT_EQ(journal.records[0].outcome, SendOutcome::Failed);
     EXPECT_EQ(journal.records[0].cause.code, CauseCode::ClipboardFailed);
+}
+
+// ---- the network send on a thread of its own ----------------------------------
+
+// Starts the second page's send in the background and waits for its end.
+struct BackgroundNet : NetHarness {
+    using NetHarness::NetHarness;
+    // Shared with the send's thread, which may end after this harness has gone.
+    std::shared_ptr<std::promise<void>> ended = std::make_shared<std::promise<void>>();
+
+    bool Start(std::u16string_view host, std::u16string_view port, std::u16string_view text) {
+        view.fields[TextField::NetHostEdit] = host;
+        view.fields[TextField::NetPortEdit] = port;
+        view.fields[TextField::NetText] = text;
+        return actions.StartNetworkSend([ended = ended] { ended->set_value(); });
+    }
+    std::optional<SendRecord> End() {
+        ended->get_future().wait();
+        return actions.EndNetworkSend();
+    }
+};
+
+// Once its exchange is over, a send run in the background records, shows and
+// puts on the wire exactly what the same send run in place does.
+TEST(NetworkSendInBackground, EndsAsTheSendInPlaceDoes) {
+    struct Case { std::string reply; std::u16string_view words; };
+    const Case cases[] = {
+        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent", u"전송됨"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nno", u"응답(상태 200, 본문 2 바이트)에 \"sent\"가 없습니다: \"no\""},
+        {"HTTP/1.1 404 Not Found\r\n\r\n", u"응답 상태가 2xx가 아닙니다: 404 Not Found"},
+    };
+    for (const auto& [reply, words] : cases) {
+        SCOPED_TRACE(reply);
+        RawReplyServer in_place_peer(reply), background_peer(reply);
+        NetHarness in_place(ShortLimits());
+        const SendRecord want = in_place.Send(u"127.0.0.1", Digits(in_place_peer.port()), u" 안녕 ");
+        BackgroundNet background(ShortLimits());
+        const std::u16string port = Digits(background_peer.port());
+        ASSERT_TRUE(background.Start(u"127.0.0.1", port, u" 안녕 "));
+        const std::optional<SendRecord> got = background.End();
+        ASSERT_TRUE(got.has_value());
+        EXPECT_EQ(CauseName(got->cause.code), CauseName(want.cause.code));
+        EXPECT_EQ(got->outcome, want.outcome);
+        std::string request = want.request;  // with the other peer's port in its Host header
+        const std::string in_place_host = "Host: 127.0.0.1:" + ToUtf8Lossy(Digits(in_place_peer.port()));
+        request.replace(request.find(in_place_host), in_place_host.size(), "Host: 127.0.0.1:" + ToUtf8Lossy(port));
+        EXPECT_EQ(got->request, request);
+        EXPECT_EQ(background_peer.Request(), got->request);
+        EXPECT_EQ(background.view.messages, in_place.view.messages);
+        ASSERT_EQ(background.journal.records.size(), 1u);
+        const std::vector<std::pair<SendState, std::u16string>> states = {
+            {SendState::UnderWay, u"전송 중: 127.0.0.1:" + port + u" (Esc: 취소)"},
+            {SendState::Ended, std::u16string(words)},
+        };
+        EXPECT_EQ(background.view.send_states, states);
+        EXPECT_FALSE(background.actions.NetworkSendUnderWay());
+    }
+}
+
+// A send to a peer that never answers waits until it is cancelled: no second
+// send meanwhile, then its own cause, no box, and the connection closed.
+TEST(NetworkSendInBackground, CancelEndsASilentPeersSendWithItsOwnCause) {
+    RawReplyServer silent("", Then::Hold);
+    BackgroundNet h(HttpLimits{});  // seconds to wait: only the cancel ends it in time
+    ASSERT_TRUE(h.Start(u"127.0.0.1", Digits(silent.port()), u"hi"));
+    EXPECT_TRUE(h.actions.NetworkSendUnderWay());
+    EXPECT_FALSE(h.actions.StartNetworkSend([] { ADD_FAILURE() << "a second send started"; }));
+    ASSERT_FALSE(silent.Request().empty());
+    h.actions.CancelNetworkSend();
+    const std::optional<SendRecord> record = h.End();
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(CauseName(record->cause.code), "cancelled") << CauseTextEnglish(record->cause);
+    EXPECT_EQ(record->outcome, SendOutcome::Failed);
+    EXPECT_EQ(record->wire_bytes, record->request.size()) << "the request went out";
+    EXPECT_TRUE(h.view.messages.empty()) << "the user cancelled it: no box";
+    ASSERT_EQ(h.view.send_states.size(), 2u);
+    EXPECT_EQ(h.view.send_states[1].second, u"교환이 끝나기 전에 사용자가 전송을 취소했습니다");
+    ASSERT_EQ(h.journal.records.size(), 1u);
+    EXPECT_EQ(h.journal.records[0].cause.code, CauseCode::Cancelled);
+    EXPECT_TRUE(silent.WaitClientClosed());
+    EXPECT_FALSE(h.actions.EndNetworkSend().has_value()) << "a record is taken once";
+}
+
+// Actions that go while a send waits (the window closing) stop it and wait for
+// its thread: nothing is left running on what they owned.
+TEST(NetworkSendInBackground, GoingAwayStopsTheSend) {
+    RawReplyServer silent("", Then::Hold);
+    {
+        BackgroundNet h(HttpLimits{});
+        ASSERT_TRUE(h.Start(u"127.0.0.1", Digits(silent.port()), u"hi"));
+        ASSERT_FALSE(silent.Request().empty());
+    }
+    EXPECT_TRUE(silent.WaitClientClosed());
 }
 
 TEST(WireWarnings, TextsAndTheirWarnings) {

@@ -95,10 +95,11 @@ TEST(SendToSpeechApp, PageActionRecordsEachCopyDataOutcome) {
         bool UseProtocol() override { return false; }
         int SelectedCommandIndex() override { return -1; }
         void ShowMessage(std::u16string_view t) override { shown.emplace_back(t); }
+        void ShowSendState(SendState, std::u16string_view) override {}
         std::optional<std::u16string> ChooseTextFile() override { return std::nullopt; }
     };
     struct NoNetwork final : NetworkLink {
-        HttpReply Get(const EncodedUrl&) override { return {}; }
+        HttpReply Get(const EncodedUrl&, std::stop_token) override { return {}; }
     };
     struct NoClipboard final : ClipboardLink {
         void PlaceText(std::u16string_view) override {}

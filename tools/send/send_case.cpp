@@ -29,7 +29,7 @@ public:
 
 class DryRunNet final : public NetworkLink {
 public:
-    HttpReply Get(const EncodedUrl& encoded) override {
+    HttpReply Get(const EncodedUrl& encoded, std::stop_token) override {
         url = encoded;
         return HttpReply{200, "sent", "OK"};
     }

@@ -6,7 +6,7 @@
 namespace lumvox::core {
 namespace {
 
-void SendByCopyData(const SendRequest& request, const SendLinks& links, SendRecord& record) {
+void SendByCopyData(const SendRequest& request, const SendLinks& links, std::stop_token, SendRecord& record) {
     // Wrapping comes before the empty test: a blank text with the box ticked
     // still delivers the bare envelope.
     const std::u16string text = HandoverOf(request).text;

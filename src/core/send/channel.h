@@ -2,6 +2,7 @@
 // The channels to the speech program: each is one row of kChannels, and its
 // send lives in its own file beside this one. Portable.
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -23,8 +24,10 @@ struct ChannelRow {
     std::u16string_view failure_message;     // the window's message for any failure without its own
     std::string_view delivered_english;      // lumvox-send's words for a delivery
     bool (*has_link)(const SendLinks& links);  // this platform has the channel's link
-    // Fills in the record what the channel did with the request's text.
-    void (*send)(const SendRequest& request, const SendLinks& links, SendRecord& record);
+    // Fills in the record what the channel did with the request's text. A stop
+    // ends a send that waits on a peer (the network's); the others take
+    // milliseconds and let it pass.
+    void (*send)(const SendRequest& request, const SendLinks& links, std::stop_token stop, SendRecord& record);
 };
 
 const ChannelRow& ChannelOf(SendChannel channel);

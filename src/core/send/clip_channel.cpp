@@ -6,7 +6,7 @@
 namespace lumvox::core {
 namespace {
 
-void SendByClipboard(const SendRequest& request, const SendLinks& links, SendRecord& record) {
+void SendByClipboard(const SendRequest& request, const SendLinks& links, std::stop_token, SendRecord& record) {
     record.handed_over = HandoverOf(request).text;
     record.warnings = NulWarnings(record.handed_over);
     try {

@@ -1,6 +1,7 @@
 #pragma once
 // The seams a send goes through. The Windows build implements them in
 // src/platform; lumvox-send on Linux has the network alone; tests use fakes.
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -22,11 +23,12 @@ public:
 };
 
 // The network channel: one GET of an encoded URL, returning any final status;
-// throws HttpFailureError (or anything else) when the exchange fails.
+// throws HttpFailureError (or anything else) when the exchange fails, and
+// HttpFailure::Cancelled when `stop` ends it.
 class NetworkLink {
 public:
     virtual ~NetworkLink() = default;
-    virtual HttpReply Get(const EncodedUrl& url) = 0;
+    virtual HttpReply Get(const EncodedUrl& url, std::stop_token stop) = 0;
 };
 
 // The clipboard: places exactly one Unicode text; throws ActionError on failure,

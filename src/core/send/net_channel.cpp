@@ -50,6 +50,7 @@ SendCause CauseOf(const HttpFailureError& error, const UrlParts& parts) {
     case HttpFailure::OverLimit: cause.code = CauseCode::OverLimit; break;
     case HttpFailure::NotSuccess: cause.code = CauseCode::NotSuccess; break;
     case HttpFailure::NotUtf8: cause.code = CauseCode::NotUtf8; break;
+    case HttpFailure::Cancelled: cause.code = CauseCode::Cancelled; break;
     }
     return cause;
 }
@@ -62,15 +63,17 @@ bool RequestWentOut(const HttpFailureError& error) {
     case HttpFailure::NoAddress:
     case HttpFailure::Refused:
     case HttpFailure::ConnectFailed: return false;
-    case HttpFailure::TimedOut: return error.facts().limit != "connect";
+    case HttpFailure::TimedOut:
+    case HttpFailure::Cancelled: return error.facts().limit != "connect";
     default: return true;
     }
 }
 
 // The reply's text, or the failure of the exchange (or of the reply) as a value.
-std::variant<std::u16string, SendCause> Exchange(NetworkLink& network, const EncodedUrl& url, SendRecord& record) {
+std::variant<std::u16string, SendCause> Exchange(NetworkLink& network, const EncodedUrl& url, std::stop_token stop,
+                                                 SendRecord& record) {
     try {
-        const HttpReply reply = network.Get(url);
+        const HttpReply reply = network.Get(url, std::move(stop));
         record.wire_bytes = record.request.size();
         record.status = reply.status;
         record.body = reply.body;
@@ -93,7 +96,7 @@ std::variant<std::u16string, SendCause> Exchange(NetworkLink& network, const Enc
     }
 }
 
-void SendOverHttp(const SendRequest& request, const SendLinks& links, SendRecord& record) {
+void SendOverHttp(const SendRequest& request, const SendLinks& links, std::stop_token stop, SendRecord& record) {
     record.host = request.host;
     record.port = request.port;
     const std::u16string_view host = TrimmedPart(request.host);
@@ -113,7 +116,7 @@ void SendOverHttp(const SendRequest& request, const SendLinks& links, SendRecord
     record.warnings = NetworkWarnings(url->parts, prefix.size() + kNetworkOpening, message);
     record.request = RequestBytes(url->parts);
     // Every failure of the exchange is the one message in the window; the cause goes to the log.
-    auto result = Exchange(*links.network, *url, record);
+    auto result = Exchange(*links.network, *url, std::move(stop), record);
     if (auto* cause = std::get_if<SendCause>(&result)) record.SetCause(std::move(*cause));
 }
 

@@ -2,6 +2,7 @@
 // One send as a value, built once from the window's page or from lumvox-send's
 // options, and the one function that sends it. Portable.
 #include <cstddef>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -30,10 +31,17 @@ Handover HandoverOf(const SendRequest& request);
 
 // Sends the request through its channel's link and returns its record, whatever
 // the outcome. A failure that goes to the general error report (the clipboard's)
-// is recorded with its message in error_report.
-SendRecord Send(const SendRequest& request, const SendLinks& links);
+// is recorded with its message in error_report. A stop asked for from another
+// thread ends a network send early, with the cause "cancelled".
+SendRecord Send(const SendRequest& request, const SendLinks& links, std::stop_token stop = {});
 
 // The window's fixed message for a send, or empty where the window shows none.
 std::u16string_view WindowMessage(const SendRecord& record);
+
+// A send's outcome in words for the status line: "전송됨", or the cause.
+std::u16string OutcomeWords(const SendRecord& record);
+// What the status line says while a network send waits: where it goes, and
+// that Escape cancels it.
+std::u16string SendingWords(const SendRequest& request);
 
 }  // namespace lumvox::core

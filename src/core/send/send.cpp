@@ -4,6 +4,7 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "core/page_messages.h"
 #include "core/text_rules.h"
 
 namespace lumvox::core {
@@ -52,6 +53,8 @@ Handover HandoverOf(const SendRequest& request) {
 std::u16string_view WindowMessage(const SendRecord& record) {
     const ChannelRow& channel = ChannelOf(record.channel);
     if (record.cause.code == CauseCode::EmptyText) return channel.empty_text_message;
+    // The user ended it; the status line says so.
+    if (record.cause.code == CauseCode::Cancelled) return u"";
     if (std::u16string_view text = CauseWindowText(record.cause.code); !text.empty()) return text;
     // Every other failure of the network is the one connectivity message; the
     // copy-data send reports nothing after the probe; the clipboard's errors
@@ -60,7 +63,17 @@ std::u16string_view WindowMessage(const SendRecord& record) {
     return u"";
 }
 
-SendRecord Send(const SendRequest& request, const SendLinks& links) {
+std::u16string OutcomeWords(const SendRecord& record) {
+    if (record.outcome == SendOutcome::Delivered) return std::u16string(messages::kDelivered);
+    return CauseTextKorean(record.cause);
+}
+
+std::u16string SendingWords(const SendRequest& request) {
+    return u"전송 중: " + std::u16string(TrimmedPart(request.host)) + u":" + std::u16string(TrimmedPart(request.port)) +
+           u" (Esc: 취소)";
+}
+
+SendRecord Send(const SendRequest& request, const SendLinks& links, std::stop_token stop) {
     const ChannelRow& row = ChannelOf(request.channel);
     // Callers ask has_link first: a platform without the link has no such send.
     if (!row.has_link(links)) throw std::logic_error("no link for the channel " + std::string(row.name));
@@ -69,7 +82,7 @@ SendRecord Send(const SendRequest& request, const SendLinks& links) {
     record.start = std::chrono::system_clock::now();
     record.text = request.text;
     record.protocol = row.takes_protocol && request.protocol;
-    row.send(request, links, record);
+    row.send(request, links, std::move(stop), record);
     record.elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now() - record.start);
     return record;

@@ -20,7 +20,11 @@
 //   dblclick-item PATH INDEX       a real double click on row INDEX of a list box
 //                                  (past the last entry: the blank area below it)
 //   type PATH TEXT                 real typing into the focused control of PATH's window
+//   wait-part-esc PATH INDEX TEXT [timeout]
+//                                  waits until part INDEX of the status bar PATH shows TEXT
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <string>
@@ -209,6 +213,29 @@ LRESULT Ask(HWND hwnd, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
     return static_cast<LRESULT>(result);
 }
 
+// A status bar's part of another process: the text is written into memory of
+// that process, then read back.
+std::wstring PartText(HWND status, int part) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(status, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) Fail(L"cannot open the window's process");
+    const size_t length = LOWORD(Ask(status, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part)));
+    std::wstring text(length + 1, L'\0');
+    const size_t bytes = text.size() * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    bool read = false;
+    if (remote) {
+        Ask(status, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(remote));
+        read = ReadProcessMemory(process, remote, text.data(), bytes, nullptr) != 0;
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    if (!read) Fail(L"cannot read the part's text");
+    text.resize(length);
+    return text;
+}
+
 }  // namespace
 
 std::optional<int> RunChannelCommand(const Args& a) {
@@ -287,6 +314,13 @@ std::optional<int> RunChannelCommand(const Args& a) {
         if (pt.y >= client.bottom) Fail(L"the row lies outside the list");
         ClientToScreen(list, &pt);
         DoubleClickAt(pt);
+    } else if (cmd == L"wait-part-esc") {
+        NeedArgs(a, 4, L"wait-part-esc PATH INDEX TEXT [timeout]");
+        const std::wstring want = Unescape(a[3]);
+        std::wstring last;
+        if (!WaitFor(TimeoutArg(a, 4), [&] { return (last = PartText(Need(a[1]), ToInt(a[2]))) == want; }))
+            Fail(L"timed out; the part shows \"" + Escape(last) + L"\"");
+        Print(Escape(last));
     } else if (cmd == L"type") {
         NeedArgs(a, 3, L"type PATH TEXT");
         BringToFront(Need(a[1]));
