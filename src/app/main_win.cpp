@@ -11,6 +11,7 @@
 #include "platform/clipboard_win.h"
 #include "platform/dll_search_win.h"
 #include "platform/file_source_win.h"
+#include "platform/hostinfo_win.h"
 #include "platform/speech_app_link_win.h"
 #include "platform/startup_timing_win.h"
 #include "ui/application_win.h"
@@ -20,6 +21,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     using lumvox::win::MarkStartupStep;
     MarkStartupStep("wWinMain entered (loader, DLLs, static data)");
     lumvox::win::LoadLibrariesFromSystemOnly();
+    // Looked up alongside the loading of the common controls and the windows.
+    lumvox::win::HostFactsLookup host_facts;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     MarkStartupStep("common controls initialised");
@@ -40,6 +43,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     lumvox::core::PageActions actions(form, {speech_app, network, clipboard, files}, &send_log);
     form.SetPageActions(&actions);
     form.SetSendLog(&send_log);
+    form.SetHostFacts(&host_facts);
     MarkStartupStep("page actions and links");
 
     const int code = application.Run(form, show);

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <memory>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "core/host_facts.h"
@@ -99,6 +101,20 @@ std::u16string GetOwnFileVersion() {
         if (n < path.size()) return FileVersionOf(std::u16string_view(reinterpret_cast<const char16_t*>(path.data()), n));
         path.resize(path.size() * 2);
     }
+}
+
+HostFactsLookup::HostFactsLookup() {
+    auto look_up = [] { return HostFacts{GetLocalIPAddress(), GetOwnFileVersion()}; };
+    try {
+        pending_ = std::async(std::launch::async, look_up);
+    } catch (const std::system_error&) {
+        pending_ = std::async(std::launch::deferred, look_up);  // no thread to be had: looked up when asked
+    }
+}
+
+const HostFacts& HostFactsLookup::Get() {
+    if (!std::exchange(taken_, true)) facts_ = pending_.get();
+    return facts_;
 }
 
 }  // namespace lumvox::win

@@ -120,9 +120,11 @@ void MainWindow::OnActivate(WORD state) {
 
 void MainWindow::OnFirstActivation() {
     win::MarkStartupStep("first activation");
-    Field(TextField::NetHostEdit).SetText(lumvox::win::GetLocalIPAddress());
+    const win::HostFacts facts =
+        host_facts_ ? host_facts_->Get() : win::HostFacts{win::GetLocalIPAddress(), win::GetOwnFileVersion()};
+    Field(TextField::NetHostEdit).SetText(facts.address);
     win::MarkStartupStep("host address");
-    SetWindowTextW(hwnd_, Wide(MainWindowTitle(lumvox::win::GetOwnFileVersion())).c_str());
+    SetWindowTextW(hwnd_, Wide(MainWindowTitle(facts.version)).c_str());
     win::MarkStartupStep("version and title");
     UpdateStatusLine();
     win::MarkStartupStep("status line (speech program looked for)");

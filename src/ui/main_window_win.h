@@ -19,6 +19,7 @@
 #include "layout.h"
 #include "platform/controls_win.h"
 #include "platform/handles_win.h"
+#include "platform/hostinfo_win.h"
 #include "platform/window_win.h"
 
 namespace lumvox::ui {
@@ -59,6 +60,8 @@ public:
     void SetPageActions(core::PageActions* actions) { actions_ = actions; }
     // The sends of this run, listed by the send log window (도구 > 전송 기록).
     void SetSendLog(core::SendLog* log) { send_log_ = log; }
+    // Started before the window: the first activation takes its results.
+    void SetHostFacts(win::HostFactsLookup* facts) { host_facts_ = facts; }
 
     // Centres the window in its monitor's work area and shows it in `show_state`.
     void ShowCentred(int show_state);
@@ -141,6 +144,7 @@ private:
     HWND saved_focus_ = nullptr;
     core::PageActions* actions_ = nullptr;
     core::SendLog* send_log_ = nullptr;
+    win::HostFactsLookup* host_facts_ = nullptr;
     std::unique_ptr<SendLogWindow> send_log_window_;  // made at its first opening
 };
 

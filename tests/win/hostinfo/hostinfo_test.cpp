@@ -59,5 +59,17 @@ TEST(GetLocalIPAddress, DottedIPv4AndTheLibraryReleased) {
     EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
 }
 
+// Looked up on a thread of its own, the facts are those the direct calls give,
+// and the thread's sockets library is released when it ends.
+TEST(HostFactsLookup, GivesWhatTheDirectLookupsGive) {
+    lumvox::win::HostFactsLookup lookup;
+    const lumvox::win::HostFacts& facts = lookup.Get();
+    EXPECT_EQ(facts.address, lumvox::win::GetLocalIPAddress());
+    EXPECT_EQ(facts.version, u"7.7.7.7 test");
+    EXPECT_EQ(&lookup.Get(), &facts) << "a second Get answers from the facts taken, not from the spent future";
+    EXPECT_EQ(gethostbyname(nullptr), nullptr);
+    EXPECT_EQ(WSAGetLastError(), WSANOTINITIALISED);
+}
+
 }  // namespace
 }  // namespace hostinfo
