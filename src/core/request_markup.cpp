@@ -1,31 +1,13 @@
 #include "core/request_markup.h"
 
 #include <algorithm>
-#include <bit>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "core/markup_checker.h"
+#include "core/unit_search.h"
 
 namespace lumvox::core {
 namespace {
-
-// The first CR or LF in [from, to), or `to`; eight units a step where SSE2 is there.
-std::size_t FindCrOrLf(std::u16string_view text, std::size_t from, std::size_t to) {
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi16(u'\r'), lf = _mm_set1_epi16(u'\n');
-    for (; to - from >= 8; from += 8) {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + from));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf)));
-        if (mask != 0) return from + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask))) / 2;
-    }
-#endif
-    while (from < to && text[from] != u'\r' && text[from] != u'\n') ++from;
-    return from;
-}
 
 // Line and column in `text` of every position the findings name. The positions
 // are taken in increasing order, so the text is read once, and only as far as
@@ -48,7 +30,7 @@ void PlaceInText(std::u16string_view text, MarkupFindings& findings) {
     std::size_t line = 1, line_start = 0, scanned = 0;
     for (const Position& at : positions) {
         // CR LF, LF and a lone CR each end a line; the next starts after them.
-        while ((scanned = FindCrOrLf(text, scanned, at.offset)) < at.offset) {
+        while ((scanned = FindFirstOfUnits(text, scanned, at.offset, u'\r', u'\n', u'\n')) < at.offset) {
             const bool ends_line = text[scanned] == u'\n' || scanned + 1 == text.size() || text[scanned + 1] != u'\n';
             ++scanned;
             if (ends_line) ++line, line_start = scanned;
