@@ -270,12 +270,14 @@ std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi) {
     return NormalizeLineBreaks(ansi(body));
 }
 
-std::u16string ReadTextFile(FileSource& files, std::u16string_view path) {
+std::u16string ReadTextFile(FileSource& files, std::u16string_view path, const AnsiDecoder& ansi) {
     std::u16string text;
-    files.ReadInPlace(path, [&](std::string_view bytes) {
-        text = DecodeTextFile(bytes, [&](std::string_view markless) { return files.DecodeAnsi(markless); });
-    });
+    files.ReadInPlace(path, [&](std::string_view bytes) { text = DecodeTextFile(bytes, ansi); });
     return text;
+}
+
+std::u16string ReadTextFile(FileSource& files, std::u16string_view path) {
+    return ReadTextFile(files, path, [&](std::string_view markless) { return files.DecodeAnsi(markless); });
 }
 
 std::u16string NormalizeLineBreaks(std::u16string_view text) {

@@ -33,7 +33,9 @@ std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi);
 
 class FileSource;
 // The text of the file at `path` as DecodeTextFile gives it, decoded from the
-// bytes the source lends in place; bytes without a mark go to its DecodeAnsi.
+// bytes the source lends in place; bytes without a mark go to `ansi`, or to
+// the source's own DecodeAnsi.
+std::u16string ReadTextFile(FileSource& files, std::u16string_view path, const AnsiDecoder& ansi);
 std::u16string ReadTextFile(FileSource& files, std::u16string_view path);
 
 // Lone CR and lone LF become CR LF; CR LF stays.

@@ -128,7 +128,9 @@ TEST(ReadTextFile, DecodesTheBytesTheSourceLends) {
     } files;
     EXPECT_EQ(ReadTextFile(files, u"marked"), u"a\r\nb");
     EXPECT_EQ(ReadTextFile(files, u"other"), u"ansi:plain\r\n");
-    EXPECT_EQ(files.paths, (std::vector<std::u16string>{u"marked", u"other"}));
+    EXPECT_EQ(ReadTextFile(files, u"other", [](std::string_view) { return std::u16string(u"given\r"); }),
+              u"given\r\n") << "an ANSI decoder given takes the source's place";
+    EXPECT_EQ(files.paths, (std::vector<std::u16string>{u"marked", u"other", u"other"}));
 }
 
 TEST(DecodeTextFile, EveryLineBreakBecomesCrLf) {
