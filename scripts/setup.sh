@@ -11,7 +11,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   libcurl4-openssl-dev curl
   nginx-light lighttpd busybox
-  hyperfine libxml2-utils
+  hyperfine libxml2-utils time valgrind
   python3 python3-yaml nsis zip unzip openssl osslsigncode locales
 )
 

@@ -7,6 +7,7 @@
 #include "markup_checker.h"
 #include "markup_messages.h"
 #include "markup_rules.h"
+#include "unit_search.h"
 #include "utf.h"
 
 namespace lumvox::core {
@@ -33,10 +34,11 @@ public:
     explicit LineCursor(std::u16string_view text) : text_(text) {}
     void MoveTo(std::size_t offset) {
         if (offset < pos_) pos_ = line_start_ = 0, line_ = 1;
-        for (; pos_ < offset && pos_ < text_.size(); ++pos_) {
-            char16_t c = text_[pos_];
-            if (c == u'\r' || (c == u'\n' && !(pos_ > 0 && text_[pos_ - 1] == u'\r'))) ++line_;
-            if (c == u'\r' || c == u'\n') line_start_ = pos_ + 1;
+        const std::size_t to = std::min(offset, text_.size());
+        // Only CR and LF move the line: the units between them are skipped over.
+        while ((pos_ = FindFirstOfUnits(text_, pos_, to, u'\r', u'\n', u'\n')) < to) {
+            if (text_[pos_] == u'\r' || !(pos_ > 0 && text_[pos_ - 1] == u'\r')) ++line_;
+            line_start_ = ++pos_;
         }
     }
     std::size_t line() const { return line_; }
@@ -111,7 +113,8 @@ public:
             if (!stack_.empty()) stack_.back().holds = true;
             if (c == u'&') i = Ampersand(i, n_);
             else if (c == u']' && t_.substr(i, 3) == u"]]>") i = CdataEndInText(i);
-            else ++i;
+            // The plain text up to the next "<", "&" or "]" does no more than that.
+            else i = FindFirstOfUnits(t_, i + 1, n_, u'<', u'&', u']');
         }
         FinishOpenElements();
         std::sort(kept_.begin(), kept_.end(), EarlierFinding);

@@ -92,9 +92,7 @@ void PageActions::LoadTextFile() {
     if (!path) return;
     // Emptied before the file is opened, so a file that fails leaves it empty.
     view_.SetText(TextField::AppText, u"");
-    const std::string bytes = links_.files.ReadAll(*path);
-    view_.SetText(TextField::AppText,
-                  DecodeTextFile(bytes, [this](std::string_view b) { return links_.files.DecodeAnsi(b); }));
+    view_.SetText(TextField::AppText, ReadTextFile(links_.files, *path));
 }
 
 }  // namespace lumvox::core

@@ -14,6 +14,9 @@ namespace lumvox::core {
 // what falls on the envelope goes to the nearer edge of the text. The protocol
 // envelope never turns a text's verdict: only its own tags' findings differ.
 MarkupFindings CheckRequestMarkup(const SendRequest& request, std::size_t keep = kMarkupFindingsKept);
+// The same for `text` as `channel` would hand it over, without a request of its own.
+MarkupFindings CheckHandoverMarkup(SendChannel channel, std::u16string_view text, bool protocol,
+                                   std::size_t keep = kMarkupFindingsKept);
 
 struct MarkupBox {
     std::u16string text;               // MarkupReportKo of the findings, the left out counted

@@ -14,6 +14,7 @@
 #endif
 
 #include "action_error.h"
+#include "send/links.h"
 
 namespace lumvox::core {
 namespace {
@@ -267,6 +268,16 @@ std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi) {
     // A code page decoder of the platform's own cannot be fused with the line
     // breaks, so only this path takes a second pass.
     return NormalizeLineBreaks(ansi(body));
+}
+
+std::u16string ReadTextFile(FileSource& files, std::u16string_view path, const AnsiDecoder& ansi) {
+    std::u16string text;
+    files.ReadInPlace(path, [&](std::string_view bytes) { text = DecodeTextFile(bytes, ansi); });
+    return text;
+}
+
+std::u16string ReadTextFile(FileSource& files, std::u16string_view path) {
+    return ReadTextFile(files, path, [&](std::string_view markless) { return files.DecodeAnsi(markless); });
 }
 
 std::u16string NormalizeLineBreaks(std::u16string_view text) {

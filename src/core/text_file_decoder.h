@@ -31,6 +31,13 @@ inline constexpr std::u16string_view kNoMappingMessage =
 // UTF-16 file with an odd byte count ends in U+FFFD for its last byte.
 std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi);
 
+class FileSource;
+// The text of the file at `path` as DecodeTextFile gives it, decoded from the
+// bytes the source lends in place; bytes without a mark go to `ansi`, or to
+// the source's own DecodeAnsi.
+std::u16string ReadTextFile(FileSource& files, std::u16string_view path, const AnsiDecoder& ansi);
+std::u16string ReadTextFile(FileSource& files, std::u16string_view path);
+
 // Lone CR and lone LF become CR LF; CR LF stays.
 std::u16string NormalizeLineBreaks(std::u16string_view text);
 

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "handles_win.h"
 #include "system_error_win.h"
@@ -37,28 +39,59 @@ std::u16string FullPath(std::u16string_view path) {
 constexpr size_t kMaxChunk = 1u << 30;
 constexpr DWORD kReadChunk = 256 * 1024;
 
-}  // namespace
+using UniqueView = Unique<void*, &UnmapViewOfFile>;
 
-std::string WindowsFileSource::ReadAll(std::u16string_view path) {
+// Others may read the file meanwhile, but not write it.
+UniqueHandle OpenForReading(std::u16string_view path) {
     const std::wstring wide = ToWide(path);
-    // Others may read the file meanwhile, but not write it.
     UniqueHandle file = AdoptFileHandle(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) ThrowFileError(u"Cannot open file ", path, GetLastError());
-    LARGE_INTEGER size{};
+    return file;
+}
+
+// Chunks land in a buffer that stays in the cache and are appended, so the
+// result is written once rather than zero-filled and then read into.
+std::string ReadToEnd(HANDLE file, std::u16string_view path, const std::optional<uint64_t>& size) {
     std::string bytes;
-    if (GetFileSizeEx(file.get(), &size)) bytes.reserve(static_cast<size_t>(size.QuadPart));
-    // Chunks land in a buffer that stays in the cache and are appended, so
-    // the result is written once rather than zero-filled and then read into.
+    if (size) bytes.reserve(static_cast<size_t>(*size));
     std::unique_ptr<char[]> chunk(new char[kReadChunk]);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), chunk.get(), kReadChunk, &got, nullptr))
+        if (!ReadFile(file, chunk.get(), kReadChunk, &got, nullptr))
             ThrowFileError(u"Cannot read file ", path, GetLastError());
         if (got == 0) break;
         bytes.append(chunk.get(), got);
     }
     return bytes;
+}
+
+std::optional<uint64_t> SizeOf(HANDLE file) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0) return std::nullopt;
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+}  // namespace
+
+std::string WindowsFileSource::ReadAll(std::u16string_view path) {
+    const UniqueHandle file = OpenForReading(path);
+    return ReadToEnd(file.get(), path, SizeOf(file.get()));
+}
+
+void WindowsFileSource::ReadInPlace(std::u16string_view path, const std::function<void(std::string_view)>& use) {
+    const UniqueHandle file = OpenForReading(path);
+    const std::optional<uint64_t> size = SizeOf(file.get());
+    // An empty file has no mapping; where the view cannot be made, the bytes are read.
+    if (size && *size > 0 && *size <= SIZE_MAX) {
+        const UniqueHandle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+        const UniqueView view(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr);
+        if (view) {
+            use(std::string_view(static_cast<const char*>(view.get()), static_cast<size_t>(*size)));
+            return;
+        }
+    }
+    use(ReadToEnd(file.get(), path, size));
 }
 
 std::u16string WindowsFileSource::DecodeAnsi(std::string_view bytes) {

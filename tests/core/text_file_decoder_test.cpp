@@ -5,6 +5,7 @@
 #include <random>
 
 #include "core/action_error.h"
+#include "core/send/links.h"
 #include "core/utf.h"
 
 namespace lumvox::core {
@@ -110,6 +111,26 @@ TEST(DecodeTextFile, OnlyMarklessFilesGoToTheAnsiDecoder) {
     EXPECT_EQ(DecodeTextFile("ascii\n", ansi), u"decoded\r\n") << "pure ASCII keeps the code page";
     EXPECT_EQ(DecodeTextFile("", ansi), u"decoded\r\n");
     EXPECT_EQ(seen, (std::vector<std::string>{"raw\xEF", "ascii\n", ""}));
+}
+
+// A source that only lends its bytes in place: ReadTextFile decodes them there,
+// and what has no mark goes to the source's own ANSI decoder.
+TEST(ReadTextFile, DecodesTheBytesTheSourceLends) {
+    struct LendingFiles final : FileSource {
+        std::string ReadAll(std::u16string_view) override { throw std::logic_error("copied"); }
+        void ReadInPlace(std::u16string_view path, const std::function<void(std::string_view)>& use) override {
+            paths.emplace_back(path);
+            use(path == u"marked" ? std::string_view("\xEF\xBB\xBF" "a\nb") : std::string_view("plain\r"));
+        }
+        std::u16string DecodeAnsi(std::string_view bytes) override { return u"ansi:" + Widen(bytes); }
+        static std::u16string Widen(std::string_view b) { return std::u16string(b.begin(), b.end()); }
+        std::vector<std::u16string> paths;
+    } files;
+    EXPECT_EQ(ReadTextFile(files, u"marked"), u"a\r\nb");
+    EXPECT_EQ(ReadTextFile(files, u"other"), u"ansi:plain\r\n");
+    EXPECT_EQ(ReadTextFile(files, u"other", [](std::string_view) { return std::u16string(u"given\r"); }),
+              u"given\r\n") << "an ANSI decoder given takes the source's place";
+    EXPECT_EQ(files.paths, (std::vector<std::u16string>{u"marked", u"other", u"other"}));
 }
 
 TEST(DecodeTextFile, EveryLineBreakBecomesCrLf) {

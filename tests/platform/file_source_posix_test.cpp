@@ -94,5 +94,52 @@ TEST(PosixFileSource, FailuresNameThePathAndTheSystemReason) {
     }
 }
 
+// ReadInPlace lends what ReadAll returns, once, mapped or read; and fails alike.
+TEST(PosixFileSource, LendsTheSameBytesInPlace) {
+    const TempFolder folder;
+    PosixFileSource source;
+    auto lent = [&](const std::string& path) {
+        std::string copy;
+        int loans = 0;
+        source.ReadInPlace(Wide(path), [&](std::string_view bytes) {
+            copy = bytes;
+            ++loans;
+        });
+        EXPECT_EQ(loans, 1) << path;
+        return copy;
+    };
+    std::string large(2 * 1024 * 1024 + 5, '\0');
+    for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 131 + (i >> 12));
+    int n = 0;
+    for (const std::string& content : {std::string(), std::string("\xEF\xBB\xBF\xED\x95\x9C\r\n"), large}) {
+        const std::string path = folder.Write("lent" + std::to_string(n++) + ".txt", content);
+        EXPECT_TRUE(lent(path) == content) << content.size();
+    }
+
+    const std::string fifo = folder.path() + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string piped(200 * 1024 + 3, 'p');
+    std::thread writer([&] { std::ofstream(fifo, std::ios::binary) << piped; });
+    const std::string from_pipe = lent(fifo);
+    writer.join();
+    EXPECT_TRUE(from_pipe == piped) << from_pipe.size();
+
+    for (const std::string& path : {folder.path() + "/gone.txt", folder.path()}) {
+        std::u16string read_all_error, in_place_error;
+        try {
+            source.ReadAll(Wide(path));
+        } catch (const core::CauseError& e) {
+            read_all_error = e.message();
+        }
+        try {
+            source.ReadInPlace(Wide(path), [](std::string_view) { ADD_FAILURE() << "bytes lent"; });
+        } catch (const core::CauseError& e) {
+            in_place_error = e.message();
+        }
+        EXPECT_FALSE(in_place_error.empty()) << path;
+        EXPECT_EQ(in_place_error, read_all_error) << path;
+    }
+}
+
 }  // namespace
 }  // namespace lumvox::posix

@@ -73,6 +73,38 @@ TEST(WindowsFileSource, ReadsTheWholeFileAndClosesIt) {
     }
 }
 
+// ReadInPlace lends what ReadAll returns, once, with the file open as ReadAll
+// has it (others read, nobody writes), and closes it after.
+TEST(WindowsFileSource, LendsTheWholeFileInPlaceAndClosesIt) {
+    std::string bytes(2 * 1024 * 1024 + 5, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + (i >> 12));
+    for (const std::string& content : {std::string(), std::string("x"), bytes}) {
+        TempFile file(content);
+        lumvox::win::WindowsFileSource source;
+        std::string lent;
+        int loans = 0;
+        source.ReadInPlace(file.path(), [&](std::string_view in_place) {
+            lent = in_place;
+            ++loans;
+            EXPECT_TRUE(OpenWith(file, GENERIC_READ, FILE_SHARE_READ)) << "others may read meanwhile";
+            EXPECT_FALSE(OpenWith(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE)) << "but not write";
+        });
+        EXPECT_EQ(loans, 1);
+        EXPECT_TRUE(lent == content) << content.size();
+        EXPECT_TRUE(OpenWith(file, GENERIC_WRITE, 0)) << "the file was left open";
+    }
+    const std::u16string gone = TempFile("").path() + u".gone";
+    lumvox::win::WindowsFileSource source;
+    std::u16string error;
+    try {
+        source.ReadInPlace(gone, [](std::string_view) { ADD_FAILURE() << "bytes lent"; });
+    } catch (const ActionError& e) {
+        error = e.message();
+    }
+    EXPECT_EQ(error, ReadError(source, gone));
+    EXPECT_NE(error.find(u"Cannot open file"), std::u16string::npos) << ToUtf8Lossy(error);
+}
+
 TEST(WindowsFileSource, OpenFailuresNameTheFullPathAndTheSystemReason) {
     TempFile file("text");
     lumvox::win::WindowsFileSource source;

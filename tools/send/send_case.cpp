@@ -103,9 +103,7 @@ CaseResult RunCase(const SendRequest& request, const SendLinks& links) {
 MarkupFindings CheckCaseMarkup(const SendRequest& request, bool channel_named) {
     if (channel_named) return CheckRequestMarkup(request);
     // No channel: the text as it stands, which is what the clipboard hands over.
-    SendRequest as_given = request;
-    as_given.channel = SendChannel::Clip;
-    return CheckRequestMarkup(as_given);
+    return CheckHandoverMarkup(SendChannel::Clip, request.text, request.protocol);
 }
 
 std::string FindingsLeftOutLine(std::string_view source, const MarkupFindings& findings) {

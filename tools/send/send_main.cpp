@@ -34,9 +34,7 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatfo
     }
     case TextSource::File:
         try {
-            lumvox::core::FileSource& files = platform.Files();
-            return Text(lumvox::core::DecodeTextFile(
-                files.ReadAll(text), [&](std::string_view bytes) { return files.DecodeAnsi(bytes); }));
+            return Text(lumvox::core::ReadTextFile(platform.Files(), text));
         } catch (const lumvox::core::CauseError& error) {
             return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(error.cause()), error.message(),
                     error.cause()};

@@ -1,6 +1,7 @@
 #pragma once
 // The seams a send goes through. The Windows build implements them in
 // src/platform; lumvox-send on Linux has the network alone; tests use fakes.
+#include <functional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -44,6 +45,12 @@ class FileSource {
 public:
     virtual ~FileSource() = default;
     virtual std::string ReadAll(std::u16string_view path) = 0;
+    // Lends the whole file's bytes to `use` for the length of the call. A source
+    // that can map the file lends the mapping, so the bytes are not copied;
+    // others read them whole first.
+    virtual void ReadInPlace(std::u16string_view path, const std::function<void(std::string_view)>& use) {
+        use(ReadAll(path));
+    }
     // Decodes bytes without a byte-order mark (the system's ANSI code page on Windows).
     virtual std::u16string DecodeAnsi(std::string_view bytes) = 0;
 };

@@ -29,6 +29,17 @@ struct Handover {
 };
 Handover HandoverOf(const SendRequest& request);
 
+// The same rule without the copy: the part of `text` that `channel` keeps, and
+// whether the envelope goes around it. A check that only reads the handover
+// reads `kept` in place when nothing is wrapped.
+struct HandoverParts {
+    std::u16string_view kept;    // trimmed where the channel trims
+    std::size_t text_begin = 0;  // where `kept` starts in `text`
+    bool enveloped = false;
+};
+HandoverParts HandoverPartsOf(SendChannel channel, std::u16string_view text, bool protocol);
+Handover HandoverOf(const HandoverParts& parts);
+
 // Sends the request through its channel's link and returns its record, whatever
 // the outcome. A failure that goes to the general error report (the clipboard's)
 // is recorded with its message in error_report. A stop asked for from another

@@ -34,20 +34,30 @@ std::optional<SendChannel> ChannelFromName(std::string_view name) {
     return std::nullopt;
 }
 
-Handover HandoverOf(const SendRequest& request) {
-    const ChannelRow& row = ChannelOf(request.channel);
-    const std::u16string_view text = request.text;
-    const std::u16string_view kept = row.trims ? TrimmedPart(text) : text;
+HandoverParts HandoverPartsOf(SendChannel channel, std::u16string_view text, bool protocol) {
+    const ChannelRow& row = ChannelOf(channel);
+    HandoverParts parts;
+    parts.kept = row.trims ? TrimmedPart(text) : text;
+    parts.text_begin = static_cast<std::size_t>(parts.kept.data() - text.data());
+    parts.enveloped = row.takes_protocol && protocol;
+    return parts;
+}
+
+Handover HandoverOf(const HandoverParts& parts) {
     Handover handover;
-    handover.text_begin = static_cast<std::size_t>(kept.data() - text.data());
-    handover.text_length = kept.size();
-    if (row.takes_protocol && request.protocol) {
-        handover.text = WrapProtocolEnvelope(kept);
+    handover.text_begin = parts.text_begin;
+    handover.text_length = parts.kept.size();
+    if (parts.enveloped) {
+        handover.text = WrapProtocolEnvelope(parts.kept);
         handover.lead = kProtocolOpening.size();
     } else {
-        handover.text = kept;
+        handover.text = parts.kept;
     }
     return handover;
+}
+
+Handover HandoverOf(const SendRequest& request) {
+    return HandoverOf(HandoverPartsOf(request.channel, request.text, request.protocol));
 }
 
 std::u16string_view WindowMessage(const SendRecord& record) {
