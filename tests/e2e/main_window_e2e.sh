@@ -201,6 +201,34 @@ drv set-text "$MAIN/114" "some text" >/dev/null
 drv mouse-click "$MAIN/116" >/dev/null
 check "AppClearButton empties AppText" "" "$(drv wait-text "$MAIN/114" "" 5000 2>&1)"
 check "focus stays after clicking AppClearButton" "114 Edit" "$(drv focus-of "$MAIN")"
+
+# What a screen reader reads from another process, with the first page showing: the
+# tool buttons are push buttons (role 43) named by their captions, unavailable or
+# invisible (32768) as they stand, with "누르기" as the default action; it clicks the
+# button and the focus stays. The text boxes (role 42) are named by their captions.
+while IFS='|' read -r path want; do
+  [ -n "$path" ] && check "accessible object $path" "$want" "$(drv acc-of "$MAIN/$path")"
+done <<'ROWS'
+101/115|43 0 누르기 보내기   (F8)
+101/116|43 0 누르기 비우기
+102/129|43 32768 누르기 보낼 메시지 미리보기 (with Protocol)
+102/132|43 32768 누르기 보내기   (F9)
+103/144|43 32768 누르기 클립보드로 복사하기
+103/145|43 32768 누르기 비우기
+ROWS
+while IFS='|' read -r path want; do
+  [ -n "$path" ] && check "accessible name of $path" "$want" "$(drv acc-of "$MAIN/$path" | cut -d' ' -f1,4-)"
+done <<'ROWS'
+101/114|42 Lumvox의 [어플리케이션 수신 모드]를 작동시키면, 같은 컴퓨터(로컬)에 설치된 다른 프로그램이 보낸 메세지를 받아 읽어줍니다.
+102/126|42 보낼 곳의 IP
+102/128|42 Port
+102/131|42 메세지
+103/142|42 Lumvox 환경설정에서 [클립보드 TTS] 기능을 켜면 지정한 시간마다 클립보드의 텍스트를 읽습니다.
+ROWS
+drv set-text "$MAIN/114" "read aloud" >/dev/null
+check "the default action is done" "00000000" "$(drv acc-do "$MAIN/101/116")"
+check "the default action empties AppText" "" "$(drv wait-text "$MAIN/114" "" 5000 2>&1)"
+check "focus stays after the default action" "114 Edit" "$(drv focus-of "$MAIN")"
 drv key "$MAIN" tab >/dev/null
 expect_focus "Tab from AppText goes to CommandList" 113
 

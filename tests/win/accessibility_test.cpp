@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <cstdint>
 #include <vector>
 
 #include "core/page_actions.h"
@@ -103,8 +104,9 @@ struct Workshop {
         form.Destroy();
     }
     HWND Control(ControlId id) const {
-        const auto page = [&](ControlId sheet) { return GetDlgItem(GetDlgItem(form.Handle(), 100), static_cast<int>(sheet)); };
-        for (HWND parent : {form.Handle(), page(ControlId::AppPage), page(ControlId::NetPage), page(ControlId::ClipPage)})
+        HWND tabs = GetDlgItem(form.Handle(), static_cast<int>(ControlId::PageTabs));
+        const auto page = [&](ControlId sheet) { return GetDlgItem(tabs, static_cast<int>(sheet)); };
+        for (HWND parent : {form.Handle(), tabs, page(ControlId::AppPage), page(ControlId::NetPage), page(ControlId::ClipPage)})
             if (HWND found = GetDlgItem(parent, static_cast<int>(id))) return found;
         return nullptr;
     }
@@ -290,6 +292,144 @@ TEST(ToolButtonAccessibility, AnObjectHeldAfterItsButtonIsGoneAnswersNotConnecte
     EXPECT_EQ(button.object->accDoDefaultAction(Self()), CO_E_OBJNOTCONNECTED);
     long x, y, width, height;
     EXPECT_EQ(button.object->accLocation(&x, &y, &width, &height, Self()), CO_E_OBJNOTCONNECTED);
+}
+
+// Keys as the event loop hands them over, to the window with the focus.
+bool Press(WORD key, bool shift = false, bool ctrl = false) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    SetKeyboardState(state);
+    const MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+    const bool used = lumvox::win::Window::PreviewKey(msg);
+    state[VK_SHIFT] = state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+    return used;
+}
+
+// The caption windows are no tab stops: Tab still goes round each page's cycle as
+// designed, from the page's text box, and Shift+Tab back.
+TEST(TabOrder, EachPageCycleStaysAsDesignedWithTheCaptionWindows) {
+    Workshop w;
+    ASSERT_TRUE(w.created);
+    ShowWindow(w.form.Handle(), SW_SHOW);
+    struct Page {
+        ControlId text;
+        std::vector<int> tab;  // the focus after each Tab, round to the start
+    };
+    const Page kPages[] = {
+        {ControlId::AppText, {113, 152, 155, 100, 113}},
+        {ControlId::NetText, {152, 155, 100, 126, 128, 131}},
+        {ControlId::ClipText, {143, 152, 155, 100, 142}},
+    };
+    for (size_t page = 0; page < std::size(kPages); ++page) {
+        SCOPED_TRACE(page);
+        SetFocus(w.Control(kPages[page].text));
+        ASSERT_EQ(GetFocus(), w.Control(kPages[page].text));
+        std::vector<int> seen;
+        for (size_t i = 0; i < kPages[page].tab.size(); ++i) {
+            EXPECT_TRUE(Press(VK_TAB));
+            seen.push_back(GetDlgCtrlID(GetFocus()));
+        }
+        EXPECT_EQ(seen, kPages[page].tab);
+        const int before_last = kPages[page].tab[kPages[page].tab.size() - 2];
+        EXPECT_TRUE(Press(VK_TAB, true));
+        EXPECT_EQ(GetDlgCtrlID(GetFocus()), before_last) << "Shift+Tab";
+        SetFocus(w.Control(kPages[page].text));
+        EXPECT_TRUE(Press(VK_TAB, false, true)) << "Ctrl+Tab turns to the next page";
+    }
+}
+
+// Wine cannot switch a high-contrast theme on (its SPI_SETHIGHCONTRAST fails), so the
+// window is told the theme's colours through its query, as the system's would be.
+std::optional<lumvox::ui::ThemeColours> g_theme;
+std::optional<lumvox::ui::ThemeColours> TestTheme() { return g_theme; }
+
+// The window's client area as WM_PRINTCLIENT draws it, read back pixel by pixel.
+class Snapshot {
+public:
+    explicit Snapshot(HWND hwnd, UINT message = WM_PRINTCLIENT, HWND painted = nullptr) {
+        RECT rc;
+        GetClientRect(painted ? painted : hwnd, &rc);
+        width_ = rc.right;
+        height_ = rc.bottom;
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof info.bmiHeader, width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        dc_ = CreateCompatibleDC(nullptr);
+        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        old_ = SelectObject(dc_, bitmap_);
+        if (message == WM_PRINTCLIENT) SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT | PRF_ERASEBKGND);
+        else SendMessageW(hwnd, message, reinterpret_cast<WPARAM>(dc_), reinterpret_cast<LPARAM>(painted));
+    }
+    ~Snapshot() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    Snapshot(const Snapshot&) = delete;
+    Snapshot& operator=(const Snapshot&) = delete;
+    // 0xRRGGBB
+    uint32_t At(int x, int y) const {
+        const COLORREF c = GetPixel(dc_, x, y);
+        return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    }
+    int Count(uint32_t rgb) const {
+        int n = 0;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x) n += At(x, y) == rgb;
+        return n;
+    }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    int width_ = 0, height_ = 0;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+// With the theme on, each caption is drawn in its pair of the theme's colours (the
+// pair of what it stands on), and the shapes are filled from them; off, the look is
+// the layout's own.
+TEST(HighContrast, CaptionsAndShapesFollowTheThemeAndComeBackWhenItGoesOff) {
+    Workshop w;
+    ASSERT_TRUE(w.created);
+    w.form.SetHighContrastQuery(&TestTheme);
+    const auto system = [](int index) {
+        const COLORREF c = GetSysColor(index);
+        return static_cast<uint32_t>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+    };
+    const uint32_t face = system(COLOR_BTNFACE), text = system(COLOR_WINDOWTEXT);
+    struct Row {
+        ControlId label;
+        uint32_t off_fill, off_text, on_fill, on_text;
+    };
+    constexpr lumvox::ui::ThemeColours kTheme{0x102030, 0xF0E0D0, 0x203040, 0xE0D0C0, 0x304050, 0xD0C0B0};
+    const Row kRows[] = {
+        {ControlId::AppIntroLabel, 0xFBF0B3, text, 0x102030, 0xF0E0D0},
+        {ControlId::CommandListLabel, face, 0x2F7CA6, 0x203040, 0xE0D0C0},
+        {ControlId::NetHostLabel, face, text, 0x203040, 0xE0D0C0},
+        {ControlId::ClipIntroLabel, 0xE6E6E6, text, 0x102030, 0xF0E0D0},
+        {ControlId::MarkupHeadingLabel, 0x808080, 0xFFFFFF, 0x304050, 0xD0C0B0},
+    };
+    for (bool on : {false, true, false}) {
+        g_theme = on ? std::optional(kTheme) : std::nullopt;
+        SendMessageW(w.form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+        for (const Row& row : kRows) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(row.label)) + (on ? " on" : " off"));
+            const Snapshot label(w.Control(row.label));
+            ASSERT_GT(label.width(), 0);
+            // The bottom right corner is clear of the text; the text is drawn in its colour.
+            EXPECT_EQ(label.At(label.width() - 1, label.height() - 1), on ? row.on_fill : row.off_fill);
+            EXPECT_GT(label.Count(on ? row.on_text : row.off_text), 0);
+        }
+        const Snapshot page(w.form.Handle(), lumvox::ui::kPaintPageMessage, w.Control(ControlId::AppPage));
+        EXPECT_EQ(page.At(16 + 3, 8 + 3), on ? 0x102030u : 0xFBF0B3u) << "the first page's intro shape";
+    }
+    g_theme.reset();
 }
 
 }  // namespace
