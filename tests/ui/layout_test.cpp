@@ -176,8 +176,11 @@ TEST(Labels, EveryTextBoxAndListIsNamedByTheCaptionWindowJustBeforeIt) {
     }
     EXPECT_FALSE(LabelOf(UseProtocolCheck).has_value()) << "the check box carries its own caption";
     EXPECT_EQ(LayoutOf(UseProtocolCheck).caption, u"프로토콜 사용");
-    for (const ControlSpec& c : controls)
-        if (IsLabel(c.kind)) EXPECT_EQ(c.caption.find(u'&'), std::u16string_view::npos) << c.name << ": a name read from it would lose its '&'";
+    for (const ControlSpec& c : controls) {
+        if (IsLabel(c.kind)) {
+            EXPECT_EQ(c.caption.find(u'&'), std::u16string_view::npos) << c.name << ": a name read from it would lose its '&'";
+        }
+    }
 }
 
 TEST(TabOrder, VisitsTheShowingPageBetweenTheTabStripAndTheLists) {
