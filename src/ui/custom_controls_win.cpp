@@ -5,6 +5,7 @@
 
 #include <iterator>
 
+#include "platform/push_button_accessible_win.h"
 #include "platform/window_win.h"
 
 namespace lumvox::ui {
@@ -34,7 +35,8 @@ class Page final : public win::Window {
     }
 };
 
-// Like a button, except that a click never moves the keyboard focus.
+// Like a button, except that a click never moves the keyboard focus. Assistive
+// technology reads it as a push button; its default action clicks it.
 class ToolButton final : public win::Window {
     enum State : unsigned { kTracking = 1, kPressed = 2, kHot = 4 };
 
@@ -49,6 +51,11 @@ class ToolButton final : public win::Window {
         case WM_LBUTTONUP: OnButtonUp(lp); return 0;
         case WM_CAPTURECHANGED: SetState(state_ & ~(kTracking | kPressed)); return 0;
         case BM_CLICK: NotifyClick(); return 0;
+        case BM_GETSTATE: return (state_ & kPressed) ? BST_PUSHED : 0;
+        case WM_GETOBJECT:
+            if (const auto answer = accessibility_.Answer(hwnd_, wp, lp)) return *answer;
+            return Default(msg, wp, lp);
+        case WM_DESTROY: accessibility_.Disconnect(); return 0;
         case WM_SETFONT:
             font_ = reinterpret_cast<HFONT>(wp);
             if (LOWORD(lp)) InvalidateRect(hwnd_, nullptr, FALSE);
@@ -130,6 +137,7 @@ class ToolButton final : public win::Window {
 
     HFONT font_ = nullptr;
     unsigned state_ = 0;
+    win::PushButtonAccessibility accessibility_;
 };
 
 WNDCLASSEXW ControlClass(HINSTANCE instance, const wchar_t* name) {

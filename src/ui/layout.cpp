@@ -27,11 +27,12 @@ constexpr ControlSpec kControls[] = {
     {ClipPage, "TabSheet3", Parent::PageControl, Kind::Page, kPageBounds, Resize::Stretches, u"클립보드 TTS 모드"},
 
     {AppIntroShape, "Shape2", Parent::AppPage, Kind::Shape, {16, 8, 600, 43}, Resize::Fixed, u"", 0, Font::Window, kNoColour, kLightYellow, kLightYellow},
+    {CommandListLabel, "Label1", Parent::AppPage, Kind::Label, {16, 64, 82, 14}, Resize::Fixed, u"Lumvox 명령어", 0, Font::Window, kSteelBlue},
+    {CommandList, "ListBox1", Parent::AppPage, Kind::ListBox, {16, 87, 85, 186}, Resize::Stretches, u"", kTabStop | kKoreanInput},
+    // The intro names the text box below it, having no caption of its own: so it comes just before it.
     {AppIntroLabel, "Label8", Parent::AppPage, Kind::WrappingLabel, {52, 15, 522, 28}, Resize::Fixed,
      u"Lumvox의 [어플리케이션 수신 모드]를 작동시키면, 같은 컴퓨터(로컬)에 설치된 다른 프로그램이 보낸 메세지를 받아 읽어줍니다.",
      0, Font::Window, kNoColour, kLightYellow},
-    {CommandListLabel, "Label1", Parent::AppPage, Kind::Label, {16, 64, 82, 14}, Resize::Fixed, u"Lumvox 명령어", 0, Font::Window, kSteelBlue},
-    {CommandList, "ListBox1", Parent::AppPage, Kind::ListBox, {16, 87, 85, 186}, Resize::Stretches, u"", kTabStop | kKoreanInput},
     {AppText, "memoAppMode", Parent::AppPage, Kind::Memo, {124, 64, 492, 182}, Resize::Stretches, u"", kVerticalScroll | kKoreanInput},
     {AppSendButton, "sbtnSayRemoteMode", Parent::AppPage, Kind::ToolButton, {124, 253, 368, 24}, Resize::Moves, u"보내기   (F8)"},
     {AppClearButton, "SpeedButton2", Parent::AppPage, Kind::ToolButton, {514, 253, 102, 24}, Resize::Moves, u"비우기"},
@@ -74,6 +75,17 @@ constexpr ControlSpec kControls[] = {
 };
 
 static_assert(std::size(kControls) == kControlCount, "kControlCount must count the layout table's rows");
+
+// Each named control with its caption; the table above puts the caption just before it.
+struct NamedControl {
+    ControlId control, label;
+};
+constexpr NamedControl kNamedControls[] = {
+    {CommandList, CommandListLabel}, {AppText, AppIntroLabel},
+    {NetHostEdit, NetHostLabel},     {NetPortEdit, NetPortLabel},   {NetText, NetTextLabel},
+    {ClipText, ClipIntroLabel},
+    {MarkupList, MarkupHeadingLabel}, {LanguageList, LanguageHeadingLabel},
+};
 
 constexpr PageSpec kPages[] = {
     {AppPage, AppText, core::SendChannel::App},
@@ -146,6 +158,12 @@ const ControlSpec& LayoutOf(ControlId id) {
 std::optional<ControlId> ControlIdFromInt(int value) {
     for (const auto& c : kControls)
         if (static_cast<int>(c.id) == value) return c.id;
+    return std::nullopt;
+}
+
+std::optional<ControlId> LabelOf(ControlId control) {
+    for (const auto& named : kNamedControls)
+        if (named.control == control) return named.label;
     return std::nullopt;
 }
 

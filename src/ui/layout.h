@@ -113,7 +113,7 @@ enum class Kind : uint8_t {
     Page,
     Shape,         // filled rectangle
     RoundedShape,  // filled rounded rectangle
-    Label,
+    Label,         // a caption: a static text window
     WrappingLabel,
     ListBox,
     Memo,           // multi-line text area
@@ -125,11 +125,11 @@ enum class Kind : uint8_t {
     StatusLine,
 };
 
-// Shapes and labels are drawn by the page or window they stand on, without a
-// window of their own, like the graphic controls of form designers.
-constexpr bool IsPainted(Kind kind) {
-    return kind == Kind::Shape || kind == Kind::RoundedShape || kind == Kind::Label || kind == Kind::WrappingLabel;
-}
+// Shapes are drawn by the page or window they stand on, without a window of their
+// own, like the graphic controls of form designers. Captions are windows: a screen
+// reader names a text box or a list by the caption just before it.
+constexpr bool IsPainted(Kind kind) { return kind == Kind::Shape || kind == Kind::RoundedShape; }
+constexpr bool IsLabel(Kind kind) { return kind == Kind::Label || kind == Kind::WrappingLabel; }
 
 enum class Font : uint8_t { Window, Heading, System };
 
@@ -159,12 +159,18 @@ struct ControlSpec {
     uint32_t outline = kNoColour;  // shapes
 };
 
-// In creation order; shapes come before what stands on them. kControlCount rows:
+// In creation (and so z) order; shapes come before what stands on them, and the
+// caption that names a control comes just before it (LabelOf). kControlCount rows:
 // the window sizes its handle array by it, and the table is checked against it.
 inline constexpr size_t kControlCount = 37;
 std::span<const ControlSpec> Controls();
 const ControlSpec& LayoutOf(ControlId id);
 std::optional<ControlId> ControlIdFromInt(int value);
+// The caption whose window names a text box, field or list for assistive technology,
+// which reads the static text just before the control: its visible caption, or the
+// page's intro text for a box without one. None for other controls (the check box
+// carries its own caption).
+std::optional<ControlId> LabelOf(ControlId control);
 
 // The pages of PageTabs (their tab captions are the sheets' captions) and the
 // text area that takes the focus when a page is chosen.

@@ -41,9 +41,11 @@ WindowClass ClassFor(const ControlSpec& c) {
     case Kind::Page:
         return {kPageClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (c.id == ControlId::AppPage ? DWORD{WS_VISIBLE} : DWORD{0}), 0};
     case Kind::Shape:
-    case Kind::RoundedShape:
-    case Kind::Label:
-    case Kind::WrappingLabel: break;  // painted, never created
+    case Kind::RoundedShape: break;  // painted, never created
+    // Drawn as the captions were painted: no prefix characters, cut at their bounds,
+    // in the colours the window gives them (OnCtlColor).
+    case Kind::Label: return {L"STATIC", kChild | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
+    case Kind::WrappingLabel: return {L"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
     case Kind::ListBox:
         return {L"LISTBOX", kChild | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | tab, WS_EX_CLIENTEDGE};
     case Kind::Memo: {

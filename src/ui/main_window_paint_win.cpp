@@ -1,5 +1,5 @@
-// The main window's painting: shapes and captions have no windows; the window and
-// its pages paint them under their child windows, in layout-table order.
+// The main window's painting: shapes have no windows; the window and its pages paint
+// them under their child windows. The captions' windows take their colours here.
 #include "main_window_win.h"
 #include "painted_controls_win.h"
 #include "platform/startup_timing_win.h"
@@ -26,19 +26,22 @@ void MainWindow::PaintControlsOn(HWND page, HDC dc) {
     }
 }
 
-// In table order, so that captions land on their shapes.
 void MainWindow::PaintControls(Parent parent, HDC dc) {
     RECT client;
     GetClientRect(hwnd_, &client);
-    const auto high_contrast = HighContrastColours();
+    const auto high_contrast = high_contrast_query_();
     for (const ControlSpec& c : Controls())
         if (c.parent == parent && IsPainted(c.kind))
-            PaintControl(dc, c, Placed(c, client), dpi_, FontFor(c.font), high_contrast ? &*high_contrast : nullptr);
+            PaintShape(dc, c, Placed(c, client), dpi_, high_contrast ? &*high_contrast : nullptr);
 }
 
-// The coloured captions are painted, not windows: every control that asks here
-// takes the system colours on the button face.
-LRESULT MainWindow::OnCtlColor(HDC dc, bool button) {
+// A caption takes its layout's colours (or the theme's pairs); every other control
+// that asks here takes the system colours on the button face.
+LRESULT MainWindow::OnCtlColor(HDC dc, HWND control, bool button) {
+    if (const auto id = ControlOf(control); id && IsLabel(LayoutOf(*id).kind)) {
+        const auto high_contrast = high_contrast_query_();
+        return reinterpret_cast<LRESULT>(ColourLabel(dc, LayoutOf(*id), high_contrast ? &*high_contrast : nullptr));
+    }
     SetTextColor(dc, GetSysColor(button ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));

@@ -17,6 +17,7 @@
 #include "core/page_actions.h"
 #include "core/send_log.h"
 #include "layout.h"
+#include "painted_controls_win.h"
 #include "platform/controls_win.h"
 #include "platform/handles_win.h"
 #include "platform/hostinfo_win.h"
@@ -62,6 +63,9 @@ public:
     void SetSendLog(core::SendLog* log) { send_log_ = log; }
     // Started before the window: the first activation takes its results.
     void SetHostFacts(win::HostFactsLookup* facts) { host_facts_ = facts; }
+    // Where the window learns whether a high-contrast theme is on, asked at each
+    // paint: the system unless set (Wine cannot switch one on, so its tests do).
+    void SetHighContrastQuery(HighContrastQuery query) { high_contrast_query_ = query; }
 
     // Centres the window in its monitor's work area and shows it in `show_state`.
     void ShowCentred(int show_state);
@@ -133,13 +137,14 @@ private:
     void OnPaint();
     void PaintControlsOn(HWND page, HDC dc);
     void PaintControls(Parent parent, HDC dc);
-    LRESULT OnCtlColor(HDC dc, bool button);
+    LRESULT OnCtlColor(HDC dc, HWND control, bool button);
 
     std::array<HWND, kControlCount> controls_{};  // by position in the layout table
     win::UniqueHfont font_;          // Tahoma 12 px, shared by every control
     win::UniqueHfont heading_font_;  // Verdana 12 px bold, the white heading captions
     win::UniqueHfont status_font_;   // only when the window's DPI is not the system's
     int dpi_ = kLayoutDpi;
+    HighContrastQuery high_contrast_query_ = &HighContrastColours;
     bool activated_ = false;
     HWND saved_focus_ = nullptr;
     core::PageActions* actions_ = nullptr;

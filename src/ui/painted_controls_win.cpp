@@ -9,7 +9,10 @@ COLORREF ToColorref(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 
 
 uint32_t ToRgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
-void PaintShape(HDC dc, const ControlSpec& shape, const PaintColours& colours, const Rect& at, int dpi) {
+}  // namespace
+
+void PaintShape(HDC dc, const ControlSpec& shape, const Rect& at, int dpi, const ThemeColours* high_contrast) {
+    const PaintColours colours = ColoursOf(shape, high_contrast);
     win::SelectedObject brush(dc, GetStockObject(DC_BRUSH));
     win::SelectedObject pen(dc, GetStockObject(DC_PEN));
     SetDCBrushColor(dc, ToColorref(colours.fill));
@@ -22,29 +25,15 @@ void PaintShape(HDC dc, const ControlSpec& shape, const PaintColours& colours, c
     }
 }
 
-// As a static text control draws it: no prefix characters, cut at its bounds.
-void PaintLabel(HDC dc, const ControlSpec& label, const PaintColours& colours, const Rect& at, HFONT font) {
-    win::SelectedObject selected_font(dc, font);
+// The static control fills its bounds with the brush and draws its text over it: the
+// fill is the one of the shape it lies inside, so it looks as if drawn on the shape.
+HBRUSH ColourLabel(HDC dc, const ControlSpec& label, const ThemeColours* high_contrast) {
+    const PaintColours colours = ColoursOf(label, high_contrast);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colours.text != kNoColour ? ToColorref(colours.text) : GetSysColor(COLOR_WINDOWTEXT));
-    RECT bounds{at.x, at.y, at.x + at.w, at.y + at.h};
-    const UINT wrap = label.kind == Kind::WrappingLabel ? DT_WORDBREAK : DT_SINGLELINE;
-    DrawTextW(dc, reinterpret_cast<const wchar_t*>(label.caption.data()), static_cast<int>(label.caption.size()),
-              &bounds, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS | wrap);
-}
-
-}  // namespace
-
-void PaintControl(HDC dc, const ControlSpec& control, const Rect& at, int dpi, HFONT font,
-                  const ThemeColours* high_contrast) {
-    const PaintColours colours = ColoursOf(control, high_contrast);
-    switch (control.kind) {
-    case Kind::Shape:
-    case Kind::RoundedShape: PaintShape(dc, control, colours, at, dpi); break;
-    case Kind::Label:
-    case Kind::WrappingLabel: PaintLabel(dc, control, colours, at, font); break;
-    default: break;
-    }
+    if (colours.fill == kNoColour) return GetSysColorBrush(COLOR_BTNFACE);
+    SetDCBrushColor(dc, ToColorref(colours.fill));
+    return static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
 }
 
 std::optional<ThemeColours> HighContrastColours() {

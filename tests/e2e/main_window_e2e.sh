@@ -56,9 +56,11 @@ LAYOUT="
 155 LanguageList 467 367 153 94 m
 "
 
-# Shapes and labels are painted by the page or window they stand on: no window of
-# their own. The fill each shape is painted with, as the screen shows it.
-is_painted() { case "$1" in *Shape|*Label) return 0 ;; esac; return 1; }
+# Shapes are painted by the page or window they stand on: no window of their own.
+# Captions are windows, and drawn as if painted. The fill each shape is painted
+# with, as the screen shows it.
+is_painted() { case "$1" in *Shape) return 0 ;; esac; return 1; }
+is_seen_drawn() { case "$1" in *Shape|*Label) return 0 ;; esac; return 1; }
 declare -A FILL=([AppIntroShape]=FBF0B3 [MarkupHeadingShape]=808080 [LanguageHeadingShape]=808080)
 
 # Compares every control's bounds with the table for the window's current client height.
@@ -79,11 +81,11 @@ check_layout() {
   done <<<"$LAYOUT"
   # The status line stays on the bottom edge across the whole client width.
   check "$label: StatusLine bounds" "0 $((ch - $(S 19))) $cw $(S 19)" "$(awk '$1 == 156 { print $3, $4, $5, $6 }' <<<"$dump")"
-  check "$label: windows of the layout" "20" "$(awk '$1 >= 100 && $1 < 200' <<<"$dump" | wc -l | tr -d ' ')"
+  check "$label: windows of the layout" "31" "$(awk '$1 >= 100 && $1 < 200' <<<"$dump" | wc -l | tr -d ' ')"
   check_painted "$label"
 }
 
-# painted_seen: for each painted control of the first page and below the pages, at
+# painted_seen: for each shape and caption of the first page and below the pages, at
 # its place for the present client height, "NAME EXPECTED SEEN" from one screenshot:
 # a shape's fill just inside its left edge, and for a label whether its bounds hold
 # more than one colour (its caption is drawn there).
@@ -95,7 +97,7 @@ painted_seen() {
   read -r main_x main_y <<<"$(drv client-origin "$MAIN")"
   import -window root "$shot" || return
   while read -r id name x y w h rule; do
-    is_painted "$name" || continue
+    is_seen_drawn "$name" || continue
     case "$id" in 11?) ox=$page_x; oy=$page_y ;; 15?) ox=$main_x; oy=$main_y ;; *) continue ;; esac
     x=$(S "$x"); y=$(S "$y"); w=$(S "$w"); h=$(S "$h")
     [ "$rule" = m ] && y=$((y + d))
@@ -199,6 +201,34 @@ drv set-text "$MAIN/114" "some text" >/dev/null
 drv mouse-click "$MAIN/116" >/dev/null
 check "AppClearButton empties AppText" "" "$(drv wait-text "$MAIN/114" "" 5000 2>&1)"
 check "focus stays after clicking AppClearButton" "114 Edit" "$(drv focus-of "$MAIN")"
+
+# What a screen reader reads from another process, with the first page showing: the
+# tool buttons are push buttons (role 43) named by their captions, unavailable or
+# invisible (32768) as they stand, with "누르기" as the default action; it clicks the
+# button and the focus stays. The text boxes (role 42) are named by their captions.
+while IFS='|' read -r path want; do
+  [ -n "$path" ] && check "accessible object $path" "$want" "$(drv acc-of "$MAIN/$path")"
+done <<'ROWS'
+101/115|43 0 누르기 보내기   (F8)
+101/116|43 0 누르기 비우기
+102/129|43 32768 누르기 보낼 메시지 미리보기 (with Protocol)
+102/132|43 32768 누르기 보내기   (F9)
+103/144|43 32768 누르기 클립보드로 복사하기
+103/145|43 32768 누르기 비우기
+ROWS
+while IFS='|' read -r path want; do
+  [ -n "$path" ] && check "accessible name of $path" "$want" "$(drv acc-of "$MAIN/$path" | cut -d' ' -f1,4-)"
+done <<'ROWS'
+101/114|42 Lumvox의 [어플리케이션 수신 모드]를 작동시키면, 같은 컴퓨터(로컬)에 설치된 다른 프로그램이 보낸 메세지를 받아 읽어줍니다.
+102/126|42 보낼 곳의 IP
+102/128|42 Port
+102/131|42 메세지
+103/142|42 Lumvox 환경설정에서 [클립보드 TTS] 기능을 켜면 지정한 시간마다 클립보드의 텍스트를 읽습니다.
+ROWS
+drv set-text "$MAIN/114" "read aloud" >/dev/null
+check "the default action is done" "00000000" "$(drv acc-do "$MAIN/101/116")"
+check "the default action empties AppText" "" "$(drv wait-text "$MAIN/114" "" 5000 2>&1)"
+check "focus stays after the default action" "114 Edit" "$(drv focus-of "$MAIN")"
 drv key "$MAIN" tab >/dev/null
 expect_focus "Tab from AppText goes to CommandList" 113
 

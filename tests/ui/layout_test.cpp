@@ -131,6 +131,58 @@ TEST(Layout, CaptionsAndLooksAsDesigned) {
     }
 }
 
+// A screen reader names a text box or a list by the static text just before it in
+// the z order, which is the table's order among the controls that have windows.
+TEST(Labels, EveryTextBoxAndListIsNamedByTheCaptionWindowJustBeforeIt) {
+    struct Row {
+        ControlId control, label;
+        std::u16string_view name;
+    };
+    // Written out from the window's design: the visible caption, or the page's intro.
+    const Row kRows[] = {
+        {CommandList, CommandListLabel, u"Lumvox 명령어"},
+        {AppText, AppIntroLabel, LayoutOf(AppIntroLabel).caption},
+        {NetHostEdit, NetHostLabel, u"보낼 곳의 IP"},
+        {NetPortEdit, NetPortLabel, u"Port"},
+        {NetText, NetTextLabel, u"메세지"},
+        {ClipText, ClipIntroLabel, LayoutOf(ClipIntroLabel).caption},
+        {MarkupList, MarkupHeadingLabel, u"SAPI 5 XML Markup"},
+        {LanguageList, LanguageHeadingLabel, u"LANGID"},
+    };
+    EXPECT_TRUE(LayoutOf(AppIntroLabel).caption.starts_with(u"Lumvox의 [어플리케이션 수신 모드]"));
+    EXPECT_TRUE(LayoutOf(ClipIntroLabel).caption.starts_with(u"Lumvox 환경설정에서 [클립보드 TTS]"));
+    size_t named = 0;
+    const auto controls = Controls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const ControlSpec& c = controls[i];
+        const bool needs_name = c.kind == Kind::Memo || c.kind == Kind::Edit || c.kind == Kind::ListBox || c.kind == Kind::ReportList;
+        EXPECT_EQ(LabelOf(c.id).has_value(), needs_name) << c.name;
+        if (!needs_name) continue;
+        ++named;
+        const ControlSpec* before = nullptr;  // the window made just before it, on the same parent
+        for (size_t j = i; j-- > 0;)
+            if (controls[j].parent == c.parent && !IsPainted(controls[j].kind)) {
+                before = &controls[j];
+                break;
+            }
+        ASSERT_NE(before, nullptr) << c.name;
+        EXPECT_EQ(before->id, LabelOf(c.id)) << c.name;
+        EXPECT_TRUE(IsLabel(before->kind)) << c.name;
+    }
+    EXPECT_EQ(named, std::size(kRows));
+    for (const Row& row : kRows) {
+        EXPECT_EQ(LabelOf(row.control), row.label) << LayoutOf(row.control).name;
+        EXPECT_EQ(LayoutOf(row.label).caption, row.name) << LayoutOf(row.control).name;
+    }
+    EXPECT_FALSE(LabelOf(UseProtocolCheck).has_value()) << "the check box carries its own caption";
+    EXPECT_EQ(LayoutOf(UseProtocolCheck).caption, u"프로토콜 사용");
+    for (const ControlSpec& c : controls) {
+        if (IsLabel(c.kind)) {
+            EXPECT_EQ(c.caption.find(u'&'), std::u16string_view::npos) << c.name << ": a name read from it would lose its '&'";
+        }
+    }
+}
+
 TEST(TabOrder, VisitsTheShowingPageBetweenTheTabStripAndTheLists) {
     struct Case {
         int page;

@@ -15,6 +15,7 @@
 // Times are in milliseconds; every wait gives up after its timeout (default 10000).
 #include <windows.h>
 
+#include <oleacc.h>
 #include <psapi.h>
 
 #include <chrono>
@@ -427,6 +428,41 @@ int RunCommand(const Args& a) {
         NeedArgs(a, 3, L"command PATH CODE");
         HWND hwnd = Need(a[1]);
         PostMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), ToInt(a[2])), reinterpret_cast<LPARAM>(hwnd));
+    } else if (cmd == L"acc-of" || cmd == L"acc-do") {
+        // PATH: acc-of prints the client object's "ROLE STATE DEFAULT-ACTION NAME" as
+        // a screen reader reads them, from this other process; acc-do runs its
+        // default action and prints the call's HRESULT in hex.
+        NeedArgs(a, 2, L"acc-of|acc-do PATH");
+        HWND hwnd = Need(a[1]);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        IAccessible* object = nullptr;
+        const HRESULT found = AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                         reinterpret_cast<void**>(&object));
+        if (FAILED(found) || !object) Fail(L"no accessible object: " + std::to_wstring(found));
+        VARIANT self;
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        const auto take = [](BSTR text) {
+            std::wstring taken = text ? std::wstring(text, SysStringLen(text)) : L"-";
+            SysFreeString(text);
+            return taken;
+        };
+        if (cmd == L"acc-do") {
+            wchar_t hr[16];
+            swprintf(hr, 16, L"%08lx", static_cast<unsigned long>(object->accDoDefaultAction(self)));
+            Print(hr);
+        } else {
+            VARIANT role{}, state{};
+            BSTR name = nullptr, action = nullptr;
+            object->get_accRole(self, &role);
+            object->get_accState(self, &state);
+            object->get_accName(self, &name);
+            object->get_accDefaultAction(self, &action);
+            Print(std::to_wstring(role.vt == VT_I4 ? role.lVal : -1) + L" " + std::to_wstring(state.vt == VT_I4 ? state.lVal : -1) +
+                  L" " + take(action) + L" " + take(name));
+        }
+        object->Release();
+        CoUninitialize();
     } else if (cmd == L"has-icon") {  // PATH: 1 when the static control shows an icon (STM_GETICON)
         NeedArgs(a, 2, L"has-icon PATH");
         DWORD_PTR icon = 0;
