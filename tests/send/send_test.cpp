@@ -23,6 +23,7 @@ namespace {
 
 using lumvox::core::ActionError;
 using lumvox::core::test::RawReplyServer;
+using lumvox::core::test::RotatingReplyServer;
 
 class FakeApp final : public lumvox::core::SpeechAppLink {
 public:
@@ -428,6 +429,103 @@ TEST(Batch, ReplaysASavedSendLogWithEachRecordedOutcomeAsItsExpectation) {
     EXPECT_EQ(server.Request().substr(0, 35), "GET /lumvox=%EC%95%88%EB%85%95%20 H");
 }
 
+// What the fakes and the peer were handed, in order: copy-data texts and
+// clipboard texts as their UTF-16 bytes, then the network's request heads.
+std::vector<std::string> WentOut(const FakePlatform& platform, const RotatingReplyServer& server, size_t heads_before) {
+    auto bytes = [](std::string_view channel, const std::u16string& text) {
+        return std::string(channel) + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    };
+    std::vector<std::string> all;
+    for (const auto& text : platform.app.sent) all.push_back(bytes("app:", text));
+    for (const auto& text : platform.clip.placed) all.push_back(bytes("clip:", text));
+    const std::vector<std::string> heads = server.Requests();
+    for (size_t i = heads_before; i < heads.size(); ++i) all.push_back("net:" + heads[i]);
+    return all;
+}
+
+// The last line of the output that is a JSON object: the --json result line.
+std::string LastJsonLine(const std::string& out) {
+    const size_t end = out.rfind("}\n");
+    if (end == std::string::npos) return {};
+    const size_t before = out.rfind("\n{", end);
+    const size_t start = before == std::string::npos ? 0 : before + 1;
+    return out.substr(start, end + 1 - start);
+}
+
+TEST(Batch, AResultLineAndASendLogLineReplayTheSameBytes) {
+    RotatingReplyServer server({"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent"});
+    const std::u16string port = lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
+    using lumvox::core::SendChannel;
+    struct Case {
+        lumvox::core::SendRequest request;
+        bool dry_run;
+    };
+    const Case cases[] = {
+        {{SendChannel::Net, std::u16string(kTricky), false, u"127.0.0.1", port}, false},
+        {{SendChannel::Net, u" 안녕 \"우선\" \\ \t\r\n<emph>x</emph", false, u"127.0.0.1", port}, false},
+        {{SendChannel::Net, u"x", false, u"[::1]", u"8080"}, true},  // a bracketed host
+        {{SendChannel::Net, u"x", false, u"localhost", u"07070"}, true},  // the port as written
+        {{SendChannel::App, u"  a\xD83D\xDE00 \r\n", true, u"", u""}, false},
+        {{SendChannel::App, u"<silence msec=\"x\"/>", false, u"", u""}, false},
+        {{SendChannel::Clip, u" 안\r\n", true, u"", u""}, false},
+    };
+    for (const Case& c : cases) {
+        const lumvox::core::SendRequest& r = c.request;
+        const std::string label = lumvox::core::ToUtf8Lossy(r.text);
+        std::vector<std::u16string> args = {u"--json"};
+        if (c.dry_run) args.push_back(u"--dry-run");
+        if (r.channel == SendChannel::Net) args.insert(args.end(), {u"--net", r.host + u":" + r.port});
+        else args.push_back(r.channel == SendChannel::App ? u"--app" : u"--clip");
+        if (r.protocol) args.push_back(u"--protocol");
+        args.insert(args.end(), {u"--", r.text});
+
+        FakePlatform platform;
+        const size_t heads_before = server.Requests().size();
+        const RunOutput single = RunWith(platform, args);
+        ASSERT_EQ(single.code, 0) << label << "\n" << single.err;
+        const std::string saved = LastJsonLine(single.out);
+        const nlohmann::json result = nlohmann::json::parse(saved);
+        // The send log's line for the same request, sent by the core the window
+        // uses (a dry run's record is what such a send would record).
+        lumvox::core::SendRecord record;
+        if (c.dry_run) {
+            record.channel = r.channel;
+            record.text = r.text;
+            record.protocol = r.protocol;
+            record.host = r.host;
+            record.port = r.port;
+        } else {
+            record = lumvox::core::Send(r, platform.Links());
+        }
+        platform.files.files[u"saved.jsonl"] = saved + "\n" +
+                                               lumvox::json::SendLogLine(record, "2026-01-02T03:04:05.006") + "\n";
+        const std::vector<std::string> before = WentOut(platform, server, heads_before);
+
+        std::vector<std::u16string> batch_args = {u"--batch", u"saved.jsonl"};
+        if (c.dry_run) batch_args.push_back(u"--dry-run");
+        const RunOutput batch = RunWith(platform, batch_args);
+        EXPECT_EQ(batch.code, 0) << label << "\n" << batch.out;
+        EXPECT_NE(batch.out.find("2 passed, 0 failed"), std::string::npos) << batch.out;
+        std::vector<nlohmann::json> lines;
+        for (size_t start = 0, end; (end = batch.out.find('\n', start)) != std::string::npos; start = end + 1)
+            if (batch.out[start] == '{') lines.push_back(nlohmann::json::parse(batch.out.substr(start, end - start)));
+        ASSERT_EQ(lines.size(), 2u) << batch.out;
+        for (const nlohmann::json& line : lines) {
+            // Batch lines carry the findings of the single send, and replay in turn.
+            EXPECT_EQ(line["findings"], result["findings"]) << label;
+            EXPECT_EQ(line["text"], result["text"]) << label;
+            if (c.dry_run) {
+                EXPECT_EQ(line["dryRun"], result["dryRun"]) << label;
+            }
+        }
+        if (c.dry_run) continue;
+        const std::vector<std::string> after = WentOut(platform, server, heads_before);
+        ASSERT_EQ(before.size(), 2u) << label;  // the single send and the core's
+        ASSERT_EQ(after.size(), 4u) << label;
+        for (const std::string& again : {after[2], after[3]}) EXPECT_EQ(again, before[0]) << label;
+    }
+}
+
 TEST(ReadBatchCase, ReadsEveryMemberAndItsEscapes) {
     std::string error;
     auto batch = ReadBatchCase(
@@ -441,6 +539,15 @@ TEST(ReadBatchCase, ReadsEveryMemberAndItsEscapes) {
     EXPECT_EQ(batch->input.port, u"8080");
     EXPECT_TRUE(batch->input.protocol);
     EXPECT_EQ(batch->expected, Outcome::NotAcknowledged);
+
+    // Members no case reads never reject it, not even with a number past a
+    // double (found by the fuzzer) or a repeated name; nested names are theirs.
+    auto saved = ReadBatchCase(
+        R"({"text":"1e999 \"2e999\"","channel":"app","note":[1e999,-1E+999,{"text":"inner","x":12e9999}],)"
+        R"("note":0.5,"elapsedMs":1)" + std::string(400, '0') + "}",
+        error);
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(saved->input.text, u"1e999 \"2e999\"");
 
     auto plain = ReadBatchCase(R"( {"channel":"clip","text":""} )", error);
     ASSERT_TRUE(plain) << error;
@@ -463,7 +570,9 @@ TEST(ReadBatchCase, RefusesMalformedLinesAndSaysWhy) {
         {"{\"text\":\"\xE9\",\"channel\":\"app\"}", "invalid string"},
         {R"({"text":"\ud800","channel":"app"})", "surrogate"},
         {R"({"text":"a","channel":"app","protocol":tru})", "invalid literal"},
-        {R"({"text":"a","channel":"app","note":1e999})", "number overflow"},  // found by the fuzzer
+        {R"({"text":"a","channel":"app","protocol":1e999})", "\"protocol\" must be true or false"},
+        {R"({"text":"a","channel":"app","text":"b"})", "\"text\" is given twice"},
+        {R"({"channel":"app","text":"a","expect":"refused","channel":"clip"})", "\"channel\" is given twice"},
         {R"(["text","a"])", "one JSON object"},
         {R"({"text":"a"})", "\"channel\" must be"},
         {R"({"text":"a","channel":"fax"})", "\"channel\" must be"},

@@ -73,6 +73,13 @@ std::optional<CaseResult> StrictRefusal(const lumvox::core::SendRequest& input) 
     return result;
 }
 
+// The findings told before a send: errors and warnings (notes say nothing wrong).
+lumvox::core::MarkupFindings SendFindings(const lumvox::core::SendRequest& input) {
+    lumvox::core::MarkupFindings findings = CheckCaseMarkup(input, true);
+    std::erase_if(findings, [](const auto& f) { return f.severity == lumvox::core::Severity::Note; });
+    return findings;
+}
+
 void Report(const CaseResult& result, bool json, const Sink& out, const Sink& err) {
     if (!result.preview.empty()) out(result.preview);
     err(DescribeOutcome(result));
@@ -105,6 +112,8 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
         bool ok = false;
         if (parsed) {
             CaseResult result = SendCase(parsed->input, options.dry_run, platform);
+            result.findings = SendFindings(parsed->input);
+            result.request = std::move(parsed->input);
             ok = result.outcome == parsed->expected;
             json.Text("expected", OutcomeName(parsed->expected));
             AppendOutcomeFields(json, result);
@@ -193,6 +202,7 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         result.plain = "--strict: the wire would change the text";
     }
     result.findings = std::move(findings);
+    result.request = input;
     Report(result, options.json, out, err);
     return ExitCode(result.outcome);
 }
