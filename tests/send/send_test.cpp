@@ -57,10 +57,29 @@ public:
     std::u16string DecodeAnsi(std::string_view bytes) override { return std::u16string(bytes.begin(), bytes.end()); }
 };
 
+// Two code pages; each byte one unit, but 0xFF, which neither defines.
+class FakeCodePages final : public lumvox::core::CodePageDecoder {
+public:
+    std::vector<std::optional<unsigned>> asked;
+    bool HasCodePage(unsigned code_page) override { return code_page == 949 || code_page == 1252; }
+    lumvox::core::CodePageText DecodeCodePage(std::string_view bytes, std::optional<unsigned> code_page) override {
+        asked.push_back(code_page);
+        lumvox::core::CodePageText decoded;
+        decoded.code_page = code_page.value_or(949);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            if (byte == 0xFF && !decoded.first_undefined) decoded.first_undefined = i;
+            decoded.text += byte == 0xFF ? u'\uFFFD' : static_cast<char16_t>(byte);
+        }
+        return decoded;
+    }
+};
+
 class FakePlatform final : public SendPlatform {
 public:
     lumvox::core::SendLinks Links() override { return {&app, &net, &clip}; }
     lumvox::core::FileSource& Files() override { return files; }
+    lumvox::core::CodePageDecoder& CodePages() override { return code_pages; }
     std::string ReadStandardInput() override { return stdin_bytes; }
     lumvox::core::HttpLimits NetworkLimits() override { return Shortened(); }
 
@@ -68,6 +87,7 @@ public:
     lumvox::core::HttpNetworkLink net{Shortened()};
     FakeClip clip;
     FakeFiles files;
+    FakeCodePages code_pages;
     std::string stdin_bytes;
 
 private:
@@ -370,6 +390,57 @@ TEST(TextSources, FileAndStandardInputAreDecodedLikeTheWindow) {
     EXPECT_EQ(platform.clip.placed[0], u"x\n");  // the clipboard copy is never trimmed
     platform.stdin_bytes = "\xE9";
     EXPECT_EQ(RunWith(platform, {u"--clip", u"-"}).code, 2);
+}
+
+TEST(TextSources, AFileWithoutAMarkIsInTheCodePageNamedElseUtf8ElseTheSystems) {
+    struct Case {
+        std::vector<std::u16string> options;
+        std::string bytes;
+        std::u16string sent;
+        std::vector<std::optional<unsigned>> asked;  // code pages decoded in; nullopt: the system's
+        std::string warning;
+    };
+    const Case cases[] = {
+        {{}, "\xEC\x95\x88", u"안", {}, ""},  // well-formed UTF-8 goes first, as in the window
+        {{u"--codepage", u"1252"}, "\xEC\x95\x88", u"\u00EC\u0095\u0088", {1252}, ""},  // a named code page is the file's
+        {{}, "caf\xE9", u"caf\u00E9", {std::nullopt}, ""},
+        {{u"--codepage", u"949"}, "a\r\n\xFF\xFF" "b", u"a\r\n\uFFFD\uFFFDb", {949},
+         "warning: f.txt: the byte at offset 3 (0xFF) is not defined in code page 949; "
+         "it and any later such bytes were read as substitute characters\n"},
+        {{}, "\xFF", u"\uFFFD", {std::nullopt}, "(0xFF) is not defined in code page 949;"},
+        {{u"--codepage", u"949"}, std::string("\xFF\xFE\x48\xC5", 4), u"안", {}, ""},  // a mark decides
+    };
+    for (const Case& c : cases) {
+        FakePlatform platform;
+        platform.files.files[u"f.txt"] = c.bytes;
+        std::vector<std::u16string> args = {u"--app", u"--file", u"f.txt"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const RunOutput run = RunWith(platform, args);
+        EXPECT_EQ(run.code, 0) << c.bytes << "\n" << run.err;
+        ASSERT_EQ(platform.app.sent.size(), 1u) << c.bytes;
+        EXPECT_EQ(platform.app.sent[0], c.sent) << c.bytes;
+        EXPECT_EQ(platform.code_pages.asked, c.asked) << c.bytes;
+        if (c.warning.empty()) EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
+        else EXPECT_NE(run.err.find(c.warning), std::string::npos) << run.err;
+    }
+
+    const std::pair<std::vector<std::u16string>, std::string> usage[] = {
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"12345"}, "usage: --codepage 12345: this system has no such code page\n"},
+        {{u"--app", u"--codepage", u"949", u"hi"}, "usage: --codepage applies to --file\n"},
+        {{u"--app", u"--codepage", u"949", u"-"}, "usage: --codepage applies to --file\n"},
+        {{u"--batch", u"f.txt", u"--codepage", u"949"}, "usage: --codepage applies to --file\n"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"0"}, "usage: --codepage needs a code page number, such as 949\n"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"65536"}, "usage: --codepage needs a code page number"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage"}, "usage: --codepage needs a code page number"},
+    };
+    for (const auto& [args, message] : usage) {
+        FakePlatform platform;
+        platform.files.files[u"f.txt"] = "x";
+        const RunOutput run = RunWith(platform, args);
+        EXPECT_EQ(run.code, 2) << message;
+        EXPECT_EQ(run.err.find(message), 0u) << run.err;
+        EXPECT_TRUE(platform.app.sent.empty());
+    }
 }
 
 TEST(Batch, RunsEveryCaseAndSummarises) {

@@ -19,11 +19,41 @@ struct TextOrFailure {
     std::string plain = {};
     std::u16string message = {};
     lumvox::core::SendCause cause = {};
+    std::string warning = {};  // a line for standard error: the text was read, but not all of it as written
 };
 
 TextOrFailure Text(std::u16string text) { return {std::move(text), Outcome::Delivered}; }
 
-TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatform& platform) {
+std::string Hex(unsigned char byte) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 15]};
+}
+
+// A file without a byte-order mark in the code page asked for (or the
+// system's), the first byte that code page does not define told in a warning.
+TextOrFailure ReadFileText(const std::u16string& path, std::optional<unsigned> code_page, SendPlatform& platform) {
+    const std::string bytes = platform.Files().ReadAll(path);
+    std::optional<lumvox::core::CodePageText> unmarked;
+    auto decode = [&](std::string_view body) {
+        unmarked = platform.CodePages().DecodeCodePage(body, code_page);
+        return std::move(unmarked->text);
+    };
+    // A code page the user names is the file's whatever its bytes; without
+    // one, well-formed UTF-8 goes first, as in the window.
+    TextOrFailure read = Text(lumvox::core::DecodeTextFile(
+        bytes, decode, code_page ? lumvox::core::UnmarkedFile::AnsiOnly : lumvox::core::UnmarkedFile::Utf8WhenWellFormed));
+    if (unmarked && unmarked->first_undefined) {
+        const size_t at = *unmarked->first_undefined;  // no mark: the body starts the file
+        read.warning = "warning: " + ToUtf8Lossy(path) + ": the byte at offset " + std::to_string(at) + " (" +
+                       Hex(static_cast<unsigned char>(bytes[at])) + ") is not defined in code page " +
+                       std::to_string(unmarked->code_page) +
+                       "; it and any later such bytes were read as substitute characters\n";
+    }
+    return read;
+}
+
+TextOrFailure ReadText(TextSource source, const std::u16string& text, std::optional<unsigned> code_page,
+                       SendPlatform& platform) {
     switch (source) {
     case TextSource::Argument:
         return Text(text);
@@ -34,9 +64,7 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatfo
     }
     case TextSource::File:
         try {
-            lumvox::core::FileSource& files = platform.Files();
-            return Text(lumvox::core::DecodeTextFile(
-                files.ReadAll(text), [&](std::string_view bytes) { return files.DecodeAnsi(bytes); }));
+            return ReadFileText(text, code_page, platform);
         } catch (const lumvox::core::CauseError& error) {
             return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(error.cause()), error.message(),
                     error.cause()};
@@ -153,9 +181,15 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         out(kVersionText);
         return 0;
     }
+    if (options.codepage && !platform.CodePages().HasCodePage(*options.codepage)) {
+        err("usage: --codepage " + std::to_string(*options.codepage) + ": this system has no such code page\n"
+            "Try 'lumvox-send --help'.\n");
+        return ExitCode(Outcome::Usage);
+    }
     if (options.batch_file) return RunBatch(options, platform, out, err);
 
-    TextOrFailure text = ReadText(options.source, options.text, platform);
+    TextOrFailure text = ReadText(options.source, options.text, options.codepage, platform);
+    if (!text.warning.empty()) err(text.warning);
     if (!text.text) {
         CaseResult failure = FailureResult(*options.channel, text);
         Report(failure, options.json, out, err);
