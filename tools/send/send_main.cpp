@@ -1,5 +1,6 @@
 #include "send_main.h"
 
+#include "common/hex_dump.h"
 #include "core/action_error.h"
 #include "core/http_reply_reader.h"
 #include "core/text_file_decoder.h"
@@ -24,11 +25,6 @@ struct TextOrFailure {
 
 TextOrFailure Text(std::u16string text) { return {std::move(text), Outcome::Delivered}; }
 
-std::string Hex(unsigned char byte) {
-    constexpr char kDigits[] = "0123456789ABCDEF";
-    return {'0', 'x', kDigits[byte >> 4], kDigits[byte & 15]};
-}
-
 // A file without a byte-order mark in the code page asked for (or the
 // system's), the first byte that code page does not define told in a warning.
 TextOrFailure ReadFileText(const std::u16string& path, std::optional<unsigned> code_page, SendPlatform& platform) {
@@ -44,8 +40,8 @@ TextOrFailure ReadFileText(const std::u16string& path, std::optional<unsigned> c
         bytes, decode, code_page ? lumvox::core::UnmarkedFile::AnsiOnly : lumvox::core::UnmarkedFile::Utf8WhenWellFormed));
     if (unmarked && unmarked->first_undefined) {
         const size_t at = *unmarked->first_undefined;  // no mark: the body starts the file
-        read.warning = "warning: " + ToUtf8Lossy(path) + ": the byte at offset " + std::to_string(at) + " (" +
-                       Hex(static_cast<unsigned char>(bytes[at])) + ") is not defined in code page " +
+        read.warning = "warning: " + ToUtf8Lossy(path) + ": the byte at offset " + std::to_string(at) + " (0x" +
+                       lumvox::tools::HexBytes(std::string_view(bytes).substr(at, 1)) + ") is not defined in code page " +
                        std::to_string(unmarked->code_page) +
                        "; it and any later such bytes were read as substitute characters\n";
     }
