@@ -97,6 +97,12 @@ bool PosixFileSource::HasCodePage(unsigned code_page) { return Converter(code_pa
 core::CodePageText PosixFileSource::DecodeCodePage(std::string_view bytes, std::optional<unsigned> code_page) {
     core::CodePageText result;
     result.code_page = code_page.value_or(core::kHomeCodePage);
+    // Windows defines every byte of 1252 (the five iconv leaves out become
+    // U+0081 and its kind); the core's table is that one.
+    if (result.code_page == 1252) {
+        result.text = core::DecodeWindows1252(bytes);
+        return result;
+    }
     result.text.reserve(bytes.size());
     const Converter converter(result.code_page);
     if (!converter.ok()) {

@@ -26,6 +26,7 @@ inline constexpr CodePageCase kCodePageCases[] = {
     {932, "\x82\xA0", u"あ", u"あ", std::nullopt},
     {936, "\xC4\xE3", u"你", u"你", std::nullopt},
     {1252, "caf\xE9 \x80", u"café €", u"€", std::nullopt},
+    {1252, "\x81\x8D\x8F\x90\x9D", u"\u0081\u008D\u008F\u0090\u009D", u"", std::nullopt},  // as Windows has them
     {65001, "\xED\x95\x9C", u"한", u"한", std::nullopt},
     {65001, "ok\xED\x95", u"ok", u"", 2},
 };
