@@ -103,8 +103,8 @@ std::optional<BatchCase> ReadBatchCase(std::string_view line, std::string& error
     try {
         object = json::parse(WithoutOverflowingNumbers(line), watch_members);
     } catch (const json::exception& e) {
-        // A syntax error, or a number past what a double holds. The library's
-        // text says where and what; only its "[json.exception...] " tag is left out.
+        // A syntax error: the library's text says where and what; only its
+        // "[json.exception...] " tag is left out.
         std::string what = e.what();
         auto tag_end = what.find("] ");
         error = tag_end == std::string::npos ? what : what.substr(tag_end + 2);
