@@ -247,7 +247,7 @@ ByteOrderMark DetectByteOrderMark(std::string_view bytes) {
     return {TextFileEncoding::Ansi, 0};
 }
 
-std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi) {
+std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi, UnmarkedFile unmarked) {
     const ByteOrderMark mark = DetectByteOrderMark(bytes);
     const std::string_view body = bytes.substr(mark.size);
     const auto* p = reinterpret_cast<const unsigned char*>(body.data());
@@ -262,7 +262,7 @@ std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi) {
     // Notepad saves UTF-8 without a mark by default. A legacy code page text
     // (949 included) is almost never well-formed UTF-8, and pure ASCII reads
     // the same in both, so such a file stays with the ANSI decoder.
-    if (HasNonAscii(p, p + body.size())) {
+    if (unmarked == UnmarkedFile::Utf8WhenWellFormed && HasNonAscii(p, p + body.size())) {
         if (auto text = DecodeUtf8(p, p + body.size())) return std::move(*text);
     }
     // A code page decoder of the platform's own cannot be fused with the line

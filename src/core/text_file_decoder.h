@@ -5,6 +5,7 @@
 // decoder otherwise; every line break comes out as CR LF.
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,22 @@ ByteOrderMark DetectByteOrderMark(std::string_view bytes);
 // Decodes bytes that carry no mark (the system's ANSI code page on Windows).
 using AnsiDecoder = std::function<std::u16string(std::string_view)>;
 
+// What a file without a mark is read as: UTF-8 when its bytes are well-formed
+// UTF-8 with a non-ASCII byte, else the ANSI decoder's (the window's rule); or,
+// when the user named the code page, that code page whatever the bytes.
+enum class UnmarkedFile { Utf8WhenWellFormed, AnsiOnly };
+
+// The workshop's home code page (Korean, Unified Hangul Code): the ANSI code
+// page of systems that have none of their own.
+inline constexpr unsigned kHomeCodePage = 949;
+
+// Bytes decoded in a code page, where bytes it does not define became substitutes.
+struct CodePageText {
+    std::u16string text;
+    unsigned code_page = 0;                      // the code page used (the ANSI one resolved)
+    std::optional<std::size_t> first_undefined;  // the byte offset of the first such byte
+};
+
 inline constexpr std::u16string_view kNoMappingMessage =
     u"No mapping for the Unicode character exists in the target multi-byte code page";
 
@@ -29,7 +46,8 @@ inline constexpr std::u16string_view kNoMappingMessage =
 // ActionError(kNoMappingMessage) for ill-formed UTF-8 after the UTF-8 mark
 // (without a mark, such bytes go to the ANSI decoder instead). A
 // UTF-16 file with an odd byte count ends in U+FFFD for its last byte.
-std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi);
+std::u16string DecodeTextFile(std::string_view bytes, const AnsiDecoder& ansi,
+                              UnmarkedFile unmarked = UnmarkedFile::Utf8WhenWellFormed);
 
 class FileSource;
 // The text of the file at `path` as DecodeTextFile gives it, decoded from the

@@ -94,8 +94,12 @@ void WindowsFileSource::ReadInPlace(std::u16string_view path, const std::functio
     use(ReadToEnd(file.get(), path, size));
 }
 
-std::u16string WindowsFileSource::DecodeAnsi(std::string_view bytes) {
-    std::u16string out;
+namespace {
+
+// Appends the bytes in `code_page` to `out`; false (with GetLastError) when
+// the flags refuse them: MB_ERR_INVALID_CHARS at a byte the code page does not
+// define, or on a code page that takes no flags.
+bool AppendConverted(UINT code_page, DWORD flags, std::string_view bytes, std::u16string& out) {
     while (!bytes.empty()) {
         // Chunks end after a LF, which is never the second byte of a
         // double-byte character, so no character is split.
@@ -105,13 +109,62 @@ std::u16string WindowsFileSource::DecodeAnsi(std::string_view bytes) {
             take = lf == std::string_view::npos ? kMaxChunk : lf + 1;
         }
         const int in = static_cast<int>(take);
-        const int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), in, nullptr, 0);
+        const int units = MultiByteToWideChar(code_page, flags, bytes.data(), in, nullptr, 0);
+        if (units == 0) return false;
         const size_t base = out.size();
         out.resize(base + static_cast<size_t>(units));
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), in, reinterpret_cast<wchar_t*>(out.data() + base), units);
+        MultiByteToWideChar(code_page, flags, bytes.data(), in, reinterpret_cast<wchar_t*>(out.data() + base), units);
         bytes.remove_prefix(take);
     }
+    return true;
+}
+
+bool Defines(UINT code_page, std::string_view bytes) {
+    return MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                               nullptr, 0) != 0;
+}
+
+// The offset of the first byte `code_page` does not define. The system tells
+// only that there is one: the line that holds it is found whole, then walked
+// a character at a time, each the shortest run of bytes (at most four) that converts.
+size_t FirstUndefined(UINT code_page, std::string_view bytes) {
+    size_t line = 0;
+    for (size_t end; line < bytes.size(); line = end) {
+        end = bytes.find('\n', line);
+        end = end == std::string_view::npos ? bytes.size() : end + 1;
+        if (!Defines(code_page, bytes.substr(line, end - line))) break;
+    }
+    for (size_t at = line; at < bytes.size();) {
+        size_t length = 1;
+        while (length <= 4 && at + length <= bytes.size() && !Defines(code_page, bytes.substr(at, length))) ++length;
+        if (length > 4 || at + length > bytes.size()) return at;
+        at += length;
+    }
+    return line;
+}
+
+}  // namespace
+
+std::u16string WindowsFileSource::DecodeAnsi(std::string_view bytes) {
+    std::u16string out;
+    AppendConverted(CP_ACP, 0, bytes, out);
     return out;
+}
+
+bool WindowsFileSource::HasCodePage(unsigned code_page) {
+    // UTF-16 and UTF-32 are valid code pages that MultiByteToWideChar does not take.
+    return IsValidCodePage(code_page) && MultiByteToWideChar(code_page, 0, "a", 1, nullptr, 0) == 1;
+}
+
+core::CodePageText WindowsFileSource::DecodeCodePage(std::string_view bytes, std::optional<unsigned> code_page) {
+    core::CodePageText result;
+    result.code_page = code_page.value_or(GetACP());
+    if (AppendConverted(result.code_page, MB_ERR_INVALID_CHARS, bytes, result.text)) return result;
+    // Some code pages take no flags and cannot tell; the others stopped at an undefined byte.
+    if (GetLastError() == ERROR_NO_UNICODE_TRANSLATION) result.first_undefined = FirstUndefined(result.code_page, bytes);
+    result.text.clear();
+    AppendConverted(result.code_page, 0, bytes, result.text);
+    return result;
 }
 
 }  // namespace lumvox::win

@@ -111,6 +111,11 @@ TEST(DecodeTextFile, OnlyMarklessFilesGoToTheAnsiDecoder) {
     EXPECT_EQ(DecodeTextFile("ascii\n", ansi), u"decoded\r\n") << "pure ASCII keeps the code page";
     EXPECT_EQ(DecodeTextFile("", ansi), u"decoded\r\n");
     EXPECT_EQ(seen, (std::vector<std::string>{"raw\xEF", "ascii\n", ""}));
+    // A code page the user names takes well-formed UTF-8 too; a mark still decides.
+    seen.clear();
+    EXPECT_EQ(DecodeTextFile("\xC3\xA9", ansi, UnmarkedFile::AnsiOnly), u"decoded\r\n");
+    EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF\xC3\xA9", ansi, UnmarkedFile::AnsiOnly), u"é");
+    EXPECT_EQ(seen, (std::vector<std::string>{"\xC3\xA9"}));
 }
 
 // A source that only lends its bytes in place: ReadTextFile decodes them there,

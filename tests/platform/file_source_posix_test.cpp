@@ -15,6 +15,7 @@
 #include "core/action_error.h"
 #include "core/utf.h"
 #include "platform/file_source_posix.h"
+#include "../core/code_page_cases.h"
 
 namespace lumvox::posix {
 namespace {
@@ -139,6 +140,32 @@ TEST(PosixFileSource, LendsTheSameBytesInPlace) {
         EXPECT_FALSE(in_place_error.empty()) << path;
         EXPECT_EQ(in_place_error, read_all_error) << path;
     }
+}
+
+TEST(PosixFileSource, DecodesCodePagesThroughIconvAndFindsTheFirstUndefinedByte) {
+    PosixFileSource source;
+    for (const test::CodePageCase& c : test::kCodePageCases) {
+        const core::CodePageText decoded = source.DecodeCodePage(c.bytes, c.code_page);
+        EXPECT_TRUE(decoded.text.starts_with(c.starts) && decoded.text.ends_with(c.ends)) << c.code_page << " " << c.bytes;
+        EXPECT_EQ(decoded.first_undefined, c.undefined_at) << c.code_page << " " << c.bytes;
+        EXPECT_EQ(decoded.code_page, c.code_page);
+    }
+    // There is no ANSI code page here: the workshop's home code page stands in.
+    const core::CodePageText home = source.DecodeCodePage("\xC7\xD1\xB1\xDB", std::nullopt);
+    EXPECT_EQ(home.text, u"한글");
+    EXPECT_EQ(home.code_page, 949u);
+    EXPECT_EQ(source.DecodeAnsi("\xC7\xD1\xB1\xDB"), u"한글");
+    // Past one conversion buffer, a character split across its end and all.
+    std::string long_text;
+    std::u16string expected;
+    for (int i = 0; i < 20000; ++i) {
+        long_text += (i % 7 == 0) ? "\r\n" : "\xC7\xD1";
+        expected += (i % 7 == 0) ? u"\r\n" : u"한";
+    }
+    EXPECT_TRUE(source.DecodeCodePage(long_text + "\x80", 949).text == expected + u"\uFFFD");
+    EXPECT_EQ(source.DecodeCodePage(long_text + "\x80", 949).first_undefined, long_text.size());
+    for (unsigned known : test::kKnownCodePages) EXPECT_TRUE(source.HasCodePage(known)) << known;
+    for (unsigned unknown : test::kUnknownCodePages) EXPECT_FALSE(source.HasCodePage(unknown)) << unknown;
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ namespace {
 
 using lumvox::core::ActionError;
 using lumvox::core::test::RawReplyServer;
+using lumvox::core::test::RotatingReplyServer;
 
 class FakeApp final : public lumvox::core::SpeechAppLink {
 public:
@@ -56,10 +57,29 @@ public:
     std::u16string DecodeAnsi(std::string_view bytes) override { return std::u16string(bytes.begin(), bytes.end()); }
 };
 
+// Two code pages; each byte one unit, but 0xFF, which neither defines.
+class FakeCodePages final : public lumvox::core::CodePageDecoder {
+public:
+    std::vector<std::optional<unsigned>> asked;
+    bool HasCodePage(unsigned code_page) override { return code_page == 949 || code_page == 1252; }
+    lumvox::core::CodePageText DecodeCodePage(std::string_view bytes, std::optional<unsigned> code_page) override {
+        asked.push_back(code_page);
+        lumvox::core::CodePageText decoded;
+        decoded.code_page = code_page.value_or(949);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            if (byte == 0xFF && !decoded.first_undefined) decoded.first_undefined = i;
+            decoded.text += byte == 0xFF ? u'\uFFFD' : static_cast<char16_t>(byte);
+        }
+        return decoded;
+    }
+};
+
 class FakePlatform final : public SendPlatform {
 public:
     lumvox::core::SendLinks Links() override { return {&app, &net, &clip}; }
     lumvox::core::FileSource& Files() override { return files; }
+    lumvox::core::CodePageDecoder& CodePages() override { return code_pages; }
     std::string ReadStandardInput() override { return stdin_bytes; }
     lumvox::core::HttpLimits NetworkLimits() override { return Shortened(); }
 
@@ -67,6 +87,7 @@ public:
     lumvox::core::HttpNetworkLink net{Shortened()};
     FakeClip clip;
     FakeFiles files;
+    FakeCodePages code_pages;
     std::string stdin_bytes;
 
 private:
@@ -371,6 +392,57 @@ TEST(TextSources, FileAndStandardInputAreDecodedLikeTheWindow) {
     EXPECT_EQ(RunWith(platform, {u"--clip", u"-"}).code, 2);
 }
 
+TEST(TextSources, AFileWithoutAMarkIsInTheCodePageNamedElseUtf8ElseTheSystems) {
+    struct Case {
+        std::vector<std::u16string> options;
+        std::string bytes;
+        std::u16string sent;
+        std::vector<std::optional<unsigned>> asked;  // code pages decoded in; nullopt: the system's
+        std::string warning;
+    };
+    const Case cases[] = {
+        {{}, "\xEC\x95\x88", u"안", {}, ""},  // well-formed UTF-8 goes first, as in the window
+        {{u"--codepage", u"1252"}, "\xEC\x95\x88", u"\u00EC\u0095\u0088", {1252}, ""},  // a named code page is the file's
+        {{}, "caf\xE9", u"caf\u00E9", {std::nullopt}, ""},
+        {{u"--codepage", u"949"}, "a\r\n\xFF\xFF" "b", u"a\r\n\uFFFD\uFFFDb", {949},
+         "warning: f.txt: the byte at offset 3 (0xFF) is not defined in code page 949; "
+         "it and any later such bytes were read as substitute characters\n"},
+        {{}, "\xFF", u"\uFFFD", {std::nullopt}, "(0xFF) is not defined in code page 949;"},
+        {{u"--codepage", u"949"}, std::string("\xFF\xFE\x48\xC5", 4), u"안", {}, ""},  // a mark decides
+    };
+    for (const Case& c : cases) {
+        FakePlatform platform;
+        platform.files.files[u"f.txt"] = c.bytes;
+        std::vector<std::u16string> args = {u"--app", u"--file", u"f.txt"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const RunOutput run = RunWith(platform, args);
+        EXPECT_EQ(run.code, 0) << c.bytes << "\n" << run.err;
+        ASSERT_EQ(platform.app.sent.size(), 1u) << c.bytes;
+        EXPECT_EQ(platform.app.sent[0], c.sent) << c.bytes;
+        EXPECT_EQ(platform.code_pages.asked, c.asked) << c.bytes;
+        if (c.warning.empty()) EXPECT_EQ(run.err.find("warning"), std::string::npos) << run.err;
+        else EXPECT_NE(run.err.find(c.warning), std::string::npos) << run.err;
+    }
+
+    const std::pair<std::vector<std::u16string>, std::string> usage[] = {
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"12345"}, "usage: --codepage 12345: this system has no such code page\n"},
+        {{u"--app", u"--codepage", u"949", u"hi"}, "usage: --codepage applies to --file\n"},
+        {{u"--app", u"--codepage", u"949", u"-"}, "usage: --codepage applies to --file\n"},
+        {{u"--batch", u"f.txt", u"--codepage", u"949"}, "usage: --codepage applies to --file\n"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"0"}, "usage: --codepage needs a code page number, such as 949\n"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"65536"}, "usage: --codepage needs a code page number"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage"}, "usage: --codepage needs a code page number"},
+    };
+    for (const auto& [args, message] : usage) {
+        FakePlatform platform;
+        platform.files.files[u"f.txt"] = "x";
+        const RunOutput run = RunWith(platform, args);
+        EXPECT_EQ(run.code, 2) << message;
+        EXPECT_EQ(run.err.find(message), 0u) << run.err;
+        EXPECT_TRUE(platform.app.sent.empty());
+    }
+}
+
 TEST(Batch, RunsEveryCaseAndSummarises) {
     RawReplyServer server("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent");
     FakePlatform platform;
@@ -428,6 +500,103 @@ TEST(Batch, ReplaysASavedSendLogWithEachRecordedOutcomeAsItsExpectation) {
     EXPECT_EQ(server.Request().substr(0, 35), "GET /lumvox=%EC%95%88%EB%85%95%20 H");
 }
 
+// What the fakes and the peer were handed, in order: copy-data texts and
+// clipboard texts as their UTF-16 bytes, then the network's request heads.
+std::vector<std::string> WentOut(const FakePlatform& platform, const RotatingReplyServer& server, size_t heads_before) {
+    auto bytes = [](std::string_view channel, const std::u16string& text) {
+        return std::string(channel) + std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    };
+    std::vector<std::string> all;
+    for (const auto& text : platform.app.sent) all.push_back(bytes("app:", text));
+    for (const auto& text : platform.clip.placed) all.push_back(bytes("clip:", text));
+    const std::vector<std::string> heads = server.Requests();
+    for (size_t i = heads_before; i < heads.size(); ++i) all.push_back("net:" + heads[i]);
+    return all;
+}
+
+// The last line of the output that is a JSON object: the --json result line.
+std::string LastJsonLine(const std::string& out) {
+    const size_t end = out.rfind("}\n");
+    if (end == std::string::npos) return {};
+    const size_t before = out.rfind("\n{", end);
+    const size_t start = before == std::string::npos ? 0 : before + 1;
+    return out.substr(start, end + 1 - start);
+}
+
+TEST(Batch, AResultLineAndASendLogLineReplayTheSameBytes) {
+    RotatingReplyServer server({"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent"});
+    const std::u16string port = lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
+    using lumvox::core::SendChannel;
+    struct Case {
+        lumvox::core::SendRequest request;
+        bool dry_run;
+    };
+    const Case cases[] = {
+        {{SendChannel::Net, std::u16string(kTricky), false, u"127.0.0.1", port}, false},
+        {{SendChannel::Net, u" 안녕 \"우선\" \\ \t\r\n<emph>x</emph", false, u"127.0.0.1", port}, false},
+        {{SendChannel::Net, u"x", false, u"[::1]", u"8080"}, true},  // a bracketed host
+        {{SendChannel::Net, u"x", false, u"localhost", u"07070"}, true},  // the port as written
+        {{SendChannel::App, u"  a\xD83D\xDE00 \r\n", true, u"", u""}, false},
+        {{SendChannel::App, u"<silence msec=\"x\"/>", false, u"", u""}, false},
+        {{SendChannel::Clip, u" 안\r\n", true, u"", u""}, false},
+    };
+    for (const Case& c : cases) {
+        const lumvox::core::SendRequest& r = c.request;
+        const std::string label = lumvox::core::ToUtf8Lossy(r.text);
+        std::vector<std::u16string> args = {u"--json"};
+        if (c.dry_run) args.push_back(u"--dry-run");
+        if (r.channel == SendChannel::Net) args.insert(args.end(), {u"--net", r.host + u":" + r.port});
+        else args.push_back(r.channel == SendChannel::App ? u"--app" : u"--clip");
+        if (r.protocol) args.push_back(u"--protocol");
+        args.insert(args.end(), {u"--", r.text});
+
+        FakePlatform platform;
+        const size_t heads_before = server.Requests().size();
+        const RunOutput single = RunWith(platform, args);
+        ASSERT_EQ(single.code, 0) << label << "\n" << single.err;
+        const std::string saved = LastJsonLine(single.out);
+        const nlohmann::json result = nlohmann::json::parse(saved);
+        // The send log's line for the same request, sent by the core the window
+        // uses (a dry run's record is what such a send would record).
+        lumvox::core::SendRecord record;
+        if (c.dry_run) {
+            record.channel = r.channel;
+            record.text = r.text;
+            record.protocol = r.protocol;
+            record.host = r.host;
+            record.port = r.port;
+        } else {
+            record = lumvox::core::Send(r, platform.Links());
+        }
+        platform.files.files[u"saved.jsonl"] = saved + "\n" +
+                                               lumvox::json::SendLogLine(record, "2026-01-02T03:04:05.006") + "\n";
+        const std::vector<std::string> before = WentOut(platform, server, heads_before);
+
+        std::vector<std::u16string> batch_args = {u"--batch", u"saved.jsonl"};
+        if (c.dry_run) batch_args.push_back(u"--dry-run");
+        const RunOutput batch = RunWith(platform, batch_args);
+        EXPECT_EQ(batch.code, 0) << label << "\n" << batch.out;
+        EXPECT_NE(batch.out.find("2 passed, 0 failed"), std::string::npos) << batch.out;
+        std::vector<nlohmann::json> lines;
+        for (size_t start = 0, end; (end = batch.out.find('\n', start)) != std::string::npos; start = end + 1)
+            if (batch.out[start] == '{') lines.push_back(nlohmann::json::parse(batch.out.substr(start, end - start)));
+        ASSERT_EQ(lines.size(), 2u) << batch.out;
+        for (const nlohmann::json& line : lines) {
+            // Batch lines carry the findings of the single send, and replay in turn.
+            EXPECT_EQ(line["findings"], result["findings"]) << label;
+            EXPECT_EQ(line["text"], result["text"]) << label;
+            if (c.dry_run) {
+                EXPECT_EQ(line["dryRun"], result["dryRun"]) << label;
+            }
+        }
+        if (c.dry_run) continue;
+        const std::vector<std::string> after = WentOut(platform, server, heads_before);
+        ASSERT_EQ(before.size(), 2u) << label;  // the single send and the core's
+        ASSERT_EQ(after.size(), 4u) << label;
+        for (const std::string& again : {after[2], after[3]}) EXPECT_EQ(again, before[0]) << label;
+    }
+}
+
 TEST(ReadBatchCase, ReadsEveryMemberAndItsEscapes) {
     std::string error;
     auto batch = ReadBatchCase(
@@ -441,6 +610,15 @@ TEST(ReadBatchCase, ReadsEveryMemberAndItsEscapes) {
     EXPECT_EQ(batch->input.port, u"8080");
     EXPECT_TRUE(batch->input.protocol);
     EXPECT_EQ(batch->expected, Outcome::NotAcknowledged);
+
+    // Members no case reads never reject it, not even with a number past a
+    // double (found by the fuzzer) or a repeated name; nested names are theirs.
+    auto saved = ReadBatchCase(
+        R"({"text":"1e999 \"2e999\"","channel":"app","note":[1e999,-1E+999,{"text":"inner","x":12e9999}],)"
+        R"("note":0.5,"elapsedMs":1)" + std::string(400, '0') + "}",
+        error);
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(saved->input.text, u"1e999 \"2e999\"");
 
     auto plain = ReadBatchCase(R"( {"channel":"clip","text":""} )", error);
     ASSERT_TRUE(plain) << error;
@@ -463,7 +641,9 @@ TEST(ReadBatchCase, RefusesMalformedLinesAndSaysWhy) {
         {"{\"text\":\"\xE9\",\"channel\":\"app\"}", "invalid string"},
         {R"({"text":"\ud800","channel":"app"})", "surrogate"},
         {R"({"text":"a","channel":"app","protocol":tru})", "invalid literal"},
-        {R"({"text":"a","channel":"app","note":1e999})", "number overflow"},  // found by the fuzzer
+        {R"({"text":"a","channel":"app","protocol":1e999})", "\"protocol\" must be true or false"},
+        {R"({"text":"a","channel":"app","text":"b"})", "\"text\" is given twice"},
+        {R"({"channel":"app","text":"a","expect":"refused","channel":"clip"})", "\"channel\" is given twice"},
         {R"(["text","a"])", "one JSON object"},
         {R"({"text":"a"})", "\"channel\" must be"},
         {R"({"text":"a","channel":"fax"})", "\"channel\" must be"},

@@ -128,6 +128,26 @@ TEST(LumvoxSendExe, AppWithoutTheSpeechProgramExitsWithFour) {
     EXPECT_EQ(RunSend(L"--app \" \""), 3u);
 }
 
+TEST(LumvoxSendExe, CodePageNamesHowAFileWithoutAMarkIsRead) {
+    wchar_t folder[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"lvx", 0, path);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "\xC7\xD1\xB1\xDB", 4, &written, nullptr);  // "한글" in code page 949
+    CloseHandle(file);
+    Receiver receiver;
+    ASSERT_TRUE(receiver.get());
+    EXPECT_EQ(RunSend(L"--app --codepage 949 --file \"" + std::wstring(path) + L"\""), 0u);
+    ASSERT_EQ(g_received.count, 1);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(g_received.data.data()), g_received.data.size() / 2),
+              L"\xD55C\xAE00");
+    EXPECT_EQ(RunSend(L"--app --codepage 12345 --file \"" + std::wstring(path) + L"\""), 2u);
+    EXPECT_EQ(g_received.count, 1);
+    DeleteFileW(path);
+}
+
 TEST(LumvoxSendExe, ClipPlacesExactlyTheText) {
     EXPECT_EQ(RunSend(L"--clip \" a\xC548\r\n\""), 0u);
     EXPECT_EQ(ClipboardText(), L" a\xC548\r\n");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../core/code_page_cases.h"
 #include "../core/page_fakes.h"
 #include "core/utf.h"
 #include "platform/file_source_win.h"
@@ -132,6 +133,27 @@ TEST(WindowsFileSource, DecodesAsciiInTheAnsiCodePage) {
     EXPECT_EQ(source.DecodeAnsi(ascii), std::u16string(ascii.begin(), ascii.end()));
     EXPECT_EQ(source.DecodeAnsi(""), u"");
     EXPECT_FALSE(source.DecodeAnsi("\xE9").empty()) << "an undefined byte still becomes a character";
+}
+
+TEST(WindowsFileSource, DecodesNamedCodePagesAndFindsTheFirstUndefinedByte) {
+    lumvox::win::WindowsFileSource source;
+    for (const test::CodePageCase& c : test::kCodePageCases) {
+        const CodePageText decoded = source.DecodeCodePage(c.bytes, c.code_page);
+        EXPECT_TRUE(decoded.text.starts_with(c.starts) && decoded.text.ends_with(c.ends))
+            << c.code_page << " " << ::testing::PrintToString(std::string(c.bytes));
+        EXPECT_EQ(decoded.first_undefined, c.undefined_at) << c.code_page << " " << ::testing::PrintToString(std::string(c.bytes));
+        EXPECT_EQ(decoded.code_page, c.code_page);
+    }
+    // The undefined byte is found on a later line too, past many good ones.
+    std::string lines;
+    for (int i = 0; i < 2000; ++i) lines += "\xC7\xD1\xB1\xDB\r\n";
+    EXPECT_EQ(source.DecodeCodePage(lines + "ab\xC7\xD1\xFF", 949).first_undefined, lines.size() + 4);
+    // Without a number, the system's ANSI code page, as the window reads files.
+    const CodePageText ansi = source.DecodeCodePage("plain", std::nullopt);
+    EXPECT_EQ(ansi.code_page, GetACP());
+    EXPECT_EQ(ansi.text, u"plain");
+    for (unsigned known : test::kKnownCodePages) EXPECT_TRUE(source.HasCodePage(known)) << known;
+    for (unsigned unknown : test::kUnknownCodePages) EXPECT_FALSE(source.HasCodePage(unknown)) << unknown;
 }
 
 TEST(WindowsFileSource, FileOpenLoadsDecodedTextIntoTheFirstPage) {

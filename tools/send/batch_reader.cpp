@@ -1,5 +1,10 @@
 #include "batch_reader.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <unordered_set>
+
 #include <nlohmann/json.hpp>
 
 #include "core/utf.h"
@@ -22,15 +27,84 @@ bool StringMember(const json& object, const char* name, std::optional<std::u16st
     return out.has_value();
 }
 
+// The members a case is made of. Any other member is the line's own business
+// (a saved line's outcome, time, findings...) and is never looked at.
+constexpr std::string_view kCaseMembers[] = {"text", "channel", "destination", "protocol", "expect"};
+
+bool IsCaseMember(std::string_view name) {
+    return std::find(std::begin(kCaseMembers), std::end(kCaseMembers), name) != std::end(kCaseMembers);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The length of the JSON number (by the grammar) that starts at `at`; 0 when none does.
+size_t NumberLength(std::string_view s, size_t at) {
+    size_t i = at;
+    auto digits = [&] {
+        const size_t from = i;
+        while (i < s.size() && IsDigit(s[i])) ++i;
+        return i > from;
+    };
+    if (i < s.size() && s[i] == '-') ++i;
+    if (i >= s.size() || !IsDigit(s[i])) return 0;
+    if (s[i] == '0') ++i;
+    else digits();
+    if (i + 1 < s.size() && s[i] == '.' && IsDigit(s[i + 1])) {
+        ++i;
+        digits();
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        const size_t mantissa_end = i;
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (!digits()) i = mantissa_end;
+    }
+    return i - at;
+}
+
+// The library refuses a number past what a double holds, wherever it stands,
+// so a saved line's member that nobody reads would reject the case. No case
+// member is a number: such a number becomes 0, padded with spaces so that
+// every error position stays where it was.
+std::string WithoutOverflowingNumbers(std::string_view line) {
+    std::string text(line);
+    for (size_t i = 0; i < text.size();) {
+        const char c = text[i];
+        if (c == '"') {
+            for (++i; i < text.size() && text[i] != '"'; i += text[i] == '\\' ? 2 : 1) {}
+            ++i;
+        } else if (c == '-' || IsDigit(c)) {
+            const size_t length = std::max<size_t>(NumberLength(text, i), 1);
+            if (!std::isfinite(std::strtod(text.substr(i, length).c_str(), nullptr)))
+                text.replace(i, length, "0" + std::string(length - 1, ' '));
+            i += length;
+        } else {
+            ++i;
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 std::optional<BatchCase> ReadBatchCase(std::string_view line, std::string& error) {
     json object;
+    // The library keeps the last of two members of one name; a case that names
+    // its text (or channel...) twice is ambiguous, so the first repeat is kept to refuse it.
+    std::unordered_set<std::string> seen;
+    std::optional<std::string> repeated;
+    auto watch_members = [&](int depth, json::parse_event_t event, json& parsed) {
+        if (event == json::parse_event_t::key && depth == 1 && !repeated) {
+            const std::string& name = parsed.get_ref<const std::string&>();
+            if (IsCaseMember(name) && !seen.insert(name).second) repeated = name;
+        }
+        return true;
+    };
     try {
-        object = json::parse(line);
+        object = json::parse(WithoutOverflowingNumbers(line), watch_members);
     } catch (const json::exception& e) {
-        // A syntax error, or a number past what a double holds. The library's
-        // text says where and what; only its "[json.exception...] " tag is left out.
+        // A syntax error: the library's text says where and what; only its
+        // "[json.exception...] " tag is left out.
         std::string what = e.what();
         auto tag_end = what.find("] ");
         error = tag_end == std::string::npos ? what : what.substr(tag_end + 2);
@@ -38,6 +112,10 @@ std::optional<BatchCase> ReadBatchCase(std::string_view line, std::string& error
     }
     if (!object.is_object()) {
         error = "a case must be one JSON object";
+        return std::nullopt;
+    }
+    if (repeated) {
+        error = "\"" + *repeated + "\" is given twice";
         return std::nullopt;
     }
     std::optional<std::u16string> channel, text, destination, expect;

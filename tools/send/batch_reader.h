@@ -1,6 +1,7 @@
 #pragma once
 // One line of a batch file: a JSON object naming a text, its channel and the
-// expected outcome. Reads untrusted input; portable and pure.
+// expected outcome; a saved send log line and a --json result line are such
+// objects. Reads untrusted input; portable and pure.
 #include <optional>
 #include <string>
 #include <string_view>

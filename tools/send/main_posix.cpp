@@ -50,6 +50,7 @@ public:
     }
     lumvox::core::SendLinks Links() override { return {nullptr, &net_, nullptr}; }
     lumvox::core::FileSource& Files() override { return files_; }
+    lumvox::core::CodePageDecoder& CodePages() override { return files_; }
     std::string ReadStandardInput() override { return std::string(std::istreambuf_iterator<char>(std::cin), {}); }
 
 private:

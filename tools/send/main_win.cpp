@@ -43,6 +43,7 @@ class WindowsPlatform final : public SendPlatform {
 public:
     lumvox::core::SendLinks Links() override { return {&app_, &net_, &clip_}; }
     lumvox::core::FileSource& Files() override { return files_; }
+    lumvox::core::CodePageDecoder& CodePages() override { return files_; }
     ProcessCounters Counters() override {
         ProcessCounters counters;
         PROCESS_MEMORY_COUNTERS_EX memory{};

@@ -73,6 +73,13 @@ Outcome FromRecord(SendOutcome outcome) {
     return Outcome::Failed;
 }
 
+// The members --batch reads a case from, written as the send log writes them.
+void AppendCaseMembers(lumvox::json::JsonLine& json, const SendRequest& request) {
+    json.Text("text", request.text);
+    if (request.channel == SendChannel::Net) json.Text("destination", request.host + u":" + request.port);
+    else json.Flag("protocol", request.protocol);
+}
+
 }  // namespace
 
 CaseResult RunCase(const SendRequest& request, const SendLinks& links) {
@@ -145,6 +152,7 @@ void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result)
         .Text("message", result.message)
         .Text("detail", result.plain)
         .Number("elapsedMs", result.elapsed_ms);
+    if (result.request) AppendCaseMembers(json, *result.request);
     if (result.outcome != Outcome::Usage) {
         lumvox::json::AppendCause(json, result.cause, {"status"});
         lumvox::json::AppendWarnings(json, result.warnings);

@@ -31,6 +31,9 @@ struct CaseResult {
     std::optional<lumvox::core::MarkupFindings> findings;
     lumvox::core::SendCause cause;
     std::vector<lumvox::core::WireWarning> warnings;
+    // The case itself, so that the line replays with --batch: its text, and
+    // its destination or envelope. Absent when no text was read.
+    std::optional<lumvox::core::SendRequest> request;
 };
 
 // A channel whose link is null here ends as a usage error: it needs Windows.

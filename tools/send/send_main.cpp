@@ -1,5 +1,6 @@
 #include "send_main.h"
 
+#include "common/hex_dump.h"
 #include "core/action_error.h"
 #include "core/http_reply_reader.h"
 #include "core/text_file_decoder.h"
@@ -19,11 +20,39 @@ struct TextOrFailure {
     std::string plain = {};
     std::u16string message = {};
     lumvox::core::SendCause cause = {};
+    std::string warning = {};  // a line for standard error: the text was read, but not all of it as written
 };
 
 TextOrFailure Text(std::u16string text) { return {std::move(text), Outcome::Delivered}; }
 
-TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatform& platform) {
+// A file without a byte-order mark in the code page asked for (or the
+// system's), the first byte that code page does not define told in a warning.
+TextOrFailure ReadFileText(const std::u16string& path, std::optional<unsigned> code_page, SendPlatform& platform) {
+    TextOrFailure read;
+    platform.Files().ReadInPlace(path, [&](std::string_view bytes) {
+        std::optional<lumvox::core::CodePageText> unmarked;
+        auto decode = [&](std::string_view body) {
+            unmarked = platform.CodePages().DecodeCodePage(body, code_page);
+            return std::move(unmarked->text);
+        };
+        // A code page the user names is the file's whatever its bytes; without
+        // one, well-formed UTF-8 goes first, as in the window.
+        read = Text(lumvox::core::DecodeTextFile(bytes, decode,
+                                                 code_page ? lumvox::core::UnmarkedFile::AnsiOnly
+                                                           : lumvox::core::UnmarkedFile::Utf8WhenWellFormed));
+        if (unmarked && unmarked->first_undefined) {
+            const size_t at = *unmarked->first_undefined;  // no mark: the body starts the file
+            read.warning = "warning: " + ToUtf8Lossy(path) + ": the byte at offset " + std::to_string(at) + " (0x" +
+                           lumvox::tools::HexBytes(bytes.substr(at, 1)) + ") is not defined in code page " +
+                           std::to_string(unmarked->code_page) +
+                           "; it and any later such bytes were read as substitute characters\n";
+        }
+    });
+    return read;
+}
+
+TextOrFailure ReadText(TextSource source, const std::u16string& text, std::optional<unsigned> code_page,
+                       SendPlatform& platform) {
     switch (source) {
     case TextSource::Argument:
         return Text(text);
@@ -34,7 +63,7 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatfo
     }
     case TextSource::File:
         try {
-            return Text(lumvox::core::ReadTextFile(platform.Files(), text));
+            return ReadFileText(text, code_page, platform);
         } catch (const lumvox::core::CauseError& error) {
             return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(error.cause()), error.message(),
                     error.cause()};
@@ -71,6 +100,13 @@ std::optional<CaseResult> StrictRefusal(const lumvox::core::SendRequest& input) 
     return result;
 }
 
+// The findings told before a send: errors and warnings (notes say nothing wrong).
+lumvox::core::MarkupFindings SendFindings(const lumvox::core::SendRequest& input) {
+    lumvox::core::MarkupFindings findings = CheckCaseMarkup(input, true);
+    std::erase_if(findings, [](const auto& f) { return f.severity == lumvox::core::Severity::Note; });
+    return findings;
+}
+
 void Report(const CaseResult& result, bool json, const Sink& out, const Sink& err) {
     if (!result.preview.empty()) out(result.preview);
     err(DescribeOutcome(result));
@@ -103,6 +139,8 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
         bool ok = false;
         if (parsed) {
             CaseResult result = SendCase(parsed->input, options.dry_run, platform);
+            result.findings = SendFindings(parsed->input);
+            result.request = std::move(parsed->input);
             ok = result.outcome == parsed->expected;
             json.Text("expected", OutcomeName(parsed->expected));
             AppendOutcomeFields(json, result);
@@ -142,9 +180,15 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         out(kVersionText);
         return 0;
     }
+    if (options.codepage && !platform.CodePages().HasCodePage(*options.codepage)) {
+        err("usage: --codepage " + std::to_string(*options.codepage) + ": this system has no such code page\n"
+            "Try 'lumvox-send --help'.\n");
+        return ExitCode(Outcome::Usage);
+    }
     if (options.batch_file) return RunBatch(options, platform, out, err);
 
-    TextOrFailure text = ReadText(options.source, options.text, platform);
+    TextOrFailure text = ReadText(options.source, options.text, options.codepage, platform);
+    if (!text.warning.empty()) err(text.warning);
     if (!text.text) {
         CaseResult failure = FailureResult(*options.channel, text);
         Report(failure, options.json, out, err);
@@ -191,6 +235,7 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         result.plain = "--strict: the wire would change the text";
     }
     result.findings = std::move(findings);
+    result.request = input;
     Report(result, options.json, out, err);
     return ExitCode(result.outcome);
 }

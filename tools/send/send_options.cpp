@@ -18,7 +18,10 @@ const char kUsage[] =
     "  --net H[:P]   one HTTP GET to H, port P (default 7070); delivered when the reply says \"sent\"\n"
     "  --clip        the clipboard as one Unicode text (Windows only)\n"
     "  --protocol    wrap the text in <lumvox>...</lumvox> (--app and --clip)\n"
-    "  --file PATH   read the text from a file (byte-order mark, else the ANSI code page)\n"
+    "  --file PATH   read the text from a file (byte-order mark, else well-formed UTF-8,\n"
+    "                else the code page: the ANSI code page on Windows, 949 on Linux)\n"
+    "  --codepage N  with --file: a file without a byte-order mark is in code page N\n"
+    "                (949 Korean, 1252, 932, 65001...); bytes N does not define are warned of\n"
     "  -             read the text from standard input as UTF-8\n"
     "  --dry-run     send nothing; print exactly what would go out\n"
     "  --strict      send nothing when the wire would change the text (a \"#\", \"?\", backslash or NUL)\n"
@@ -31,7 +34,8 @@ const char kUsage[] =
     "  --check       print the text's SAPI 5 XML markup findings (as the channel would send it) and\n"
     "                send nothing; exit 7 when one is an error\n"
     "  --batch FILE  run one JSON case per line: {\"text\":..., \"channel\":\"app|net|clip\",\n"
-    "                \"destination\":\"HOST[:PORT]\", \"protocol\":false, \"expect\":\"delivered\"}\n"
+    "                \"destination\":\"HOST[:PORT]\", \"protocol\":false, \"expect\":\"delivered\"};\n"
+    "                a --json result line or a saved send log line is such a case\n"
     "  --version     print lumvox-send's version and exit\n"
     "\n"
     "Exit codes: 0 delivered, 2 usage, 3 refused (empty text or fields),\n"
@@ -136,6 +140,9 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             auto count = WholeNumber(next(), 1, kMaxConcurrency);
             if (!count) return Error("--concurrency needs a number from 1 to " + std::to_string(kMaxConcurrency));
             options.concurrency = static_cast<int>(*count);
+        } else if (arg == u"--codepage") {
+            options.codepage = WholeNumber(next(), 1, 65535);
+            if (!options.codepage) return Error("--codepage needs a code page number, such as 949");
         } else if (arg == u"--batch") {
             const std::u16string* path = next();
             if (!path) return Error("--batch needs a file");
@@ -145,6 +152,7 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
         }
     }
     if (options.help || options.version) return {options, ""};
+    if (options.codepage && options.source != TextSource::File) return Error("--codepage applies to --file");
     if (options.batch_file) {
         if (options.channel || have_text) return Error("--batch takes its channels and texts from the file");
         if (options.repeat || options.concurrency != 1) return Error("--repeat and --concurrency do not apply to --batch");

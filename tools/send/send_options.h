@@ -30,6 +30,7 @@ struct SendOptions {
     std::optional<std::u16string> batch_file;
     std::optional<size_t> repeat;  // --repeat N: the same send N times
     int concurrency = 1;           // --concurrency C: network sends at once
+    std::optional<unsigned> codepage;  // --codepage N: a --file without a byte-order mark is in N
 };
 
 inline constexpr size_t kMaxRepeat = 10'000'000;

@@ -2,11 +2,13 @@
 // The seams a send goes through. The Windows build implements them in
 // src/platform; lumvox-send on Linux has the network alone; tests use fakes.
 #include <functional>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
 
 #include "core/http_client.h"
+#include "core/text_file_decoder.h"
 #include "core/send_outcome.h"
 
 namespace lumvox::core {
@@ -53,6 +55,18 @@ public:
     }
     // Decodes bytes without a byte-order mark (the system's ANSI code page on Windows).
     virtual std::u16string DecodeAnsi(std::string_view bytes) = 0;
+};
+
+// The system's code pages, for lumvox-send's files without a byte-order mark.
+class CodePageDecoder {
+public:
+    virtual ~CodePageDecoder() = default;
+    // Can this system convert from code page N (--codepage N)?
+    virtual bool HasCodePage(unsigned code_page) = 0;
+    // Bytes in a code page this system has (nullopt: the ANSI code page; 949
+    // where the system has none). Never fails: bytes the code page does not
+    // define become substitutes, and the first one's offset is told.
+    virtual CodePageText DecodeCodePage(std::string_view bytes, std::optional<unsigned> code_page) = 0;
 };
 
 // The links of this platform; a null link is a channel this platform lacks.
