@@ -10,9 +10,9 @@
 namespace lumvox::core {
 
 inline std::ostream& operator<<(std::ostream& out, HttpFailure failure) {
-    static constexpr const char* kNames[] = {"BadUrl",   "BadPort",       "NoAddress", "ConnectFailed",
-                                             "TimedOut", "Broken",        "ClosedEarly", "BadStatusLine",
-                                             "OverLimit", "NotSuccess",   "NotUtf8"};
+    static constexpr const char* kNames[] = {"BadUrl",      "BadPort",       "BadHost",   "NoAddress", "Refused",
+                                             "ConnectFailed", "TimedOut",   "Broken",    "ClosedEarly",
+                                             "BadStatusLine", "OverLimit",  "NotSuccess", "NotUtf8"};
     return out << kNames[static_cast<int>(failure)];
 }
 

@@ -18,6 +18,7 @@ public:
     virtual ~SendPlatform() = default;
     virtual lumvox::core::SendLinks Links() = 0;      // null links: the channel needs Windows
     virtual lumvox::core::FileSource& Files() = 0;      // the window's file loader's source
+    // Throws CauseError (input-unreadable) when standard input can't be read.
     virtual std::string ReadStandardInput() = 0;
     // This process's memory and handles, as far as the system reports them.
     virtual ProcessCounters Counters() { return {}; }
