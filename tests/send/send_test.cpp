@@ -369,6 +369,9 @@ TEST(TextSources, FileAndStandardInputAreDecodedLikeTheWindow) {
     RunOutput missing = RunWith(platform, {u"--app", u"--file", u"none.txt"});
     EXPECT_EQ(missing.code, 6);
     EXPECT_NE(missing.err.find("Cannot open file \"none.txt\""), std::string::npos);
+    const auto missing_json = nlohmann::json::parse(RunWith(platform, {u"--app", u"--json", u"--file", u"none.txt"}).out);
+    EXPECT_EQ(missing_json["cause"], "file-unreadable");
+    EXPECT_EQ(missing_json["path"], "none.txt");
     RunOutput bad_json = RunWith(platform, {u"--app", u"--json", u"--file", u"bad.txt"});
     EXPECT_NE(bad_json.out.find("\"cause\":\"file-not-utf8\",\"causeText\":\"the file is not well-formed UTF-8: "
                                 "the first bad sequence is at byte 5\",\"byteOffset\":5"),

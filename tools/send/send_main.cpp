@@ -28,6 +28,15 @@ TextOrFailure CauseFailure(const lumvox::core::SendCause& cause, std::u16string 
     return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(cause), std::move(message), cause};
 }
 
+// A file source's failure: its cause, or file-unreadable with the error's words.
+TextOrFailure FileFailure(const std::u16string& path, const ActionError& error) {
+    if (const auto* known = dynamic_cast<const lumvox::core::CauseError*>(&error))
+        return CauseFailure(known->cause(), error.message());
+    lumvox::core::SendCause cause(lumvox::core::CauseCode::FileUnreadable, error.message());
+    cause.path = path;
+    return CauseFailure(cause, error.message());
+}
+
 TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatform& platform) {
     switch (source) {
     case TextSource::Argument:
@@ -51,10 +60,8 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, SendPlatfo
             lumvox::core::FileSource& files = platform.Files();
             return Text(lumvox::core::DecodeTextFile(
                 files.ReadAll(text), [&](std::string_view bytes) { return files.DecodeAnsi(bytes); }));
-        } catch (const lumvox::core::CauseError& error) {
-            return CauseFailure(error.cause(), error.message());
         } catch (const ActionError& error) {
-            return {std::nullopt, Outcome::Failed, "the file could not be read", error.message()};
+            return FileFailure(text, error);
         }
     }
     return {};
@@ -128,13 +135,8 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
     std::string bytes;
     try {
         bytes = platform.Files().ReadAll(*options.batch_file);
-    } catch (const lumvox::core::CauseError& error) {
-        TextOrFailure failure = CauseFailure(error.cause(), error.message());
-        err(std::string(OutcomeName(failure.outcome)) + ": " + failure.plain + "\n");
-        out(ReadFailureJson(failure));
-        return ExitCode(failure.outcome);
     } catch (const ActionError& error) {
-        TextOrFailure failure{std::nullopt, Outcome::Failed, "the file could not be read", error.message()};
+        TextOrFailure failure = FileFailure(*options.batch_file, error);
         err(std::string(OutcomeName(failure.outcome)) + ": " + failure.plain + "\n");
         out(ReadFailureJson(failure));
         return ExitCode(failure.outcome);
