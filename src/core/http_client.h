@@ -22,7 +22,8 @@ public:
 enum class HttpFailure {
     BadUrl,         // no "://", a protocol other than http, or an empty host
     BadPort,        // the port text is not a whole decimal number 1..65535
-    NoAddress,      // an unreadable IPv6 literal or a name the resolver can't find
+    BadHost,        // an unreadable IPv6 literal, or a host with an unpaired surrogate
+    NoAddress,      // a name the resolver can't find
     Refused,        // the peer refused the connection: nothing listens there
     ConnectFailed,  // any other failure to connect
     TimedOut,       // a time limit ran out
@@ -76,6 +77,9 @@ struct HttpReply {
     int status = 0;
     std::string body;    // raw bytes; empty for 204 and for 1xx
     std::string reason;  // the status line's reason phrase
+    // A status outside 2xx that came before the connection dropped is still the
+    // answer: this says how it dropped, and the body holds what came of it.
+    std::string dropped = {};
 };
 
 // One GET exchange on the parts of `url`. Returns every final status with its

@@ -99,13 +99,13 @@ std::string AddressText(const tcp::endpoint& endpoint) {
 
 std::vector<tcp::endpoint> FindAddresses(asio::io_context& io, const UrlParts& parts, std::uint16_t port) {
     auto host = Utf16ToUtf8(parts.host);
-    if (!host) Fail(HttpFailure::NoAddress, "host with an unpaired surrogate");
+    if (!host) Fail(HttpFailure::BadHost, "host with an unpaired surrogate");
     HttpFailureFacts facts;
     facts.address = *host;
     std::error_code ec;
     if (parts.ipv6) {
         auto address = asio::ip::make_address_v6(*host, ec);
-        if (ec) Fail(HttpFailure::NoAddress, "not an IPv6 address: " + *host, facts);
+        if (ec) Fail(HttpFailure::BadHost, "not an IPv6 address: " + *host, facts);
         return {tcp::endpoint(address, port)};
     }
     auto address = asio::ip::make_address_v4(*host, ec);
@@ -191,9 +191,20 @@ HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string&
     asio::async_write(socket, asio::buffer(request), [&](const std::error_code& ec, std::size_t) { result = ec; });
     RunWithin(io, socket, timing, timing.Limit(timing.limits.reply_idle, "reply", "sending"), result,
               "the request to go out");
-    if (result) SocketSource::Broken("sending failed: ", result);
-
     SocketSource source(io, socket, timing);
+    if (result) {
+        // A peer may answer (431, 414) and reset before it has read the whole
+        // request; what it answered is still waiting to be read.
+        try {
+            HttpReply reply = ReadReply(source, timing.limits);
+            if (reply.status < 200 || reply.status > 299) {
+                if (reply.dropped.empty()) reply.dropped = "sending failed: " + result.message();
+                return reply;
+            }
+        } catch (const HttpFailureError&) {
+        }
+        SocketSource::Broken("sending failed: ", result);
+    }
     HttpReply reply = ReadReply(source, timing.limits);
     std::error_code ignored;
     socket.shutdown(tcp::socket::shutdown_both, ignored);

@@ -224,24 +224,36 @@ HttpReply ReadReply(ByteSource& source, const HttpLimits& limits) {
 
     HttpReply reply;
     Framing framing;
-    do {
-        reply.status = StatusCode(head_line("the status line"), reply.reason);
-        framing = {};
-        for (auto line = head_line("the end of the headers"); !line.empty(); line = head_line("the end of the headers")) {
-            if (++head_lines > limits.max_head_lines) OverCap("header-lines", limits.max_head_lines, "too many header lines");
-            framing.Note(line);
-        }
-    } while (reply.status == 100);
+    bool final_status = false;
+    try {
+        do {
+            reply.status = StatusCode(head_line("the status line"), reply.reason);
+            final_status = reply.status != 100;
+            framing = {};
+            for (auto line = head_line("the end of the headers"); !line.empty();
+                 line = head_line("the end of the headers")) {
+                if (++head_lines > limits.max_head_lines)
+                    OverCap("header-lines", limits.max_head_lines, "too many header lines");
+                framing.Note(line);
+            }
+        } while (reply.status == 100);
 
-    // Other interim replies and 204 carry no body.
-    if ((reply.status >= 100 && reply.status < 200) || reply.status == 204) return reply;
-    if (framing.chunked) {
-        ReadChunkedBody(in, limits, reply.body);
-    } else if (framing.length) {
-        if (*framing.length > limits.max_body) OverCap("body", limits.max_body, "body over its limit");
-        in.ReadExact(*framing.length, reply.body);
-    } else {
-        in.ReadToClose(reply.body, limits.max_body);
+        // Other interim replies and 204 carry no body.
+        if ((reply.status >= 100 && reply.status < 200) || reply.status == 204) return reply;
+        if (framing.chunked) {
+            ReadChunkedBody(in, limits, reply.body);
+        } else if (framing.length) {
+            if (*framing.length > limits.max_body) OverCap("body", limits.max_body, "body over its limit");
+            in.ReadExact(*framing.length, reply.body);
+        } else {
+            in.ReadToClose(reply.body, limits.max_body);
+        }
+    } catch (const HttpFailureError& error) {
+        // A peer that refuses a request (a 431 for a head too large) often
+        // resets the connection after its answer: the status is the truer cause.
+        const bool dropped = error.failure() == HttpFailure::Broken || error.failure() == HttpFailure::ClosedEarly;
+        if (!dropped || !final_status || (reply.status >= 200 && reply.status <= 299)) throw;
+        reply.dropped = error.what();
     }
     return reply;
 }
@@ -251,6 +263,7 @@ ReplyTextResult ReplyText(const HttpReply& reply) {
     if (reply.status < 200 || reply.status > 299) {
         facts.status = reply.status;
         facts.reason = reply.reason;
+        facts.system_text = reply.dropped;
         return HttpFailureError(HttpFailure::NotSuccess, "status " + std::to_string(reply.status), std::move(facts));
     }
     auto text = Utf8ToUtf16(reply.body);

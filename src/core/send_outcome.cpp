@@ -72,13 +72,14 @@ std::u16string InParenthesesK(std::u16string_view words) {
 }
 Parts SystemText(const SendCause& c) { return {Text("systemText", c.system_text)}; }
 
-// One row per cause: its name for scripts, the outcome it gives, the window's
-// own message where it has one, its words in English and Korean, and the
-// particulars that go with it into JSON.
+// One row per cause: its name for scripts, the outcome the window's log shows,
+// the outcome lumvox-send reports, the window's own message where it has one,
+// its words in English and Korean, and the particulars that go with it into JSON.
 struct CauseRow {
     CauseCode code;
     std::string_view name;
     SendOutcome outcome;
+    SendOutcome script_outcome;  // see ScriptOutcomeOf
     std::u16string_view window_text;
     std::string (*english)(const SendCause&);
     std::u16string (*korean)(const SendCause&);
@@ -90,39 +91,53 @@ using O = SendOutcome;
 using C = const SendCause&;
 
 const CauseRow kCauses[] = {
-    {CauseCode::None, "none", O::Delivered, u"", [](C) -> std::string { return "delivered"; },
+    {CauseCode::None, "none", O::Delivered, O::Delivered, u"", [](C) -> std::string { return "delivered"; },
      [](C) -> std::u16string { return u"전달됨"; }, nullptr},
-    {CauseCode::EmptyText, "empty-text", O::Refused, u"", [](C) -> std::string { return "the text is empty"; },
+    {CauseCode::EmptyText, "empty-text", O::Refused, O::Refused, u"", [](C) -> std::string { return "the text is empty"; },
      [](C) -> std::u16string { return u"문장이 비어 있습니다"; }, nullptr},
-    {CauseCode::EmptyDestination, "empty-destination", O::Refused, m::kNoDestination,
+    {CauseCode::EmptyDestination, "empty-destination", O::Refused, O::Refused, m::kNoDestination,
      [](C) -> std::string { return "the host or the port is empty"; },
      [](C) -> std::u16string { return u"IP 또는 Port 번호가 비어 있습니다"; }, nullptr},
-    {CauseCode::EmptyHost, "empty-host", O::Unreachable, u"",
-     [](C) -> std::string {
-         return "the destination leaves no host name (an IPv6 address needs square brackets, as in [::1])";
+    {CauseCode::EmptyHost, "empty-host", O::Unreachable, O::Refused, u"",
+     [](C c) {
+         return "the destination " + Quoted(c.host) +
+                " leaves no host name (an IPv6 address needs square brackets, as in [::1])";
      },
-     [](C) -> std::u16string { return u"주소에 호스트 이름이 없습니다 (IPv6 주소는 [::1]처럼 대괄호로 감싸야 합니다)"; },
-     nullptr},
-    {CauseCode::UnpairedSurrogate, "unpaired-surrogate", O::Unreachable, u"",
+     [](C c) {
+         return u"주소 " + QuotedK(c.host) + u"에 호스트 이름이 없습니다 (IPv6 주소는 [::1]처럼 대괄호로 감싸야 합니다)";
+     },
+     [](C c) { return Parts{Text("host", c.host)}; }},
+    {CauseCode::BadHost, "bad-host", O::Unreachable, O::Refused, u"",
+     [](C c) {
+         return "the host " + Quoted(c.host) +
+                " is neither a name nor an address: an IPv6 address goes in square brackets, as in [::1], and a "
+                "port after it as :PORT";
+     },
+     [](C c) {
+         return u"호스트 " + QuotedK(c.host) +
+                u"는 이름도 주소도 아닙니다: IPv6 주소는 [::1]처럼 대괄호로 감싸고, 포트는 그 뒤에 :PORT로 씁니다";
+     },
+     [](C c) { return Parts{Text("host", c.host)}; }},
+    {CauseCode::UnpairedSurrogate, "unpaired-surrogate", O::Unreachable, O::Refused, u"",
      [](C) -> std::string { return "the text holds a lone UTF-16 surrogate, which has no UTF-8 form"; },
      [](C) -> std::u16string { return u"문장에 UTF-8로 바꿀 수 없는 짝 없는 서로게이트가 있습니다"; }, nullptr},
-    {CauseCode::BadPort, "bad-port", O::Unreachable, u"",
+    {CauseCode::BadPort, "bad-port", O::Unreachable, O::Refused, u"",
      [](C c) { return "the port " + Quoted(c.port) + " is not a whole number from 1 to 65535"; },
      [](C c) { return u"Port " + QuotedK(c.port) + u"는 1부터 65535까지의 정수가 아닙니다"; },
      [](C c) { return Parts{Text("port", c.port)}; }},
-    {CauseCode::NoAddress, "no-address", O::Unreachable, u"",
+    {CauseCode::NoAddress, "no-address", O::Unreachable, O::Unreachable, u"",
      [](C c) { return "the name " + Quoted(c.host) + " has no address"; },
      [](C c) { return u"이름 " + QuotedK(c.host) + u"의 주소를 찾을 수 없습니다"; },
      [](C c) { return Parts{Text("host", c.host)}; }},
-    {CauseCode::ConnectionRefused, "connection-refused", O::Unreachable, u"",
+    {CauseCode::ConnectionRefused, "connection-refused", O::Unreachable, O::Unreachable, u"",
      [](C c) { return "the connection to " + c.address + " was refused: nothing listens on that port"; },
      [](C c) { return U(c.address) + u" 연결이 거부되었습니다 (그 포트에서 기다리는 프로그램이 없습니다)"; },
      [](C c) { return Parts{{"address", c.address}}; }},
-    {CauseCode::ConnectFailed, "connect-failed", O::Unreachable, u"",
+    {CauseCode::ConnectFailed, "connect-failed", O::Unreachable, O::Unreachable, u"",
      [](C c) { return "the connection to " + c.address + " could not be made: " + E(c.system_text); },
      [](C c) { return U(c.address) + u"에 연결할 수 없습니다: " + c.system_text; },
      [](C c) { return Parts{{"address", c.address}, Text("systemText", c.system_text)}; }},
-    {CauseCode::TimedOut, "timed-out", O::Unreachable, u"",
+    {CauseCode::TimedOut, "timed-out", O::Unreachable, O::NotAcknowledged, u"",
      [](C c) {
          if (c.limit == "connect")
              return "no answer to the connection to " + c.address + " within the " + std::to_string(c.limit_value) +
@@ -146,16 +161,16 @@ const CauseRow kCauses[] = {
          else out.push_back(Number("afterMs", c.after_ms));
          return out;
      }},
-    {CauseCode::ConnectionReset, "connection-reset", O::Unreachable, u"",
+    {CauseCode::ConnectionReset, "connection-reset", O::Unreachable, O::NotAcknowledged, u"",
      [](C c) { return "the connection was reset before the reply was whole" + InParentheses(c.system_text); },
      [](C c) { return u"응답을 다 받기 전에 연결이 끊겼습니다" + InParenthesesK(c.system_text); }, &SystemText},
-    {CauseCode::ClosedEarly, "closed-early", O::Unreachable, u"",
+    {CauseCode::ClosedEarly, "closed-early", O::Unreachable, O::NotAcknowledged, u"",
      [](C c) { return "the peer closed the connection before the reply was whole" + InParentheses(c.system_text); },
      [](C c) { return u"응답을 다 받기 전에 상대가 연결을 닫았습니다" + InParenthesesK(c.system_text); }, &SystemText},
-    {CauseCode::BadStatusLine, "bad-status-line", O::Unreachable, u"",
+    {CauseCode::BadStatusLine, "bad-status-line", O::Unreachable, O::NotAcknowledged, u"",
      [](C) -> std::string { return "the reply's status line has no readable status code"; },
      [](C) -> std::u16string { return u"응답의 상태 줄에 읽을 수 있는 상태 코드가 없습니다"; }, nullptr},
-    {CauseCode::OverLimit, "over-limit", O::Unreachable, u"",
+    {CauseCode::OverLimit, "over-limit", O::Unreachable, O::NotAcknowledged, u"",
      [](C c) {
          if (c.limit == "header-lines")
              return "the reply went over a cap: more than " + std::to_string(c.limit_value) + " header lines";
@@ -170,20 +185,27 @@ const CauseRow kCauses[] = {
      [](C c) {
          return Parts{{"limit", c.limit}, Number(c.limit == "header-lines" ? "capLines" : "capBytes", c.limit_value)};
      }},
-    {CauseCode::NotSuccess, "not-success", O::Unreachable, u"",
+    {CauseCode::NotSuccess, "not-success", O::Unreachable, O::NotAcknowledged, u"",
      [](C c) {
          return "the reply's status is " + std::to_string(c.status) + (c.reason.empty() ? "" : " " + c.reason) +
-                ", not 2xx";
+                ", not 2xx" + (c.system_text.empty() ? "" : "; then the connection dropped (" + E(c.system_text) + ")");
      },
-     [](C c) { return u"응답 상태가 2xx가 아닙니다: " + U(c.status) + (c.reason.empty() ? u"" : u" " + U(c.reason)); },
-     [](C c) { return Parts{Number("status", c.status), {"reason", c.reason}}; }},
-    {CauseCode::NotUtf8, "not-utf8", O::Unreachable, u"",
+     [](C c) {
+         return u"응답 상태가 2xx가 아닙니다: " + U(c.status) + (c.reason.empty() ? u"" : u" " + U(c.reason)) +
+                (c.system_text.empty() ? u"" : u"; 그 뒤 연결이 끊겼습니다 (" + c.system_text + u")");
+     },
+     [](C c) {
+         Parts out{Number("status", c.status), {"reason", c.reason}};
+         if (!c.system_text.empty()) out.push_back(Text("dropped", c.system_text));
+         return out;
+     }},
+    {CauseCode::NotUtf8, "not-utf8", O::Unreachable, O::NotAcknowledged, u"",
      [](C c) { return "the reply's body is not UTF-8: the first bad sequence is at byte " + std::to_string(c.offset); },
      [](C c) {
          return u"응답 본문이 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
      },
      [](C c) { return Parts{Number("byteOffset", static_cast<long long>(c.offset))}; }},
-    {CauseCode::NoAcknowledgement, "no-acknowledgement", O::NotAcknowledged, m::kSendError,
+    {CauseCode::NoAcknowledgement, "no-acknowledgement", O::NotAcknowledged, O::NotAcknowledged, m::kSendError,
      [](C c) {
          return "the reply (status " + std::to_string(c.status) + ", body of " + std::to_string(c.body_length) +
                 " bytes) does not contain \"sent\": " + Quoted(c.body_start);
@@ -196,19 +218,19 @@ const CauseRow kCauses[] = {
          return Parts{Number("status", c.status), Number("bodyLength", static_cast<long long>(c.body_length)),
                       Text("bodyStart", c.body_start)};
      }},
-    {CauseCode::ExchangeFailed, "exchange-failed", O::Unreachable, u"",
+    {CauseCode::ExchangeFailed, "exchange-failed", O::Unreachable, O::Failed, u"",
      [](C c) { return "the exchange failed: " + E(c.system_text); },
      [](C c) { return u"교환에 실패했습니다: " + c.system_text; }, &SystemText},
-    {CauseCode::Cancelled, "cancelled", O::Failed, u"",
+    {CauseCode::Cancelled, "cancelled", O::Failed, O::Failed, u"",
      [](C) -> std::string { return "the user cancelled the send before the exchange ended"; },
      [](C) -> std::u16string { return u"교환이 끝나기 전에 사용자가 전송을 취소했습니다"; }, nullptr},
-    {CauseCode::NoWindow, "no-window", O::Unreachable, m::kNotRunning,
+    {CauseCode::NoWindow, "no-window", O::Unreachable, O::Unreachable, m::kNotRunning,
      [](C) -> std::string { return "no window titled \"Lumvox\" was found"; },
      [](C) -> std::u16string { return u"제목이 \"Lumvox\"인 최상위 창이 없습니다"; }, nullptr},
-    {CauseCode::WindowGone, "window-gone", O::Unreachable, u"",
+    {CauseCode::WindowGone, "window-gone", O::Unreachable, O::Unreachable, u"",
      [](C) -> std::string { return "the window titled \"Lumvox\" closed before the text went"; },
      [](C) -> std::u16string { return u"보내기 전에 \"Lumvox\" 창이 닫혔습니다"; }, nullptr},
-    {CauseCode::NotConfirmed, "not-confirmed", O::NotAcknowledged, u"",
+    {CauseCode::NotConfirmed, "not-confirmed", O::NotAcknowledged, O::NotAcknowledged, u"",
      [](C c) {
          return "not confirmed within " + std::to_string(kCopyDataTimeoutMs) + " ms: " + ThreadEnglish(c.hung) +
                 " (a slow window may still take the text)";
@@ -221,13 +243,13 @@ const CauseRow kCauses[] = {
          const char* thread = c.hung == Hung::Hung ? "hung" : c.hung == Hung::Busy ? "busy" : "busy-or-hung";
          return Parts{Number("timeoutMs", kCopyDataTimeoutMs), {"thread", std::string(thread)}};
      }},
-    {CauseCode::MessageRefused, "message-refused", O::Failed, u"",
+    {CauseCode::MessageRefused, "message-refused", O::Failed, O::Failed, u"",
      [](C c) {
          return "the system refused the message: error " + std::to_string(c.system_code) + ", " + E(c.system_text);
      },
      [](C c) { return u"시스템이 메시지를 거부했습니다: 오류 " + U(c.system_code) + u", " + c.system_text; },
      [](C c) { return Parts{Number("systemCode", c.system_code), Text("systemText", c.system_text)}; }},
-    {CauseCode::ClipboardBusy, "clipboard-busy", O::Failed, u"",
+    {CauseCode::ClipboardBusy, "clipboard-busy", O::Failed, O::Failed, u"",
      [](C c) { return "the clipboard could not be opened: " + E(c.system_text) + HolderEnglish(c); },
      [](C c) { return u"클립보드를 열 수 없습니다: " + c.system_text + HolderKorean(c); },
      [](C c) {
@@ -236,19 +258,30 @@ const CauseRow kCauses[] = {
          if (!c.holder_process.empty()) out.push_back(Text("holderProcess", c.holder_process));
          return out;
      }},
-    {CauseCode::ClipboardFailed, "clipboard-failed", O::Failed, u"",
+    {CauseCode::ClipboardFailed, "clipboard-failed", O::Failed, O::Failed, u"",
      [](C c) { return "the text could not be placed on the clipboard: " + E(c.system_text); },
      [](C c) { return u"클립보드에 넣을 수 없습니다: " + c.system_text; }, &SystemText},
-    {CauseCode::FileUnreadable, "file-unreadable", O::Failed, u"",
+    {CauseCode::FileUnreadable, "file-unreadable", O::Failed, O::Failed, u"",
      [](C c) { return "the file " + Quoted(c.path) + " could not be read: " + E(c.system_text); },
      [](C c) { return u"파일 " + QuotedK(c.path) + u"을(를) 읽을 수 없습니다: " + c.system_text; },
      [](C c) { return Parts{Text("path", c.path), Text("systemText", c.system_text)}; }},
-    {CauseCode::FileNotUtf8, "file-not-utf8", O::Failed, u"",
+    {CauseCode::FileNotUtf8, "file-not-utf8", O::Failed, O::Failed, u"",
      [](C c) {
          return "the file is not well-formed UTF-8: the first bad sequence is at byte " + std::to_string(c.offset);
      },
      [](C c) {
          return u"파일이 올바른 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
+     },
+     [](C c) { return Parts{Number("byteOffset", static_cast<long long>(c.offset))}; }},
+    {CauseCode::InputUnreadable, "input-unreadable", O::Failed, O::Failed, u"",
+     [](C c) { return "standard input could not be read: " + E(c.system_text); },
+     [](C c) { return u"표준 입력을 읽을 수 없습니다: " + c.system_text; }, &SystemText},
+    {CauseCode::InputNotUtf8, "input-not-utf8", O::Failed, O::Failed, u"",
+     [](C c) {
+         return "standard input is not well-formed UTF-8: the first bad sequence is at byte " + std::to_string(c.offset);
+     },
+     [](C c) {
+         return u"표준 입력이 올바른 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
      },
      [](C c) { return Parts{Number("byteOffset", static_cast<long long>(c.offset))}; }},
 };
@@ -286,6 +319,12 @@ std::optional<SendOutcome> OutcomeFromName(std::string_view name) {
 
 std::string_view CauseName(CauseCode code) { return Row(code).name; }
 SendOutcome OutcomeOf(CauseCode code) { return Row(code).outcome; }
+SendOutcome ScriptOutcomeOf(const SendCause& cause) {
+    // Running out of the connect limit reached nobody; any other limit ran out
+    // on a peer that had taken the connection.
+    if (cause.code == CauseCode::TimedOut && cause.limit == "connect") return SendOutcome::Unreachable;
+    return Row(cause.code).script_outcome;
+}
 std::u16string_view CauseWindowText(CauseCode code) { return Row(code).window_text; }
 std::string CauseTextEnglish(const SendCause& cause) { return Row(cause.code).english(cause); }
 std::u16string CauseTextKorean(const SendCause& cause) { return Row(cause.code).korean(cause); }
@@ -301,6 +340,8 @@ std::string_view WarningName(WarningCode code) {
     case WarningCode::QueryMakesParameters: return "query-makes-parameters";
     case WarningCode::BackslashBecomesSlash: return "backslash-becomes-slash";
     case WarningCode::NulCharacter: return "nul-character";
+    case WarningCode::DelCharacter: return "del-character";
+    case WarningCode::LongRequestLine: return "long-request-line";
     }
     return "";
 }
@@ -319,6 +360,16 @@ std::string WarningTextEnglish(const WireWarning& w) {
                ") go out as \"/\"";
     case WarningCode::NulCharacter:
         return "U+0000 " + at + " (" + std::to_string(w.count) + " in all): most receivers stop reading there";
+    case WarningCode::DelCharacter:
+        return "U+007F " + at + " (" + std::to_string(w.count) +
+               " in all) goes out as a raw byte in the request line, which strict HTTP servers refuse";
+    case WarningCode::LongRequestLine:
+        return "the request line is " + std::to_string(w.count) + " bytes: many HTTP servers refuse one over " +
+               std::to_string(kCommonRequestLineCap) + " bytes" +
+               (w.count > kStandInRequestHeadCap
+                    ? ", and the stand-in refuses a request head over " + std::to_string(kStandInRequestHeadCap) +
+                          " bytes (4 MiB) with 431"
+                    : "");
     }
     return "";
 }
@@ -337,6 +388,16 @@ std::u16string WarningTextKorean(const WireWarning& w) {
     case WarningCode::NulCharacter:
         return at + u"에 U+0000이 있습니다(모두 " + U(static_cast<long long>(w.count)) +
                u"개): 대부분의 수신 측은 그곳에서 읽기를 멈춥니다";
+    case WarningCode::DelCharacter:
+        return at + u"에 U+007F가 있습니다(모두 " + U(static_cast<long long>(w.count)) +
+               u"개): 요청 줄에 그대로 가는 이 바이트를 엄격한 HTTP 서버는 거부합니다";
+    case WarningCode::LongRequestLine:
+        return u"요청 줄이 " + U(static_cast<long long>(w.count)) + u" 바이트입니다: 많은 HTTP 서버는 " +
+               U(static_cast<long long>(kCommonRequestLineCap)) + u" 바이트를 넘는 줄을 거부합니다" +
+               (w.count > kStandInRequestHeadCap
+                    ? u", 대역 프로그램은 " + U(static_cast<long long>(kStandInRequestHeadCap)) +
+                          u" 바이트(4 MiB)를 넘는 요청 머리를 431로 거부합니다"
+                    : u"");
     }
     return u"";
 }

@@ -24,6 +24,7 @@ enum class CauseCode {
     EmptyDestination,
     // the network
     EmptyHost,          // the URL's split leaves no host (an IPv6 address without brackets)
+    BadHost,            // a host no URL can carry as written ("[::1", "h:1:2") or an unreadable IPv6 literal
     UnpairedSurrogate,  // the text holds a UTF-16 unit that has no UTF-8 form
     BadPort,
     NoAddress,
@@ -50,6 +51,9 @@ enum class CauseCode {
     // a text file
     FileUnreadable,
     FileNotUtf8,
+    // standard input (lumvox-send)
+    InputUnreadable,
+    InputNotUtf8,
 };
 
 enum class Hung { Unknown, Busy, Hung };
@@ -62,7 +66,7 @@ struct SendCause {
 
     CauseCode code = CauseCode::None;
     std::string address;        // address:port of a refused, failed or timed-out connection
-    std::u16string host;        // NoAddress
+    std::u16string host;        // NoAddress, BadHost, EmptyHost: the host text as written
     std::u16string port;        // BadPort: the port text as written
     std::string limit;          // TimedOut: "connect", "reply" or "exchange"; OverLimit: "line", "header" or "body"
     long long limit_value = 0;  // milliseconds of a time limit, bytes of a cap
@@ -71,20 +75,34 @@ struct SendCause {
     std::string reason;         // NotSuccess: the reason phrase
     std::size_t body_length = 0;
     std::u16string body_start;  // NoAcknowledgement: the first 200 characters of the body
-    std::size_t offset = 0;     // NotUtf8, FileNotUtf8: byte offset of the first bad sequence
+    std::size_t offset = 0;     // NotUtf8, FileNotUtf8, InputNotUtf8: byte offset of the first bad sequence
     std::uint32_t system_code = 0;
-    std::u16string system_text;  // the system's words, or the exchange's own for ExchangeFailed
+    std::u16string system_text;  // the system's words, or the exchange's own for ExchangeFailed;
+                                 // NotSuccess: how the connection dropped after the status, if it did
     Hung hung = Hung::Unknown;   // NotConfirmed
     std::u16string holder_window, holder_process;  // ClipboardBusy, where the system tells
     std::u16string path;                           // FileUnreadable
 };
 
-enum class WarningCode { HashCutsText, QueryMakesParameters, BackslashBecomesSlash, NulCharacter };
+enum class WarningCode {
+    HashCutsText,
+    QueryMakesParameters,
+    BackslashBecomesSlash,
+    NulCharacter,
+    DelCharacter,     // U+007F goes out raw in the request line
+    LongRequestLine,  // the request line is longer than many servers take
+};
+
+// Many HTTP servers refuse a longer request line (8 KiB is the commonest default);
+// the stand-in refuses a request head over 4 MiB.
+inline constexpr std::size_t kCommonRequestLineCap = 8 * 1024;
+inline constexpr std::size_t kStandInRequestHeadCap = 4 << 20;
 
 struct WireWarning {
     WarningCode code;
     std::size_t position = 0;  // UTF-16 index in the text of the first character concerned
-    std::size_t count = 0;     // Hash: characters cut; Query: "+" sent raw; Backslash, Nul: how many
+    std::size_t count = 0;     // Hash: characters cut; Query: "+" sent raw; Backslash, Nul, Del: how many;
+                               // LongRequestLine: the line's bytes (position 0)
     std::u16string excerpt;    // Hash: the start of what is cut
 };
 
@@ -114,7 +132,12 @@ std::string_view OutcomeName(SendOutcome outcome);  // "delivered", "refused", .
 std::optional<SendOutcome> OutcomeFromName(std::string_view name);
 std::string_view CauseName(CauseCode code);          // "connection-refused", ...
 std::string_view WarningName(WarningCode code);     // "hash-cuts-text", ...
-SendOutcome OutcomeOf(CauseCode code);
+SendOutcome OutcomeOf(CauseCode code);  // as the window's send log shows it
+// The outcome lumvox-send reports and scripts act on, truer than the log's where
+// they differ: Unreachable only when nothing was reached, NotAcknowledged when a
+// peer was reached but did not take the text, Refused for a field no request
+// can carry, Failed for a local failure.
+SendOutcome ScriptOutcomeOf(const SendCause& cause);
 // The window's own message for the cause, where it has one whatever the channel.
 std::u16string_view CauseWindowText(CauseCode code);
 

@@ -33,11 +33,23 @@ std::vector<WireWarning> NetworkWarnings(const UrlParts& parts, size_t text_begi
         const size_t raw_plus = static_cast<size_t>(std::count(parts.parameters.begin(), parts.parameters.end(), u'+'));
         warnings.push_back({WarningCode::QueryMakesParameters, query, raw_plus, {}});
     }
+    // What the "#" cuts does not go out, so its U+007F do not either.
+    const std::u16string_view sent = text.substr(0, std::min(hash, text.size()));
+    if (const size_t first_del = sent.find(u'\x7F'); first_del != npos) {
+        const size_t dels = static_cast<size_t>(std::count(sent.begin() + first_del, sent.end(), u'\x7F'));
+        warnings.push_back({WarningCode::DelCharacter, first_del, dels, {}});
+    }
     if (hash != npos) {
         const std::u16string_view cut = text.substr(hash);
         warnings.push_back({WarningCode::HashCutsText, hash, cut.size(), EscapedStart(cut, kExcerptChars)});
     }
     return warnings;
+}
+
+std::vector<WireWarning> RequestLineWarnings(std::string_view request) {
+    const size_t line = std::min(request.find("\r\n"), request.size());
+    if (line <= kCommonRequestLineCap) return {};
+    return {{WarningCode::LongRequestLine, 0, line, {}}};
 }
 
 std::vector<WireWarning> NulWarnings(std::u16string_view text) {

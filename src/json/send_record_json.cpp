@@ -34,7 +34,8 @@ std::string SendLogLine(const core::SendRecord& r, std::string_view iso_time) {
     json.Text("text", r.text).Text("channel", core::ChannelName(r.channel));
     if (r.channel == core::SendChannel::Net) json.Text("destination", r.host + u":" + r.port);
     else json.Flag("protocol", r.protocol);
-    json.Text("expect", core::OutcomeName(r.outcome))
+    // The expectation is what lumvox-send reports for the cause, so that the line replays true.
+    json.Text("expect", core::OutcomeName(core::ScriptOutcomeOf(r.cause)))
         .Text("time", iso_time)
         .Number("elapsedMs", r.elapsed.count())
         .Number("units", static_cast<int64_t>(r.handed_over.size()))

@@ -17,7 +17,8 @@ void AppendCause(JsonLine& json, const core::SendCause& cause, const std::vector
 void AppendWarnings(JsonLine& json, const std::vector<core::WireWarning>& warnings);
 
 // One saved line: the case lumvox-send --batch replays ("text", "channel",
-// "destination", "protocol", "expect" = the recorded outcome), then what happened.
+// "destination", "protocol", "expect" = the outcome lumvox-send reports for the
+// recorded cause), then what happened.
 std::string SendLogLine(const core::SendRecord& record, std::string_view iso_time);
 
 }  // namespace lumvox::json

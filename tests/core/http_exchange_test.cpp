@@ -8,6 +8,7 @@
 #include <stop_token>
 
 #include "core/http_client.h"
+#include "core/http_reply_reader.h"
 #include "core/request_url.h"
 #include "core/text_rules.h"
 #include "core/utf.h"
@@ -112,8 +113,8 @@ TEST(HttpExchange, UnusableUrls) {
         {u"http://127.0.0.1:/lumvox=hi=lumvox", HttpFailure::BadPort},
         {u"http://127.0.0.1:-80/lumvox=hi=lumvox", HttpFailure::BadPort},
         {u"http://[::1]:1e3/lumvox=hi=lumvox", HttpFailure::BadPort},
-        {u"http://[::1x]:7070/lumvox=hi=lumvox", HttpFailure::NoAddress},
-        {u"http://[127.0.0.1]:7070/lumvox=hi=lumvox", HttpFailure::NoAddress},
+        {u"http://[::1x]:7070/lumvox=hi=lumvox", HttpFailure::BadHost},
+        {u"http://[127.0.0.1]:7070/lumvox=hi=lumvox", HttpFailure::BadHost},
         {u"http://:7070/lumvox=hi=lumvox", HttpFailure::BadUrl},
         {u"https://127.0.0.1:7070/lumvox=hi=lumvox", HttpFailure::BadUrl},
         {u"127.0.0.1:7070/lumvox=hi=lumvox", HttpFailure::BadUrl},
@@ -237,6 +238,37 @@ TEST(HttpExchange, ResetByPeer) {
 #else
     EXPECT_EQ(got.failure, HttpFailure::Broken) << got.detail;
 #endif
+}
+
+// A peer that refuses a request often answers and resets the connection
+// before it has read the whole request: its status is the answer, whether the
+// reset cut the sending short or the reply.
+TEST(HttpExchange, AStatusAnsweredBeforeTheConnectionDropsIsTheAnswer) {
+    struct Case { std::string_view name, reply; std::size_t head_cap; std::size_t text_size; int status; };
+    const Case cases[] = {
+        {"431 after reading 64 KiB of a 9 MB request",
+         "HTTP/1.1 431 Request Header Fields Too Large\r\nContent-Length: 9\r\n\r\ntoo large", 64 * 1024, 9'000'000,
+         431},
+        {"404 whose body the reset cuts", "HTTP/1.1 404 Not Found\r\nContent-Length: 100\r\n\r\nshort", SIZE_MAX, 2,
+         404},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RawReplyServer server(std::string(c.reply), Then::Reset, Loopback::V4, c.head_cap);
+        const std::u16string url = UrlFor(u"127.0.0.1", Port(server.port()), std::u16string(c.text_size, u'a'));
+        try {
+            HttpReply reply = HttpGet(ReadEncodedUrl(url));
+            EXPECT_EQ(reply.status, c.status);
+            EXPECT_FALSE(reply.dropped.empty());
+            const ReplyTextResult text = ReplyText(reply);
+            const auto* failure = std::get_if<HttpFailureError>(&text);
+            ASSERT_NE(failure, nullptr);
+            EXPECT_EQ(failure->failure(), HttpFailure::NotSuccess);
+            EXPECT_EQ(failure->facts().system_text, reply.dropped);
+        } catch (const HttpFailureError& e) {
+            ADD_FAILURE() << e.what();
+        }
+    }
 }
 
 }  // namespace

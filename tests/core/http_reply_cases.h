@@ -10,7 +10,7 @@
 namespace lumvox::core {
 
 inline std::ostream& operator<<(std::ostream& out, HttpFailure failure) {
-    static constexpr const char* kNames[] = {"BadUrl",      "BadPort",       "NoAddress", "Refused",
+    static constexpr const char* kNames[] = {"BadUrl",      "BadPort",       "BadHost",   "NoAddress", "Refused",
                                              "ConnectFailed", "TimedOut",   "Broken",    "ClosedEarly",
                                              "BadStatusLine", "OverLimit",  "NotSuccess", "NotUtf8",
                                              "Cancelled"};

@@ -187,7 +187,8 @@ TEST(HttpReplyReader, DefaultCaps) {
 }
 
 // A reset fails the exchange wherever the reader still waits for bytes, and is
-// never noticed once the reply is complete.
+// never noticed once the reply is complete; after a final status outside 2xx
+// the reply is that status, and says how the connection dropped.
 TEST(HttpReplyReader, ResetConnection) {
     struct Case { std::string_view name, reply; bool whole; };
     const Case cases[] = {
@@ -199,12 +200,16 @@ TEST(HttpReplyReader, ResetConnection) {
         {"after a counted body", "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent", true},
         {"after the last chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nsent\r\n0\r\n\r\n", true},
         {"after a 204", "HTTP/1.1 204 No Content\r\n\r\n", true},
+        {"inside the headers of a 431", "HTTP/1.1 431 Request Header Fields Too Large\r\n", true},
+        {"inside the counted body of a 404", "HTTP/1.1 404 Not Found\r\nContent-Length: 8\r\n\r\nno", true},
+        {"after an interim 100", "HTTP/1.1 100 Continue\r\n\r\n", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Outcome got = Read(c.reply, {}, SIZE_MAX, MemorySource::End::Reset);
         if (c.whole) EXPECT_EQ(got.failure, std::nullopt);
         else EXPECT_EQ(got.failure, HttpFailure::Broken);
+        EXPECT_EQ(!got.reply.dropped.empty(), c.whole && got.reply.status / 100 != 2) << got.reply.dropped;
     }
 }
 

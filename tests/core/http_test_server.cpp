@@ -39,15 +39,16 @@ std::uint16_t ClosedPort() {
 }
 
 struct RawReplyServer::Impl {
-    Impl(std::string reply_bytes, Then then_do, Loopback where)
-        : reply(std::move(reply_bytes)), then(then_do), acceptor(io, LoopbackEndpoint(where)) {}
+    Impl(std::string reply_bytes, Then then_do, Loopback where, std::size_t cap)
+        : reply(std::move(reply_bytes)), then(then_do), head_cap(cap), acceptor(io, LoopbackEndpoint(where)) {}
 
     void Start() {
         acceptor.async_accept(socket, [this](std::error_code ec) {
             if (ec) return;
-            asio::async_read_until(socket, asio::dynamic_buffer(request), "\r\n\r\n", [this](std::error_code ec, std::size_t) {
+            asio::async_read_until(socket, asio::dynamic_buffer(request, head_cap), "\r\n\r\n", [this](std::error_code ec, std::size_t) {
                 request_promise.set_value(request);
-                if (ec) return HoldUntilClientCloses();
+                // not_found: the head passed the cap, which is answered all the same.
+                if (ec && ec != asio::error::not_found) return HoldUntilClientCloses();
                 asio::async_write(socket, asio::buffer(reply), [this](std::error_code ec, std::size_t) {
                     if (ec) return Closed();
                     AfterReply();
@@ -114,6 +115,7 @@ struct RawReplyServer::Impl {
 
     std::string reply;
     Then then;
+    std::size_t head_cap;
     asio::io_context io;
     tcp::acceptor acceptor;
     tcp::socket socket{io};
@@ -130,8 +132,8 @@ struct RawReplyServer::Impl {
     std::thread thread;
 };
 
-RawReplyServer::RawReplyServer(std::string reply, Then then, Loopback where)
-    : impl_(std::make_unique<Impl>(std::move(reply), then, where)) {
+RawReplyServer::RawReplyServer(std::string reply, Then then, Loopback where, std::size_t head_cap)
+    : impl_(std::make_unique<Impl>(std::move(reply), then, where, head_cap)) {
     impl_->Start();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // Loopback peers for the exchange tests, made with Asio inside the .cpp only.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,6 +17,8 @@ bool HasIpv6Loopback();
 std::uint16_t ClosedPort();
 
 // Serves one connection: reads the request head, sends `reply`, then does `then`.
+// With a head cap it stops reading there and answers anyway, as a peer that
+// refuses a head too large does.
 class RawReplyServer {
 public:
     enum class Then {
@@ -25,7 +28,8 @@ public:
         Endless,  // send filler bytes until the client goes away
         Trickle,  // send filler bytes one at a time, a few milliseconds apart
     };
-    explicit RawReplyServer(std::string reply, Then then = Then::Close, Loopback where = Loopback::V4);
+    explicit RawReplyServer(std::string reply, Then then = Then::Close, Loopback where = Loopback::V4,
+                            std::size_t head_cap = SIZE_MAX);
     ~RawReplyServer();
     RawReplyServer(const RawReplyServer&) = delete;
     RawReplyServer& operator=(const RawReplyServer&) = delete;

@@ -135,7 +135,10 @@ TEST(SendCause, ConnectionsNotMadeNameTheAddressAndWhatWasTried) {
         {u"127.0.0.1", u"99999", u"hi", CauseCode::BadPort},
         {u"127.0.0.1", u"0", u"hi", CauseCode::BadPort},
         {u"127.0.0.1", u"x", u"hi", CauseCode::BadPort},
-        {u"[::1x]", u"7070", u"hi", CauseCode::NoAddress},
+        {u"[::1x]", u"7070", u"hi", CauseCode::BadHost},
+        {u"[::1", u"7070", u"hi", CauseCode::BadHost},
+        {u"127.0.0.1:7070:1", u"7070", u"hi", CauseCode::BadHost},
+        {u"127.0.0.1:7070:1", u"x1", u"hi", CauseCode::BadPort},
         {u"::1", u"7070", u"hi", CauseCode::EmptyHost},
         {u"127.0.0.1", u"7070", u"a\xD800", CauseCode::UnpairedSurrogate},
         {u" ", u"7070", u"hi", CauseCode::EmptyDestination},
@@ -146,8 +149,12 @@ TEST(SendCause, ConnectionsNotMadeNameTheAddressAndWhatWasTried) {
         EXPECT_EQ(CauseName(record.cause.code), CauseName(c.code)) << ToUtf8Lossy(c.host) << ":" << ToUtf8Lossy(c.port);
         EXPECT_EQ(record.wire_bytes, 0u);
     }
+    // The messages quote the fields as written, not what the URL's split made of them.
     EXPECT_EQ(h.Send(u"127.0.0.1", u"99999", u"hi").cause.port, u"99999");
-    EXPECT_EQ(h.Send(u"[::1x]", u"7070", u"hi").cause.host, u"::1x");
+    EXPECT_EQ(h.Send(u"127.0.0.1:7070:1", u" x1 ", u"hi").cause.port, u"x1");
+    EXPECT_EQ(h.Send(u"[::1x]", u"7070", u"hi").cause.host, u"[::1x]");
+    EXPECT_EQ(CauseTextEnglish(h.Send(u"[::1", u"7070", u"hi").cause).substr(0, 16), "the host \"[::1\" ");
+    EXPECT_EQ(CauseTextEnglish(h.Send(u"::1", u"7070", u"hi").cause).substr(0, 22), "the destination \"::1\" ");
 }
 
 TEST(SendCause, ARepliedTextWithoutSentRecordsStatusLengthAndTheEscapedStart) {
@@ -317,7 +324,7 @@ TEST(NetworkSendInBackground, GoingAwayStopsTheSend) {
 
 TEST(WireWarnings, TextsAndTheirWarnings) {
     struct Case {
-        std::u16string_view text;
+        std::u16string text;
         std::vector<WireWarning> warnings;  // code, position, count, excerpt
     };
     using enum WarningCode;
@@ -332,6 +339,11 @@ TEST(WireWarnings, TextsAndTheirWarnings) {
         {u"C:\\temp\\x", {{BackslashBecomesSlash, 2, 2, {}}}},
         {u"a?b\\c", {{QueryMakesParameters, 1, 0, {}}}},
         {u"line\r\n#", {{HashCutsText, 6, 1, u"#"}}},
+        // U+007F goes out raw, in the path and in the parameters, but not after a "#".
+        {u"a\x7F" u"b?\x7F#\x7F", {{QueryMakesParameters, 3, 0, {}}, {DelCharacter, 1, 2, {}}, {HashCutsText, 5, 2, u"#\\x7F"}}},
+        // The request line around the cap: "GET /lumvox=" + text + "=lumvox HTTP/1.1" is the text and 28 bytes.
+        {std::u16string(kCommonRequestLineCap - 28, u'a'), {}},
+        {std::u16string(kCommonRequestLineCap - 27, u'a'), {{LongRequestLine, 0, kCommonRequestLineCap + 1, {}}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(ToUtf8Lossy(c.text));
@@ -372,7 +384,7 @@ TEST(WireWarnings, NulInCopyDataAndClipboardTexts) {
 
 TEST(SendCause, EveryCauseHasAStableNameAndWordsInBothLanguages) {
     std::set<std::string_view> names;
-    for (int i = 0; i <= static_cast<int>(CauseCode::FileNotUtf8); ++i) {
+    for (int i = 0; i <= static_cast<int>(CauseCode::InputNotUtf8); ++i) {
         SendCause cause;
         cause.code = static_cast<CauseCode>(i);
         SCOPED_TRACE(CauseName(cause.code));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <optional>
 #include <regex>
 
@@ -49,7 +50,13 @@ public:
 class FakeFiles final : public lumvox::core::FileSource {
 public:
     std::map<std::u16string, std::string> files;
+    std::u16string unreadable;  // opens, as a folder does, but can't be read
     std::string ReadAll(std::u16string_view path) override {
+        if (path == unreadable) {
+            lumvox::core::SendCause cause(lumvox::core::CauseCode::FileUnreadable, u"Is a directory");
+            cause.path = path;
+            throw lumvox::core::CauseError(u"Cannot read file \"" + cause.path + u"\". Is a directory", cause);
+        }
         auto it = files.find(std::u16string(path));
         if (it == files.end()) throw ActionError(u"Cannot open file \"" + std::u16string(path) + u"\". gone");
         return it->second;
@@ -230,9 +237,9 @@ TEST(ExitCodes, NetworkOutcomesAgainstALoopbackPeer) {
         {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent", 0, "\"status\":200,\"body\":\"sent\",\"findings\":[]}"},
         {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nSENT", 5, "\"status\":200,\"body\":\"SENT\",\"findings\":[]}"},
         {"HTTP/1.1 204 No Content\r\n\r\n", 5, "\"status\":204,\"body\":\"\",\"findings\":[]}"},
-        {"HTTP/1.1 500 Oops\r\nContent-Length: 4\r\n\r\nsent", 4, "\"status\":500,\"body\":\"sent\",\"findings\":[]}"},
-        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nsent\xE9", 4, "\"status\":200,\"body\":\"sent\\u00e9\",\"findings\":[]}"},
-        {"garbage\r\n\r\n", 4, "\"status\":null,\"body\":null,\"findings\":[]}"},
+        {"HTTP/1.1 500 Oops\r\nContent-Length: 4\r\n\r\nsent", 5, "\"status\":500,\"body\":\"sent\",\"findings\":[]}"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nsent\xE9", 5, "\"status\":200,\"body\":\"sent\\u00e9\",\"findings\":[]}"},
+        {"garbage\r\n\r\n", 5, "\"status\":null,\"body\":null,\"findings\":[]}"},
     };
     for (const Case& c : cases) {
         RawReplyServer server(c.reply);
@@ -267,7 +274,7 @@ TEST(ExitCodes, RefusalsAndLocalChannels) {
         {{u"--net", u" :7070", u"hi"}, true, 3, m::kNoDestination},
         {{u"--net", u"h: ", u"hi"}, true, 3, m::kNoDestination},
         {{u"--net", u"h", u"\t"}, true, 3, m::kNoNetworkMessage},
-        {{u"--net", u"::1", u"hi"}, true, 4, m::kConnectivity},
+        {{u"--net", u"::1", u"hi"}, true, 3, m::kConnectivity},
         {{u"--clip", u""}, true, 0, u""},
     };
     for (const Case& c : cases) {
@@ -344,6 +351,11 @@ TEST(Warnings, DryRunsNameThemAndStrictRefusesToSend) {
     EXPECT_EQ(plain.code, 0) << "without a warning --strict sends";
     EXPECT_EQ(server.Request().substr(0, 18), "GET /lumvox=plain=") << "only the text without warnings went out";
 
+    RunOutput del = RunWith(platform, {u"--net", destination, u"--strict", u"a\x7F"});
+    EXPECT_EQ(del.code, 7);
+    EXPECT_NE(del.err.find("warning: U+007F at character 2 (1 in all) goes out as a raw byte"), std::string::npos)
+        << del.err;
+
     RunOutput nul = RunWith(platform, {u"--app", u"--strict", std::u16string(u"a\0b", 3)});
     EXPECT_EQ(nul.code, 7);
     EXPECT_TRUE(platform.app.sent.empty());
@@ -378,6 +390,9 @@ TEST(TextSources, FileAndStandardInputAreDecodedLikeTheWindow) {
     RunOutput missing = RunWith(platform, {u"--app", u"--file", u"none.txt"});
     EXPECT_EQ(missing.code, 6);
     EXPECT_NE(missing.err.find("Cannot open file \"none.txt\""), std::string::npos);
+    const auto missing_json = nlohmann::json::parse(RunWith(platform, {u"--app", u"--json", u"--file", u"none.txt"}).out);
+    EXPECT_EQ(missing_json["cause"], "file-unreadable");
+    EXPECT_EQ(missing_json["path"], "none.txt");
     RunOutput bad_json = RunWith(platform, {u"--app", u"--json", u"--file", u"bad.txt"});
     EXPECT_NE(bad_json.out.find("\"cause\":\"file-not-utf8\",\"causeText\":\"the file is not well-formed UTF-8: "
                                 "the first bad sequence is at byte 5\",\"byteOffset\":5"),
@@ -388,8 +403,15 @@ TEST(TextSources, FileAndStandardInputAreDecodedLikeTheWindow) {
     EXPECT_EQ(RunWith(platform, {u"--clip", u"-"}).code, 0);
     ASSERT_EQ(platform.clip.placed.size(), 1u);
     EXPECT_EQ(platform.clip.placed[0], u"x\n");  // the clipboard copy is never trimmed
-    platform.stdin_bytes = "\xE9";
-    EXPECT_EQ(RunWith(platform, {u"--clip", u"-"}).code, 2);
+    platform.stdin_bytes = "\xEF\xBB\xBFy";  // the mark goes, as from a file
+    EXPECT_EQ(RunWith(platform, {u"--clip", u"-"}).code, 0);
+    ASSERT_EQ(platform.clip.placed.size(), 2u);
+    EXPECT_EQ(platform.clip.placed[1], u"y");
+    platform.stdin_bytes = "ok\xE9";
+    RunOutput bad_stdin = RunWith(platform, {u"--clip", u"--json", u"-"});
+    EXPECT_EQ(bad_stdin.code, 6);
+    EXPECT_NE(bad_stdin.out.find("\"cause\":\"input-not-utf8\""), std::string::npos) << bad_stdin.out;
+    EXPECT_NE(bad_stdin.out.find("\"byteOffset\":2"), std::string::npos) << bad_stdin.out;
 }
 
 TEST(TextSources, AFileWithoutAMarkIsInTheCodePageNamedElseUtf8ElseTheSystems) {
@@ -490,13 +512,20 @@ TEST(Batch, ReplaysASavedSendLogWithEachRecordedOutcomeAsItsExpectation) {
     app.protocol = true;
     app.outcome = lumvox::core::SendOutcome::Unreachable;
     app.cause.code = lumvox::core::CauseCode::NoWindow;
+    // The log shows a 404 as not reached, as it always has; its line expects what lumvox-send reports.
+    RawReplyServer not_found("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+    lumvox::core::SendRecord refused = net;
+    refused.port = lumvox::core::Utf8ToUtf16(std::to_string(not_found.port())).value();
+    refused.outcome = lumvox::core::SendOutcome::Unreachable;
+    refused.cause.code = lumvox::core::CauseCode::NotSuccess;
     FakePlatform platform;
     platform.app.running = false;
     platform.files.files[u"log.jsonl"] = lumvox::json::SendLogLine(net, "2026-01-02T03:04:05.006") + "\n" +
-                                         lumvox::json::SendLogLine(app, "2026-01-02T03:04:05.007") + "\n";
+                                         lumvox::json::SendLogLine(app, "2026-01-02T03:04:05.007") + "\n" +
+                                         lumvox::json::SendLogLine(refused, "2026-01-02T03:04:05.008") + "\n";
     RunOutput run = RunWith(platform, {u"--batch", u"log.jsonl"});
     EXPECT_EQ(run.code, 0) << run.out;
-    EXPECT_NE(run.out.find("2 passed, 0 failed"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("3 passed, 0 failed"), std::string::npos) << run.out;
     EXPECT_EQ(server.Request().substr(0, 35), "GET /lumvox=%EC%95%88%EB%85%95%20 H");
 }
 
@@ -739,7 +768,7 @@ TEST(Repeat, NetworkSendsGoSeveralAtOnceAndAreCountedByOutcome) {
     FakePlatform platform;
     std::u16string destination = u"127.0.0.1:" + lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
     RunOutput run = RunWith(platform, {u"--net", destination, u"--repeat", u"8", u"--concurrency", u"4", u"--json", u"안녕"});
-    EXPECT_EQ(run.code, 4) << run.err;
+    EXPECT_EQ(run.code, 5) << run.err;
 
     auto requests = server.Requests();
     EXPECT_EQ(requests.size(), 8u);
@@ -751,19 +780,21 @@ TEST(Repeat, NetworkSendsGoSeveralAtOnceAndAreCountedByOutcome) {
     EXPECT_EQ(json["concurrency"], 4);
     EXPECT_EQ(json["delivered"], 4);
     EXPECT_EQ(json["failed"], 4);
-    EXPECT_EQ(json["exitCode"], 4);
+    EXPECT_EQ(json["exitCode"], 5);
     struct Counted {
         std::string outcome;
         int exit_code, count;
     };
-    const Counted kCounted[] = {{"delivered", 0, 4}, {"unreachable", 4, 2}, {"not-acknowledged", 5, 2}};
+    // Both failures reached the peer; equal counts of one outcome go in the order of their words.
+    const Counted kCounted[] = {{"delivered", 0, 4}, {"not-acknowledged", 5, 2}, {"not-acknowledged", 5, 2}};
     ASSERT_EQ(json["outcomes"].size(), std::size(kCounted)) << run.out;
     for (size_t i = 0; i < std::size(kCounted); ++i) {
         EXPECT_EQ(json["outcomes"][i]["outcome"], kCounted[i].outcome);
         EXPECT_EQ(json["outcomes"][i]["exitCode"], kCounted[i].exit_code);
         EXPECT_EQ(json["outcomes"][i]["count"], kCounted[i].count);
     }
-    EXPECT_EQ(json["outcomes"][1]["message"], lumvox::core::ToUtf8Lossy(lumvox::core::messages::kConnectivity));
+    EXPECT_EQ(json["outcomes"][1]["message"], lumvox::core::ToUtf8Lossy(lumvox::core::messages::kSendError));
+    EXPECT_EQ(json["outcomes"][2]["message"], lumvox::core::ToUtf8Lossy(lumvox::core::messages::kConnectivity));
     const auto& latency = json["latencyMs"];
     EXPECT_GT(latency["p50"].get<double>(), 0.0);
     EXPECT_LE(latency["p50"].get<double>(), latency["p95"].get<double>());
@@ -776,7 +807,7 @@ TEST(Repeat, NetworkSendsGoSeveralAtOnceAndAreCountedByOutcome) {
                            ", 4 at a time, in "),
               std::string::npos) << run.err;
     EXPECT_NE(run.err.find("4 delivered, 4 failed\n  4 delivered: the speech program answered with \"sent\"\n"
-                           "  2 unreachable: "),
+                           "  2 not-acknowledged: the reply (status 200, body of 4 bytes) does not contain \"sent\""),
               std::string::npos) << run.err;
     EXPECT_NE(run.err.find("\nlatency in ms: p50 "), std::string::npos) << run.err;
 }
@@ -895,6 +926,173 @@ TEST(MarkupCheck, FindingsBeforeASendAndStrictStopsOnAnError) {
         ",\"findings\":[{\"line\":1,\"column\":1,\"severity\":\"warning\",\"code\":\"unknown-element\","
         "\"message\":\"<foo> is not a SAPI 5 element; the engine may ignore it\"}]}\n"))
         << sent.out;  // the note on the open <volume> is not told
+}
+
+// Each option applies in the mode chosen or is a usage error; --help and
+// --version print and exit whatever else is given.
+TEST(Options, EachAppliesInItsModeOrIsAOneLineUsageError) {
+    struct Case {
+        std::vector<std::u16string> args;
+        int code;
+        std::string_view usage;  // part of the usage error, when code is 2
+    };
+    const Case kCases[] = {
+        {{u"--check", u"--strict", u"x"}, 2, "--strict stops a send"},
+        {{u"--check", u"--concurrency", u"2", u"x"}, 2, "--concurrency"},
+        {{u"--check", u"--dry-run", u"x"}, 2, "--dry-run"},
+        {{u"--check", u"--json", u"--clip", u"x"}, 0, ""},
+        {{u"--batch", u"cases.jsonl", u"--protocol"}, 2, "--protocol from the file"},
+        {{u"--batch", u"cases.jsonl", u"--batch", u"cases.jsonl"}, 2, "one --batch"},
+        {{u"--batch", u"cases.jsonl", u"--json", u"--strict", u"--dry-run"}, 0, ""},
+        {{u"--app", u"--dry-run", u"--strict", u"--json", u"x"}, 0, ""},
+        {{u"--app", u"--repeat", u"2", u"--strict", std::u16string(u"a\0b", 3)}, 7, ""},
+        {{u"--net", u"h", u"--protocol", u"x"}, 2, "--protocol applies to --app and --clip"},
+        {{u"--version", u"--check", u"--strict"}, 0, ""},
+    };
+    for (const Case& c : kCases) {
+        FakePlatform platform;
+        platform.files.files[u"cases.jsonl"] = "{\"text\":\"hi\",\"channel\":\"clip\"}\n";
+        RunOutput run = RunWith(platform, c.args);
+        SCOPED_TRACE(lumvox::core::ToUtf8Lossy(c.args[0] + u" " + c.args[1]));
+        EXPECT_EQ(run.code, c.code) << run.err;
+        if (c.code == 2) {
+            EXPECT_NE(run.err.find(c.usage), std::string::npos) << run.err;
+            EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+        }
+        EXPECT_TRUE(platform.app.sent.empty()) << "none of these sends by copy-data";
+    }
+}
+
+// Whatever happens, --json leaves one JSON object on standard output.
+TEST(Json, StandardOutputIsOneObjectWhateverTheMode) {
+    struct Case {
+        std::vector<std::u16string> args;
+        int code;
+        std::string_view member, value_part;  // a string member and part of its value
+    };
+    const Case kCases[] = {
+        {{u"--net", u"127.0.0.1", u"--dry-run", u"--json", u"hi"}, 0, "dryRun", "\r\nHost: 127.0.0.1:7070\r\n"},
+        {{u"--app", u"--dry-run", u"--json", u"hi"}, 0, "dryRun", "dwData: 1024"},
+        {{u"--check", u"--json", u"<emph>x"}, 7, "source", "(argument)"},
+        {{u"--check", u"--json", u"--file", u"folder"}, 6, "cause", "file-unreadable"},
+        {{u"--net", u"127.0.0.1", u"--json", u"--file", u"folder"}, 6, "causeText", "Is a directory"},
+        {{u"--batch", u"folder"}, 6, "cause", "file-unreadable"},
+        {{u"--batch", u"folder", u"--json"}, 6, "path", "folder"},
+    };
+    for (const Case& c : kCases) {
+        FakePlatform platform;
+        platform.files.unreadable = u"folder";
+        RunOutput run = RunWith(platform, c.args);
+        SCOPED_TRACE(lumvox::core::ToUtf8Lossy(c.args[0] + u" " + c.args[1]));
+        EXPECT_EQ(run.code, c.code) << run.err;
+        nlohmann::json json;
+        ASSERT_NO_THROW(json = nlohmann::json::parse(run.out)) << run.out;
+        ASSERT_TRUE(json.is_object());
+        EXPECT_EQ(json["exitCode"], c.code);
+        ASSERT_TRUE(json[c.member].is_string()) << run.out;
+        EXPECT_NE(json[c.member].get<std::string>().find(c.value_part), std::string::npos) << run.out;
+    }
+    FakePlatform platform;
+    nlohmann::json check = nlohmann::json::parse(RunWith(platform, {u"--check", u"--json", u"<emph>x"}).out);
+    EXPECT_TRUE(check["channel"].is_null());
+    ASSERT_EQ(check["findings"].size(), 1u);
+    EXPECT_EQ(check["findings"][0]["code"], "unclosed-tag");
+}
+
+TEST(Batch, StrictStopsEachCaseAsASingleSendDoesAndJsonKeepsTheSummaryOff) {
+    FakePlatform platform;
+    const std::string closed = std::to_string(lumvox::core::test::ClosedPort());
+    platform.files.files[u"cases.jsonl"] =
+        "{\"text\":\"a #cut\",\"channel\":\"net\",\"destination\":\"127.0.0.1:" + closed + "\",\"expect\":\"warned\"}\n"
+        "{\"text\":\"<emph>x\",\"channel\":\"clip\",\"expect\":\"markup-error\"}\n"
+        "{\"text\":\"fine\",\"channel\":\"clip\"}\n";
+    RunOutput run = RunWith(platform, {u"--batch", u"cases.jsonl", u"--strict", u"--json"});
+    EXPECT_EQ(run.code, 0) << run.out;
+    EXPECT_EQ(platform.clip.placed, std::vector<std::u16string>{u"fine"});
+    EXPECT_NE(run.err.find("3 passed, 0 failed"), std::string::npos) << run.err;
+    size_t lines = 0;
+    for (size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1, ++lines)
+        EXPECT_TRUE(nlohmann::json::parse(run.out.substr(start, end - start)).is_object());
+    EXPECT_EQ(lines, 3u) << run.out;
+}
+
+// The exit code by how far a send got: 3 a field no request can carry, 4
+// nothing reached, 5 reached but not taken, 6 a local failure.
+TEST(ExitCodes, EachCauseGivesTheCodeScriptsActOn) {
+    using lumvox::core::CauseCode;
+    struct Case {
+        CauseCode code;
+        std::string limit;
+        int exit_code;
+    };
+    const Case kCases[] = {
+        {CauseCode::None, "", 0},
+        {CauseCode::EmptyText, "", 3},          {CauseCode::EmptyDestination, "", 3},
+        {CauseCode::EmptyHost, "", 3},          {CauseCode::BadHost, "", 3},
+        {CauseCode::BadPort, "", 3},            {CauseCode::UnpairedSurrogate, "", 3},
+        {CauseCode::NoAddress, "", 4},          {CauseCode::ConnectionRefused, "", 4},
+        {CauseCode::ConnectFailed, "", 4},      {CauseCode::TimedOut, "connect", 4},
+        {CauseCode::NoWindow, "", 4},           {CauseCode::WindowGone, "", 4},
+        {CauseCode::TimedOut, "reply", 5},      {CauseCode::TimedOut, "exchange", 5},
+        {CauseCode::ConnectionReset, "", 5},    {CauseCode::ClosedEarly, "", 5},
+        {CauseCode::BadStatusLine, "", 5},      {CauseCode::OverLimit, "body", 5},
+        {CauseCode::NotSuccess, "", 5},         {CauseCode::NotUtf8, "", 5},
+        {CauseCode::NoAcknowledgement, "", 5},  {CauseCode::NotConfirmed, "", 5},
+        {CauseCode::ExchangeFailed, "", 6},     {CauseCode::Cancelled, "", 6},
+        {CauseCode::MessageRefused, "", 6},
+        {CauseCode::ClipboardBusy, "", 6},      {CauseCode::ClipboardFailed, "", 6},
+        {CauseCode::FileUnreadable, "", 6},     {CauseCode::FileNotUtf8, "", 6},
+        {CauseCode::InputUnreadable, "", 6},    {CauseCode::InputNotUtf8, "", 6},
+    };
+    std::set<CauseCode> covered;
+    for (const Case& c : kCases) {
+        lumvox::core::SendCause cause(c.code);
+        cause.limit = c.limit;
+        EXPECT_EQ(ExitCode(OutcomeOfCause(cause)), c.exit_code) << lumvox::core::CauseName(c.code) << " " << c.limit;
+        covered.insert(c.code);
+    }
+    EXPECT_EQ(covered.size(), static_cast<size_t>(CauseCode::InputNotUtf8) + 1) << "every cause has its row";
+}
+
+TEST(ExitCodes, FieldErrorsQuoteWhatWasWritten) {
+    struct Case {
+        std::u16string destination;
+        std::string words;
+    };
+    const Case kCases[] = {
+        {u"[::1", "the host \"[::1\" is neither a name nor an address"},
+        {u"127.0.0.1:7070:1", "the host \"127.0.0.1:7070:1\" is neither"},
+        {u"[zz]:7070", "the host \"[zz]\" is neither"},
+        {u"127.0.0.1:70x", "the port \"70x\" is not a whole number"},
+        {u"::1", "the destination \"::1\" leaves no host name"},
+    };
+    for (const Case& c : kCases) {
+        FakePlatform platform;
+        RunOutput run = RunWith(platform, {u"--net", c.destination, u"hi"});
+        EXPECT_EQ(run.code, 3) << run.err;
+        EXPECT_NE(run.err.find("refused: " + c.words), std::string::npos) << run.err;
+    }
+}
+
+// The stand-in answers 431 to a request head over 4 MiB and resets the
+// connection it has not read to the end.
+TEST(Causes, AStatusAnsweredBeforeAResetIsReportedAsThatStatus) {
+    RawReplyServer server("HTTP/1.1 431 Request Header Fields Too Large\r\nContent-Length: 9\r\n\r\ntoo large",
+                          RawReplyServer::Then::Reset, lumvox::core::test::Loopback::V4, 64 * 1024);
+    FakePlatform platform;
+    const std::u16string destination = u"127.0.0.1:" + lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
+    RunOutput run = RunWith(platform, {u"--net", destination, u"--json", std::u16string(9'000'000, u'a')});
+    EXPECT_EQ(run.code, 5) << run.err;
+    nlohmann::json json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["cause"], "not-success");
+    EXPECT_EQ(json["status"], 431);
+    EXPECT_EQ(json["reason"], "Request Header Fields Too Large");
+    ASSERT_EQ(json["warnings"].size(), 1u);
+    EXPECT_EQ(json["warnings"][0]["code"], "long-request-line");
+    EXPECT_NE(run.err.find("warning: the request line is 9000028 bytes: many HTTP servers refuse one over 8192 bytes, "
+                           "and the stand-in refuses a request head over 4194304 bytes (4 MiB) with 431\n"),
+              std::string::npos)
+        << run.err;
 }
 
 }  // namespace

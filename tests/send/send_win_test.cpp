@@ -78,6 +78,40 @@ DWORD RunSend(const std::wstring& arguments) {
     return code;
 }
 
+// Runs lumvox-send with its standard output going to a file, and reads it back.
+DWORD RunSendCapturing(const std::wstring& arguments, std::string& out) {
+    wchar_t folder[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"lvs", 0, path);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0xFFFFFFFF;
+    std::wstring command = L"\"" + SendExe() + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = file;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process{};
+    DWORD code = 0xFFFFFFFF;
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, 30000);
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    out.clear();
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) out.append(chunk, got);
+    CloseHandle(file);
+    DeleteFileW(path);
+    return code;
+}
+
 std::wstring ClipboardText() {
     std::wstring text;
     if (!OpenClipboard(nullptr)) return L"<cannot open>";
@@ -153,6 +187,25 @@ TEST(LumvoxSendExe, ClipPlacesExactlyTheText) {
     EXPECT_EQ(ClipboardText(), L" a\xC548\r\n");
     EXPECT_EQ(RunSend(L"--clip --protocol \"\""), 0u);
     EXPECT_EQ(ClipboardText(), L"<lumvox></lumvox>");
+}
+
+// A folder where a file is wanted is a failure with its cause, exit 6, and
+// with --json one JSON object on standard output.
+TEST(LumvoxSendExe, AFolderAsTheTextOrBatchFileIsAFailureWithItsCause) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"lumvox-send-folder";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring arguments[] = {L"--clip --json --file \"" + folder + L"\"",
+                                      L"--batch \"" + folder + L"\" --json", L"--check --json --file \"" + folder + L"\""};
+    for (const std::wstring& args : arguments) {
+        std::string out;
+        EXPECT_EQ(RunSendCapturing(args, out), 6u);
+        EXPECT_EQ(out.front(), '{') << out;
+        EXPECT_EQ(out.find('\n'), out.size() - 1) << "one line: " << out;
+        EXPECT_NE(out.find("\"cause\":\"file-unreadable\""), std::string::npos) << out;
+    }
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace

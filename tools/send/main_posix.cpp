@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "core/action_error.h"
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
@@ -51,7 +53,23 @@ public:
     lumvox::core::SendLinks Links() override { return {nullptr, &net_, nullptr}; }
     lumvox::core::FileSource& Files() override { return files_; }
     lumvox::core::CodePageDecoder& CodePages() override { return files_; }
-    std::string ReadStandardInput() override { return std::string(std::istreambuf_iterator<char>(std::cin), {}); }
+    std::string ReadStandardInput() override {
+        std::string bytes;
+        char chunk[64 * 1024];
+        for (;;) {
+            const ssize_t got = read(STDIN_FILENO, chunk, sizeof chunk);
+            if (got == 0) return bytes;
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                const int error = errno;
+                lumvox::core::SendCause cause(lumvox::core::CauseCode::InputUnreadable,
+                                              lumvox::core::Utf8ToUtf16(std::strerror(error)).value_or(u""));
+                cause.system_code = static_cast<std::uint32_t>(error);
+                throw lumvox::core::CauseError(u"Cannot read standard input. " + cause.system_text, cause);
+            }
+            bytes.append(chunk, static_cast<size_t>(got));
+        }
+    }
 
 private:
     lumvox::core::HttpNetworkLink net_;

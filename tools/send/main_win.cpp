@@ -6,14 +6,15 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <iterator>
-#include <iostream>
+#include <cstring>
 
 #include "platform/clipboard_win.h"
 #include "platform/dll_search_win.h"
 #include "platform/file_source_win.h"
 #include "platform/speech_app_link_win.h"
+#include "core/action_error.h"
 #include "core/network_link.h"
 #include "send_main.h"
 
@@ -61,7 +62,17 @@ public:
     }
     std::string ReadStandardInput() override {
         _setmode(_fileno(stdin), _O_BINARY);
-        return std::string(std::istreambuf_iterator<char>(std::cin), {});
+        std::string bytes;
+        char chunk[64 * 1024];
+        while (const size_t got = std::fread(chunk, 1, sizeof chunk, stdin)) bytes.append(chunk, got);
+        if (std::ferror(stdin)) {
+            const int error = errno;
+            lumvox::core::SendCause cause(lumvox::core::CauseCode::InputUnreadable,
+                                          lumvox::core::Utf8ToUtf16(std::strerror(error)).value_or(u""));
+            cause.system_code = static_cast<std::uint32_t>(error);
+            throw lumvox::core::CauseError(u"Cannot read standard input. " + cause.system_text, cause);
+        }
+        return bytes;
     }
 
 private:

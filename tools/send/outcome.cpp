@@ -28,6 +28,18 @@ const OutcomeRow& Row(Outcome outcome) {
 
 }  // namespace
 
+Outcome OutcomeOfCause(const lumvox::core::SendCause& cause) {
+    using lumvox::core::SendOutcome;
+    switch (lumvox::core::ScriptOutcomeOf(cause)) {
+    case SendOutcome::Delivered: return Outcome::Delivered;
+    case SendOutcome::Refused: return Outcome::Refused;
+    case SendOutcome::Unreachable: return Outcome::Unreachable;
+    case SendOutcome::NotAcknowledged: return Outcome::NotAcknowledged;
+    case SendOutcome::Failed: return Outcome::Failed;
+    }
+    return Outcome::Failed;
+}
+
 int ExitCode(Outcome outcome) { return Row(outcome).exit_code; }
 const char* OutcomeName(Outcome outcome) { return Row(outcome).name; }
 

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/send_outcome.h"
+
 namespace lumvox::send {
 
 // The page actions' outcomes, and lumvox-send's own: a usage error, a markup
@@ -10,6 +12,8 @@ namespace lumvox::send {
 // into a refusal.
 enum class Outcome { Delivered, Usage, Refused, Unreachable, NotAcknowledged, Failed, MarkupError, Warned };
 
+// The outcome of a send that ended with `cause` (see core::ScriptOutcomeOf).
+Outcome OutcomeOfCause(const lumvox::core::SendCause& cause);
 int ExitCode(Outcome outcome);
 const char* OutcomeName(Outcome outcome);
 std::optional<Outcome> OutcomeFromName(std::string_view name);

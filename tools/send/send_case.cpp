@@ -62,17 +62,6 @@ std::string ClipPreview(std::u16string_view text) {
            " bytes (the text and its terminating NUL)\ntext: " + ToUtf8Lossy(text) + "\n";
 }
 
-Outcome FromRecord(SendOutcome outcome) {
-    switch (outcome) {
-    case SendOutcome::Delivered: return Outcome::Delivered;
-    case SendOutcome::Refused: return Outcome::Refused;
-    case SendOutcome::Unreachable: return Outcome::Unreachable;
-    case SendOutcome::NotAcknowledged: return Outcome::NotAcknowledged;
-    case SendOutcome::Failed: return Outcome::Failed;
-    }
-    return Outcome::Failed;
-}
-
 // The members --batch reads a case from, written as the send log writes them.
 void AppendCaseMembers(lumvox::json::JsonLine& json, const SendRequest& request) {
     json.Text("text", request.text);
@@ -92,7 +81,7 @@ CaseResult RunCase(const SendRequest& request, const SendLinks& links) {
         return result;
     }
     const SendRecord record = Send(request, links);
-    result.outcome = FromRecord(record.outcome);
+    result.outcome = OutcomeOfCause(record.cause);
     result.cause = record.cause;
     result.warnings = record.warnings;
     result.plain = record.outcome == SendOutcome::Delivered ? std::string(channel.delivered_english)
@@ -167,6 +156,18 @@ void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result)
     if (result.findings) json.Value("findings", lumvox::json::FindingsJson(*result.findings));
     if (result.findings && result.findings->left_out)
         json.Number("findingsLeftOut", static_cast<int64_t>(result.findings->left_out));
+}
+
+std::string CheckJson(std::string_view source, std::optional<SendChannel> channel, const MarkupFindings& findings,
+                      int exit_code) {
+    lumvox::json::JsonLine json(kJsonEscapes);
+    json.Text("source", source);
+    if (channel) json.Text("channel", lumvox::core::ChannelName(*channel));
+    else json.Null("channel");
+    json.Value("findings", lumvox::json::FindingsJson(findings));
+    if (findings.left_out) json.Number("findingsLeftOut", static_cast<int64_t>(findings.left_out));
+    json.Number("exitCode", exit_code);
+    return json.Finish() + "\n";
 }
 
 std::string OutcomeJson(const CaseResult& result) {

@@ -47,6 +47,9 @@ std::string FindingLine(std::string_view source, const lumvox::core::MarkupFindi
 // "SOURCE: N more findings left out (...)" past the kept findings, or nothing.
 std::string FindingsLeftOutLine(std::string_view source, const lumvox::core::MarkupFindings& findings);
 CaseResult DryRunCase(const lumvox::core::SendRequest& request);
+// --check --json: {"source", "channel" (null when none was named), "findings", "findingsLeftOut"?, "exitCode"}.
+std::string CheckJson(std::string_view source, std::optional<lumvox::core::SendChannel> channel,
+                      const lumvox::core::MarkupFindings& findings, int exit_code);
 
 // The warnings, one line each, then the outcome line: plain words, the
 // window's message beside them.

@@ -6,6 +6,8 @@
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
 #include "batch_reader.h"
+#include "common/markup_json.h"
+#include "json/send_record_json.h"
 #include "send_version.h"
 
 namespace lumvox::send {
@@ -24,6 +26,18 @@ struct TextOrFailure {
 };
 
 TextOrFailure Text(std::u16string text) { return {std::move(text), Outcome::Delivered}; }
+TextOrFailure CauseFailure(const lumvox::core::SendCause& cause, std::u16string message) {
+    return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(cause), std::move(message), cause};
+}
+
+// A file source's failure: its cause, or file-unreadable with the error's words.
+TextOrFailure FileFailure(const std::u16string& path, const ActionError& error) {
+    if (const auto* known = dynamic_cast<const lumvox::core::CauseError*>(&error))
+        return CauseFailure(known->cause(), error.message());
+    lumvox::core::SendCause cause(lumvox::core::CauseCode::FileUnreadable, error.message());
+    cause.path = path;
+    return CauseFailure(cause, error.message());
+}
 
 // A file without a byte-order mark in the code page asked for (or the
 // system's), the first byte that code page does not define told in a warning.
@@ -56,19 +70,25 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, std::optio
     switch (source) {
     case TextSource::Argument:
         return Text(text);
-    case TextSource::Stdin: {
-        auto decoded = lumvox::core::Utf8ToUtf16(platform.ReadStandardInput());
-        if (!decoded) return {std::nullopt, Outcome::Usage, "standard input is not well-formed UTF-8", u""};
-        return Text(std::move(*decoded));
-    }
+    case TextSource::Stdin:
+        try {
+            std::string bytes = platform.ReadStandardInput();
+            // As a file's: the mark says how the bytes are written, it is not text.
+            std::string_view unmarked = bytes;
+            if (unmarked.starts_with("\xEF\xBB\xBF")) unmarked.remove_prefix(3);
+            auto decoded = lumvox::core::Utf8ToUtf16(unmarked);
+            if (decoded) return Text(std::move(*decoded));
+            lumvox::core::SendCause cause(lumvox::core::CauseCode::InputNotUtf8);
+            cause.offset = lumvox::core::FirstIllFormedUtf8(bytes).value_or(0);
+            return CauseFailure(cause, u"");
+        } catch (const lumvox::core::CauseError& error) {
+            return CauseFailure(error.cause(), error.message());
+        }
     case TextSource::File:
         try {
             return ReadFileText(text, code_page, platform);
-        } catch (const lumvox::core::CauseError& error) {
-            return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(error.cause()), error.message(),
-                    error.cause()};
         } catch (const ActionError& error) {
-            return {std::nullopt, Outcome::Failed, "the file could not be read", error.message()};
+            return FileFailure(text, error);
         }
     }
     return {};
@@ -88,12 +108,19 @@ CaseResult FailureResult(lumvox::core::SendChannel channel, const TextOrFailure&
     return result;
 }
 
-// --strict: the warnings of a dry run stop the send before anything goes out.
-std::optional<CaseResult> StrictRefusal(const lumvox::core::SendRequest& input) {
-    CaseResult dry = DryRunCase(input);
-    if (dry.warnings.empty()) return std::nullopt;
+// --strict: a markup error, or (before a real send) the warnings of a dry run,
+// stop the send before anything goes out.
+std::optional<CaseResult> StrictStop(const lumvox::core::SendRequest& input, bool markup_error, bool dry_run) {
     CaseResult result;
     result.channel = input.channel;
+    if (markup_error) {
+        result.outcome = Outcome::MarkupError;
+        result.plain = "not sent: the markup has an error (--strict)";
+        return result;
+    }
+    if (dry_run) return std::nullopt;
+    CaseResult dry = DryRunCase(input);
+    if (dry.warnings.empty()) return std::nullopt;
     result.outcome = Outcome::Warned;
     result.plain = "--strict: the wire would change the text, so nothing was sent";
     result.warnings = dry.warnings;
@@ -107,10 +134,35 @@ lumvox::core::MarkupFindings SendFindings(const lumvox::core::SendRequest& input
     return findings;
 }
 
+// One send as the options ask, for a single text and for each batch case alike.
+CaseResult SendAsAsked(const lumvox::core::SendRequest& input, const SendOptions& options, bool markup_error,
+                       SendPlatform& platform) {
+    if (options.strict)
+        if (auto stop = StrictStop(input, markup_error, options.dry_run)) return *std::move(stop);
+    CaseResult result = SendCase(input, options.dry_run, platform);
+    if (options.strict && options.dry_run && !result.warnings.empty() && result.outcome == Outcome::Delivered) {
+        result.outcome = Outcome::Warned;
+        result.plain = "--strict: the wire would change the text";
+    }
+    return result;
+}
+
+// With --json standard output holds the one JSON object alone, a dry run's bytes inside it.
 void Report(const CaseResult& result, bool json, const Sink& out, const Sink& err) {
-    if (!result.preview.empty()) out(result.preview);
+    if (!json && !result.preview.empty()) out(result.preview);
     err(DescribeOutcome(result));
     if (json) out(OutcomeJson(result));
+}
+
+// A text or batch file that could not be read, as --check and --batch report it.
+std::string ReadFailureJson(const TextOrFailure& failure) {
+    lumvox::json::JsonLine json(kJsonEscapes);
+    json.Text("outcome", OutcomeName(failure.outcome))
+        .Number("exitCode", ExitCode(failure.outcome))
+        .Text("message", failure.message)
+        .Text("detail", failure.plain);
+    lumvox::json::AppendCause(json, failure.cause);
+    return json.Finish() + "\n";
 }
 
 int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out, const Sink& err) {
@@ -118,8 +170,10 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
     try {
         bytes = platform.Files().ReadAll(*options.batch_file);
     } catch (const ActionError& error) {
-        err("usage: " + ToUtf8Lossy(error.message()) + "\n");
-        return ExitCode(Outcome::Usage);
+        TextOrFailure failure = FileFailure(*options.batch_file, error);
+        err(std::string(OutcomeName(failure.outcome)) + ": " + failure.plain + "\n");
+        out(ReadFailureJson(failure));
+        return ExitCode(failure.outcome);
     }
     int passed = 0, failed = 0, line_number = 0;
     size_t start = 0;
@@ -138,8 +192,10 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
         auto parsed = ReadBatchCase(line, error);
         bool ok = false;
         if (parsed) {
-            CaseResult result = SendCase(parsed->input, options.dry_run, platform);
-            result.findings = SendFindings(parsed->input);
+            lumvox::core::MarkupFindings findings = SendFindings(parsed->input);
+            const bool markup_error = options.strict && lumvox::core::HasError(findings);
+            CaseResult result = SendAsAsked(parsed->input, options, markup_error, platform);
+            result.findings = std::move(findings);
             result.request = std::move(parsed->input);
             ok = result.outcome == parsed->expected;
             json.Text("expected", OutcomeName(parsed->expected));
@@ -151,8 +207,72 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
         out(json.Finish() + "\n");
         (ok ? passed : failed)++;
     }
-    out(std::to_string(passed) + " passed, " + std::to_string(failed) + " failed\n");
+    // With --json standard output holds the result lines alone.
+    (options.json ? err : out)(std::to_string(passed) + " passed, " + std::to_string(failed) + " failed\n");
     return failed == 0 ? 0 : 1;
+}
+
+int RunOptions(const SendOptions& options, SendPlatform& platform, const Sink& out, const Sink& err) {
+    if (options.codepage && !platform.CodePages().HasCodePage(*options.codepage)) {
+        err("usage: --codepage " + std::to_string(*options.codepage) + ": this system has no such code page\n"
+            "Try 'lumvox-send --help'.\n");
+        return ExitCode(Outcome::Usage);
+    }
+    if (options.batch_file) return RunBatch(options, platform, out, err);
+
+    TextOrFailure text = ReadText(options.source, options.text, options.codepage, platform);
+    if (!text.warning.empty()) err(text.warning);
+    if (!text.text && !options.channel) {  // --check without a channel
+        err(std::string(OutcomeName(text.outcome)) + ": " + text.plain + "\n");
+        if (options.json) out(ReadFailureJson(text));
+        return ExitCode(text.outcome);
+    }
+    if (!text.text) {
+        CaseResult failure = FailureResult(*options.channel, text);
+        Report(failure, options.json, out, err);
+        return ExitCode(failure.outcome);
+    }
+    const lumvox::core::SendRequest input{options.channel.value_or(lumvox::core::SendChannel::App),
+                                          std::move(*text.text), options.protocol, options.host, options.port};
+    const std::string source = options.source == TextSource::File    ? ToUtf8Lossy(options.text)
+                               : options.source == TextSource::Stdin ? std::string("-")
+                                                                     : std::string("(argument)");
+    lumvox::core::MarkupFindings findings = CheckCaseMarkup(input, options.channel.has_value());
+    const bool has_error = lumvox::core::HasError(findings);
+    if (options.check) {
+        const int code = has_error ? ExitCode(Outcome::MarkupError) : 0;
+        if (options.json) {
+            out(CheckJson(source, options.channel, findings, code));
+            return code;
+        }
+        // One write: a long text's thousand findings are not a thousand flushes.
+        std::string lines;
+        for (const auto& f : findings) lines += FindingLine(source, f);
+        lines += FindingsLeftOutLine(source, findings);
+        if (!lines.empty()) out(lines);
+        return code;
+    }
+    // Notes say nothing wrong; before a send only errors and warnings are told.
+    std::erase_if(findings, [](const auto& f) { return f.severity == lumvox::core::Severity::Note; });
+    for (const auto& f : findings) err(FindingLine(source, f));
+    if (findings.left_out) err(FindingsLeftOutLine(source, findings));
+    CaseResult result;
+    if (options.repeat) {
+        std::optional<CaseResult> stop = options.strict ? StrictStop(input, has_error, false) : std::nullopt;
+        if (!stop) {
+            RepeatReport report = RunRepeat(input, *options.repeat, options.concurrency, platform);
+            err(DescribeRepeat(report));
+            if (options.json) out(RepeatJson(report));
+            return report.ExitCode();
+        }
+        result = *std::move(stop);
+    } else {
+        result = SendAsAsked(input, options, has_error, platform);
+    }
+    result.findings = std::move(findings);
+    result.request = input;
+    Report(result, options.json, out, err);
+    return ExitCode(result.outcome);
 }
 
 }  // namespace
@@ -180,64 +300,23 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         out(kVersionText);
         return 0;
     }
-    if (options.codepage && !platform.CodePages().HasCodePage(*options.codepage)) {
-        err("usage: --codepage " + std::to_string(*options.codepage) + ": this system has no such code page\n"
-            "Try 'lumvox-send --help'.\n");
-        return ExitCode(Outcome::Usage);
+    // Whatever fails unforeseen still ends as a failure a script can read.
+    std::string what = "an unknown exception";
+    try {
+        return RunOptions(options, platform, out, err);
+    } catch (const std::exception& error) {
+        what = error.what();
+    } catch (...) {
     }
-    if (options.batch_file) return RunBatch(options, platform, out, err);
-
-    TextOrFailure text = ReadText(options.source, options.text, options.codepage, platform);
-    if (!text.warning.empty()) err(text.warning);
-    if (!text.text) {
-        CaseResult failure = FailureResult(*options.channel, text);
-        Report(failure, options.json, out, err);
-        return ExitCode(failure.outcome);
+    err("failed: " + what + "\n");
+    if (options.json) {
+        lumvox::json::JsonLine json(kJsonEscapes);
+        json.Text("outcome", OutcomeName(Outcome::Failed))
+            .Number("exitCode", ExitCode(Outcome::Failed))
+            .Text("detail", what);
+        out(json.Finish() + "\n");
     }
-    const lumvox::core::SendRequest input{options.channel.value_or(lumvox::core::SendChannel::App),
-                                          std::move(*text.text), options.protocol, options.host, options.port};
-    const std::string source = options.source == TextSource::File    ? ToUtf8Lossy(options.text)
-                               : options.source == TextSource::Stdin ? std::string("-")
-                                                                     : std::string("(argument)");
-    lumvox::core::MarkupFindings findings = CheckCaseMarkup(input, options.channel.has_value());
-    const bool has_error = lumvox::core::HasError(findings);
-    if (options.check) {
-        // One write: a long text's thousand findings are not a thousand flushes.
-        std::string lines;
-        for (const auto& f : findings) lines += FindingLine(source, f);
-        lines += FindingsLeftOutLine(source, findings);
-        if (!lines.empty()) out(lines);
-        return has_error ? ExitCode(Outcome::MarkupError) : 0;
-    }
-    // Notes say nothing wrong; before a send only errors and warnings are told.
-    std::erase_if(findings, [](const auto& f) { return f.severity == lumvox::core::Severity::Note; });
-    for (const auto& f : findings) err(FindingLine(source, f));
-    if (findings.left_out) err(FindingsLeftOutLine(source, findings));
-    CaseResult result;
-    std::optional<CaseResult> wire_refusal;
-    if (options.strict && !options.dry_run) wire_refusal = StrictRefusal(input);
-    if (options.strict && has_error) {
-        result.channel = input.channel;
-        result.outcome = Outcome::MarkupError;
-        result.plain = "not sent: the markup has an error (--strict)";
-    } else if (wire_refusal) {
-        result = std::move(*wire_refusal);
-    } else if (options.repeat) {
-        RepeatReport report = RunRepeat(input, *options.repeat, options.concurrency, platform);
-        err(DescribeRepeat(report));
-        if (options.json) out(RepeatJson(report));
-        return report.ExitCode();
-    } else {
-        result = SendCase(input, options.dry_run, platform);
-    }
-    if (options.strict && options.dry_run && !result.warnings.empty() && result.outcome == Outcome::Delivered) {
-        result.outcome = Outcome::Warned;
-        result.plain = "--strict: the wire would change the text";
-    }
-    result.findings = std::move(findings);
-    result.request = input;
-    Report(result, options.json, out, err);
-    return ExitCode(result.outcome);
+    return ExitCode(Outcome::Failed);
 }
 
 }  // namespace lumvox::send

@@ -19,6 +19,7 @@ public:
     virtual lumvox::core::SendLinks Links() = 0;      // null links: the channel needs Windows
     virtual lumvox::core::FileSource& Files() = 0;      // the window's file loader's source
     virtual lumvox::core::CodePageDecoder& CodePages() = 0;  // files without a byte-order mark
+    // Throws CauseError (input-unreadable) when standard input can't be read.
     virtual std::string ReadStandardInput() = 0;
     // This process's memory and handles, as far as the system reports them.
     virtual ProcessCounters Counters() { return {}; }

@@ -9,9 +9,9 @@ const char kUsage[] =
     "  lumvox-send --app  [--protocol] [--dry-run] [--strict] [--json] (TEXT | --file PATH | -)\n"
     "  lumvox-send --net HOST[:PORT]   [--dry-run] [--strict] [--json] (TEXT | --file PATH | -)\n"
     "  lumvox-send --clip [--protocol] [--dry-run] [--strict] [--json] (TEXT | --file PATH | -)\n"
-    "  lumvox-send --batch FILE [--dry-run]\n"
-    "  lumvox-send (--app | --net HOST[:PORT] | --clip) --repeat N [--concurrency C] [--json] ...\n"
-    "  lumvox-send --check [--app | --net HOST[:PORT] | --clip] [--protocol] (TEXT | --file PATH | -)\n"
+    "  lumvox-send --batch FILE [--dry-run] [--strict] [--json]\n"
+    "  lumvox-send (--app | --net HOST[:PORT] | --clip) --repeat N [--concurrency C] [--strict] [--json] ...\n"
+    "  lumvox-send --check [--app | --net HOST[:PORT] | --clip] [--protocol] [--json] (TEXT | --file PATH | -)\n"
     "\n"
     "Hands one text to the speech program exactly as the workshop's pages do:\n"
     "  --app         copy-data message to the window titled \"Lumvox\" (Windows only)\n"
@@ -22,11 +22,13 @@ const char kUsage[] =
     "                else the code page: the ANSI code page on Windows, 949 on Linux)\n"
     "  --codepage N  with --file: a file without a byte-order mark is in code page N\n"
     "                (949 Korean, 1252, 932, 65001...); bytes N does not define are warned of\n"
-    "  -             read the text from standard input as UTF-8\n"
+    "  -             read the text from standard input as UTF-8 (a byte-order mark is dropped)\n"
     "  --dry-run     send nothing; print exactly what would go out\n"
-    "  --strict      send nothing when the wire would change the text (a \"#\", \"?\", backslash or NUL)\n"
-    "                or when its markup has an error (exit 7)\n"
-    "  --json        print the outcome as one JSON object on standard output\n"
+    "  --strict      send nothing when a wire warning is found (a \"#\", \"?\", backslash, NUL,\n"
+    "                U+007F, a request line over 8192 bytes) or the markup has an error (exit 7);\n"
+    "                in --batch, for each case\n"
+    "  --json        standard output is one JSON object per send (a dry run's bytes inside it);\n"
+    "                with --check, the findings; with --batch, only the result lines\n"
     "  --repeat N    send the same text N times; print counts by outcome and latency\n"
     "                percentiles (p50, p95, p99, max)\n"
     "  --concurrency C  with --net: C sends at once (1 to 64); copy-data and the\n"
@@ -38,9 +40,13 @@ const char kUsage[] =
     "                a --json result line or a saved send log line is such a case\n"
     "  --version     print lumvox-send's version and exit\n"
     "\n"
-    "Exit codes: 0 delivered, 2 usage, 3 refused (empty text or fields),\n"
-    "  4 speech program not found or connection failed, 5 reply without \"sent\" or copy-data not confirmed,\n"
-    "  6 clipboard, file or system failure, 7 markup error (--check, --strict) or --strict found a wire warning.\n"
+    "Exit codes: 0 delivered (--batch: every case as expected), 1 --batch: a case not as expected,\n"
+    "  2 usage, 3 refused: an empty text or a host or port no request can carry,\n"
+    "  4 nothing reached: no address, connection refused or not made in time, no \"Lumvox\" window,\n"
+    "  5 reached but not taken: a status other than 2xx, a reply without \"sent\" or not UTF-8,\n"
+    "    over a cap, cut short or too slow, copy-data not confirmed,\n"
+    "  6 clipboard, file, standard input or system failure,\n"
+    "  7 markup error (--check, --strict) or --strict found a wire warning.\n"
     "Each failure names its exact cause on standard error (and in --json: cause, causeText).\n"
     "\n"
     "Examples:\n"
@@ -146,6 +152,7 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
         } else if (arg == u"--batch") {
             const std::u16string* path = next();
             if (!path) return Error("--batch needs a file");
+            if (options.batch_file) return Error("give one --batch file");
             options.batch_file = *path;
         } else {
             return Error("unknown option " + lumvox::core::ToUtf8Lossy(arg));
@@ -154,13 +161,16 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
     if (options.help || options.version) return {options, ""};
     if (options.codepage && options.source != TextSource::File) return Error("--codepage applies to --file");
     if (options.batch_file) {
-        if (options.channel || have_text) return Error("--batch takes its channels and texts from the file");
+        if (options.channel || have_text || options.protocol)
+            return Error("--batch takes its channels, texts and --protocol from the file");
         if (options.repeat || options.concurrency != 1) return Error("--repeat and --concurrency do not apply to --batch");
         if (options.check) return Error("--check takes one text, not --batch");
         return {options, ""};
     }
     if (options.check) {
-        if (options.repeat || options.dry_run) return Error("--check sends nothing: it does not go with --repeat or --dry-run");
+        if (options.repeat || options.dry_run || options.concurrency != 1)
+            return Error("--check sends nothing: it does not go with --repeat, --concurrency or --dry-run");
+        if (options.strict) return Error("--strict stops a send; --check sends nothing and exits 7 on an error anyway");
         if (options.protocol && options.channel == SendChannel::Net)
             return Error("--protocol applies to --app and --clip; the network always uses its own envelope");
         if (!have_text) return Error("give the text, --file PATH or - for standard input");

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/send_outcome.h"
+
 namespace lumvox::standin {
 
 // How the stand-in answers a GET; the modes other than Sent try the
@@ -26,8 +28,8 @@ std::string HeadTooLargeReply();
 std::string BadRequestReply();
 
 // A request head is refused once it passes this many bytes; the cap bounds the
-// memory one connection can take.
-inline constexpr size_t kMaxRequestHead = 4 << 20;
+// memory one connection can take. lumvox-send's warning names the same cap.
+inline constexpr size_t kMaxRequestHead = core::kStandInRequestHeadCap;
 
 // Why a connection ended without its request being reported as an arrival.
 enum class Refusal {

@@ -17,7 +17,13 @@ constexpr std::u16string_view kAcknowledgement = u"sent";
 constexpr std::size_t kBodyStartChars = 200;
 constexpr std::size_t kNetworkOpening = 7;  // "lumvox="
 
-SendCause CauseOf(const HttpFailureError& error, const UrlParts& parts) {
+// The host and port fields as written (trimmed), which failures quote: the
+// URL's split of a host like "h:1:2" would name a port nobody wrote.
+struct Fields {
+    std::u16string_view host, port;
+};
+
+SendCause CauseOf(const HttpFailureError& error, const Fields& fields) {
     const HttpFailureFacts& facts = error.facts();
     SendCause cause;
     cause.address = facts.address;
@@ -29,14 +35,27 @@ SendCause CauseOf(const HttpFailureError& error, const UrlParts& parts) {
     cause.offset = facts.offset;
     cause.system_text = Utf8ToUtf16(facts.system_text).value_or(u"");
     switch (error.failure()) {
-    case HttpFailure::BadUrl: cause.code = CauseCode::EmptyHost; break;
+    case HttpFailure::BadUrl:
+        cause.code = CauseCode::EmptyHost;
+        cause.host = fields.host;
+        break;
     case HttpFailure::BadPort:
-        cause.code = CauseCode::BadPort;
-        cause.port = parts.port;
+        // A port field that is a good number went wrong through the host's own ":".
+        if (ParsePortNumber(fields.port)) {
+            cause.code = CauseCode::BadHost;
+            cause.host = fields.host;
+        } else {
+            cause.code = CauseCode::BadPort;
+            cause.port = fields.port;
+        }
+        break;
+    case HttpFailure::BadHost:
+        cause.code = CauseCode::BadHost;
+        cause.host = fields.host;
         break;
     case HttpFailure::NoAddress:
         cause.code = CauseCode::NoAddress;
-        cause.host = parts.host;
+        cause.host = fields.host;
         break;
     case HttpFailure::Refused: cause.code = CauseCode::ConnectionRefused; break;
     case HttpFailure::ConnectFailed: cause.code = CauseCode::ConnectFailed; break;
@@ -60,6 +79,7 @@ bool RequestWentOut(const HttpFailureError& error) {
     switch (error.failure()) {
     case HttpFailure::BadUrl:
     case HttpFailure::BadPort:
+    case HttpFailure::BadHost:
     case HttpFailure::NoAddress:
     case HttpFailure::Refused:
     case HttpFailure::ConnectFailed: return false;
@@ -70,7 +90,8 @@ bool RequestWentOut(const HttpFailureError& error) {
 }
 
 // The reply's text, or the failure of the exchange (or of the reply) as a value.
-std::variant<std::u16string, SendCause> Exchange(NetworkLink& network, const EncodedUrl& url, std::stop_token stop,
+std::variant<std::u16string, SendCause> Exchange(NetworkLink& network, const EncodedUrl& url, const Fields& fields,
+                                                 std::stop_token stop,
                                                  SendRecord& record) {
     try {
         const HttpReply reply = network.Get(url, std::move(stop));
@@ -78,7 +99,7 @@ std::variant<std::u16string, SendCause> Exchange(NetworkLink& network, const Enc
         record.status = reply.status;
         record.body = reply.body;
         ReplyTextResult text = ReplyText(reply);
-        if (auto* failure = std::get_if<HttpFailureError>(&text)) return CauseOf(*failure, url.parts);
+        if (auto* failure = std::get_if<HttpFailureError>(&text)) return CauseOf(*failure, fields);
         std::u16string decoded = std::get<std::u16string>(std::move(text));
         if (decoded.find(kAcknowledgement) != std::u16string::npos) return decoded;
         SendCause cause(CauseCode::NoAcknowledgement);
@@ -88,7 +109,7 @@ std::variant<std::u16string, SendCause> Exchange(NetworkLink& network, const Enc
         return cause;
     } catch (const HttpFailureError& error) {
         if (RequestWentOut(error)) record.wire_bytes = record.request.size();
-        return CauseOf(error, url.parts);
+        return CauseOf(error, fields);
     } catch (const std::exception& error) {
         return SendCause(CauseCode::ExchangeFailed, Utf8ToUtf16(error.what()).value_or(u""));
     } catch (...) {
@@ -111,12 +132,15 @@ void SendOverHttp(const SendRequest& request, const SendLinks& links, std::stop_
     const auto* url = std::get_if<EncodedUrl>(&encoded);
     if (!url) {
         const bool surrogate = std::get<EncodeFailure>(encoded) == EncodeFailure::UnpairedSurrogate;
-        return record.SetCause(SendCause(surrogate ? CauseCode::UnpairedSurrogate : CauseCode::EmptyHost));
+        SendCause cause(surrogate ? CauseCode::UnpairedSurrogate : CauseCode::EmptyHost);
+        if (!surrogate) cause.host = host;
+        return record.SetCause(std::move(cause));
     }
     record.warnings = NetworkWarnings(url->parts, prefix.size() + kNetworkOpening, message);
     record.request = RequestBytes(url->parts);
+    for (WireWarning& warning : RequestLineWarnings(record.request)) record.warnings.push_back(std::move(warning));
     // Every failure of the exchange is the one message in the window; the cause goes to the log.
-    auto result = Exchange(*links.network, *url, std::move(stop), record);
+    auto result = Exchange(*links.network, *url, Fields{host, port}, std::move(stop), record);
     if (auto* cause = std::get_if<SendCause>(&result)) record.SetCause(std::move(*cause));
 }
 
