@@ -66,7 +66,10 @@ class ToolButton final : public win::Window {
             InvalidateRect(hwnd_, nullptr, FALSE);
             return r;
         }
-        case WM_ENABLE: InvalidateRect(hwnd_, nullptr, FALSE); return 0;
+        case WM_ENABLE:
+            InvalidateRect(hwnd_, nullptr, FALSE);
+            AnnounceStateChange();
+            return 0;
         case WM_ERASEBKGND: return 1;
         case WM_PAINT: Paint(); return 0;
         }
@@ -75,9 +78,15 @@ class ToolButton final : public win::Window {
 
     void SetState(unsigned state) {
         if (state_ == state) return;
+        const bool pressed_changed = (state_ ^ state) & kPressed;
         state_ = state;
         InvalidateRect(hwnd_, nullptr, FALSE);
+        if (pressed_changed) AnnounceStateChange();
     }
+
+    // A screen reader that follows the button hears it pressed, released,
+    // made unavailable or available again.
+    void AnnounceStateChange() const { NotifyWinEvent(EVENT_OBJECT_STATECHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF); }
 
     void OnMouseMove(LPARAM lp) {
         unsigned state = state_ | kHot;

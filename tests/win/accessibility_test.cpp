@@ -194,6 +194,32 @@ TEST(ControlNames, EachTextBoxAndListHasItsCaptionWindowJustBeforeIt) {
 
 // The tool buttons' own objects: a push button named by its caption, its state as
 // it stands, and a default action that clicks it the way a mouse click does.
+// Counts the state-change events raised on one window's client object.
+class StateChangeHook {
+public:
+    explicit StateChangeHook(HWND watched) {
+        watched_ = watched;
+        count_ = 0;
+        hook_ = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr, &Seen,
+                                GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    }
+    ~StateChangeHook() {
+        if (hook_) UnhookWinEvent(hook_);
+    }
+    StateChangeHook(const StateChangeHook&) = delete;
+    StateChangeHook& operator=(const StateChangeHook&) = delete;
+    bool hooked() const { return hook_ != nullptr; }
+    int count() const { return count_; }
+
+private:
+    static void CALLBACK Seen(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+        if (hwnd == watched_ && object == OBJID_CLIENT && child == CHILDID_SELF) ++count_;
+    }
+    static inline HWND watched_ = nullptr;
+    static inline int count_ = 0;
+    HWINEVENTHOOK hook_ = nullptr;
+};
+
 TEST(ToolButtonAccessibility, PushButtonWithItsCaptionStateAndDefaultAction) {
     ComApartment com;
     Workshop w;
@@ -240,16 +266,22 @@ TEST(ToolButtonAccessibility, PushButtonWithItsCaptionStateAndDefaultAction) {
         EXPECT_EQ(first.vt, VT_EMPTY);
     }
 
-    // Pressed while the mouse holds it down, unavailable while disabled.
+    // Pressed while the mouse holds it down, unavailable while disabled; each
+    // change raises a state-change event on the button's client object.
     HWND clear = w.Control(ControlId::AppClearButton);
     Accessible button(clear);
     ASSERT_EQ(button.result, S_OK);
+    StateChangeHook changes(clear);
+    ASSERT_TRUE(changes.hooked());
     SendMessageW(clear, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     EXPECT_EQ(button.State(), STATE_SYSTEM_PRESSED);
+    EXPECT_TRUE(w.PumpUntil([&] { return changes.count() == 1; })) << "pressed: " << changes.count();
     ReleaseCapture();
     EXPECT_EQ(button.State(), 0);
+    EXPECT_TRUE(w.PumpUntil([&] { return changes.count() == 2; })) << "released: " << changes.count();
     EnableWindow(clear, FALSE);
     EXPECT_EQ(button.State(), STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_TRUE(w.PumpUntil([&] { return changes.count() == 3; })) << "disabled: " << changes.count();
 
     // The default action runs the button's route: disabled, nothing; enabled, it
     // empties the text, and the focus stays in the text box.
