@@ -6,12 +6,12 @@ namespace lumvox::send {
 
 const char kUsage[] =
     "Usage:\n"
-    "  lumvox-send --app  [--protocol] [--dry-run] [--strict] [--json] (TEXT | --file PATH | -)\n"
-    "  lumvox-send --net HOST[:PORT]   [--dry-run] [--strict] [--json] (TEXT | --file PATH | -)\n"
-    "  lumvox-send --clip [--protocol] [--dry-run] [--strict] [--json] (TEXT | --file PATH | -)\n"
+    "  lumvox-send --app  [--protocol] [--dry-run] [--strict] [--json] (TEXT | --file PATH [--codepage N] | -)\n"
+    "  lumvox-send --net HOST[:PORT]   [--dry-run] [--strict] [--json] (TEXT | --file PATH [--codepage N] | -)\n"
+    "  lumvox-send --clip [--protocol] [--dry-run] [--strict] [--json] (TEXT | --file PATH [--codepage N] | -)\n"
     "  lumvox-send --batch FILE [--dry-run] [--strict] [--json]\n"
     "  lumvox-send (--app | --net HOST[:PORT] | --clip) --repeat N [--concurrency C] [--strict] [--json] ...\n"
-    "  lumvox-send --check [--app | --net HOST[:PORT] | --clip] [--protocol] [--json] (TEXT | --file PATH | -)\n"
+    "  lumvox-send --check [--app | --net HOST[:PORT] | --clip] [--protocol] [--json] (TEXT | --file PATH [--codepage N] | -)\n"
     "\n"
     "Hands one text to the speech program exactly as the workshop's pages do:\n"
     "  --app         copy-data message to the window titled \"Lumvox\" (Windows only)\n"
