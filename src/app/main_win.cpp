@@ -3,8 +3,6 @@
 // their links, the event loop, exit code 0.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "core/network_link.h"
 #include "core/page_actions.h"
 #include "core/send_log.h"
@@ -23,8 +21,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     lumvox::win::LoadLibrariesFromSystemOnly();
     // Looked up alongside the loading of the common controls and the windows.
     lumvox::win::HostFactsLookup host_facts;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    lumvox::ui::MainWindow::InitCommonControls();
     MarkStartupStep("common controls initialised");
 
     // Declared first: the send log window, made by the main window, listens to it to the end.

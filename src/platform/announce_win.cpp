@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "automation_strings_win.h"
 #include "dll_search_win.h"
 
 namespace lumvox::win {
@@ -13,8 +14,6 @@ namespace {
 // 1709, and Wine, have none, and an import of it would stop the program loading.
 using HostProviderFromHwnd = HRESULT(WINAPI*)(HWND, IUnknown**);
 using RaiseNotification = HRESULT(WINAPI*)(IUnknown*, int kind, int processing, wchar_t* display, wchar_t* activity);
-using AllocString = wchar_t*(WINAPI*)(const wchar_t*, UINT);
-using FreeString = void(WINAPI*)(wchar_t*);
 
 // The values of NotificationKind and NotificationProcessing.
 constexpr int kActionCompleted = 2, kOther = 4;
@@ -23,9 +22,7 @@ constexpr int kImportantMostRecent = 1, kMostRecent = 3;
 struct UiaNotification {
     RaiseNotification raise = nullptr;
     HostProviderFromHwnd host = nullptr;
-    AllocString alloc = nullptr;
-    FreeString free = nullptr;
-    bool present() const { return raise && host && alloc && free; }
+    bool present() const { return raise && host && AutomationStringFunctions().present(); }
 };
 
 const UiaNotification& Uia() {
@@ -35,9 +32,6 @@ const UiaNotification& Uia() {
         found.raise = SystemFunction<RaiseNotification>(core, "UiaRaiseNotificationEvent");
         if (!found.raise) return found;
         found.host = SystemFunction<HostProviderFromHwnd>(core, "UiaHostProviderFromHwnd");
-        HMODULE automation = LoadSystemLibrary(L"oleaut32.dll");
-        found.alloc = SystemFunction<AllocString>(automation, "SysAllocStringLen");
-        found.free = SystemFunction<FreeString>(automation, "SysFreeString");
         return found;
     }();
     return uia;
@@ -48,14 +42,15 @@ void RaiseUiaNotification(HWND hwnd, std::u16string_view words, Announcement kin
     if (!uia.present()) return;
     IUnknown* provider = nullptr;
     if (FAILED(uia.host(hwnd, &provider)) || !provider) return;
+    const AutomationStrings& strings = AutomationStringFunctions();
     const std::wstring text(words.begin(), words.end());
-    wchar_t* display = uia.alloc(text.c_str(), static_cast<UINT>(text.size()));
-    wchar_t* activity = uia.alloc(L"LumvoxSendState", 15);
+    BSTR display = strings.alloc(text.c_str(), static_cast<UINT>(text.size()));
+    BSTR activity = strings.alloc(L"LumvoxSendState", 15);
     if (display && activity)
         uia.raise(provider, kind == Announcement::Outcome ? kActionCompleted : kOther,
                   kind == Announcement::Outcome ? kImportantMostRecent : kMostRecent, display, activity);
-    uia.free(display);
-    uia.free(activity);
+    strings.free(display);
+    strings.free(activity);
     provider->Release();
 }
 

@@ -5,24 +5,23 @@
 #include <atomic>
 #include <string>
 
+#include "automation_strings_win.h"
 #include "dll_search_win.h"
 
 namespace lumvox::win {
 namespace {
 
 // Looked up at run time from System32, as every library the programs load late:
-// no import of oleacc or oleaut32 for what only assistive technology asks for.
+// no import of oleacc or ole32 for what only assistive technology asks for.
 using ResultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, IUnknown*);
 using ObjectFromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-using AllocString = BSTR(WINAPI*)(const OLECHAR*, UINT);
 using InitializeCom = HRESULT(WINAPI*)(void*, DWORD);
 
 struct AccessibilityLibrary {
     ResultFromObject result_from_object = nullptr;
     ObjectFromWindow object_from_window = nullptr;
-    AllocString alloc_string = nullptr;
     InitializeCom initialize_com = nullptr;
-    bool present() const { return result_from_object && alloc_string && initialize_com; }
+    bool present() const { return result_from_object && initialize_com && AutomationStringFunctions().present(); }
 };
 
 const AccessibilityLibrary& Library() {
@@ -31,7 +30,6 @@ const AccessibilityLibrary& Library() {
         HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll");
         found.result_from_object = SystemFunction<ResultFromObject>(oleacc, "LresultFromObject");
         found.object_from_window = SystemFunction<ObjectFromWindow>(oleacc, "AccessibleObjectFromWindow");
-        found.alloc_string = SystemFunction<AllocString>(LoadSystemLibrary(L"oleaut32.dll"), "SysAllocStringLen");
         found.initialize_com = SystemFunction<InitializeCom>(LoadSystemLibrary(L"ole32.dll"), "CoInitializeEx");
         return found;
     }();
@@ -48,7 +46,7 @@ void SetInt(VARIANT* v, LONG value) {
 }
 
 HRESULT ReturnString(const std::wstring& text, BSTR* out) {
-    *out = Library().alloc_string(text.c_str(), static_cast<UINT>(text.size()));
+    *out = AutomationStringFunctions().alloc(text.c_str(), static_cast<UINT>(text.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -85,6 +85,11 @@ win::UniqueHmenu BuildMenu() {
 
 }  // namespace
 
+void MainWindow::InitCommonControls() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
 bool MainWindow::Create(HINSTANCE instance, HWND owner) {
     static const bool registered = [instance] {
         return RegisterClassFor(ClassOf(instance, kMainWindowClass)) && RegisterCustomControls(instance);

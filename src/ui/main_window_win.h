@@ -55,6 +55,9 @@ public:
     MainWindow();
     ~MainWindow() override;
 
+    // Registers the common control classes the layout's controls are made of
+    // (tabs, the report list, the status line); once per process, before Create.
+    static void InitCommonControls();
     // Creates the window and every control from the layout, hidden, owned by `owner`.
     bool Create(HINSTANCE instance, HWND owner);
     // The page actions that the routes run; set before the window is shown.

@@ -94,8 +94,7 @@ struct Accessible {
 // The main window as the program wires it, its links faked.
 struct Workshop {
     Workshop() {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
+        lumvox::ui::MainWindow::InitCommonControls();
         created = application.Initialize() && form.Create(instance, application.Handle());
         form.SetPageActions(&actions);
     }

@@ -82,8 +82,7 @@ TEST(AppIcon, EveryExeCarriesEverySize) {
 }
 
 TEST(AppIcon, WindowClassesOfTheTaskBarEntryAndTheMainWindow) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    lumvox::ui::MainWindow::InitCommonControls();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     lumvox::ui::Application application(instance);
     ASSERT_TRUE(application.Initialize());

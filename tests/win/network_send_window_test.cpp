@@ -111,8 +111,7 @@ private:
 // recording fakes for the other channels.
 struct Workshop {
     Workshop() {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
+        lumvox::ui::MainWindow::InitCommonControls();
         created = application.Initialize() && form.Create(instance, application.Handle());
         form.SetPageActions(&actions);
         form.SetSendLog(&log);

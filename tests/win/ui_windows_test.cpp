@@ -30,8 +30,7 @@ std::wstring Lower(std::wstring s) {
 
 struct CommonControls {
     CommonControls() {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
+        lumvox::ui::MainWindow::InitCommonControls();
     }
 };
 

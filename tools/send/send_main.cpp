@@ -127,9 +127,8 @@ std::optional<CaseResult> StrictStop(const lumvox::core::SendRequest& input, boo
     return result;
 }
 
-// The findings told before a send: errors and warnings (notes say nothing wrong).
-lumvox::core::MarkupFindings SendFindings(const lumvox::core::SendRequest& input) {
-    lumvox::core::MarkupFindings findings = CheckCaseMarkup(input, true);
+// Notes say nothing wrong; before a send only errors and warnings are told.
+lumvox::core::MarkupFindings WithoutNotes(lumvox::core::MarkupFindings findings) {
     std::erase_if(findings, [](const auto& f) { return f.severity == lumvox::core::Severity::Note; });
     return findings;
 }
@@ -192,7 +191,7 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
         auto parsed = ReadBatchCase(line, error);
         bool ok = false;
         if (parsed) {
-            lumvox::core::MarkupFindings findings = SendFindings(parsed->input);
+            lumvox::core::MarkupFindings findings = WithoutNotes(CheckCaseMarkup(parsed->input, true));
             const bool markup_error = options.strict && lumvox::core::HasError(findings);
             CaseResult result = SendAsAsked(parsed->input, options, markup_error, platform);
             result.findings = std::move(findings);
@@ -252,8 +251,7 @@ int RunOptions(const SendOptions& options, SendPlatform& platform, const Sink& o
         if (!lines.empty()) out(lines);
         return code;
     }
-    // Notes say nothing wrong; before a send only errors and warnings are told.
-    std::erase_if(findings, [](const auto& f) { return f.severity == lumvox::core::Severity::Note; });
+    findings = WithoutNotes(std::move(findings));
     for (const auto& f : findings) err(FindingLine(source, f));
     if (findings.left_out) err(FindingsLeftOutLine(source, findings));
     CaseResult result;
