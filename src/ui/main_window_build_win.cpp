@@ -67,6 +67,15 @@ WindowClass ClassFor(const ControlSpec& c) {
     return {L"STATIC", kChild, 0};
 }
 
+// Text boxes, the tab row and the list view lay themselves out and repaint anew for
+// each font, tab, column and style they are given while visible, and under Wine each
+// repaint is a round trip to its server even before the window is shown. These are
+// created hidden and shown once they have all of it; for the others, showing them
+// later would cost more than it saves.
+bool ShownAfterItsMetrics(Kind kind) {
+    return kind == Kind::Memo || kind == Kind::Edit || kind == Kind::PageControl || kind == Kind::ReportList;
+}
+
 win::UniqueHmenu BuildMenu() {
     win::UniqueHmenu bar(CreateMenu());
     HMENU popup = nullptr;
@@ -120,6 +129,8 @@ bool MainWindow::OnCreate() {
     win::MarkStartupStep("controls created");
     FillLists();
     win::MarkStartupStep("lists filled");
+    ShowControls();
+    win::MarkStartupStep("controls shown");
     WireRoutes();
     return Control(ControlId::StatusLine) != nullptr;
 }
@@ -142,7 +153,9 @@ void MainWindow::CreateControls() {
         // Pages carry their captions as tab items, not as window text.
         const std::u16string_view caption = (c.kind == Kind::Page) ? std::u16string_view() : c.caption;
         const Rect r = Placed(c, client);
-        HWND hwnd = win::CreateChild(parent, static_cast<uint16_t>(c.id), ClassFor(c), caption,
+        win::ControlClass cls = ClassFor(c);
+        if (ShownAfterItsMetrics(c.kind)) cls.style &= ~WS_VISIBLE;
+        HWND hwnd = win::CreateChild(parent, static_cast<uint16_t>(c.id), cls, caption,
                                      {r.x, r.y, r.x + r.w, r.y + r.h}, nullptr);
         controls_[i] = hwnd;
         if (!hwnd) continue;
@@ -163,6 +176,17 @@ void MainWindow::CreateControls() {
         case Kind::ReportList: win::ListView(hwnd).SetExtendedStyle(LVS_EX_FULLROWSELECT); break;
         default: break;
         }
+    }
+}
+
+// Without a redraw: the window itself is shown, and so painted whole, only later.
+void MainWindow::ShowControls() {
+    const auto controls = Controls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (!controls_[i] || !ShownAfterItsMetrics(controls[i].kind) || !(ClassFor(controls[i]).style & WS_VISIBLE))
+            continue;
+        SetWindowPos(controls_[i], nullptr, 0, 0, 0, 0,
+                     SWP_SHOWWINDOW | SWP_NOREDRAW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
