@@ -41,6 +41,12 @@ for i in $(seq "$RUNS"); do
 done
 column_median() { cut -d' ' -f"$1" "$E2E_TMP/$2" | median; }
 ratio() { awk -v a="$1" -v e="$2" 'BEGIN { printf "%.2f", a / e }'; }
+# The ratio of each turn's times, whose programs ran in the same spell of the machine.
+turn_ratios() {
+  paste -d' ' <(cut -d' ' -f1 "$E2E_TMP/$1") <(cut -d' ' -f1 "$E2E_TMP/$2") | awk '{ printf "%.4f\n", $1 / $2 }' | sort -n |
+    awk '{ v[NR] = $1 } END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+      printf "%.2f (from %.2f to %.2f)", m, v[1], v[NR] }'
+}
 et=$(column_median 1 empty); em=$(column_median 2 empty)
 lt=$(column_median 1 loaded); lm=$(column_median 2 loaded)
 at=$(column_median 1 app); am=$(column_median 2 app)
@@ -49,7 +55,9 @@ echo "empty: an empty window; loaded: the same with the workshop's manifest and 
 printf 'median      %8s %8s %9s   %-24s %s\n' empty loaded workshop "workshop/empty (goal <= 1.5)" workshop/loaded
 printf 'time (ms)   %8s %8s %9s   %-24s %s\n' "$et" "$lt" "$at" "$(ratio "$at" "$et")" "$(ratio "$at" "$lt")"
 printf 'peak (KiB)  %8s %8s %9s   %-24s %s\n' "$em" "$lm" "$am" "$(ratio "$am" "$em")" "$(ratio "$am" "$lm")"
+echo "turn by turn, median: workshop/loaded $(turn_ratios app loaded)"
 if [ -n "$BEFORE" ]; then
   bt=$(column_median 1 before); bm=$(column_median 2 before)
   printf 'before      %8s ms, %s KiB   before/loaded %s, workshop/before %s\n' "$bt" "$bm" "$(ratio "$bt" "$lt")" "$(ratio "$at" "$bt")"
+  echo "turn by turn, median: before/loaded $(turn_ratios before loaded), workshop/before $(turn_ratios app before)"
 fi
