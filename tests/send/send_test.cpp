@@ -680,7 +680,8 @@ TEST(ReadBatchCase, RefusesMalformedLinesAndSaysWhy) {
         {R"({"channel":"app"})", "\"text\" must be a string"},
         {R"({"text":"a","channel":"net","destination":7070})", "\"destination\" must be a string"},
         {R"({"text":"a","channel":"app","protocol":"yes"})", "\"protocol\" must be true or false"},
-        {R"({"text":"a","channel":"app","expect":"maybe"})", "\"expect\" must be delivered"},
+        {R"({"text":"a","channel":"app","expect":"maybe"})",
+         "\"expect\" must be delivered, usage, refused, unreachable, not-acknowledged, failed, markup-error or warned"},
     };
     for (const auto& c : kCases) {
         std::string error;

@@ -148,7 +148,7 @@ std::optional<BatchCase> ReadBatchCase(std::string_view line, std::string& error
     if (expect) {
         auto expected = OutcomeFromName(lumvox::core::ToUtf8Lossy(*expect));
         if (!expected) {
-            error = "\"expect\" must be delivered, refused, unreachable, not-acknowledged or failed";
+            error = "\"expect\" must be " + OutcomeNames();
             return std::nullopt;
         }
         batch.expected = *expected;

@@ -1,5 +1,7 @@
 #include "outcome.h"
 
+#include <iterator>
+
 namespace lumvox::send {
 namespace {
 
@@ -47,6 +49,15 @@ std::optional<Outcome> OutcomeFromName(std::string_view name) {
     for (const OutcomeRow& row : kOutcomes)
         if (name == row.name) return row.outcome;
     return std::nullopt;
+}
+
+std::string OutcomeNames() {
+    std::string names;
+    for (size_t i = 0; i < std::size(kOutcomes); ++i) {
+        if (i > 0) names += (i + 1 == std::size(kOutcomes)) ? " or " : ", ";
+        names += kOutcomes[i].name;
+    }
+    return names;
 }
 
 }  // namespace lumvox::send

@@ -1,6 +1,7 @@
 #pragma once
 // How a send ended, as scripts see it: exit codes and names. Portable.
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/send_outcome.h"
@@ -17,5 +18,7 @@ Outcome OutcomeOfCause(const lumvox::core::SendCause& cause);
 int ExitCode(Outcome outcome);
 const char* OutcomeName(Outcome outcome);
 std::optional<Outcome> OutcomeFromName(std::string_view name);
+// Every name OutcomeFromName takes, for messages: "delivered, usage, … or warned".
+std::string OutcomeNames();
 
 }  // namespace lumvox::send
