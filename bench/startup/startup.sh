@@ -43,9 +43,9 @@ column_median() { cut -d' ' -f"$1" "$E2E_TMP/$2" | median; }
 ratio() { awk -v a="$1" -v e="$2" 'BEGIN { printf "%.2f", a / e }'; }
 # The ratio of each turn's times, whose programs ran in the same spell of the machine.
 turn_ratios() {
-  paste -d' ' <(cut -d' ' -f1 "$E2E_TMP/$1") <(cut -d' ' -f1 "$E2E_TMP/$2") | awk '{ printf "%.4f\n", $1 / $2 }' | sort -n |
-    awk '{ v[NR] = $1 } END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-      printf "%.2f (from %.2f to %.2f)", m, v[1], v[NR] }'
+  local ratios
+  ratios="$(paste -d' ' <(cut -d' ' -f1 "$E2E_TMP/$1") <(cut -d' ' -f1 "$E2E_TMP/$2") | awk '{ printf "%.4f\n", $1 / $2 }' | sort -n)"
+  printf '%.2f (from %.2f to %.2f)' "$(median <<<"$ratios")" "$(head -1 <<<"$ratios")" "$(tail -1 <<<"$ratios")"
 }
 et=$(column_median 1 empty); em=$(column_median 2 empty)
 lt=$(column_median 1 loaded); lm=$(column_median 2 loaded)

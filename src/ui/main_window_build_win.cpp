@@ -129,7 +129,7 @@ bool MainWindow::OnCreate() {
     win::MarkStartupStep("controls created");
     FillLists();
     win::MarkStartupStep("lists filled");
-    ShowControls();
+    ShowControlsCreatedHidden();
     win::MarkStartupStep("controls shown");
     WireRoutes();
     return Control(ControlId::StatusLine) != nullptr;
@@ -180,7 +180,7 @@ void MainWindow::CreateControls() {
 }
 
 // Without a redraw: the window itself is shown, and so painted whole, only later.
-void MainWindow::ShowControls() {
+void MainWindow::ShowControlsCreatedHidden() {
     const auto controls = Controls();
     for (size_t i = 0; i < controls.size(); ++i) {
         if (!controls_[i] || !ShownAfterItsMetrics(controls[i].kind) || !(ClassFor(controls[i]).style & WS_VISIBLE))

@@ -122,7 +122,7 @@ private:
     void CreateControls();
     void ApplyMetrics(const ControlSpec& layout, HWND hwnd);
     void FillLists();
-    void ShowControls();
+    void ShowControlsCreatedHidden();
     HFONT FontFor(Font font) const;
     HWND Control(ControlId id) const;
     win::Edit Field(core::TextField field) const;
