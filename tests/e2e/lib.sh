@@ -28,13 +28,21 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+# The lock of this run's Wine prefix: runs under different LUMVOX_WINE_ROOTs share
+# no prefix, so they need not wait for each other.
+e2e_prefix_lock() {
+  local id
+  id="$(printf '%s|%s' "${LUMVOX_WINE_ROOT:-}" "$LUMVOX_WINE_KIND" | md5sum | cut -c1-12)"
+  printf '/tmp/.lumvox-e2e-prefix-%s.lock' "$id"
+}
+
 # Picks a free display number between 140 and 199 under a lock, so that parallel
 # runs never share one, and starts Xvfb on it.
 e2e_start_display() {
   # One harness at a time per Wine prefix: its programs share one window station, so
   # a second run would find the first one's windows (ctest's RESOURCE_LOCK does the
   # same within one test run; this also covers runs started by hand).
-  exec {E2E_PREFIX_LOCK_FD}>"/tmp/.lumvox-e2e-prefix-$LUMVOX_WINE_KIND.lock"
+  exec {E2E_PREFIX_LOCK_FD}>"$(e2e_prefix_lock)"
   flock -w 900 "$E2E_PREFIX_LOCK_FD" || { echo "the Wine prefix stays busy" >&2; exit 1; }
   local n lock
   for n in $(seq 140 199); do

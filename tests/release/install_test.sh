@@ -32,7 +32,7 @@ export WINEPREFIX="$FRESH/prefix"
 install_cleanup() {
   e2e_cleanup
   [ -d "$WINEPREFIX" ] && /usr/bin/wineserver -k >/dev/null 2>&1
-  rm -rf "$FRESH" "/tmp/.lumvox-e2e-prefix-$LUMVOX_WINE_KIND.lock"
+  rm -rf "$FRESH" "$(e2e_prefix_lock)"
 }
 trap install_cleanup EXIT
 e2e_start_display
