@@ -33,6 +33,12 @@ public:
     // Where a send stands, in words: under way and to where, or its outcome.
     // The window writes them in the status line and announces them.
     virtual void ShowSendState(SendState state, std::u16string_view words) = 0;
+    // The same part, for a text that an action replaced or emptied where the
+    // user may not be looking: said, never silent.
+    virtual void ShowNotice(std::u16string_view words) = 0;
+    // The part's words announced again, after a box that took the listener's
+    // attention when they were first said.
+    virtual void RepeatSendState() = 0;
     // The open-file dialog with the filter "Text files (*.txt)|*.txt"; nullopt when cancelled.
     virtual std::optional<std::u16string> ChooseTextFile() = 0;
 };
@@ -53,8 +59,10 @@ struct PageLinks {
 
 // One method per action of the window; a control, a menu entry or a key routes
 // to it. The three sends show their outcome in words and the window's message for
-// it, and return their record, which the journal also receives; a clipboard
-// failure is thrown on to the general error report after it is recorded.
+// it (the words said again once the box is closed), and return their record,
+// which the journal also receives; a clipboard failure is thrown on to the
+// general error report after it is recorded. An action that replaces or empties
+// a text says so.
 class PageActions {
 public:
     PageActions(PageView& view, PageLinks links, SendJournal* journal = nullptr)
@@ -92,6 +100,7 @@ private:
     PageView& view_;
     PageLinks links_;
     SendJournal* journal_;
+    std::size_t sends_ = 0;  // ended in this run, for the status line's numbers
     BackgroundSend background_;  // last: a send still under way is stopped before the rest goes
 };
 

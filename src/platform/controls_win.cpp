@@ -106,6 +106,13 @@ int ListView::NextSelected(int after) const {
     return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(after), LVNI_SELECTED));
 }
 
+void ListView::SelectOnly(int row) const {
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED;
+    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    Select(row);
+}
+
 void ListView::Select(int row) const {
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;

@@ -70,6 +70,9 @@ public:
     using Control::Control;
     void Add(std::u16string_view item) const;
     int Selected() const { return static_cast<int>(Send(LB_GETCURSEL)); }
+    void Select(int index) const { Send(LB_SETCURSEL, static_cast<WPARAM>(index)); }
+    int Count() const { return static_cast<int>(Send(LB_GETCOUNT)); }
+    int Caret() const { return static_cast<int>(Send(LB_GETCARETINDEX)); }  // the item with the focus rectangle
 };
 
 class ComboBox : public Control {
@@ -96,6 +99,7 @@ public:
     void DeleteAll() const;
     int NextSelected(int after = -1) const;
     void Select(int row) const;  // selected and focused, scrolled into view
+    void SelectOnly(int row) const;  // the same, the others unselected
 };
 
 }  // namespace lumvox::win

@@ -150,7 +150,16 @@ public:
         *topic = 0;
         return NoString(child, file);
     }
-    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override { return NoString(child, keys); }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
+        if (!keys) return E_POINTER;
+        *keys = nullptr;
+        HWND hwnd = Button();
+        if (const HRESULT hr = CheckSelf(hwnd, child); hr != S_OK) return hr;
+        std::wstring text;
+        if (!SendMessageW(hwnd, kGetKeyboardShortcutMessage, 0, reinterpret_cast<LPARAM>(&text)) || text.empty())
+            return S_FALSE;
+        return ReturnString(text, keys);
+    }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
         if (!focus) return E_POINTER;
         SetEmpty(focus);

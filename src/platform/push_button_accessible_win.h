@@ -3,8 +3,9 @@
 // class: an accessible object (role push button, its caption as name, unavailable
 // while disabled, pressed while held down, "누르기" as default action), answered
 // through WM_GETOBJECT. The button answers WM_GETTEXT, BM_GETSTATE (BST_PUSHED
-// while held down) and BM_CLICK as a standard button does; the object asks it
-// through those messages and holds nothing but its handle.
+// while held down) and BM_CLICK as a standard button does, and
+// kGetKeyboardShortcutMessage with its key; the object asks it through those
+// messages and holds nothing but its handle.
 #include <windows.h>
 
 #include <optional>
@@ -14,6 +15,11 @@
 namespace lumvox::win {
 
 class PushButtonAccessible;
+
+// Sent to the button within its own thread with a std::wstring* in lParam: the
+// button writes the key that presses it ("F8", "Ctrl+B") and returns TRUE, or
+// returns FALSE where it has none.
+inline constexpr UINT kGetKeyboardShortcutMessage = WM_USER + 0x100;
 
 class PushButtonAccessibility : NonCopyable {
 public:

@@ -2,6 +2,9 @@
 
 #include "app_icon_win.h"
 
+#include <cwchar>
+#include <iterator>
+
 namespace lumvox::win {
 
 Window::~Window() {
@@ -136,8 +139,16 @@ bool Window::MoveFocusToNextTabStop(bool backwards) {
     size_t next;
     if (at == n) next = backwards ? n - 1 : 0;
     else next = backwards ? (at + n - 1) % n : (at + 1) % n;
-    SetFocus(stops[next]);
+    FocusByTab(stops[next]);
     return true;
+}
+
+void Window::FocusByTab(HWND control) {
+    SetFocus(control);
+    wchar_t cls[8] = {};
+    GetClassNameW(control, cls, static_cast<int>(std::size(cls)));
+    if (_wcsicmp(cls, L"Edit") == 0 && !(GetWindowLongW(control, GWL_STYLE) & ES_MULTILINE))
+        SendMessageW(control, EM_SETSEL, 0, -1);
 }
 
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

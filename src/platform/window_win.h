@@ -72,6 +72,9 @@ protected:
     // A key or click for this window or its controls; true to hold it back.
     virtual bool HoldsBack(const MSG&) { return false; }
     bool MoveFocusToNextTabStop(bool backwards);
+    // The focus into `control` as Tab brings it: a single-line text field
+    // selects its whole text, as dialog boxes do, so what is typed replaces it.
+    static void FocusByTab(HWND control);
     bool closes_on_escape_ = false;
 
     HWND hwnd_ = nullptr;

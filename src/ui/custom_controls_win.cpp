@@ -4,7 +4,9 @@
 #include <vssym32.h>
 
 #include <iterator>
+#include <string>
 
+#include "commands.h"
 #include "platform/push_button_accessible_win.h"
 #include "platform/window_win.h"
 
@@ -55,6 +57,9 @@ class ToolButton final : public win::Window {
         case WM_GETOBJECT:
             if (const auto answer = accessibility_.Answer(hwnd_, wp, lp)) return *answer;
             return Default(msg, wp, lp);
+        case win::kGetKeyboardShortcutMessage:
+            // Its pointer is good only from this thread; another's would be its own address space.
+            return InSendMessage() ? FALSE : TellShortcut(*reinterpret_cast<std::wstring*>(lp));
         case WM_DESTROY: accessibility_.Disconnect(); return 0;
         case WM_SETFONT:
             font_ = reinterpret_cast<HFONT>(wp);
@@ -74,6 +79,13 @@ class ToolButton final : public win::Window {
         case WM_PAINT: Paint(); return 0;
         }
         return Default(msg, wp, lp);
+    }
+
+    // The key of the command that presses this button, from the command table.
+    BOOL TellShortcut(std::wstring& text) const {
+        const std::u16string keys = ShortcutText(ShortcutOfButton(static_cast<ControlId>(GetDlgCtrlID(hwnd_))));
+        text.assign(keys.begin(), keys.end());
+        return !text.empty();
     }
 
     void SetState(unsigned state) {

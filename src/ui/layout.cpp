@@ -116,16 +116,16 @@ constexpr MenuEntry kMenu[] = {
     {"N11", u"빠르기", static_cast<uint16_t>(MenuId::SampleRate), false},
     {"N13", u"스펠링", static_cast<uint16_t>(MenuId::SampleSpelling), false},
     {"N12", u"소리 크기", static_cast<uint16_t>(MenuId::SampleVolume), false},
-    {"ToolsMenu", u"도구", 0, true},
-    {"SendLogItem", u"전송 기록", static_cast<uint16_t>(MenuId::SendLog), false, {Key::L, Shortcut::Modifier::Ctrl}},
-    {"CheckMarkupItem", u"마크업 검사", static_cast<uint16_t>(MenuId::CheckMarkup), false, {Key::K, Shortcut::Modifier::Ctrl}},
+    {"ToolsMenu", u"도구(&T)", 0, true},
+    {"SendLogItem", u"전송 기록(&L)", static_cast<uint16_t>(MenuId::SendLog), false},
+    {"CheckMarkupItem", u"마크업 검사(&K)", static_cast<uint16_t>(MenuId::CheckMarkup), false},
     {"ToolsSeparator", u"", 0, false},
-    {"SendToAppItem", u"어플리케이션으로 보내기(&A)", static_cast<uint16_t>(MenuId::SendToAppByMenu), false, {Key::F8}},
-    {"SendOverNetworkItem", u"네트워크로 보내기(&N)", static_cast<uint16_t>(MenuId::SendOverNetworkByMenu), false, {Key::F9}},
-    {"PreviewItem", u"보낼 메시지 미리보기(&P)", static_cast<uint16_t>(MenuId::PreviewByMenu), false, {Key::P, Shortcut::Modifier::Ctrl}},
-    {"CopyItem", u"클립보드로 복사하기(&B)", static_cast<uint16_t>(MenuId::CopyByMenu), false, {Key::B, Shortcut::Modifier::Ctrl}},
-    {"ClearItem", u"비우기(&E)", static_cast<uint16_t>(MenuId::ClearByMenu), false, {Key::E, Shortcut::Modifier::Ctrl}},
-    {"FocusTextItem", u"텍스트로 이동(&T)", static_cast<uint16_t>(MenuId::FocusTextByMenu), false, {Key::T, Shortcut::Modifier::Ctrl}},
+    {"SendToAppItem", u"어플리케이션으로 보내기(&A)", static_cast<uint16_t>(MenuId::SendToAppByMenu), false},
+    {"SendOverNetworkItem", u"네트워크로 보내기(&N)", static_cast<uint16_t>(MenuId::SendOverNetworkByMenu), false},
+    {"PreviewItem", u"보낼 메시지 미리보기(&P)", static_cast<uint16_t>(MenuId::PreviewByMenu), false},
+    {"CopyItem", u"클립보드로 복사하기(&B)", static_cast<uint16_t>(MenuId::CopyByMenu), false},
+    {"ClearItem", u"비우기(&E)", static_cast<uint16_t>(MenuId::ClearByMenu), false},
+    {"FocusTextItem", u"텍스트로 이동(&T)", static_cast<uint16_t>(MenuId::FocusTextByMenu), false},
 };
 
 // The sample texts in menu order: SamplePlain, SampleMarkup, SampleLanguage, SamplePitch, SampleRate, SampleSpelling, SampleVolume.
@@ -207,28 +207,6 @@ ControlId NextTabStop(std::optional<ControlId> from, int showing_page, bool back
 }
 
 std::span<const MenuEntry> Menu() { return kMenu; }
-
-std::u16string ShortcutText(Shortcut shortcut) {
-    std::u16string text = shortcut.modifier == Shortcut::Modifier::Ctrl ? u"Ctrl+" : u"";
-    switch (shortcut.key) {
-    case Key::None: return u"";
-    case Key::B: return text + u"B";
-    case Key::E: return text + u"E";
-    case Key::P: return text + u"P";
-    case Key::T: return text + u"T";
-    case Key::K: return text + u"K";
-    case Key::L: return text + u"L";
-    case Key::F8: return text + u"F8";
-    case Key::F9: return text + u"F9";
-    }
-    return u"";
-}
-
-std::u16string MenuCaption(const MenuEntry& entry) {
-    std::u16string caption(entry.caption);
-    if (entry.shortcut.key != Key::None) caption += u"\t" + ShortcutText(entry.shortcut);
-    return caption;
-}
 
 std::optional<size_t> SampleIndexOf(MenuId id) {
     for (size_t i = 0; i < std::size(kSampleEntries); ++i)

@@ -190,7 +190,7 @@ std::span<const ControlId> TabOrder();
 // control that is not a tab stop (AppText) or none (nullopt).
 ControlId NextTabStop(std::optional<ControlId> from, int showing_page, bool backwards);
 
-// The main menu the main menu: top-level menus with their entries; id 0 for separators.
+// The main menu: top-level menus with their entries; id 0 for separators.
 enum class MenuId : uint16_t {
     OpenFile = 201,  // 파일 열기
     Exit = 202,  // 종료
@@ -201,39 +201,24 @@ enum class MenuId : uint16_t {
     SampleRate = 215, // 빠르기
     SampleSpelling = 216, // 스펠링
     SampleVolume = 217, // 소리 크기
-    SendLog = 231,      // 도구 > 전송 기록 (Ctrl+L)
-    CheckMarkup = 232,  // 도구 > 마크업 검사 (Ctrl+K)
+    SendLog = 231,      // 도구 > 전송 기록
+    CheckMarkup = 232,  // 도구 > 마크업 검사
     // The pages' buttons and the way back to the text, for the keyboard alone.
-    SendToAppByMenu = 233,       // 도구 > 어플리케이션으로 보내기 (F8)
-    SendOverNetworkByMenu = 234, // 도구 > 네트워크로 보내기 (F9)
-    PreviewByMenu = 235,         // 도구 > 보낼 메시지 미리보기 (Ctrl+P)
-    CopyByMenu = 236,            // 도구 > 클립보드로 복사하기 (Ctrl+B)
-    ClearByMenu = 237,           // 도구 > 비우기 (Ctrl+E): the showing page's text
-    FocusTextByMenu = 238,       // 도구 > 텍스트로 이동 (Ctrl+T): the showing page's text
+    SendToAppByMenu = 233,       // 도구 > 어플리케이션으로 보내기
+    SendOverNetworkByMenu = 234, // 도구 > 네트워크로 보내기
+    PreviewByMenu = 235,         // 도구 > 보낼 메시지 미리보기
+    CopyByMenu = 236,            // 도구 > 클립보드로 복사하기
+    ClearByMenu = 237,           // 도구 > 비우기: the showing page's text
+    FocusTextByMenu = 238,       // 도구 > 텍스트로 이동: the showing page's text
 };
-// A key that runs a menu entry or a control's route; the values are the system's
-// virtual-key codes. With Modifier::Any the key acts whether Shift, Ctrl or Alt is
-// held and still reaches the focused control; with Modifier::Ctrl it acts only
-// while Ctrl is held and is used up.
-enum class Key : uint16_t { None = 0, B = 'B', E = 'E', K = 'K', L = 'L', P = 'P', T = 'T', F8 = 0x77, F9 = 0x78 };
-struct Shortcut {
-    enum class Modifier : uint8_t { Any, Ctrl };
-    Key key = Key::None;
-    Modifier modifier = Modifier::Any;
-};
-// "Ctrl+K", "F8"; empty for no key.
-std::u16string ShortcutText(Shortcut shortcut);
-
 struct MenuEntry {
     std::string_view name;
     std::u16string_view caption;  // empty for a separator
     uint16_t id;                  // MenuId, 0 for a separator and for a top-level menu
     bool top_level;
-    Shortcut shortcut = {};
 };
+// Each entry's action and key are its row in the command table (commands.h).
 std::span<const MenuEntry> Menu();
-// What the menu shows: the caption, and after a tab the entry's key if it has one.
-std::u16string MenuCaption(const MenuEntry& entry);
 // Index into the sample texts (menu order) of a sample entry; none for other entries.
 std::optional<size_t> SampleIndexOf(MenuId id);
 

@@ -1,5 +1,6 @@
-// One route table: a control's notification, a menu choice and a key all reach an
-// action through it, so a button and its key share one path and one enabled check.
+// Routes: a control's notification reaches its action through the route table, a
+// menu choice and a key through the command table, and every action runs from
+// one dispatch table; a button and its key share one path and one enabled check.
 #include "main_window_win.h"
 
 #include "send_log_window_win.h"
@@ -10,65 +11,33 @@ namespace lumvox::ui {
 namespace {
 
 constexpr UINT kMenuChoice = win::Window::kMenuChoice;
-using enum Key;
 using Modifier = Shortcut::Modifier;
 
-// A control's key is a column here; a menu entry's is in the menu table, which
-// shows it beside the entry's caption.
+// The controls' notifications; the keys and menu entries are the command table's.
 struct Route {
-    uint16_t source;  // control or menu ID
-    UINT code;        // notification code
+    ControlId source;
+    UINT code;  // notification code
     Action action;
-    Shortcut shortcut = {};
 };
 
 constexpr uint16_t Id(ControlId id) { return static_cast<uint16_t>(id); }
 constexpr uint16_t Id(MenuId id) { return static_cast<uint16_t>(id); }
 
 constexpr Route kRoutes[] = {
-    {Id(ControlId::AppSendButton), BN_CLICKED, Action::SendToApp, {F8, Modifier::Any}},
-    {Id(ControlId::AppClearButton), BN_CLICKED, Action::ClearAppText},
-    {Id(ControlId::CommandList), LBN_DBLCLK, Action::InsertSelectedCommand},
-    {Id(ControlId::NetSendButton), BN_CLICKED, Action::SendOverNetwork, {F9, Modifier::Any}},
-    {Id(ControlId::NetPreviewButton), BN_CLICKED, Action::PreviewNetworkText},
-    {Id(ControlId::ClipCopyButton), BN_CLICKED, Action::CopyToClipboard},
-    {Id(ControlId::ClipClearButton), BN_CLICKED, Action::ClearClipText},
-    {Id(ControlId::UseProtocolCheck), BN_CLICKED, Action::UseProtocolToggled},
-    {Id(ControlId::PageTabs), static_cast<UINT>(TCN_SELCHANGE), Action::ShowChosenPage},
-    {Id(MenuId::OpenFile), kMenuChoice, Action::LoadTextFile},
-    {Id(MenuId::Exit), kMenuChoice, Action::Quit},
-    {Id(MenuId::SamplePlain), kMenuChoice, Action::InsertSample},
-    {Id(MenuId::SampleMarkup), kMenuChoice, Action::InsertSample},
-    {Id(MenuId::SampleLanguage), kMenuChoice, Action::InsertSample},
-    {Id(MenuId::SamplePitch), kMenuChoice, Action::InsertSample},
-    {Id(MenuId::SampleRate), kMenuChoice, Action::InsertSample},
-    {Id(MenuId::SampleSpelling), kMenuChoice, Action::InsertSample},
-    {Id(MenuId::SampleVolume), kMenuChoice, Action::InsertSample},
-    {Id(MenuId::SendLog), kMenuChoice, Action::ShowSendLog},
-    {Id(MenuId::CheckMarkup), kMenuChoice, Action::CheckMarkup},
-    {Id(MenuId::SendToAppByMenu), kMenuChoice, Action::PressPageButton},
-    {Id(MenuId::SendOverNetworkByMenu), kMenuChoice, Action::PressPageButton},
-    {Id(MenuId::PreviewByMenu), kMenuChoice, Action::PressPageButton},
-    {Id(MenuId::CopyByMenu), kMenuChoice, Action::PressPageButton},
-    {Id(MenuId::ClearByMenu), kMenuChoice, Action::ClearShowingPageText},
-    {Id(MenuId::FocusTextByMenu), kMenuChoice, Action::FocusShowingPageText},
-};
-
-// A menu entry that stands for a page's button goes the button's way, enabled check included.
-struct ButtonOfMenu {
-    MenuId entry;
-    ControlId button;
-};
-constexpr ButtonOfMenu kButtonsOfMenu[] = {
-    {MenuId::SendToAppByMenu, ControlId::AppSendButton},
-    {MenuId::SendOverNetworkByMenu, ControlId::NetSendButton},
-    {MenuId::PreviewByMenu, ControlId::NetPreviewButton},
-    {MenuId::CopyByMenu, ControlId::ClipCopyButton},
+    {ControlId::AppSendButton, BN_CLICKED, Action::SendToApp},
+    {ControlId::AppClearButton, BN_CLICKED, Action::ClearAppText},
+    {ControlId::CommandList, LBN_DBLCLK, Action::InsertSelectedCommand},
+    {ControlId::NetSendButton, BN_CLICKED, Action::SendOverNetwork},
+    {ControlId::NetPreviewButton, BN_CLICKED, Action::PreviewNetworkText},
+    {ControlId::ClipCopyButton, BN_CLICKED, Action::CopyToClipboard},
+    {ControlId::ClipClearButton, BN_CLICKED, Action::ClearClipText},
+    {ControlId::UseProtocolCheck, BN_CLICKED, Action::UseProtocolToggled},
+    {ControlId::PageTabs, static_cast<UINT>(TCN_SELCHANGE), Action::ShowChosenPage},
 };
 
 // F8 and F9 act alike with any of Shift, Ctrl and Alt; a key marked Ctrl acts only while Ctrl is held.
 bool Pressed(Shortcut shortcut, WORD key) {
-    return shortcut.key != None && static_cast<WORD>(shortcut.key) == key &&
+    return shortcut.key != Key::None && static_cast<WORD>(shortcut.key) == key &&
            (shortcut.modifier == Modifier::Any || GetKeyState(VK_CONTROL) < 0);
 }
 
@@ -76,80 +45,90 @@ bool Pressed(Shortcut shortcut, WORD key) {
 
 void MainWindow::WireRoutes() {
     for (const Route& route : kRoutes)
-        On(route.source, route.code, [this, source = route.source, code = route.code] { RunRoute(source, code); });
+        On(Id(route.source), route.code, [this, source = route.source, code = route.code] { RunRoute(Id(source), code); });
+    for (const CommandRow& command : Commands()) On(Id(command.entry), kMenuChoice, [this, &command] { RunCommand(command); });
 }
+
+// Nothing runs while a network send waits, whatever asks.
+bool MainWindow::Idle() const { return !actions_ || !actions_->NetworkSendUnderWay(); }
 
 bool MainWindow::RunRoute(uint16_t source, UINT code) {
     for (const Route& route : kRoutes) {
-        if (route.source != source || route.code != code) continue;
-        // Nothing runs while a network send waits, whatever asks.
-        if (actions_ && actions_->NetworkSendUnderWay()) return false;
+        if (Id(route.source) != source || route.code != code) continue;
+        if (!Idle()) return false;
         // A disabled control runs nothing, whether clicked or reached by its key.
-        if (const auto control = ControlIdFromInt(source); control && !IsWindowEnabled(Control(*control)))
-            return false;
+        if (!IsWindowEnabled(Control(route.source))) return false;
         Run(route.action, source);
         return true;
     }
     return false;
 }
-void MainWindow::Run(Action action, uint16_t source) {
-    if (action == Action::Quit) return Quit();
-    if (action == Action::ShowSendLog) return ShowSendLog();
-    if (action == Action::CheckMarkup) return CheckShowingPageMarkup();
-    if (action == Action::PressPageButton) {
-        for (const ButtonOfMenu& b : kButtonsOfMenu)
-            if (Id(b.entry) == source) RunRoute(Id(b.button), BN_CLICKED);
-        return;
-    }
-    if (action == Action::ClearShowingPageText) {
-        // The second page has no clear button.
-        const int page = ShowingPage();
-        if (page == 0) RunRoute(Id(ControlId::AppClearButton), BN_CLICKED);
-        if (page == 2) RunRoute(Id(ControlId::ClipClearButton), BN_CLICKED);
-        return;
-    }
-    if (action == Action::FocusShowingPageText) return FocusShowingPageText();
-    if (action == Action::ShowChosenPage) {
-        ShowPage(ShowingPage());
-        return FocusShowingPageText();
-    }
-    if (!actions_) return;
-    switch (action) {
-    case Action::SendToApp: actions_->SendToApp(); break;
-    case Action::ClearAppText: actions_->ClearAppText(); break;
-    case Action::InsertSelectedCommand: actions_->InsertSelectedCommand(); break;
-    case Action::SendOverNetwork: StartNetworkSend(); break;
-    case Action::PreviewNetworkText: actions_->PreviewNetworkText(); break;
-    case Action::CopyToClipboard: actions_->CopyToClipboard(); break;
-    case Action::ClearClipText: actions_->ClearClipText(); break;
-    case Action::UseProtocolToggled: actions_->UseProtocolToggled(); break;
-    case Action::LoadTextFile: actions_->LoadTextFile(); break;
-    case Action::InsertSample:
-        if (const auto sample = SampleIndexOf(static_cast<MenuId>(source))) actions_->InsertSample(*sample);
-        break;
-    case Action::ShowChosenPage:
-    case Action::PressPageButton:
-    case Action::ClearShowingPageText:
-    case Action::FocusShowingPageText:
-    case Action::ShowSendLog:
-    case Action::CheckMarkup:
-    case Action::Quit: break;
-    }
+
+bool MainWindow::RunCommand(const CommandRow& command) {
+    if (!Idle()) return false;
+    Run(command.action, Id(command.entry));
+    return true;
 }
 
-// True when the key is used up. A Ctrl chord belongs to its menu entry alone: passed
-// on after a box it opened, the letter would be typed into the text area, since Ctrl
-// is no longer held when the key is translated.
+// The dispatcher: one row per action, in the order of Action, so that the row of
+// an action is kRows[action] and an action without its row does not build.
+void MainWindow::Run(Action action, uint16_t source) {
+    using Handler = void (*)(MainWindow& w, uint16_t source);
+    struct Row {
+        Action action;
+        Handler run;
+    };
+    static constexpr Row kRows[] = {
+        {Action::SendToApp, [](MainWindow& w, uint16_t) { if (w.actions_) w.actions_->SendToApp(); }},
+        {Action::ClearAppText, [](MainWindow& w, uint16_t) { if (w.actions_) w.actions_->ClearAppText(); }},
+        {Action::InsertSelectedCommand, [](MainWindow& w, uint16_t) { if (w.actions_) w.actions_->InsertSelectedCommand(); }},
+        {Action::SendOverNetwork, [](MainWindow& w, uint16_t) { if (w.actions_) w.StartNetworkSend(); }},
+        {Action::PreviewNetworkText, [](MainWindow& w, uint16_t) { if (w.actions_) w.actions_->PreviewNetworkText(); }},
+        {Action::CopyToClipboard, [](MainWindow& w, uint16_t) { if (w.actions_) w.actions_->CopyToClipboard(); }},
+        {Action::ClearClipText, [](MainWindow& w, uint16_t) { if (w.actions_) w.actions_->ClearClipText(); }},
+        {Action::UseProtocolToggled, [](MainWindow& w, uint16_t) { if (w.actions_) w.actions_->UseProtocolToggled(); }},
+        {Action::ShowChosenPage,
+         [](MainWindow& w, uint16_t) {
+             w.ShowPage(w.ShowingPage());
+             w.FocusShowingPageText();
+         }},
+        {Action::PressButton,
+         [](MainWindow& w, uint16_t source) {
+             const CommandRow* command = CommandOf(static_cast<MenuId>(source));
+             if (const auto button = command ? ButtonToPress(*command, w.ShowingPage()) : std::nullopt)
+                 w.RunRoute(Id(*button), BN_CLICKED);
+         }},
+        {Action::LoadTextFile, [](MainWindow& w, uint16_t) { if (w.actions_) w.actions_->LoadTextFile(); }},
+        {Action::InsertSample,
+         [](MainWindow& w, uint16_t source) {
+             const auto sample = SampleIndexOf(static_cast<MenuId>(source));
+             if (sample && w.actions_) w.actions_->InsertSample(*sample);
+         }},
+        {Action::CheckMarkup, [](MainWindow& w, uint16_t) { w.CheckShowingPageMarkup(); }},
+        {Action::ShowSendLog, [](MainWindow& w, uint16_t) { w.ShowSendLog(); }},
+        {Action::Quit, [](MainWindow& w, uint16_t) { w.Quit(); }},
+        {Action::FocusShowingPageText, [](MainWindow& w, uint16_t) { w.FocusShowingPageText(); }},
+    };
+    static_assert(std::size(kRows) == static_cast<size_t>(Action::Count), "every action has its row");
+    static_assert(
+        [] {
+            for (size_t i = 0; i < std::size(kRows); ++i)
+                if (static_cast<size_t>(kRows[i].action) != i) return false;
+            return true;
+        }(),
+        "the rows stand in the order of Action");
+    send_just_ended_ = false;
+    kRows[static_cast<size_t>(action)].run(*this, source);
+}
+
+// True when the key is used up. A Ctrl chord belongs to its command alone: passed
+// on after a box it opened, the letter would be typed into the text area, since
+// Ctrl is no longer held when the key is translated.
 bool MainWindow::RunKeyRoute(WORD key) {
-    for (const Route& route : kRoutes) {
-        if (!Pressed(route.shortcut, key)) continue;
-        RunRoute(route.source, route.code);
-        return route.shortcut.modifier == Modifier::Ctrl;
-    }
-    for (const MenuEntry& entry : Menu()) {
-        if (!Pressed(entry.shortcut, key)) continue;
-        RunRoute(entry.id, kMenuChoice);
-        return entry.shortcut.modifier == Modifier::Ctrl;
+    for (const CommandRow& command : Commands()) {
+        if (!Pressed(command.key, key)) continue;
+        RunCommand(command);
+        return command.key.modifier == Modifier::Ctrl;
     }
     return false;
 }
@@ -170,13 +149,23 @@ void MainWindow::ShowSendLog() {
 // the pages.
 bool MainWindow::OnKeyPreview(WORD key, bool with_alt) {
     if (RunKeyRoute(key)) return true;
-    // Enter in the command list inserts the selected command, as a double click does.
-    if (key == VK_RETURN && !with_alt && GetFocus() == Control(ControlId::CommandList))
-        return RunRoute(Id(ControlId::CommandList), LBN_DBLCLK);
+    if (key == VK_RETURN && !with_alt && GetFocus() == Control(ControlId::CommandList)) return InsertCommandByEnter();
     if (key != VK_TAB || with_alt) return false;
     const bool backwards = GetKeyState(VK_SHIFT) < 0;
     if (GetKeyState(VK_CONTROL) < 0) return SwitchPageByKey(backwards);
     return HandleTabKey(backwards);
+}
+
+// Enter in the command list inserts the selected command, as a double click does;
+// with none selected yet (the list reached by Tab), the one under the focus
+// rectangle, which becomes the selection.
+bool MainWindow::InsertCommandByEnter() {
+    const win::ListBox commands(Control(ControlId::CommandList));
+    if (commands.Selected() < 0 && Idle()) {
+        const int caret = commands.Caret();
+        if (caret >= 0 && caret < commands.Count()) commands.Select(caret);
+    }
+    return RunRoute(Id(ControlId::CommandList), LBN_DBLCLK);
 }
 
 }  // namespace lumvox::ui

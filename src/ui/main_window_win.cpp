@@ -7,8 +7,10 @@
 #include <commctrl.h>
 #include <imm.h>
 
+#include <utility>
 #include <vector>
 
+#include "core/action_error.h"
 #include "core/request_markup.h"
 #include "main_window_parts_win.h"
 #include "custom_controls_win.h"
@@ -141,12 +143,29 @@ void MainWindow::UpdateStatusLine() {
 // Accessible objects of a status bar have one child per part, numbered from 1 and
 // named by its text: the event names the part that changed.
 void MainWindow::ShowSendState(core::SendState state, std::u16string_view words) {
+    send_just_ended_ = state == core::SendState::Ended;
+    SayInStatusPart(words, state == core::SendState::UnderWay ? win::Announcement::Progress
+                                                               : win::Announcement::Outcome);
+}
+
+void MainWindow::ShowNotice(std::u16string_view words) { SayInStatusPart(words, win::Announcement::Outcome); }
+
+void MainWindow::SayInStatusPart(std::u16string_view words, win::Announcement kind) {
     HWND status = Control(ControlId::StatusLine);
     const std::wstring text = Wide(words);
     SendMessageW(status, SB_SETTEXTW, kSendStatePart, reinterpret_cast<LPARAM>(text.c_str()));
-    win::AnnounceTextChange(status, kSendStatePart + 1, words,
-                            state == core::SendState::UnderWay ? win::Announcement::Progress
-                                                               : win::Announcement::Outcome);
+    win::AnnounceTextChange(status, kSendStatePart + 1, words, kind);
+}
+
+void MainWindow::RepeatSendState() {
+    HWND status = Control(ControlId::StatusLine);
+    const auto length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, kSendStatePart, 0));
+    std::wstring text(length + 1u, L'\0');
+    SendMessageW(status, SB_GETTEXTW, kSendStatePart, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    if (text.empty()) return;
+    win::AnnounceTextChange(status, kSendStatePart + 1, std::u16string(text.begin(), text.end()),
+                            win::Announcement::Outcome);
 }
 
 // --- the network send -------------------------------------------------------------
@@ -157,19 +176,62 @@ void MainWindow::ShowSendState(core::SendState state, std::u16string_view words)
 
 void MainWindow::StartNetworkSend() {
     HWND hwnd = hwnd_;
-    actions_->StartNetworkSend([hwnd] { PostMessageW(hwnd, kNetworkSendEndedMessage, 0, 0); });
+    if (actions_->StartNetworkSend([hwnd] { PostMessageW(hwnd, kNetworkSendEndedMessage, 0, 0); }))
+        SetSendsAvailable(false);
 }
 
 void MainWindow::OnNetworkSendEnded() {
+    SetSendsAvailable(true);
     if (actions_) actions_->EndNetworkSend();
 }
 
+// The send buttons and their menu entries say, while a network send waits, that
+// they take nothing; each button raises its state-change event as it goes.
+void MainWindow::SetSendsAvailable(bool available) {
+    HMENU menu = GetMenu(hwnd_);
+    for (const CommandRow& command : Commands()) {
+        if (!command.sends) continue;
+        EnableMenuItem(menu, static_cast<UINT>(command.entry), MF_BYCOMMAND | (available ? MF_ENABLED : MF_GRAYED));
+        for (ControlId button : command.buttons)
+            if (button != kNoControl) EnableWindow(Control(button), available);
+    }
+}
+
+namespace {
+
+// A key or click that a person makes on purpose: not a key's repeat, not a
+// modifier alone (Shift before Tab), not a release.
+bool IsDeliberateInput(const MSG& msg) {
+    switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (msg.lParam & (1 << 30)) return false;  // held down: the key repeats
+        switch (msg.wParam) {
+        case VK_SHIFT: case VK_CONTROL: case VK_MENU: case VK_LWIN: case VK_RWIN: case VK_CAPITAL: return false;
+        }
+        return true;
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_XBUTTONDOWN: case WM_XBUTTONDBLCLK: return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 // While a network send waits, keys and clicks are not acted on: Escape cancels
-// the send, Alt+F4 still closes the window, and the rest are dropped.
+// the send, Alt+F4 still closes the window, and the rest are held back with the
+// system's beep and the send's state said again, so that none goes unanswered.
 bool MainWindow::HoldsBack(const MSG& msg) {
     if (!actions_ || !actions_->NetworkSendUnderWay()) return false;
     if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4) return false;
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) actions_->CancelNetworkSend();
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
+        actions_->CancelNetworkSend();
+        return true;
+    }
+    if (IsDeliberateInput(msg)) {
+        if (held_input_signal_) held_input_signal_();
+        RepeatSendState();
+    }
     return true;
 }
 
@@ -212,7 +274,7 @@ void MainWindow::CheckShowingPageMarkup() {
 
 bool MainWindow::HandleTabKey(bool backwards) {
     const ControlId next = NextTabStop(ControlOf(GetFocus()), ShowingPage(), backwards);
-    SetFocus(Control(next));
+    FocusByTab(Control(next));
     return true;
 }
 
@@ -230,9 +292,19 @@ bool MainWindow::SwitchPageByKey(bool backwards) {
 
 // --- the general error report --------------------------------------------------
 
+// A send that failed into this report (the clipboard's) had its cause said just
+// before the box: it is said again once the box is closed.
 void MainWindow::ReportError(const std::exception_ptr& error) {
+    bool send_failed = false;
+    try {
+        std::rethrow_exception(error);
+    } catch (const core::CauseError&) {
+        send_failed = std::exchange(send_just_ended_, false);
+    } catch (...) {
+    }
     const std::wstring text = Wide(ErrorReportText(ErrorMessageOf(error)));
     MessageBoxW(hwnd_, text.c_str(), Wide(kApplicationTitle).c_str(), MB_OK | MB_ICONERROR);
+    if (send_failed) RepeatSendState();
 }
 
 // --- window behaviour ------------------------------------------------------------

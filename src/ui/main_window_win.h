@@ -10,14 +10,17 @@
 
 #include <array>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "core/page_actions.h"
 #include "core/send_log.h"
+#include "commands.h"
 #include "layout.h"
 #include "painted_controls_win.h"
+#include "platform/announce_win.h"
 #include "platform/controls_win.h"
 #include "platform/handles_win.h"
 #include "platform/hostinfo_win.h"
@@ -26,27 +29,6 @@
 namespace lumvox::ui {
 
 inline constexpr wchar_t kMainWindowClass[] = L"TfrmLumvoxMsgTest";
-
-// What a control's notification, a menu choice or a key runs.
-enum class Action : uint8_t {
-    SendToApp,
-    ClearAppText,
-    InsertSelectedCommand,
-    SendOverNetwork,
-    PreviewNetworkText,
-    CopyToClipboard,
-    ClearClipText,
-    UseProtocolToggled,
-    LoadTextFile,
-    InsertSample,  // the sample of the menu entry that routed here
-    CheckMarkup,   // the showing page's speech markup, in a box
-    ShowChosenPage,
-    ShowSendLog,
-    Quit,
-    PressPageButton,       // the button of the menu entry that routed here
-    ClearShowingPageText,  // the showing page's clear button
-    FocusShowingPageText,
-};
 
 class SendLogWindow;
 
@@ -69,6 +51,9 @@ public:
     // Where the window learns whether a high-contrast theme is on, asked at each
     // paint: the system unless set (Wine cannot switch one on, so its tests do).
     void SetHighContrastQuery(HighContrastQuery query) { high_contrast_query_ = query; }
+    // What a key or click held back during a network send sounds like: the
+    // system's default beep unless set (the tests count instead).
+    void SetHeldInputSignal(std::function<void()> signal) { held_input_signal_ = std::move(signal); }
 
     // Centres the window in its monitor's work area and shows it in `show_state`.
     void ShowCentred(int show_state);
@@ -83,6 +68,8 @@ public:
     int SelectedCommandIndex() override;
     void ShowMessage(std::u16string_view text) override;
     void ShowSendState(core::SendState state, std::u16string_view words) override;
+    void ShowNotice(std::u16string_view words) override;
+    void RepeatSendState() override;
     std::optional<std::u16string> ChooseTextFile() override;
 
 private:
@@ -94,17 +81,22 @@ private:
     void OnActivate(WORD state);
     void OnFirstActivation();
     void UpdateStatusLine();
+    void SayInStatusPart(std::u16string_view words, win::Announcement kind);
     // The network send, whose exchange runs off this thread (main_window_win.cpp).
     void StartNetworkSend();
     void OnNetworkSendEnded();
+    void SetSendsAvailable(bool available);
     void OnSysCommand(WPARAM command, LPARAM lp);
     void PreferKoreanInputIn(const ControlSpec& layout);
     // Routes (main_window_routes_win.cpp): one path for a notification, a menu
     // choice and a key, with one enabled check.
     void WireRoutes();
+    bool Idle() const;
     bool RunRoute(uint16_t source, UINT code);
+    bool RunCommand(const CommandRow& command);
     void Run(Action action, uint16_t source);
     bool RunKeyRoute(WORD key);  // true when the key is used up
+    bool InsertCommandByEnter();
     bool OnKeyPreview(WORD key, bool with_alt) override;
     void Quit();
     void ShowSendLog();
@@ -149,7 +141,9 @@ private:
     win::UniqueHfont status_font_;   // only when the window's DPI is not the system's
     int dpi_ = kLayoutDpi;
     HighContrastQuery high_contrast_query_ = &HighContrastColours;
+    std::function<void()> held_input_signal_ = [] { MessageBeep(MB_OK); };
     bool activated_ = false;
+    bool send_just_ended_ = false;  // a send's end was said and no action ran since
     HWND saved_focus_ = nullptr;
     core::PageActions* actions_ = nullptr;
     core::SendLog* send_log_ = nullptr;

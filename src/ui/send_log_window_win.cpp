@@ -26,8 +26,13 @@ using win::Wide;
 
 constexpr uint16_t Id(SendLogControl id) { return static_cast<uint16_t>(id); }
 
+constexpr int kLabelHeight = 16;
+
+// Each caption just before what it names: assistive technology names a list or a box by it.
 constexpr win::ChildSpec kControls[] = {
+    {Id(SendLogControl::ListLabel), {L"STATIC", SS_LEFT | SS_NOPREFIX}, u"보낸 것 (최신이 맨 아래):"},
     {Id(SendLogControl::List), {WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, WS_EX_CLIENTEDGE}, u""},
+    {Id(SendLogControl::DetailLabel), {L"STATIC", SS_LEFT | SS_NOPREFIX}, u"고른 전송의 자세한 내용:"},
     {Id(SendLogControl::Detail),
      {L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE},
      u""},
@@ -96,6 +101,7 @@ bool SendLogWindow::Open(HINSTANCE instance, HWND owner) {
     }
     ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(hwnd_);
+    FocusNewestRow();
     return true;
 }
 
@@ -108,9 +114,37 @@ LRESULT SendLogWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         info.ptMinTrackSize = {360, 240};
         return 0;
     }
-    case WM_CLOSE: ShowWindow(hwnd_, SW_HIDE); return 0;  // kept, with its selection, for the next opening
+    case WM_CLOSE: Close(); return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) {
+            if (HWND focus = GetFocus(); focus && IsChild(hwnd_, focus)) last_focus_ = focus;
+        }
+        return Default(msg, wp, lp);
+    // The frame itself shows no focus: it goes on to the control that had it.
+    case WM_SETFOCUS:
+        SetFocus(last_focus_ && IsWindow(last_focus_) ? last_focus_ : Item(SendLogControl::List));
+        return 0;
     }
     return Default(msg, wp, lp);
+}
+
+// Hidden, kept for the next opening. The main window is activated first: hiding
+// the active window would let the system activate whichever window comes next.
+void SendLogWindow::Close() {
+    if (HWND owner = GetWindow(hwnd_, GW_OWNER); owner && GetActiveWindow() == hwnd_) SetActiveWindow(owner);
+    ShowWindow(hwnd_, SW_HIDE);
+}
+
+// The newest send, selected alone, with the focus on it.
+void SendLogWindow::FocusNewestRow() {
+    const win::ListView list = List();
+    const int count = list.Count();
+    if (count > 0) {
+        list.SelectOnly(count - 1);
+        ShowDetail();
+    }
+    last_focus_ = list.Handle();
+    if (GetActiveWindow() == hwnd_) SetFocus(list.Handle());
 }
 
 void SendLogWindow::OnCreate() {
@@ -139,9 +173,12 @@ void SendLogWindow::Relayout() {
     GetClientRect(hwnd_, &client);
     const int width = client.right - 2 * kMargin;
     const int buttons_top = client.bottom - kMargin - kButtonHeight;
-    const int list_height = (buttons_top - 3 * kMargin) * 55 / 100;
-    const int detail_top = kMargin + list_height + kMargin;
-    MoveWindow(Item(SendLogControl::List), kMargin, kMargin, width, list_height, TRUE);
+    const int list_height = (buttons_top - 3 * kMargin - 2 * kLabelHeight) * 55 / 100;
+    MoveWindow(Item(SendLogControl::ListLabel), kMargin, kMargin, width, kLabelHeight, TRUE);
+    MoveWindow(Item(SendLogControl::List), kMargin, kMargin + kLabelHeight, width, list_height, TRUE);
+    const int detail_label_top = kMargin + kLabelHeight + list_height + kMargin;
+    const int detail_top = detail_label_top + kLabelHeight;
+    MoveWindow(Item(SendLogControl::DetailLabel), kMargin, detail_label_top, width, kLabelHeight, TRUE);
     MoveWindow(Item(SendLogControl::Detail), kMargin, detail_top, width, buttons_top - kMargin - detail_top, TRUE);
     const int save_left = client.right - kMargin - kButtonWidth;
     MoveWindow(Item(SendLogControl::SaveButton), save_left, buttons_top, kButtonWidth, kButtonHeight, TRUE);

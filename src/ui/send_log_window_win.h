@@ -4,7 +4,8 @@
 // outcome, cause and warnings, and shows the selected one in full below. "복사"
 // puts the selected rows on the clipboard; "저장..." writes the whole log as
 // JSON lines that lumvox-send --batch replays. Made at its first opening only;
-// Tab moves the focus through its controls and Escape closes it.
+// each opening puts the focus on the newest row; Tab moves the focus through its
+// controls, and Escape closes it and gives the activation back to the main window.
 #include <windows.h>
 
 #include <array>
@@ -22,7 +23,14 @@ inline constexpr wchar_t kSendLogWindowClass[] = L"LumvoxWorkshopSendLog";
 inline constexpr std::u16string_view kSendLogTitle = u"전송 기록";
 
 // Control IDs inside the log window.
-enum class SendLogControl : uint16_t { List = 301, Detail = 302, CopyButton = 303, SaveButton = 304 };
+enum class SendLogControl : uint16_t {
+    List = 301,
+    Detail = 302,
+    CopyButton = 303,
+    SaveButton = 304,
+    ListLabel = 305,    // the caption that names the list, just before it
+    DetailLabel = 306,  // the same for the detail box
+};
 
 class SendLogWindow final : public win::Window {
 public:
@@ -51,7 +59,10 @@ private:
     core::SendLog& log_;
     ErrorReport report_;
     win::UniqueHfont font_;
-    std::array<HWND, 4> controls_{};  // by position in the window's table
+    void Close();
+    void FocusNewestRow();
+    std::array<HWND, 6> controls_{};  // by position in the window's table
+    HWND last_focus_ = nullptr;       // the control that had the focus when the window was left
 };
 
 }  // namespace lumvox::ui

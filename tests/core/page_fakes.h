@@ -25,7 +25,10 @@ public:
     std::optional<std::u16string> chosen_file;  // what the dialog returns
     std::vector<std::u16string> messages;
     std::vector<std::pair<SendState, std::u16string>> send_states;
+    std::vector<std::u16string> notices;
     std::vector<TextField> writes;  // every SetText and AppendLine, in order
+    // Every box, send state, notice and repeat as it came: "box: ...", "state: ...", "notice: ...", "repeat".
+    std::vector<std::u16string> said;
     int dialogs = 0;
 
     std::u16string Text(TextField field) override { return fields.at(field); }
@@ -39,8 +42,19 @@ public:
     }
     bool UseProtocol() override { return use_protocol; }
     int SelectedCommandIndex() override { return selected_command; }
-    void ShowMessage(std::u16string_view text) override { messages.emplace_back(text); }
-    void ShowSendState(SendState state, std::u16string_view words) override { send_states.emplace_back(state, words); }
+    void ShowMessage(std::u16string_view text) override {
+        messages.emplace_back(text);
+        said.push_back(u"box: " + std::u16string(text));
+    }
+    void ShowSendState(SendState state, std::u16string_view words) override {
+        send_states.emplace_back(state, words);
+        said.push_back(u"state: " + std::u16string(words));
+    }
+    void ShowNotice(std::u16string_view words) override {
+        notices.emplace_back(words);
+        said.push_back(u"notice: " + std::u16string(words));
+    }
+    void RepeatSendState() override { said.push_back(u"repeat"); }
     std::optional<std::u16string> ChooseTextFile() override {
         ++dialogs;
         return chosen_file;

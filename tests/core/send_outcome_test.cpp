@@ -252,9 +252,9 @@ struct BackgroundNet : NetHarness {
 // Once its exchange is over, a send run in the background records, shows and
 // puts on the wire exactly what the same send run in place does.
 TEST(NetworkSendInBackground, EndsAsTheSendInPlaceDoes) {
-    struct Case { std::string reply; std::u16string_view words; };
+    struct Case { std::string reply; std::u16string_view words; };  // a delivery's words name where it went
     const Case cases[] = {
-        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent", u"전송됨"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent", u""},
         {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nno", u"응답(상태 200, 본문 2 바이트)에 \"sent\"가 없습니다: \"no\""},
         {"HTTP/1.1 404 Not Found\r\n\r\n", u"응답 상태가 2xx가 아닙니다: 404 Not Found"},
     };
@@ -277,9 +277,12 @@ TEST(NetworkSendInBackground, EndsAsTheSendInPlaceDoes) {
         EXPECT_EQ(background_peer.Request(), got->request);
         EXPECT_EQ(background.view.messages, in_place.view.messages);
         ASSERT_EQ(background.journal.records.size(), 1u);
+        const std::u16string ended =
+            words.empty() ? u"전송됨: 네트워크 127.0.0.1:" + port + u", " + Digits(got->handed_over.size()) + u"자 (1번째 전송)"
+                          : std::u16string(words) + u" (1번째 전송)";
         const std::vector<std::pair<SendState, std::u16string>> states = {
             {SendState::UnderWay, u"전송 중: 127.0.0.1:" + port + u" (Esc: 취소)"},
-            {SendState::Ended, std::u16string(words)},
+            {SendState::Ended, ended},
         };
         EXPECT_EQ(background.view.send_states, states);
         EXPECT_FALSE(background.actions.NetworkSendUnderWay());
@@ -303,7 +306,7 @@ TEST(NetworkSendInBackground, CancelEndsASilentPeersSendWithItsOwnCause) {
     EXPECT_EQ(record->wire_bytes, record->request.size()) << "the request went out";
     EXPECT_TRUE(h.view.messages.empty()) << "the user cancelled it: no box";
     ASSERT_EQ(h.view.send_states.size(), 2u);
-    EXPECT_EQ(h.view.send_states[1].second, u"교환이 끝나기 전에 사용자가 전송을 취소했습니다");
+    EXPECT_EQ(h.view.send_states[1].second, u"교환이 끝나기 전에 사용자가 전송을 취소했습니다 (1번째 전송)");
     ASSERT_EQ(h.journal.records.size(), 1u);
     EXPECT_EQ(h.journal.records[0].cause.code, CauseCode::Cancelled);
     EXPECT_TRUE(silent.WaitClientClosed());

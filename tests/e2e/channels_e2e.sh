@@ -66,10 +66,14 @@ expect_text() {
   check "$1" "$3" "$got"
 }
 
-# expect_part NAME WANT: waits until the status line's second part, where a send
-# stands, shows WANT (escaped); on a timeout the check shows what it showed.
-expect_part() {
-  check "$1" "$2" "$(drv wait-part-esc "$MAIN/156" 1 "$2" 5000 2>&1)"
+# expect_ended NAME WORDS: waits until the status line's second part, where a send
+# stands, says how a send ended: WORDS, then the send's number in this run,
+# " (N번째 전송)"; on a timeout the check shows what it showed.
+expect_ended() {
+  local got
+  got="$(drv wait-part-prefix-esc "$MAIN/156" 1 "$2 (" 5000 2>&1)"
+  if [[ "$got" =~ ^(.*)\ \([1-9][0-9]*번째\ 전송\)$ ]]; then check "$1" "$2" "${BASH_REMATCH[1]}"
+  else check "$1" "$2 (N번째 전송)" "$got"; fi
 }
 
 expect_focus() {  # expect_focus NAME ID
@@ -234,7 +238,7 @@ check "F9: the whole request head" "GET $TARGET HTTP/1.1\r\n$HEADERS\r\n\r\n" "$
 check "F9: the decoded text" "안녕 하세요" "$(field .text "$ev")"
 check "F9: the stand-in answered \"sent\"" "sent" "$(field .reply "$ev")"
 # The exchange ends off the window's thread; the status line says when.
-expect_part "F9 delivered: the status line says so" "전송됨"
+expect_ended "F9 delivered: the status line says where it went" "전송됨: 네트워크 127.0.0.1:$PORT, 20자"
 check "F9 delivered: no message box" "0" "$(drv boxes "$MAIN")"
 check "F9: the third page stays" "3" "$(showing_page)"
 
@@ -268,7 +272,7 @@ check "the status line keeps what the first activation found" "$STATUS" "$(drv t
 if (exec 3<>"/dev/tcp/127.0.0.1/$PORT") 2>/dev/null; then check "port $PORT is closed" "closed" "open"; fi
 drv key "$MAIN" F9 >/dev/null
 expect_box "F9 to a closed port" "인터넷이나 와이파이에 접속이 되어 있는지 확인해 보십시오!" 0
-expect_part "F9 to a closed port: the status line names the cause" \
+expect_ended "F9 to a closed port: the status line names the cause" \
   "127.0.0.1:$PORT 연결이 거부되었습니다 (그 포트에서 기다리는 프로그램이 없습니다)"
 check "the second page stays" "2" "$(showing_page)"
 

@@ -21,6 +21,7 @@
 #include "core/utf.h"
 #include "json_reader.h"
 #include "platform/speech_app_link_win.h"
+#include "window_texts.h"
 
 namespace lumvox::standin {
 namespace {
@@ -297,9 +298,11 @@ TEST(StandInWindow, IsTheTopLevelLumvoxThatTheWorkshopProbeFinds) {
     EXPECT_FALSE(lumvox::win::IsSpeechAppRunning()) << "the window goes with the stand-in";
 }
 
-// Tab, as the stand-in's event loop receives it, goes round the controls that are
-// tab stops: the reply modes, Clear, the event list, the detail.
-TEST(StandInWindow, TabMovesTheFocusRoundItsControls) {
+// The stand-in starts with the focus on its first control, the reply modes; Tab,
+// as its event loop receives it, goes round the controls that are tab stops: the
+// reply modes, Clear, the event list, the detail. The list and the detail are
+// named by the caption windows just before them.
+TEST(StandInWindow, StartsOnItsFirstControlTabGoesRoundAndTheListsAreNamed) {
     StandIn standin;
     HWND window = standin.Window();
     ASSERT_NE(window, nullptr);
@@ -314,13 +317,28 @@ TEST(StandInWindow, TabMovesTheFocusRoundItsControls) {
     HWND events = standin.Child(WC_LISTVIEWW);
     HWND detail = standin.Child(L"Edit");
     ASSERT_TRUE(modes && clear && events && detail);
-    for (HWND expected : {modes, clear, events, detail, modes}) {
-        HWND from = focus();
-        PostMessageW(from ? from : window, WM_KEYDOWN, VK_TAB, 0);
-        ASSERT_TRUE(standin.WaitUntil([&]() -> std::optional<bool> {
+    auto focus_on = [&](HWND expected, std::string_view what) {
+        return standin.WaitUntil([&]() -> std::optional<bool> {
             if (focus() != expected) return std::nullopt;
             return true;
-        }, "the focus on the next control"));
+        }, what);
+    };
+    ASSERT_TRUE(focus_on(modes, "the focus on the first control at the start"));
+    for (HWND expected : {clear, events, detail, modes}) {
+        PostMessageW(focus(), WM_KEYDOWN, VK_TAB, 0);
+        ASSERT_TRUE(focus_on(expected, "the focus on the next control"));
+    }
+    using lumvox::standin::WindowTexts;
+    const WindowTexts& texts = lumvox::standin::TextsIn(lumvox::standin::LanguageOf(GetUserDefaultUILanguage()));
+    for (const auto& [control, caption] : {std::pair{events, texts.events_label}, std::pair{detail, texts.detail_label}}) {
+        HWND before = GetWindow(control, GW_HWNDPREV);
+        ASSERT_NE(before, nullptr);
+        wchar_t cls[16] = {};
+        GetClassNameW(before, cls, 16);
+        EXPECT_EQ(_wcsicmp(cls, L"Static"), 0);
+        std::u16string want;
+        lumvox::core::AppendUtf8AsUtf16(caption, want);
+        EXPECT_EQ(WindowText(before), std::wstring(want.begin(), want.end()));
     }
 }
 

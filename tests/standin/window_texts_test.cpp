@@ -10,7 +10,8 @@ namespace lumvox::standin {
 namespace {
 
 std::vector<std::string_view> All(const WindowTexts& t) {
-    std::vector<std::string_view> all = {t.reply_label,    t.clear,        t.column_time, t.column_channel,
+    std::vector<std::string_view> all = {t.reply_label,    t.clear,        t.events_label, t.detail_label,
+                                         t.column_time, t.column_channel,
                                          t.column_details, t.column_text, t.http_on,     t.http_off,
                                          t.no_log,         t.log};
     all.insert(all.end(), t.reply_modes.begin(), t.reply_modes.end());

@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "core/page_actions.h"
+#include "core/reference_texts.h"
+#include "core/text_rules.h"
 #include "page_fakes.h"
 #include "ui/application_win.h"
 #include "ui/custom_controls_win.h"
@@ -226,14 +228,15 @@ TEST(ToolButtonAccessibility, PushButtonWithItsCaptionStateAndDefaultAction) {
     struct Row {
         ControlId button;
         const wchar_t* caption;
+        const wchar_t* keys;  // what the command table gives it
     };
     constexpr Row kRows[] = {
-        {ControlId::AppSendButton, L"보내기   (F8)"},
-        {ControlId::AppClearButton, L"비우기"},
-        {ControlId::NetPreviewButton, L"보낼 메시지 미리보기 (with Protocol)"},
-        {ControlId::NetSendButton, L"보내기   (F9)"},
-        {ControlId::ClipCopyButton, L"클립보드로 복사하기"},
-        {ControlId::ClipClearButton, L"비우기"},
+        {ControlId::AppSendButton, L"보내기   (F8)", L"F8"},
+        {ControlId::AppClearButton, L"비우기", L"Ctrl+E"},
+        {ControlId::NetPreviewButton, L"보낼 메시지 미리보기 (with Protocol)", L"Ctrl+P"},
+        {ControlId::NetSendButton, L"보내기   (F9)", L"F9"},
+        {ControlId::ClipCopyButton, L"클립보드로 복사하기", L"Ctrl+B"},
+        {ControlId::ClipClearButton, L"비우기", L"Ctrl+E"},
     };
     ShowWindow(w.form.Handle(), SW_SHOW);  // the first page's buttons show, the others' do not
     for (const Row& row : kRows) {
@@ -245,6 +248,9 @@ TEST(ToolButtonAccessibility, PushButtonWithItsCaptionStateAndDefaultAction) {
         EXPECT_EQ(button.Role(), ROLE_SYSTEM_PUSHBUTTON);
         EXPECT_EQ(button.Name(), row.caption);
         EXPECT_EQ(button.DefaultAction(), L"누르기");
+        BSTR keys = nullptr;
+        EXPECT_EQ(button.object->get_accKeyboardShortcut(Self(), &keys), S_OK);
+        EXPECT_EQ(Take(keys), row.keys);
         const bool showing = IsWindowVisible(hwnd);
         EXPECT_EQ(button.State(), showing ? 0 : STATE_SYSTEM_INVISIBLE) << "neither focusable, pressed nor unavailable";
         long count = -1;
@@ -370,6 +376,119 @@ TEST(TabOrder, EachPageCycleStaysAsDesignedWithTheCaptionWindows) {
         SetFocus(w.Control(kPages[page].text));
         EXPECT_TRUE(Press(VK_TAB, false, true)) << "Ctrl+Tab turns to the next page";
     }
+}
+
+std::pair<DWORD, DWORD> SelectionOf(HWND edit) {
+    DWORD from = 0, to = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    return {from, to};
+}
+
+// A single-line field reached by Tab or Shift+Tab selects its whole text, so
+// that digits typed into the port replace it; a multi-line box keeps its caret.
+TEST(TabOrder, SingleLineFieldsSelectTheirWholeTextWhenReachedByTab) {
+    Workshop w;
+    ASSERT_TRUE(w.created);
+    ShowWindow(w.form.Handle(), SW_SHOW);
+    HWND host = w.Control(ControlId::NetHostEdit);
+    HWND port = w.Control(ControlId::NetPortEdit);
+    HWND text = w.Control(ControlId::NetText);
+    SetWindowTextW(host, L"127.0.0.1");
+    SetWindowTextW(port, L"7070");
+    SetWindowTextW(text, L"hello");
+    SetFocus(w.Control(ControlId::AppText));
+    ASSERT_TRUE(Press(VK_TAB, false, true)) << "Ctrl+Tab to the second page";
+    ASSERT_EQ(GetFocus(), text);
+    struct Step {
+        bool backwards;
+        HWND lands;
+        std::pair<DWORD, DWORD> selection;
+    };
+    const Step kSteps[] = {
+        {true, port, {0, 4}},    // Shift+Tab from the message
+        {true, host, {0, 9}},
+        {false, port, {0, 4}},   // Tab
+        {false, text, {2, 2}},   // the multi-line message keeps its caret
+    };
+    for (const Step& step : kSteps) {
+        for (HWND edit : {host, port, text}) SendMessageW(edit, EM_SETSEL, 2, 2);
+        EXPECT_TRUE(Press(VK_TAB, step.backwards));
+        ASSERT_EQ(GetFocus(), step.lands);
+        EXPECT_EQ(SelectionOf(step.lands), step.selection) << GetDlgCtrlID(step.lands);
+    }
+}
+
+// Closes the message boxes of this thread soon after they open, keeping their texts.
+class BoxCloser {
+public:
+    BoxCloser() { timer_ = SetTimer(nullptr, 0, 50, &Close); }
+    ~BoxCloser() { KillTimer(nullptr, timer_); }
+    static inline std::vector<std::wstring> texts;
+
+private:
+    static void CALLBACK Close(HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM) -> BOOL {
+                if (ClassOf(hwnd) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
+                std::wstring text;
+                EnumChildWindows(
+                    hwnd,
+                    [](HWND child, LPARAM lp) -> BOOL {
+                        if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0 && GetWindowTextLengthW(child) > 0)
+                            *reinterpret_cast<std::wstring*>(lp) = TextOf(child);
+                        return TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(&text));
+                texts.push_back(text);
+                SendMessageW(hwnd, WM_COMMAND, IDOK, 0);
+                return TRUE;
+            },
+            0);
+    }
+    UINT_PTR timer_ = 0;
+};
+
+std::wstring StatusPart(HWND status, int part) {
+    const auto length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, part, 0));
+    std::wstring text(length + 1u, L'\0');
+    SendMessageW(status, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
+// Enter in the command list reached by Tab (the focus rectangle on an entry,
+// none selected) inserts that entry and selects it, and says so; a double click
+// below the entries before any selection is still the specified error.
+TEST(CommandList, EnterWithNothingSelectedInsertsTheEntryUnderTheFocusRectangle) {
+    Workshop w;
+    ASSERT_TRUE(w.created);
+    ShowWindow(w.form.Handle(), SW_SHOW);
+    HWND list = w.Control(ControlId::CommandList);
+    HWND text = w.Control(ControlId::AppText);
+    for (int entry : {0, 3}) {
+        SCOPED_TRACE(entry);
+        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SendMessageW(list, LB_SETCARETINDEX, entry, FALSE);
+        SetFocus(list);
+        ASSERT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR);
+        ASSERT_EQ(SendMessageW(list, LB_GETCARETINDEX, 0, 0), entry);
+        EXPECT_TRUE(Press(VK_RETURN));
+        const std::u16string want = lumvox::core::WrapCommandEnvelope(lumvox::core::kCommandNames[entry]);
+        EXPECT_EQ(TextOf(text), std::wstring(want.begin(), want.end()));
+        EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), entry) << "the entry is selected";
+        EXPECT_EQ(StatusPart(w.Control(ControlId::StatusLine), 1).rfind(L"첫 페이지 텍스트를 바꿨습니다: 명령어 ", 0), 0u);
+    }
+
+    SetWindowTextW(text, L"stays");
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    BoxCloser boxes;
+    BoxCloser::texts.clear();
+    SendMessageW(w.form.Handle(), WM_COMMAND, MAKEWPARAM(static_cast<int>(ControlId::CommandList), LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(BoxCloser::texts, std::vector<std::wstring>{L"List index out of bounds (-1)"});
+    EXPECT_EQ(TextOf(text), L"stays");
+    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), LB_ERR);
 }
 
 // Wine cannot switch a high-contrast theme on (its SPI_SETHIGHCONTRAST fails), so the

@@ -96,6 +96,8 @@ TEST(SendToSpeechApp, PageActionRecordsEachCopyDataOutcome) {
         int SelectedCommandIndex() override { return -1; }
         void ShowMessage(std::u16string_view t) override { shown.emplace_back(t); }
         void ShowSendState(SendState, std::u16string_view) override {}
+        void ShowNotice(std::u16string_view) override {}
+        void RepeatSendState() override {}
         std::optional<std::u16string> ChooseTextFile() override { return std::nullopt; }
     };
     struct NoNetwork final : NetworkLink {

@@ -23,6 +23,8 @@ std::wstring MenuText(HMENU menu, UINT item, UINT by) {
     return text;
 }
 
+std::wstring Wide(std::u16string_view text) { return {text.begin(), text.end()}; }
+
 std::wstring Lower(std::wstring s) {
     for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
     return s;
@@ -34,7 +36,7 @@ struct CommonControls {
     }
 };
 
-TEST(MainWindowMenu, EntriesWithAKeyShowItAfterATabTheOthersJustTheirCaption) {
+TEST(MainWindowMenu, TheBarShowsTheMenuTableWithEachEntrysKeyFromTheCommandTable) {
     CommonControls common;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     lumvox::ui::Application application(instance);
@@ -43,22 +45,17 @@ TEST(MainWindowMenu, EntriesWithAKeyShowItAfterATabTheOthersJustTheirCaption) {
     ASSERT_TRUE(form.Create(instance, application.Handle()));
     HMENU bar = GetMenu(form.Handle());
     ASSERT_NE(bar, nullptr);
-    const wchar_t* kMenus[] = {L"프로그램", L"예문", L"도구"};
-    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(std::size(kMenus)));
-    for (UINT i = 0; i < std::size(kMenus); ++i) EXPECT_EQ(MenuText(bar, i, MF_BYPOSITION), kMenus[i]);
-    struct Entry {
-        UINT id;
-        const wchar_t* shown;
-    };
-    constexpr Entry kEntries[] = {
-        {201, L"파일 열기"}, {202, L"종료"},     {211, L"단순 문장"}, {212, L"태그 문장"},
-        {213, L"LANGID 선택"}, {214, L"높이"},   {215, L"빠르기"},   {216, L"스펠링"},
-        {217, L"소리 크기"},   {231, L"전송 기록\tCtrl+L"}, {232, L"마크업 검사\tCtrl+K"},
-        {233, L"어플리케이션으로 보내기(&A)\tF8"}, {234, L"네트워크로 보내기(&N)\tF9"},
-        {235, L"보낼 메시지 미리보기(&P)\tCtrl+P"}, {236, L"클립보드로 복사하기(&B)\tCtrl+B"},
-        {237, L"비우기(&E)\tCtrl+E"}, {238, L"텍스트로 이동(&T)\tCtrl+T"},
-    };
-    for (const Entry& e : kEntries) EXPECT_EQ(MenuText(bar, e.id, MF_BYCOMMAND), e.shown) << e.id;
+    // The bar and its entries as the menu and command tables give them, keys after a tab.
+    UINT top = 0;
+    for (const lumvox::ui::MenuEntry& entry : lumvox::ui::Menu()) {
+        if (entry.top_level) {
+            EXPECT_EQ(MenuText(bar, top++, MF_BYPOSITION), Wide(entry.caption));
+        } else if (entry.id != 0) {
+            EXPECT_EQ(MenuText(bar, entry.id, MF_BYCOMMAND), Wide(lumvox::ui::MenuCaption(entry))) << entry.name;
+        }
+    }
+    EXPECT_EQ(GetMenuItemCount(bar), static_cast<int>(top));
+    EXPECT_EQ(MenuText(bar, 234, MF_BYCOMMAND), L"네트워크로 보내기(&N)\tF9") << "scripts choose entries by number";
     form.Destroy();
 }
 
@@ -100,6 +97,85 @@ TEST(SendLogWindowKeys, TabAndShiftTabGoRoundItsControlsAndEscapeClosesIt) {
 
 // A comdlg32.dll lies beside this exe and Wine is told to prefer such a copy:
 // the dialogs' library must still be System32's.
+void PumpPosted() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) lumvox::ui::Application::Deliver(msg);
+}
+
+std::wstring TextOf(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool IsStatic(HWND hwnd) {
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    return _wcsicmp(name, L"Static") == 0;
+}
+
+// Opened from the main window, the log takes the focus on its newest row; its
+// list and detail box are named by the captions just before them; Escape gives
+// the activation back to the main window, whose control that had the focus has it again.
+TEST(SendLogWindow, OpensOnItsNewestRowNamedByCaptionsAndEscapeGoesBackToTheMainWindow) {
+    CommonControls common;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    lumvox::ui::Application application(instance);
+    ASSERT_TRUE(application.Initialize());
+    lumvox::core::SendLog log;
+    for (const char16_t* text : {u"a", u"bb", u"ccc"}) {  // told apart in the detail by their lengths
+        lumvox::core::SendRecord record;
+        record.channel = lumvox::core::SendChannel::App;
+        record.text = record.handed_over = text;
+        log.Record(record);
+    }
+    lumvox::ui::MainWindow form;
+    form.SetSendLog(&log);
+    ASSERT_TRUE(form.Create(instance, application.Handle()));
+    form.ShowCentred(SW_SHOW);
+    SetForegroundWindow(form.Handle());
+    PumpPosted();
+    ASSERT_EQ(GetActiveWindow(), form.Handle());
+    HWND commands = FindWindowExW(GetDlgItem(GetDlgItem(form.Handle(), 100), 101), nullptr, L"ListBox", nullptr);
+    ASSERT_NE(commands, nullptr);
+    SetFocus(commands);
+
+    for (int opening = 1; opening <= 2; ++opening) {
+        SCOPED_TRACE(opening);
+        PostMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(231, 0), 0);  // 도구 > 전송 기록
+        PumpPosted();
+        HWND window = FindWindowW(lumvox::ui::kSendLogWindowClass, nullptr);
+        ASSERT_NE(window, nullptr);
+        HWND list = GetDlgItem(window, 301);
+        HWND detail = GetDlgItem(window, 302);
+        EXPECT_EQ(GetActiveWindow(), window);
+        EXPECT_EQ(GetFocus(), list);
+        EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 2) << "the newest row";
+        EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+        EXPECT_NE(TextOf(detail).find(L"UTF-16 3단위"), std::wstring::npos) << "its detail shows";
+        struct Named {
+            HWND control;
+            const wchar_t* caption;
+        };
+        for (const Named& named : {Named{list, L"보낸 것 (최신이 맨 아래):"}, Named{detail, L"고른 전송의 자세한 내용:"}}) {
+            HWND before = GetWindow(named.control, GW_HWNDPREV);
+            ASSERT_TRUE(before && IsStatic(before)) << GetDlgCtrlID(named.control);
+            EXPECT_EQ(TextOf(before), named.caption);
+            EXPECT_FALSE(GetWindowLongW(before, GWL_STYLE) & WS_TABSTOP);
+        }
+        // Another row chosen: the next opening is on the newest again, alone.
+        LVITEMW oldest{};
+        oldest.stateMask = oldest.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&oldest));
+        EXPECT_TRUE(Press(VK_ESCAPE));
+        PumpPosted();
+        EXPECT_FALSE(IsWindowVisible(window));
+        EXPECT_EQ(GetActiveWindow(), form.Handle()) << "not whichever window comes next";
+        EXPECT_EQ(GetFocus(), commands) << "the control that had the focus";
+    }
+    form.Destroy();
+}
+
 TEST(FileDialog, LibraryComesFromSystem32NotFromBesideTheProgram) {
     wchar_t self[MAX_PATH];
     const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);

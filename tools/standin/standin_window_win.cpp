@@ -32,17 +32,20 @@ constexpr size_t kListedEvents = 1000;
 
 // The controls' IDs, in the order of the table below. The captions come from
 // the system language's texts when the window is created.
-enum : uint16_t { kReplyLabel = 101, kReply, kStatus, kClear, kEvents, kDetail };
+enum : uint16_t { kReplyLabel = 101, kReply, kStatus, kClear, kEvents, kDetail, kEventsLabel, kDetailLabel };
 
 constexpr win::ChildSpec kControls[] = {
     {kReplyLabel, {L"STATIC", SS_LEFT}, u""},
     {kReply, {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL}, u""},
     {kStatus, {L"STATIC", SS_LEFT | SS_ENDELLIPSIS}, u""},
     {kClear, {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP}, u""},
+    // Each caption just before what it names: assistive technology names a list or a box by it.
+    {kEventsLabel, {L"STATIC", SS_LEFT | SS_NOPREFIX}, u""},
     {kEvents,
      {WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | WS_TABSTOP,
       WS_EX_CLIENTEDGE},
      u""},
+    {kDetailLabel, {L"STATIC", SS_LEFT | SS_NOPREFIX}, u""},
     {kDetail, {L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE}, u""},
 };
 
@@ -144,6 +147,14 @@ LRESULT StandInWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_APP_PENDING: OnPendingEvents(); return 0;
     case WM_APP_READY: OnReady(); return 0;
     case WM_DESTROY: OnDestroy(); return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) {
+            if (HWND focus = GetFocus(); focus && IsChild(hwnd_, focus)) last_focus_ = focus;
+        }
+        return Default(msg, wp, lp);
+    // The frame itself shows no focus: it goes on to the control that had it, at
+    // first to the first control, as in a dialog box.
+    case WM_SETFOCUS: SetFocus(last_focus_ && IsWindow(last_focus_) ? last_focus_ : Item(kReply)); return 0;
     }
     return Default(msg, wp, lp);
 }
@@ -153,6 +164,8 @@ void StandInWindow::OnCreate() {
     win::CreateChildren(hwnd_, kControls, controls_, font_.get(), {0, 0, 10, 10});
     win::Control(Item(kReplyLabel)).SetText(Utf16(Texts().reply_label));
     win::Control(Item(kClear)).SetText(Utf16(Texts().clear));
+    win::Control(Item(kEventsLabel)).SetText(Utf16(Texts().events_label));
+    win::Control(Item(kDetailLabel)).SetText(Utf16(Texts().detail_label));
     reply_ = win::ComboBox(Item(kReply));
     status_ = win::Control(Item(kStatus));
     events_ = Item(kEvents);
@@ -239,11 +252,11 @@ void StandInWindow::SetStatus() {
 }
 
 void StandInWindow::OnSize(int width, int height) {
-    constexpr int kMargin = 8, kRow = 26, kGap = 6;
+    constexpr int kMargin = 8, kRow = 26, kGap = 6, kLabel = 18;
     int top = kMargin + kRow + kGap;
-    int below = std::max(0, height - top - kMargin - kGap);
+    int below = std::max(0, height - top - kMargin - kGap - 2 * kLabel);
     int list_height = below * 11 / 20;
-    HDWP batch = BeginDeferWindowPos(6);
+    HDWP batch = BeginDeferWindowPos(8);
     auto place = [&](uint16_t id, int x, int y, int w, int h) {
         batch = DeferWindowPos(batch, Item(id), nullptr, x, y, std::max(w, 0), std::max(h, 0),
                                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -252,8 +265,11 @@ void StandInWindow::OnSize(int width, int height) {
     place(kReply, kMargin + 114, kMargin, 220, 200);
     place(kClear, width - kMargin - 80, kMargin, 80, kRow);
     place(kStatus, kMargin + 346, kMargin + 4, width - kMargin - 80 - 10 - (kMargin + 346), 20);
-    place(kEvents, kMargin, top, width - 2 * kMargin, list_height);
-    place(kDetail, kMargin, top + list_height + kGap, width - 2 * kMargin, below - list_height);
+    place(kEventsLabel, kMargin, top, width - 2 * kMargin, kLabel);
+    place(kEvents, kMargin, top + kLabel, width - 2 * kMargin, list_height);
+    const int detail_top = top + kLabel + list_height + kGap;
+    place(kDetailLabel, kMargin, detail_top, width - 2 * kMargin, kLabel);
+    place(kDetail, kMargin, detail_top + kLabel, width - 2 * kMargin, below - list_height);
     EndDeferWindowPos(batch);
     // The text column takes what the others leave.
     ListView_SetColumnWidth(events_, kColText, LVSCW_AUTOSIZE_USEHEADER);

@@ -71,11 +71,12 @@ private:
 
     Options options_;
     EventLog& log_;
-    std::array<HWND, 6> controls_{};  // by position in the window's table
+    std::array<HWND, 8> controls_{};  // by position in the window's table
     win::ComboBox reply_;
     win::Control status_;
     win::Edit detail_;
     HWND events_ = nullptr;
+    HWND last_focus_ = nullptr;  // the control that had the focus when the window was left
     win::UniqueHfont font_;
     // The listed events, oldest first. The list holds no text of its own: it
     // asks for a row's cells as it draws them, so listing an event costs a

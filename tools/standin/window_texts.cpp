@@ -6,6 +6,7 @@ namespace {
 constexpr WindowTexts kEnglish = {
     "Answer to GET:",
     "Clear",
+    "Events received:", "Selected event in full:",
     "Time", "Channel", "Details", "Text",
     {"200 \"sent\" (delivered)", "200 without \"sent\"", "500 with \"sent\"", "no answer (silent)"},
     "HTTP on ",
@@ -17,6 +18,7 @@ constexpr WindowTexts kEnglish = {
 constexpr WindowTexts kKorean = {
     "GET 응답:",
     "지우기",
+    "받은 이벤트:", "선택한 이벤트의 자세한 내용:",
     "시각", "통로", "내용", "텍스트",
     {"200 \"sent\" (전달됨)", "200, \"sent\" 없음", "500, \"sent\" 포함", "응답 없음"},
     "HTTP 수신 중: ",

@@ -14,6 +14,7 @@ enum class Language { English, Korean };
 struct WindowTexts {
     std::string_view reply_label;  // before the list of answers to a GET
     std::string_view clear;
+    std::string_view events_label, detail_label;  // the captions that name the list and the detail box
     std::string_view column_time, column_channel, column_details, column_text;
     std::array<std::string_view, std::size(kReplyModes)> reply_modes;  // in kReplyModes' order
     std::string_view http_on;   // followed by HOST:PORT

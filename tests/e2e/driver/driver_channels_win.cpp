@@ -22,6 +22,8 @@
 //   type PATH TEXT                 real typing into the focused control of PATH's window
 //   wait-part-esc PATH INDEX TEXT [timeout]
 //                                  waits until part INDEX of the status bar PATH shows TEXT
+//   wait-part-prefix-esc PATH INDEX TEXT [timeout]
+//                                  the same, for a part that begins with TEXT; prints the whole part
 #include <windows.h>
 
 #include <commctrl.h>
@@ -314,11 +316,15 @@ std::optional<int> RunChannelCommand(const Args& a) {
         if (pt.y >= client.bottom) Fail(L"the row lies outside the list");
         ClientToScreen(list, &pt);
         DoubleClickAt(pt);
-    } else if (cmd == L"wait-part-esc") {
-        NeedArgs(a, 4, L"wait-part-esc PATH INDEX TEXT [timeout]");
+    } else if (cmd == L"wait-part-esc" || cmd == L"wait-part-prefix-esc") {
+        NeedArgs(a, 4, cmd + L" PATH INDEX TEXT [timeout]");
         const std::wstring want = Unescape(a[3]);
+        const bool prefix = cmd == L"wait-part-prefix-esc";
         std::wstring last;
-        if (!WaitFor(TimeoutArg(a, 4), [&] { return (last = PartText(Need(a[1]), ToInt(a[2]))) == want; }))
+        if (!WaitFor(TimeoutArg(a, 4), [&] {
+                last = PartText(Need(a[1]), ToInt(a[2]));
+                return prefix ? last.rfind(want, 0) == 0 : last == want;
+            }))
             Fail(L"timed out; the part shows \"" + Escape(last) + L"\"");
         Print(Escape(last));
     } else if (cmd == L"type") {
