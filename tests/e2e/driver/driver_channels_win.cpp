@@ -317,7 +317,7 @@ std::optional<int> RunChannelCommand(const Args& a) {
         ClientToScreen(list, &pt);
         DoubleClickAt(pt);
     } else if (cmd == L"wait-part-esc" || cmd == L"wait-part-prefix-esc") {
-        NeedArgs(a, 4, cmd + L" PATH INDEX TEXT [timeout]");
+        NeedArgs(a, 4, L"wait-part-esc|wait-part-prefix-esc PATH INDEX TEXT [timeout]");
         const std::wstring want = Unescape(a[3]);
         const bool prefix = cmd == L"wait-part-prefix-esc";
         std::wstring last;
