@@ -148,7 +148,21 @@ void MainWindow::ShowSendState(core::SendState state, std::u16string_view words)
                                                                : win::Announcement::Outcome);
 }
 
-void MainWindow::ShowNotice(std::u16string_view words) { SayInStatusPart(words, win::Announcement::Outcome); }
+// The same change twice in a row (a sample picked again) is said as a new text: a
+// screen reader does not speak a live text again that did not change.
+void MainWindow::ShowNotice(std::u16string_view words) {
+    if (StatusPartText() != words) return SayInStatusPart(words, win::Announcement::Outcome);
+    SayInStatusPart(std::u16string(words) + u" (다시)", win::Announcement::Outcome);
+}
+
+std::u16string MainWindow::StatusPartText() const {
+    HWND status = Control(ControlId::StatusLine);
+    const auto length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, kSendStatePart, 0));
+    std::wstring text(length + 1u, L'\0');
+    SendMessageW(status, SB_GETTEXTW, kSendStatePart, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return std::u16string(text.begin(), text.end());
+}
 
 void MainWindow::SayInStatusPart(std::u16string_view words, win::Announcement kind) {
     HWND status = Control(ControlId::StatusLine);
@@ -158,14 +172,9 @@ void MainWindow::SayInStatusPart(std::u16string_view words, win::Announcement ki
 }
 
 void MainWindow::RepeatSendState() {
-    HWND status = Control(ControlId::StatusLine);
-    const auto length = LOWORD(SendMessageW(status, SB_GETTEXTLENGTHW, kSendStatePart, 0));
-    std::wstring text(length + 1u, L'\0');
-    SendMessageW(status, SB_GETTEXTW, kSendStatePart, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(length);
-    if (text.empty()) return;
-    win::AnnounceTextChange(status, kSendStatePart + 1, std::u16string(text.begin(), text.end()),
-                            win::Announcement::Outcome);
+    const std::u16string words = StatusPartText();
+    if (!words.empty())
+        win::AnnounceTextChange(Control(ControlId::StatusLine), kSendStatePart + 1, words, win::Announcement::Outcome);
 }
 
 // --- the network send -------------------------------------------------------------

@@ -82,6 +82,7 @@ private:
     void OnFirstActivation();
     void UpdateStatusLine();
     void SayInStatusPart(std::u16string_view words, win::Announcement kind);
+    std::u16string StatusPartText() const;
     // The network send, whose exchange runs off this thread (main_window_win.cpp).
     void StartNetworkSend();
     void OnNetworkSendEnded();

@@ -480,6 +480,14 @@ TEST(CommandList, EnterWithNothingSelectedInsertsTheEntryUnderTheFocusRectangle)
         EXPECT_EQ(StatusPart(w.Control(ControlId::StatusLine), 1).rfind(L"첫 페이지 텍스트를 바꿨습니다: 명령어 ", 0), 0u);
     }
 
+    // The same entry again: the same change, said as a new text.
+    HWND status = w.Control(ControlId::StatusLine);
+    const std::wstring first = StatusPart(status, 1);
+    EXPECT_TRUE(Press(VK_RETURN));
+    EXPECT_EQ(StatusPart(status, 1), first + L" (다시)");
+    EXPECT_TRUE(Press(VK_RETURN));
+    EXPECT_EQ(StatusPart(status, 1), first);
+
     SetWindowTextW(text, L"stays");
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     BoxCloser boxes;
