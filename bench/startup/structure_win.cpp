@@ -20,6 +20,7 @@
 #include "core/reference_texts.h"
 #include "platform/app_icon_win.h"
 #include "platform/controls_win.h"
+#include "platform/startup_timing_win.h"
 #include "ui/control_classes_win.h"
 #include "ui/custom_controls_win.h"
 #include "ui/layout.h"
@@ -30,6 +31,8 @@
 namespace {
 
 using namespace lumvox::ui;
+// In a timing build, the steps the workshop marks, named apart from the workshop's.
+void Mark(const char* step) { lumvox::win::MarkStartupStep(step); }
 using lumvox::win::Wide;
 
 constexpr wchar_t kApplicationClass[] = L"LumvoxWorkshopApplication";
@@ -114,6 +117,7 @@ void CreateControls(HWND window, int dpi) {
         default: break;
         }
     }
+    Mark("structure: controls created");
     const lumvox::win::ListBox commands(Made(ControlId::CommandList)), languages(Made(ControlId::LanguageList));
     for (auto name : lumvox::core::kCommandNames) commands.Add(name);
     for (auto row : lumvox::core::kLanguageIds) languages.Add(row);
@@ -125,15 +129,21 @@ void CreateControls(HWND window, int dpi) {
         const std::u16string_view cells[] = {entry.markup, entry.description};
         markup.AppendRow(cells);
     }
+    Mark("structure: lists filled");
 }
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE: CreateControls(hwnd, static_cast<int>(GetDpiForWindow(hwnd))); return 0;
+    case WM_CREATE:
+        Mark("structure: main window frame (WM_CREATE)");
+        CreateControls(hwnd, static_cast<int>(GetDpiForWindow(hwnd)));
+        return 0;
     case WM_ACTIVATE:
         if (LOWORD(wp) != WA_INACTIVE && !activated) {
             activated = true;
+            Mark("structure: first activation");
             SetWindowTextW(hwnd, L"Structure activated");
+            Mark("structure: title");
         }
         break;
     case WM_DESTROY: PostQuitMessage(0); return 0;
@@ -168,9 +178,11 @@ void ImportWorkshopDlls() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    Mark("structure: wWinMain entered (loader, DLLs, static data)");
     ImportWorkshopDlls();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
+    Mark("structure: common controls initialised");
     if (!Register(instance, kApplicationClass, DefWindowProcW, true) ||
         !Register(instance, kMainWindowClass, MainProc, false) || !Register(instance, kPageClass, DefWindowProcW, false) ||
         !Register(instance, kToolButtonClass, DefWindowProcW, false))
@@ -178,6 +190,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     HWND application = CreateWindowExW(0, kApplicationClass, Wide(kApplicationTitle).c_str(),
                                        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                                        nullptr, nullptr, instance, nullptr);
+    Mark("structure: classes, application window (icons)");
     const int dpi = static_cast<int>(GetDpiForSystem());
     RECT outer{0, 0, ScaleToDpi(kLayoutClientWidth, dpi), ScaleToDpi(kLayoutClientHeight, dpi)};
     AdjustWindowRectExForDpi(&outer, kWindowStyle, TRUE, kWindowExStyle, static_cast<UINT>(dpi));
@@ -192,6 +205,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
                  (work.top + work.bottom - (outer.bottom - outer.top)) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, show);
+    Mark("structure: shown");
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
