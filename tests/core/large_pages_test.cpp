@@ -130,7 +130,7 @@ TEST(PreferLargePages, TheDecodersBigResultsAreMarked) {
 #else
 
 TEST(PreferLargePages, IsNeverTakenWithoutTheSystemsLargePages) {
-    for (const std::size_t bytes : {std::size_t{0}, 64 * 1024, kLargePageHintMin, 16 * kMiB}) {
+    for (const std::size_t bytes : {std::size_t{0}, std::size_t{64 * 1024}, kLargePageHintMin, 16 * kMiB}) {
         std::vector<char> buffer(bytes + 1);
         EXPECT_FALSE(PreferLargePages(buffer.data(), bytes)) << bytes;
     }
