@@ -1,0 +1,29 @@
+#!/usr/bin/python3
+"""Gives the uninstaller NSIS writes its own description. NSIS gives the installer
+and its uninstaller one version resource; this puts the uninstaller's description
+in place of the installer's, in the same bytes (padded with NULs, which end the
+string for every reader), so that the resource's layout and lengths stay as they
+are. Called by makensis (!uninstfinalize) before the uninstaller is signed.
+
+usage: describe_uninstaller.py UNINSTALLER.exe INSTALLER-DESCRIPTION UNINSTALLER-DESCRIPTION
+"""
+import sys
+
+path, old, new = sys.argv[1:4]
+if len(new) > len(old):
+    sys.exit(f"describe_uninstaller: '{new}' is longer than '{old}'")
+key = "FileDescription\0".encode("utf-16-le")
+value = (old + "\0").encode("utf-16-le")
+with open(path, "rb") as f:
+    data = f.read()
+found, i = [], data.find(value)
+while i >= 0:
+    if data.rfind(key, max(0, i - 64), i) >= 0:  # the value of a FileDescription entry
+        found.append(i)
+    i = data.find(value, i + 1)
+if len(found) != 1:
+    sys.exit(f"describe_uninstaller: the description '{old}' is found {len(found)} times in {path}")
+at = found[0]
+replacement = (new + "\0" * (len(old) - len(new) + 1)).encode("utf-16-le")
+with open(path, "wb") as f:
+    f.write(data[:at] + replacement + data[at + len(value):])
