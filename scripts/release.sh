@@ -91,7 +91,7 @@ nsis_args=(-V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DPRODUCT=$product" "-DP
 [ -n "$signing" ] && nsis_args+=("-DSIGN_COMMAND=bash $root/packaging/sign.sh")
 [ -n "${LUMVOX_PROJECT_URL:-}" ] && nsis_args+=("-DURL=$LUMVOX_PROJECT_URL")
 rm -rf "$out/$base-setup.exe" "$out/$base.zip" "$out/SHA256SUMS" "$out/winget" "$out/lumvox-workshop.json"
-makensis "${nsis_args[@]}" packaging/installer.nsi
+makensis "${nsis_args[@]}" "$root/packaging/installer.nsi"  # absolute: makensis works in its folder
 
 # Sorted names, no extra attributes, no directory entries, times in UTC.
 (cd "$stage" && find "$base" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q -9 "$out/$base.zip" -@)

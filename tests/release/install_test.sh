@@ -176,10 +176,10 @@ $VERSION" "$(helper names "$(winpath "$SETUP")" | tr -d '\r')"
 check "Start-menu shortcuts" "./Lumvox Stand-in.lnk ./Lumvox Workshop.lnk ./Uninstall Lumvox Workshop.lnk" "$(listing "$MENU")"
 menu_win="$(winpath "$MENU")"
 while IFS='|' read -r link target description arguments; do
-  check "shortcut $link: target, working folder, description and arguments" "$INSTALL_WIN\\$target
-$INSTALL_WIN
-$description
-$arguments" "$(helper shortcut "$menu_win\\$link" | tr -d '\r')"
+  # An empty last line (no arguments) is dropped on both sides.
+  check "shortcut $link: target, working folder, description and arguments" \
+    "$(printf '%s\n' "$INSTALL_WIN\\$target" "$INSTALL_WIN" "$description" "$arguments")" \
+    "$(helper shortcut "$menu_win\\$link" | tr -d '\r')"
 done <<LINKS
 Lumvox Workshop.lnk|LumvoxWorkshop.exe|Hands texts to the Lumvox speech program over its three channels|
 Lumvox Stand-in.lnk|lumvox-standin.exe|A stand-in for the speech program that shows what arrives|
