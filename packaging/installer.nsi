@@ -470,18 +470,18 @@ Function un.LeaveNothingBehind
     Return
   ${EndIf}
   ${If} $CopyFolder != ""
-    StrCpy $0 'rd /s /q "$CopyFolder"'
+    StrCpy $0 'rd /s /q "$CopyFolder" 2>nul'
     StrCpy $1 "$CopyFolder"
   ${ElseIf} $UninstallDone == 1
   ${AndIf} $EXEDIR == $INSTDIR
   ${AndIf} ${FileExists} "$INSTDIR\Uninstall.exe"
-    StrCpy $0 'del /f /q "$INSTDIR\Uninstall.exe"$FoldersToRemove'
+    StrCpy $0 'del /f /q "$INSTDIR\Uninstall.exe" 2>nul$FoldersToRemove'
     StrCpy $1 "$INSTDIR\Uninstall.exe"
   ${Else}
     Return
   ${EndIf}
   StrCpy $HelperStarted 1
-  ExecShell "open" "$SYSDIR\cmd.exe" '/d /q /c for /l %i in (1,1,600) do @(($0) 2>nul & if exist "$1" (ping -n 2 127.0.0.1 >nul) else exit)' SW_HIDE
+  ExecShell "open" "$SYSDIR\cmd.exe" '/d /q /c for /l %i in (1,1,600) do ($0 & if exist "$1" (ping -n 2 127.0.0.1 >nul) else exit)' SW_HIDE
 FunctionEnd
 
 Function un.onGUIEnd
@@ -535,7 +535,7 @@ Section "Uninstall"
   !insertmacro RemoveEmptyParents $INSTDIR $R1
   ; What the helper removes after this process, in order: the folder, then each
   ; folder an install made on the way to it.
-  StrCpy $FoldersToRemove ' & rd "$INSTDIR"'
+  StrCpy $FoldersToRemove ' & rd "$INSTDIR" 2>nul'
   ${If} $R1 != ""
   ${AndIf} $R1 != $INSTDIR
     StrCpy $0 $INSTDIR
@@ -544,7 +544,7 @@ Section "Uninstall"
       ${If} $0 == ""
         ${Break}
       ${EndIf}
-      StrCpy $FoldersToRemove '$FoldersToRemove & rd "$0"'
+      StrCpy $FoldersToRemove '$FoldersToRemove & rd "$0" 2>nul'
     ${LoopUntil} $0 == $R1
   ${EndIf}
 

@@ -76,9 +76,10 @@ check "the user's %TEMP% folder is found" "yes" "$([ -d "$temp_dir" ] && echo ye
 leftovers() { [ -d "$temp_dir" ] && (cd "$temp_dir" 2>/dev/null && ls -d \~nsu*.tmp ns*.tmp 'Lumvox Workshop uninstall.exe' 2>/dev/null | tr '\n' ' ' | sed 's/ $//'); }
 # The deletions at restart Windows is asked for (HKLM; NSIS asks for its copy).
 pending() { e2e_wine reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | grep -i 'PendingFileRenameOperations'; }
-# The NSIS window titled TITLE: waits for it, then presses its button ID (1 Next,
-# Install, Uninstall or Finish; 2 Cancel).
-press() { drv wait-window "title:$1" 30000 >/dev/null 2>&1 && drv click "title:$1/$2" >/dev/null 2>&1; }
+# The NSIS wizard (the one dialog showing): waits for it, then presses its button
+# ID (1 Next, Install, Uninstall or Finish; 2 Cancel). Its page is dialog 0 in it.
+WIZARD="class:#32770"
+press() { drv wait-window "$WIZARD" 30000 >/dev/null 2>&1 && drv click "$WIZARD/$1" >/dev/null 2>&1; }
 # Waits until a visible static text holding TEXT shows; prints "yes" or "no".
 shows() { eventually "helper label-fits '$1' x 8 >/dev/null 2>&1"; }
 # Waits until CONDITION (a command) holds, for up to 30 s; prints "yes" or "no".
@@ -249,7 +250,7 @@ check "the stand-in ends" "0" "$(e2e_exit_code "$run" 20)"
 # Cancelled on its first page.
 e2e_start "$INSTALL_WIN\\Uninstall.exe"
 run=$E2E_LAST
-press "$PRODUCT Uninstall" 2
+press 2
 check "a cancelled uninstall leaves nothing in %TEMP%" "yes" "$(eventually '[ -z "$(leftovers)" ]')"
 check "and changes nothing" "$before" "$(state)"
 
@@ -351,23 +352,23 @@ check "and leaves nothing in %TEMP%" "yes" "$(eventually '[ -z "$(leftovers)" ]'
 # Each language's setup, page by page; the finish page's text measured against its
 # label in the dialog font of that language (NSIS's language files: MS Shell Dlg 8,
 # 굴림 9), then Finish, which starts the workshop.
-while IFS='|' read -r locale title face points directory_text; do
+while IFS='|' read -r locale face points directory_text; do
   LC_ALL=$locale e2e_start "$SETUP"
   run=$E2E_LAST
-  press "$title" 1                                   # welcome
-  press "$title" 1                                   # components
+  press 1                                   # welcome
+  press 1                                   # components
   check "$locale: the directory page's text" "yes" "$(shows "$directory_text")"
   check "$locale: no page writes (을)를" "3" "$(helper label-fits '(을)를' x 8 >/dev/null 2>&1; echo $?)"
-  press "$title" 1                                   # install
+  press 1                                   # install
   check "$locale: the finish page shows" "yes" "$(shows "$INSTALL_WIN")"
   check "$locale: the finish page's text fits its label" "fits" "$(LC_ALL=$locale helper label-fits "$INSTALL_WIN" "$face" "$points" | tr -d '\r')"
   check "$locale: no page writes (을)를" "3" "$(helper label-fits '(을)를' x 8 >/dev/null 2>&1; echo $?)"
-  press "$title" 1                                   # finish
+  press 1                                   # finish
   check "$locale: the setup ends" "0" "$(e2e_exit_code "$run" 30)"
   drv wait-window "$MAIN" 30000 >/dev/null 2>&1 && drv close "$MAIN" >/dev/null 2>&1
 done <<PAGES
-ko_KR.UTF-8|$PRODUCT 설치|굴림|9|${PRODUCT}을 다음 폴더에 설치합니다
-C.UTF-8|$PRODUCT Setup|MS Shell Dlg|8|Setup will install $PRODUCT in the following folder
+ko_KR.UTF-8|굴림|9|${PRODUCT}을 다음 폴더에 설치합니다
+C.UTF-8|MS Shell Dlg|8|Setup will install $PRODUCT in the following folder
 PAGES
 sleep 3
 
@@ -375,13 +376,12 @@ sleep 3
 pending_before="$(pending)"
 e2e_start "$HELPER" run-line "$(value UninstallString)"
 run=$E2E_LAST
-UNINSTALL_TITLE="$PRODUCT Uninstall"
-drv wait-window "title:$UNINSTALL_TITLE" 30000 >/dev/null 2>&1
+drv wait-window "$WIZARD" 30000 >/dev/null 2>&1
 check "the confirm page names the folder without a closing backslash" "$INSTALL_WIN" \
-  "$(drv text-of "title:$UNINSTALL_TITLE/0/1000" 2>/dev/null | tr -d '\r')"
-press "$UNINSTALL_TITLE" 1                           # uninstall
+  "$(drv text-of "$WIZARD/0/1000" 2>/dev/null | tr -d '\r')"
+press 1                           # uninstall
 check "the finish page shows" "yes" "$(shows "$PRODUCT and its folder were removed")"
-press "$UNINSTALL_TITLE" 1                           # finish
+press 1                           # finish
 check "the uninstaller ends with 0" "0" "$(e2e_exit_code "$run" 30)"
 check "run in place, it leaves nothing of the installation, its own file included" "yes" \
   "$(eventually '[ "$(listing "$INSTALL")" == "./notes.txt" ]')"
@@ -392,10 +392,10 @@ check "and asks for no deletion at restart" "$pending_before" "$(pending)"
 e2e_wine "$SETUP" /S >/dev/null 2>&1
 e2e_start "$INSTALL_WIN\\Uninstall.exe"
 run=$E2E_LAST
-press "$UNINSTALL_TITLE" 1                           # uninstall
+press 1                           # uninstall
 check "the copy's finish page shows" "yes" "$(shows "$PRODUCT and its folder were removed")"
 sleep 65
-press "$UNINSTALL_TITLE" 1                           # finish
+press 1                           # finish
 check "after a slow finish page the installation is gone" "yes" "$(eventually '[ "$(listing "$INSTALL")" == "./notes.txt" ]')"
 check "and its copy leaves nothing in %TEMP%" "yes" "$(eventually '[ -z "$(leftovers)" ]')"
 
