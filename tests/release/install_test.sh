@@ -373,14 +373,18 @@ PAGES
 sleep 3
 
 # --- the uninstaller run in place, as the shortcut and the entry run it -------------
+# On a Korean system: its pages' particles too.
 pending_before="$(pending)"
-e2e_start "$HELPER" run-line "$(value UninstallString)"
+LC_ALL=ko_KR.UTF-8 e2e_start "$HELPER" run-line "$(value UninstallString)"
 run=$E2E_LAST
 drv wait-window "$WIZARD" 30000 >/dev/null 2>&1
 check "the confirm page names the folder without a closing backslash" "$INSTALL_WIN" \
   "$(drv text-of "$WIZARD/0/1000" 2>/dev/null | tr -d '\r')"
+check "the Korean confirm page's text" "yes" "$(shows "이 컴퓨터에서 ${PRODUCT}을 제거합니다")"
+check "no uninstaller page writes (을)를" "3" "$(helper label-fits '(을)를' x 8 >/dev/null 2>&1; echo $?)"
 press 1                           # uninstall
-check "the finish page shows" "yes" "$(shows "Its folder was kept because")"
+check "the finish page says the folder was kept, and why" "yes" "$(shows "${PRODUCT}을 제거했습니다. 설치 프로그램이 넣지 않은 파일")"
+check "no uninstaller page writes (을)를" "3" "$(helper label-fits '(을)를' x 8 >/dev/null 2>&1; echo $?)"
 press 1                           # finish
 check "the uninstaller ends with 0" "0" "$(e2e_exit_code "$run" 30)"
 check "run in place, it leaves nothing of the installation, its own file included" "yes" \
@@ -393,7 +397,7 @@ e2e_wine "$SETUP" /S >/dev/null 2>&1
 e2e_start "$INSTALL_WIN\\Uninstall.exe"
 run=$E2E_LAST
 press 1                           # uninstall
-check "the copy's finish page shows" "yes" "$(shows "Its folder was kept because")"
+check "the copy's finish page says the folder was kept, and why" "yes" "$(shows "Its folder was kept because")"
 sleep 65
 press 1                           # finish
 check "after a slow finish page the installation is gone" "yes" "$(eventually '[ "$(listing "$INSTALL")" == "./notes.txt" ]')"
