@@ -189,7 +189,7 @@ HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string&
 
     result = asio::error::would_block;
     asio::async_write(socket, asio::buffer(request), [&](const std::error_code& ec, std::size_t) { result = ec; });
-    RunWithin(io, socket, timing, timing.Limit(timing.limits.reply_idle, "reply", "sending"), result,
+    RunWithin(io, socket, timing, timing.Limit(timing.limits.reply_idle, "send", "sending"), result,
               "the request to go out");
     SocketSource source(io, socket, timing);
     if (result) {
