@@ -31,11 +31,12 @@ TextOrFailure Text(std::u16string text) { return {std::move(text), Outcome::Deli
 struct InputCap {
     size_t bytes;
     const char* mode;
+    const char* instead;
 };
 
 std::optional<InputCap> InputCapOf(const SendOptions& options) {
-    if (options.check) return InputCap{kMaxCheckInput, "--check"};
-    if (options.dry_run) return InputCap{kMaxDryRunInput, "--dry-run"};
+    if (options.check) return InputCap{kMaxCheckInput, "--check", "check it in parts"};
+    if (options.dry_run) return InputCap{kMaxDryRunInput, "--dry-run", "send it without --dry-run, or split it"};
     return std::nullopt;
 }
 
@@ -44,7 +45,7 @@ std::optional<TextOrFailure> OverCap(const std::optional<InputCap>& cap, std::st
     return TextOrFailure{std::nullopt, Outcome::Usage,
                          std::string(cap->mode) + " takes at most " + std::to_string(cap->bytes >> 20) + " MiB (" +
                              std::to_string(cap->bytes) + " bytes) of text; " + std::string(what) + " is " +
-                             std::to_string(bytes) + " bytes: send it without " + cap->mode + ", or split it"};
+                             std::to_string(bytes) + " bytes: " + cap->instead};
 }
 TextOrFailure CauseFailure(const lumvox::core::SendCause& cause, std::u16string message) {
     return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(cause), std::move(message), cause};
