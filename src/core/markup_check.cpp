@@ -267,7 +267,7 @@ private:
         } else {
             Add(MarkupCode::BrokenTag, p, std::u16string(u"/") + std::u16string(name));
         }
-        if (envelope_ && i == envelope_->inner_end) CloseEnvelope(i);
+        if (envelope_ && i == envelope_->inner_end) CloseEnvelope();
         else if (!name.empty()) Close(i, name);
         return std::max(p, i + 2);
     }
@@ -293,7 +293,7 @@ private:
     // The envelope's own tags pair only with each other, never with the text's.
     // An element the text leaves open inside it is found as left open, as in
     // the text alone, and never as crossed by an end tag the user did not write.
-    void CloseEnvelope(std::size_t) {
+    void CloseEnvelope() {
         stack_[0].closed = true;
         while (!stack_.empty() && stack_.back().closed) stack_.pop_back();
     }

@@ -47,6 +47,7 @@ std::optional<TextOrFailure> OverCap(const std::optional<InputCap>& cap, std::st
                              std::to_string(cap->bytes) + " bytes) of text; " + std::string(what) + " is " +
                              std::to_string(bytes) + " bytes: " + cap->instead};
 }
+
 TextOrFailure CauseFailure(const lumvox::core::SendCause& cause, std::u16string message) {
     return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(cause), std::move(message), cause};
 }
