@@ -84,6 +84,9 @@ void RunWithin(asio::io_context& io, tcp::socket& socket, const Timing& timing, 
     const bool stopped = timing.stop.stop_requested();
     if (result != asio::error::would_block && !stopped) return;
     std::error_code ignored;
+    // Under Wine a close alone leaves a send the peer stopped taking pending,
+    // and the run below would wait for it forever; a cancel ends it.
+    socket.cancel(ignored);
     socket.close(ignored);
     io.restart();
     io.run();
