@@ -1,6 +1,9 @@
-# The shipped programs have one version, the project's (project(... VERSION) above):
-# lumvox_version.h and each program's manifest are generated from it, and every
-# version resource, the manifests and lumvox-send --version read them.
+# The shipped programs have one version, the project's (project(... VERSION) above),
+# and one product and company name, these: lumvox_version.h and each program's
+# manifest are generated from them, and every version resource, the manifests,
+# lumvox-send --version and the installer (through scripts/release.sh) read them.
+set(LUMVOX_PRODUCT_NAME "Lumvox Workshop")
+set(LUMVOX_COMPANY_NAME "Lumvox Workshop")
 set(LUMVOX_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${PROJECT_SOURCE_DIR}/src/app/lumvox_version.h.in ${LUMVOX_GENERATED_DIR}/lumvox_version.h @ONLY)
 add_library(lumvox_version INTERFACE)

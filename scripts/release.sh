@@ -13,18 +13,37 @@
 # stored time is the commit's). With LUMVOX_SIGN_CERT and LUMVOX_SIGN_KEY set, the
 # exes, the uninstaller and the installer are signed (see packaging/sign.sh).
 # LUMVOX_RELEASE_BUILD names the build folder (build/release unless given);
-# LUMVOX_DOWNLOAD_URL the folder the installer and the zip are published in, for the
-# manifests (https://example.com/lumvox-workshop/<version> unless given).
-# usage: scripts/release.sh [OUT]
+# LUMVOX_DOWNLOAD_URL the folder the installer and the zip are published in, which
+# the manifests point at: without it the command refuses, unless --placeholder-url
+# is given (then they point at https://example.com/lumvox-workshop/<version>, for a
+# trial). LUMVOX_PROJECT_URL, when given, is the project's page: the installed-apps
+# entry's links and the manifests' home page.
+# usage: scripts/release.sh [--placeholder-url] [OUT]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
-out="$(mkdir -p "${1:-dist}" && cd "${1:-dist}" && pwd)"
-build="${LUMVOX_RELEASE_BUILD:-$root/build/release}"
-bash scripts/setup.sh >/dev/null
+placeholder=""
+if [ "${1:-}" == "--placeholder-url" ]; then placeholder=1; shift; fi
+case "${1:-}" in -*) echo "usage: scripts/release.sh [--placeholder-url] [OUT]" >&2; exit 2 ;; esac
 
 version="$(sed -n 's/^project(LumvoxWorkshop VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
 [[ "$version" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "no project version in CMakeLists.txt" >&2; exit 1; }
+if [ -z "${LUMVOX_DOWNLOAD_URL:-}" ] && [ -z "$placeholder" ]; then
+  echo "release.sh: LUMVOX_DOWNLOAD_URL is not set, so the winget and Scoop manifests would point nowhere." >&2
+  echo "Set it to the folder the installer and the zip are published in, or give --placeholder-url" >&2
+  echo "to write them pointing at https://example.com/lumvox-workshop/$version." >&2
+  exit 2
+fi
+download_url="${LUMVOX_DOWNLOAD_URL:-https://example.com/lumvox-workshop/$version}"
+# The release notes ship in the zip and the installer: their newest entry must be this version's.
+notes_version="$(grep -m1 -o '^[0-9][0-9.]*' RELEASE-NOTES.txt || true)"
+if [ "$notes_version" != "$version" ]; then
+  echo "release.sh: RELEASE-NOTES.txt begins with '${notes_version}', not this version, $version: add its entry first." >&2
+  exit 1
+fi
+out="$(mkdir -p "${1:-dist}" && cd "${1:-dist}" && pwd)"
+build="${LUMVOX_RELEASE_BUILD:-$root/build/release}"
+bash scripts/setup.sh >/dev/null
 base="LumvoxWorkshop-$version-win64"
 export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 0)}"
 signing=""
@@ -37,6 +56,11 @@ fi
 cmake -S . -B "$build" -G Ninja --toolchain cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DLUMVOX_REPRODUCIBLE=ON >/dev/null
 cmake --build "$build" --target LumvoxWorkshop lumvox-standin lumvox-send lumvox_icon
+# The names every version resource carries (cmake/ProgramVersion.cmake), for the
+# installer and the manifests.
+define_of() { sed -n "s/^#define $1 \"\(.*\)\"$/\1/p" "$build/generated/lumvox_version.h"; }
+product="$(define_of LUMVOX_PRODUCT_NAME)" publisher="$(define_of LUMVOX_COMPANY_NAME)"
+[ -n "$product" ] && [ -n "$publisher" ] || { echo "no product or company name in $build/generated/lumvox_version.h" >&2; exit 1; }
 
 # The staged files: stripped at link time, their times and modes pinned, because
 # makensis and zip store both.
@@ -60,16 +84,18 @@ touch -d "@$SOURCE_DATE_EPOCH" "$stage/welcome.bmp"
 bytes=0
 for exe in "$stage/$base"/*.exe; do bytes=$((bytes + $(stat -c %s "$exe"))); done
 estimated_kb=$(( (bytes + 1023) / 1024 ))
-nsis_args=(-V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DSTAGE=$stage/$base" "-DICON=$build/icon/lumvox.ico"
+nsis_args=(-V2 -INPUTCHARSET UTF8 "-DVERSION=$version" "-DPRODUCT=$product" "-DPUBLISHER=$publisher"
+           "-DSTAGE=$stage/$base" "-DICON=$build/icon/lumvox.ico"
            "-DWELCOME_BITMAP=$stage/welcome.bmp"
            "-DOUTFILE=$out/$base-setup.exe" "-DESTIMATED_KB=$estimated_kb")
 [ -n "$signing" ] && nsis_args+=("-DSIGN_COMMAND=bash $root/packaging/sign.sh")
+[ -n "${LUMVOX_PROJECT_URL:-}" ] && nsis_args+=("-DURL=$LUMVOX_PROJECT_URL")
 rm -rf "$out/$base-setup.exe" "$out/$base.zip" "$out/SHA256SUMS" "$out/winget" "$out/lumvox-workshop.json"
-makensis "${nsis_args[@]}" packaging/installer.nsi
+makensis "${nsis_args[@]}" "$root/packaging/installer.nsi"  # absolute: makensis works in its folder
 
 # Sorted names, no extra attributes, no directory entries, times in UTC.
 (cd "$stage" && find "$base" -type f | LC_ALL=C sort | TZ=UTC zip -X -D -q -9 "$out/$base.zip" -@)
 (cd "$out" && sha256sum "$base-setup.exe" "$base.zip" >SHA256SUMS)
-bash packaging/write_manifests.sh "$version" "$out/$base-setup.exe" "$out/$base.zip" "$out" \
-  "${LUMVOX_DOWNLOAD_URL:-https://example.com/lumvox-workshop/$version}"
+LUMVOX_PRODUCT="$product" LUMVOX_PUBLISHER="$publisher" \
+  bash packaging/write_manifests.sh "$version" "$out/$base-setup.exe" "$out/$base.zip" "$out" "$download_url"
 ls -l "$out"

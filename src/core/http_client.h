@@ -1,6 +1,7 @@
 #pragma once
 // One HTTP/1.1 GET over a fresh TCP connection, as the network channel sends it.
 #include <chrono>
+#include <optional>
 #include <cstddef>
 #include <stdexcept>
 #include <stop_token>
@@ -39,7 +40,7 @@ enum class HttpFailure {
 // The particulars of a failure; only those of its kind are set.
 struct HttpFailureFacts {
     std::string address;        // address:port of the connection tried
-    std::string limit;          // TimedOut: connect, reply, exchange; OverLimit: line, header, header-lines, body;
+    std::string limit;          // TimedOut: connect, send (the request going out), reply, exchange; OverLimit: line, header, header-lines, body;
                                 // Cancelled: connect before the connection was made, reply after
     long long limit_value = 0;  // milliseconds, bytes or lines
     long long after_ms = 0;     // TimedOut, Cancelled: time since the exchange began
@@ -80,6 +81,9 @@ struct HttpReply {
     // A status outside 2xx that came before the connection dropped is still the
     // answer: this says how it dropped, and the body holds what came of it.
     std::string dropped = {};
+    // A chunked body that ended at a chunk-size line holding no hexadecimal
+    // number: that line (its first 64 bytes).
+    std::optional<std::string> unreadable_chunk_size = {};
 };
 
 // One GET exchange on the parts of `url`. Returns every final status with its

@@ -84,6 +84,9 @@ void RunWithin(asio::io_context& io, tcp::socket& socket, const Timing& timing, 
     const bool stopped = timing.stop.stop_requested();
     if (result != asio::error::would_block && !stopped) return;
     std::error_code ignored;
+    // Under Wine a close alone leaves a send the peer stopped taking pending,
+    // and the run below would wait for it forever; a cancel ends it.
+    socket.cancel(ignored);
     socket.close(ignored);
     io.restart();
     io.run();
@@ -189,7 +192,7 @@ HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string&
 
     result = asio::error::would_block;
     asio::async_write(socket, asio::buffer(request), [&](const std::error_code& ec, std::size_t) { result = ec; });
-    RunWithin(io, socket, timing, timing.Limit(timing.limits.reply_idle, "reply", "sending"), result,
+    RunWithin(io, socket, timing, timing.Limit(timing.limits.reply_idle, "send", "sending"), result,
               "the request to go out");
     SocketSource source(io, socket, timing);
     if (result) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "utf.h"
+#include "whole_number.h"
 
 namespace lumvox::core {
 namespace {
@@ -48,23 +49,13 @@ bool ContainsNoCase(std::string_view haystack, std::string_view lower) {
     return false;
 }
 
-int DigitValue(char c, unsigned base) {
-    int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99;
-    return v < static_cast<int>(base) ? v : -1;
-}
+// A status code is at most nine digits, leading zeros not counted.
+constexpr std::uint64_t kMaxStatusCode = 999'999'999;
 
-// Digits only, at least one; saturates instead of overflowing so that an absurd
-// size reads as "over the cap" rather than as a small number.
-std::optional<std::uint64_t> ParseNumber(std::string_view text, unsigned base) {
-    if (text.empty()) return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : text) {
-        int digit = DigitValue(c, base);
-        if (digit < 0) return std::nullopt;
-        value = value > (kSaturated - digit) / base ? kSaturated : value * base + digit;
-    }
-    return value;
-}
+// An interim reply (100 Continue, 102 Processing, 103 Early Hints...) comes
+// before the final one and is read past, as HTTP has every client do. 101
+// ends HTTP on the connection, so it is the final answer here, and a failure.
+bool IsInterim(int status) { return status >= 100 && status <= 199 && status != 101; }
 
 // The status code, and the reason phrase after it into `reason`.
 int StatusCode(std::string_view line, std::string& reason) {
@@ -74,18 +65,29 @@ int StatusCode(std::string_view line, std::string& reason) {
         while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
         std::size_t end = rest.find(' ');
         std::string_view field = rest.substr(0, end);
-        if (field.size() <= 9)
-            if (auto code = ParseNumber(field, 10)) {
-                reason = end == std::string_view::npos ? std::string() : std::string(Trim(rest.substr(end + 1)));
-                return static_cast<int>(*code);
-            }
+        if (auto code = WholeNumberIn(ReadWholeNumber(field, 0, kMaxStatusCode))) {
+            reason = end == std::string_view::npos ? std::string() : std::string(Trim(rest.substr(end + 1)));
+            return static_cast<int>(*code);
+        }
     }
     Fail(HttpFailure::BadStatusLine, "status line without a readable code");
 }
 
-// A size that can't be read counts as 0 and so ends the body.
-std::uint64_t ChunkSize(std::string_view line) {
-    return ParseNumber(Trim(line.substr(0, line.find(';'))), 16).value_or(0);
+// A size too large to hold reads as the largest, so that it goes over the cap
+// rather than reading as a small number.
+std::optional<std::uint64_t> Size(std::string_view text, unsigned base) {
+    const NumberRead read = ReadWholeNumber(text, 0, kNoHigherLimit, base);
+    if (read == NumberRead(NumberProblem::OutOfRange)) return kSaturated;
+    return WholeNumberIn(read);
+}
+
+// A size that can't be read counts as 0 and so ends the body; the reply keeps
+// the line, which tells a body cut short by it from an empty one.
+std::uint64_t ChunkSize(std::string_view line, HttpReply& reply) {
+    std::string_view size = Trim(line.substr(0, line.find(';')));
+    if (auto value = Size(size, 16)) return *value;
+    reply.unreadable_chunk_size = std::string(line.substr(0, 64));
+    return 0;
 }
 
 struct Framing {
@@ -102,7 +104,7 @@ struct Framing {
             chunked = chunked || ContainsNoCase(value, "chunked");
         } else if (EqualsNoCase(name, "content-length") && !length_seen) {
             length_seen = true;
-            length = ParseNumber(value, 10);
+            length = Size(value, 10);
         }
     }
 };
@@ -192,8 +194,9 @@ private:
     std::size_t scanned_ = 0;  // unread bytes already searched for LF
 };
 
-void ReadChunkedBody(ReplyStream& in, const HttpLimits& limits, std::string& body) {
-    while (std::uint64_t size = ChunkSize(in.Line(limits.max_line, "a chunk size"))) {
+void ReadChunkedBody(ReplyStream& in, const HttpLimits& limits, HttpReply& reply) {
+    std::string& body = reply.body;
+    while (std::uint64_t size = ChunkSize(in.Line(limits.max_line, "a chunk size"), reply)) {
         if (size > limits.max_body - body.size()) OverCap("body", limits.max_body, "body over its limit");
         in.ReadExact(size, body);
         in.Line(limits.max_line, "the end of a chunk");
@@ -228,7 +231,7 @@ HttpReply ReadReply(ByteSource& source, const HttpLimits& limits) {
     try {
         do {
             reply.status = StatusCode(head_line("the status line"), reply.reason);
-            final_status = reply.status != 100;
+            final_status = !IsInterim(reply.status);
             framing = {};
             for (auto line = head_line("the end of the headers"); !line.empty();
                  line = head_line("the end of the headers")) {
@@ -236,12 +239,12 @@ HttpReply ReadReply(ByteSource& source, const HttpLimits& limits) {
                     OverCap("header-lines", limits.max_head_lines, "too many header lines");
                 framing.Note(line);
             }
-        } while (reply.status == 100);
+        } while (!final_status);
 
-        // Other interim replies and 204 carry no body.
-        if ((reply.status >= 100 && reply.status < 200) || reply.status == 204) return reply;
+        // 101 and 204 carry no body.
+        if (reply.status == 101 || reply.status == 204) return reply;
         if (framing.chunked) {
-            ReadChunkedBody(in, limits, reply.body);
+            ReadChunkedBody(in, limits, reply);
         } else if (framing.length) {
             if (*framing.length > limits.max_body) OverCap("body", limits.max_body, "body over its limit");
             in.ReadExact(*framing.length, reply.body);

@@ -19,7 +19,7 @@ public:
     virtual std::size_t Read(std::span<char> out) = 0;
 };
 
-// Reads the status line and headers (dropping interim 100 replies) and the
+// Reads the status line and headers (dropping interim 1xx replies but 101) and the
 // body of the final reply, whatever its status. Only the size caps of `limits`
 // apply here; the source keeps the time limits.
 HttpReply ReadReply(ByteSource& source, const HttpLimits& limits);

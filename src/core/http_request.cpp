@@ -1,6 +1,7 @@
 #include "http_request.h"
 
 #include "utf.h"
+#include "whole_number.h"
 
 namespace lumvox::core {
 namespace {
@@ -40,15 +41,8 @@ std::string RequestBytes(const UrlParts& parts) {
 }
 
 std::optional<std::uint16_t> ParsePortNumber(std::u16string_view text) {
-    if (text.empty()) return std::nullopt;
-    std::uint32_t value = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9') return std::nullopt;
-        value = value * 10 + (c - u'0');
-        if (value > 65535) return std::nullopt;
-    }
-    if (value == 0) return std::nullopt;
-    return static_cast<std::uint16_t>(value);
+    if (auto port = WholeNumberIn(ReadWholeNumber(text, 1, 65535))) return static_cast<std::uint16_t>(*port);
+    return std::nullopt;
 }
 
 std::optional<std::uint16_t> PortToConnect(const UrlParts& parts) {

@@ -16,7 +16,7 @@ std::string WriteGetRequest(std::u16string_view target, std::u16string_view host
 // The request of the split URL: WriteGetRequest of its target and Host value.
 std::string RequestBytes(const UrlParts& parts);
 
-// A whole decimal number from 1 to 65535 (leading zeros allowed), or nothing.
+// A whole number from 1 to 65535 by the rule of whole_number.h, or nothing.
 std::optional<std::uint16_t> ParsePortNumber(std::u16string_view text);
 
 // 80 when the URL names no port; otherwise its port text read by ParsePortNumber.

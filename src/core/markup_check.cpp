@@ -267,7 +267,7 @@ private:
         } else {
             Add(MarkupCode::BrokenTag, p, std::u16string(u"/") + std::u16string(name));
         }
-        if (envelope_ && i == envelope_->inner_end) CloseEnvelope(i);
+        if (envelope_ && i == envelope_->inner_end) CloseEnvelope();
         else if (!name.empty()) Close(i, name);
         return std::max(p, i + 2);
     }
@@ -291,19 +291,11 @@ private:
     }
 
     // The envelope's own tags pair only with each other, never with the text's.
-    void CloseEnvelope(std::size_t offset) {
-        if (stack_.size() > 1 && !OnlyRestAppliersAbove(0))
-            Add(MarkupCode::MisnestedTag, offset, stack_[0].name, stack_.back().name, {.other = &stack_.back()});
+    // An element the text leaves open inside it is found as left open, as in
+    // the text alone, and never as crossed by an end tag the user did not write.
+    void CloseEnvelope() {
         stack_[0].closed = true;
         while (!stack_.empty() && stack_.back().closed) stack_.pop_back();
-    }
-
-    // Left open inside the envelope, tags that apply to the rest of the text
-    // end with it as they would with the text: a note, not a misnesting.
-    bool OnlyRestAppliersAbove(std::size_t index) const {
-        return std::all_of(stack_.begin() + index + 1, stack_.end(), [](const OpenElement& e) {
-            return e.closed || (e.rule && e.rule->applies_to_rest);
-        });
     }
 
     // An element is empty by what it holds, whichever way it is written.
@@ -356,7 +348,7 @@ private:
                 if (p < n_ && (t_[p] == u'"' || t_[p] == u'\'')) {
                     char16_t quote = t_[p];
                     std::size_t q = p + 1;
-                    while (q < n_ && t_[q] != quote && t_[q] != u'<') ++q;
+                    while (q < n_ && t_[q] != quote && (t_[q] != u'<' || LessThanInValue(q, quote))) ++q;
                     if (q < n_ && t_[q] == quote) {
                         a.quoted = true;
                         a.value_offset = p + 1;
@@ -389,6 +381,18 @@ private:
             if (!envelope) open_by_name_[name].push_back(stack_.size() - 1);
         }
         return p;
+    }
+
+    // A "<" inside a quoted value that its closing quote soon follows (no "<",
+    // ">" or "=" between, so no other tag begins there) stands in the value,
+    // where XML forbids it; otherwise the quote was never closed and the tag
+    // breaks at the "<".
+    bool LessThanInValue(std::size_t less_than, char16_t quote) {
+        std::size_t q = less_than + 1;
+        while (q < n_ && t_[q] != quote && t_[q] != u'<' && t_[q] != u'>' && t_[q] != u'=') ++q;
+        if (q >= n_ || t_[q] != quote) return false;
+        Add(MarkupCode::StrayLessThan, less_than, u"");
+        return true;
     }
 
     const ElementRule* CheckStartTag(std::size_t i, std::u16string_view name, bool self_closing) {

@@ -142,6 +142,9 @@ const CauseRow kCauses[] = {
          if (c.limit == "connect")
              return "no answer to the connection to " + c.address + " within the " + std::to_string(c.limit_value) +
                     " ms limit";
+         if (c.limit == "send")
+             return "the request could not be sent out: the peer took no more of it within the " +
+                    std::to_string(c.limit_value) + " ms wait limit (after " + std::to_string(c.after_ms) + " ms)";
          if (c.limit == "reply")
              return "the reply stalled: no byte came within the " + std::to_string(c.limit_value) +
                     " ms wait limit (after " + std::to_string(c.after_ms) + " ms)";
@@ -150,6 +153,9 @@ const CauseRow kCauses[] = {
      },
      [](C c) {
          if (c.limit == "connect") return U(c.address) + u" 연결에 제한 " + U(c.limit_value) + u" ms 안에 응답이 없습니다";
+         if (c.limit == "send")
+             return u"요청을 다 보내지 못했습니다: 대기 제한 " + U(c.limit_value) + u" ms 안에 상대가 더 받지 않았습니다 (" +
+                    U(c.after_ms) + u" ms 후)";
          if (c.limit == "reply")
              return u"응답이 멈췄습니다: 대기 제한 " + U(c.limit_value) + u" ms 안에 받은 바이트가 없습니다 (" +
                     U(c.after_ms) + u" ms 후)";
@@ -170,6 +176,20 @@ const CauseRow kCauses[] = {
     {CauseCode::BadStatusLine, "bad-status-line", O::Unreachable, O::NotAcknowledged, u"",
      [](C) -> std::string { return "the reply's status line has no readable status code"; },
      [](C) -> std::u16string { return u"응답의 상태 줄에 읽을 수 있는 상태 코드가 없습니다"; }, nullptr},
+    {CauseCode::BadChunk, "bad-chunk", O::NotAcknowledged, O::NotAcknowledged, m::kSendError,
+     [](C c) {
+         return "the reply is broken: its chunk size " + Quoted(U(c.chunk_size)) +
+                " is not a hexadecimal number, so its body ended there after " + std::to_string(c.body_length) +
+                " bytes, without \"sent\"";
+     },
+     [](C c) {
+         return u"응답이 깨졌습니다: 청크 크기 " + QuotedK(U(c.chunk_size)) + u"가 16진수가 아니어서 본문이 " +
+                U(static_cast<long long>(c.body_length)) + u" 바이트에서 끝났고 \"sent\"가 없습니다";
+     },
+     [](C c) {
+         return Parts{Number("status", c.status), {"chunkSize", c.chunk_size},
+                      Number("bodyLength", static_cast<long long>(c.body_length))};
+     }},
     {CauseCode::OverLimit, "over-limit", O::Unreachable, O::NotAcknowledged, u"",
      [](C c) {
          if (c.limit == "header-lines")

@@ -34,6 +34,7 @@ enum class CauseCode {
     ConnectionReset,
     ClosedEarly,
     BadStatusLine,
+    BadChunk,           // a chunked body ended at a chunk size that is no number, without "sent"
     OverLimit,
     NotSuccess,
     NotUtf8,
@@ -68,12 +69,14 @@ struct SendCause {
     std::string address;        // address:port of a refused, failed or timed-out connection
     std::u16string host;        // NoAddress, BadHost, EmptyHost: the host text as written
     std::u16string port;        // BadPort: the port text as written
-    std::string limit;          // TimedOut: "connect", "reply" or "exchange"; OverLimit: "line", "header" or "body"
+    std::string limit;          // TimedOut: "connect", "send" (the request stalled going out), "reply" or
+                                // "exchange"; OverLimit: "line", "header" or "body"
     long long limit_value = 0;  // milliseconds of a time limit, bytes of a cap
     long long after_ms = 0;     // TimedOut: how long the exchange had run
     int status = 0;             // NotSuccess, NoAcknowledgement
     std::string reason;         // NotSuccess: the reason phrase
-    std::size_t body_length = 0;
+    std::size_t body_length = 0;  // NoAcknowledgement, BadChunk
+    std::string chunk_size;       // BadChunk: the chunk-size line as it came (at most 64 bytes)
     std::u16string body_start;  // NoAcknowledgement: the first 200 characters of the body
     std::size_t offset = 0;     // NotUtf8, FileNotUtf8, InputNotUtf8: byte offset of the first bad sequence
     std::uint32_t system_code = 0;

@@ -100,7 +100,7 @@ constexpr NamedCodePage kNamedCodePages[] = {
     {28596, "ISO-8859-6"},  {28597, "ISO-8859-7"},  {28598, "ISO-8859-8"},  {28599, "ISO-8859-9"},
     {28603, "ISO-8859-13"}, {28605, "ISO-8859-15"}, {50220, "ISO-2022-JP"}, {50225, "ISO-2022-KR"},
     {51932, "EUC-JP"},      {51936, "EUC-CN"},      {51949, "EUC-KR"},      {54936, "GB18030"},
-    {65001, "UTF-8"},
+    {65000, "UTF-7"},       {65001, "UTF-8"},
 };
 
 std::string IconvName(unsigned code_page) {

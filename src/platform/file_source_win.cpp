@@ -119,28 +119,97 @@ bool AppendConverted(UINT code_page, DWORD flags, std::string_view bytes, std::u
     return true;
 }
 
-bool Defines(UINT code_page, std::string_view bytes) {
-    return MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                               nullptr, 0) != 0;
-}
+// How a code page is read so that a byte it does not define is found: the
+// system's decoder refuses such a byte only under MB_ERR_INVALID_CHARS, and
+// many tables map bytes they do not define onto a look-alike ("best fit":
+// 20127 reads C7 as "G" and 80 as U+0000). So a run of bytes counts as
+// defined only when it decodes and encodes back, without best fit, to itself.
+struct CodePageReading {
+    UINT code_page;
+    DWORD decode_flags = MB_ERR_INVALID_CHARS;
+    DWORD encode_flags = WC_NO_BEST_FIT_CHARS;
+    bool round_trip = true;
+    bool seven_bit = false;  // a byte from 0x80 up is never defined
 
-// The offset of the first byte `code_page` does not define. The system tells
-// only that there is one: the line that holds it is found whole, then walked
-// a character at a time, each the shortest run of bytes (at most four) that converts.
-size_t FirstUndefined(UINT code_page, std::string_view bytes) {
-    size_t line = 0;
-    for (size_t end; line < bytes.size(); line = end) {
-        end = bytes.find('\n', line);
-        end = end == std::string_view::npos ? bytes.size() : end + 1;
-        if (!Defines(code_page, bytes.substr(line, end - line))) break;
+    explicit CodePageReading(UINT cp) : code_page(cp) {
+        // The stateful 7-bit code pages (UTF-7, ISO-2022, HZ) take no flags
+        // and spell one text many ways, so no round trip can check them; but
+        // no byte from 0x80 up belongs to them.
+        seven_bit = cp == 65000 || cp == 52936 || (cp >= 50220 && cp <= 50229);
+        round_trip = !seven_bit;
+        if (seven_bit || MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, "a", 1, nullptr, 0) == 0) decode_flags = 0;
+        wchar_t a = L'a';
+        if (WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, &a, 1, nullptr, 0, nullptr, nullptr) == 0) encode_flags = 0;
     }
-    for (size_t at = line; at < bytes.size();) {
-        size_t length = 1;
-        while (length <= 4 && at + length <= bytes.size() && !Defines(code_page, bytes.substr(at, length))) ++length;
-        if (length > 4 || at + length > bytes.size()) return at;
-        at += length;
+
+    // Appends the run decoded, or returns false when the run is not text of
+    // the code page (an undefined byte, or a best-fit look-alike).
+    bool Append(std::string_view run, std::u16string& out, std::string& scratch) const {
+        if (run.empty()) return true;
+        const int in = static_cast<int>(run.size());
+        const int units = MultiByteToWideChar(code_page, decode_flags, run.data(), in, nullptr, 0);
+        if (units == 0) return false;
+        const size_t base = out.size();
+        out.resize(base + static_cast<size_t>(units));
+        auto* wide = reinterpret_cast<wchar_t*>(out.data() + base);
+        MultiByteToWideChar(code_page, decode_flags, run.data(), in, wide, units);
+        if (!round_trip) return true;
+        const int back = WideCharToMultiByte(code_page, encode_flags, wide, units, nullptr, 0, nullptr, nullptr);
+        scratch.resize(static_cast<size_t>(back));
+        if (back > 0)
+            WideCharToMultiByte(code_page, encode_flags, wide, units, scratch.data(), back, nullptr, nullptr);
+        if (back > 0 && std::string_view(scratch) == run) return true;
+        out.resize(base);
+        return false;
     }
-    return line;
+};
+
+// Chunks end after a LF, which is never the second byte of a double-byte
+// character nor inside a 7-bit code page's shifted run, so no character is
+// split; a chunk is checked whole and walked only when it fails.
+constexpr size_t kCheckChunk = 64 * 1024;
+
+// Decodes `bytes` as Linux's reader does: each byte the code page does not
+// define becomes one U+FFFD, and the first one's offset is kept.
+void DecodeChecked(const CodePageReading& reading, std::string_view bytes, core::CodePageText& result) {
+    std::string scratch;
+    result.text.reserve(bytes.size());
+    for (size_t chunk = 0; chunk < bytes.size();) {
+        size_t take = std::min(kCheckChunk, bytes.size() - chunk);
+        if (chunk + take < bytes.size()) {
+            const size_t lf = bytes.substr(chunk, take).rfind('\n');
+            if (lf != std::string_view::npos) take = lf + 1;
+        }
+        const std::string_view part = bytes.substr(chunk, take);
+        if (reading.seven_bit) {
+            // The runs between high bytes decode as the system reads them.
+            for (size_t at = 0; at < part.size();) {
+                size_t high = at;
+                while (high < part.size() && static_cast<unsigned char>(part[high]) < 0x80) ++high;
+                reading.Append(part.substr(at, high - at), result.text, scratch);
+                if (high == part.size()) break;
+                if (!result.first_undefined) result.first_undefined = chunk + high;
+                result.text += u'\uFFFD';
+                at = high + 1;
+            }
+        } else if (!reading.Append(part, result.text, scratch)) {
+            // A character at a time, each the shortest run of bytes (at most four) that is text.
+            for (size_t at = 0; at < part.size();) {
+                size_t length = 1;
+                while (length <= 4 && at + length <= part.size() &&
+                       !reading.Append(part.substr(at, length), result.text, scratch))
+                    ++length;
+                if (length <= 4 && at + length <= part.size()) {
+                    at += length;
+                    continue;
+                }
+                if (!result.first_undefined) result.first_undefined = chunk + at;
+                result.text += u'\uFFFD';
+                ++at;
+            }
+        }
+        chunk += take;
+    }
 }
 
 }  // namespace
@@ -159,11 +228,7 @@ bool WindowsFileSource::HasCodePage(unsigned code_page) {
 core::CodePageText WindowsFileSource::DecodeCodePage(std::string_view bytes, std::optional<unsigned> code_page) {
     core::CodePageText result;
     result.code_page = code_page.value_or(GetACP());
-    if (AppendConverted(result.code_page, MB_ERR_INVALID_CHARS, bytes, result.text)) return result;
-    // Some code pages take no flags and cannot tell; the others stopped at an undefined byte.
-    if (GetLastError() == ERROR_NO_UNICODE_TRANSLATION) result.first_undefined = FirstUndefined(result.code_page, bytes);
-    result.text.clear();
-    AppendConverted(result.code_page, 0, bytes, result.text);
+    DecodeChecked(CodePageReading(result.code_page), bytes, result);
     return result;
 }
 

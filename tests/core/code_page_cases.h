@@ -2,8 +2,8 @@
 // Files without a byte-order mark in named code pages, as both systems' code
 // page decoders must read them (iconv on Linux, MultiByteToWideChar on
 // Windows). Where a byte is undefined, each system puts its own substitute,
-// so only the text around it is given. (Windows reads 0x80 alone as U+0080,
-// where iconv has it undefined: that byte is left out.)
+// so only the text around it is given. (Windows reads 0x80 alone as U+0080
+// in 949, where iconv has it undefined: that byte is left out.)
 #include <cstddef>
 #include <optional>
 #include <string_view>
@@ -27,6 +27,14 @@ inline constexpr CodePageCase kCodePageCases[] = {
     {936, "\xC4\xE3", u"你", u"你", std::nullopt},
     {1252, "caf\xE9 \x80", u"café €", u"€", std::nullopt},
     {1252, "\x81\x8D\x8F\x90\x9D", u"\u0081\u008D\u008F\u0090\u009D", u"", std::nullopt},  // as Windows has them
+    // US-ASCII defines nothing from 0x80 up: no byte is read as a look-alike
+    // ("G" for C7, U+0000 for 80), each is found.
+    {20127, "plain text", u"plain text", u"plain text", std::nullopt},
+    {20127, "ok \xC7\xD1!", u"ok ", u"!", 3},
+    {20127, "a\x80" "b", u"a", u"b", 1},
+    // UTF-7 is 7-bit: a high byte is never passed through.
+    {65000, "a+AMc-b", u"a\u00C7b", u"a\u00C7b", std::nullopt},
+    {65000, "hi \xC7 there", u"hi ", u" there", 3},
     {65001, "\xED\x95\x9C", u"한", u"한", std::nullopt},
     {65001, "ok\xED\x95", u"ok", u"", 2},
 };

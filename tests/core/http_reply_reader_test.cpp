@@ -87,6 +87,30 @@ TEST(HttpReplyReader, ReplyText) {
     }
 }
 
+// A chunked body ends at a size line that holds no number; the reply keeps
+// that line, so that a body cut short by it is told from an empty one.
+TEST(HttpReplyReader, KeepsTheChunkSizeLineThatEndedTheBody) {
+    struct Case { std::string_view chunks, body; std::optional<std::string_view> unreadable; };
+    const Case kCases[] = {
+        {"4\r\nsent\r\n0\r\n\r\n", "sent", std::nullopt},
+        {"zz\r\n\r\n", "", "zz"},
+        {"2\r\nse\r\nzz;x=1\r\n\r\n", "se", "zz;x=1"},
+        {"2\r\nse\r\n\r\n\r\n", "se", ""},
+        {"2\r\nse\r\n-1\r\n\r\n", "se", "-1"},
+        {"2\r\nse\r\n0x2\r\nnt\r\n0\r\n\r\n", "se", "0x2"},
+        {"002\r\nse\r\n2 \r\nnt\r\n0\r\n\r\n", "sent", std::nullopt},  // leading zeros, a blank after
+    };
+    for (const Case& c : kCases) {
+        for (std::size_t step : kSteps) {
+            SCOPED_TRACE(testing::Message() << c.chunks << ", reads of " << step);
+            Outcome got = Read("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + std::string(c.chunks), {}, step);
+            ASSERT_EQ(got.failure, std::nullopt);
+            EXPECT_EQ(got.reply.body, c.body);
+            EXPECT_EQ(got.reply.unreadable_chunk_size, c.unreadable);
+        }
+    }
+}
+
 std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
 
 // Each cap, just met and just exceeded, with small limits.

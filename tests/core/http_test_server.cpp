@@ -271,4 +271,22 @@ std::uint16_t FullBacklogListener::port() const { return impl_->acceptor.local_e
 
 bool FullBacklogListener::full() const { return impl_->full; }
 
+struct NeverReadingPeer::Impl {
+    asio::io_context io;
+    tcp::acceptor acceptor{io};
+};
+
+NeverReadingPeer::NeverReadingPeer() : impl_(std::make_unique<Impl>()) {
+    tcp::endpoint endpoint = LoopbackEndpoint(Loopback::V4);
+    impl_->acceptor.open(endpoint.protocol());
+    // A small window fills at once; an accepted socket inherits it.
+    impl_->acceptor.set_option(asio::socket_base::receive_buffer_size(4096));
+    impl_->acceptor.bind(endpoint);
+    impl_->acceptor.listen();
+}
+
+NeverReadingPeer::~NeverReadingPeer() = default;
+
+std::uint16_t NeverReadingPeer::port() const { return impl_->acceptor.local_endpoint().port(); }
+
 }  // namespace lumvox::core::test

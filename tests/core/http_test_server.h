@@ -81,4 +81,21 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// A listener that never accepts: the system completes a connection to it,
+// takes the first bytes sent and then no more, so a long request stalls
+// going out and no reply ever comes.
+class NeverReadingPeer {
+public:
+    NeverReadingPeer();
+    ~NeverReadingPeer();
+    NeverReadingPeer(const NeverReadingPeer&) = delete;
+    NeverReadingPeer& operator=(const NeverReadingPeer&) = delete;
+
+    std::uint16_t port() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
 }  // namespace lumvox::core::test

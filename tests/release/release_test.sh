@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # The release as CI checks it, after the Windows build (scripts/test.sh):
+#  0. the release command refuses, before building anything, without a download URL
+#     (unless told to use a placeholder) and when the release notes do not begin
+#     with the version;
 #  1. scripts/release.sh twice, in two build folders: every artifact byte for byte
 #     the same;
 #  2. again with a throwaway code-signing certificate made here: the installer and
@@ -22,6 +25,26 @@ check() {  # check NAME EXPECTED ACTUAL
   if [ "$2" == "$3" ]; then passed=$((passed + 1)); else
     failed=$((failed + 1)); printf 'FAIL %s\n  expected: [%s]\n  actual:   [%s]\n' "$1" "$2" "$3"; fi
 }
+
+version="$(sed -n 's/^project(LumvoxWorkshop VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
+# Addresses written into the manifests and the installed-apps entry; nothing is fetched.
+export LUMVOX_DOWNLOAD_URL="https://downloads.example.org/lumvox-workshop/$version"
+export LUMVOX_PROJECT_URL="https://example.org/lumvox-workshop"
+
+code=0
+env -u LUMVOX_DOWNLOAD_URL bash scripts/release.sh "$work/refused" >"$work/refused.log" 2>&1 || code=$?
+check "without a download URL the release command refuses (exit 2)" "2" "$code"
+check "and says how to give one" "yes" "$(grep -q 'LUMVOX_DOWNLOAD_URL' "$work/refused.log" && grep -q -- '--placeholder-url' "$work/refused.log" && echo yes)"
+check "and writes nothing" "" "$(ls "$work/refused" 2>/dev/null)"
+# A checkout whose version is not the release notes' newest entry.
+mkdir -p "$work/other-version/scripts"
+cp scripts/release.sh "$work/other-version/scripts/"
+sed "s/^project(LumvoxWorkshop VERSION [0-9.]* /project(LumvoxWorkshop VERSION 9.8.7.6 /" CMakeLists.txt >"$work/other-version/CMakeLists.txt"
+cp RELEASE-NOTES.txt "$work/other-version/"
+code=0
+bash "$work/other-version/scripts/release.sh" "$work/other-version/out" >"$work/other-version.log" 2>&1 || code=$?
+check "a version the release notes do not begin with is refused" "1 yes" \
+  "$code $(grep -q "begins with '$version', not this version, 9.8.7.6" "$work/other-version.log" && echo yes)"
 
 start=$SECONDS
 bash scripts/release.sh "$work/first" >"$work/first.log" 2>&1 || { cat "$work/first.log"; exit 1; }
@@ -55,7 +78,6 @@ for exe in LumvoxWorkshop.exe lumvox-standin.exe lumvox-send.exe; do
   check "signed $exe verifies" "signed" "$(verify "$work/signed/unpacked"/*/"$exe")"
   check "unsigned $exe has no signature" "unsigned" "$(verify "$work/first/unpacked"/*/"$exe")"
 done
-version="$(sed -n 's/^project(LumvoxWorkshop VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)"
 for dist in first signed; do
   /usr/bin/python3 tests/release/check_manifests.py "$work/$dist" "$version" &&
     check "the $dist release's manifests" ok ok || check "the $dist release's manifests" ok bad

@@ -16,6 +16,7 @@
 #include "core/request_url.h"
 #include "core/utf.h"
 #include "http_test_server.h"
+#include "whole_number_cases.h"
 #include "batch_reader.h"
 #include "send_main.h"
 
@@ -169,6 +170,52 @@ TEST(ParseSendArgs, RefusesContradictionsWithUsageCode) {
     RunOutput help = RunWith(platform, {u"--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("lumvox-send --net"), std::string::npos);
+}
+
+// Every number lumvox-send reads, by the one rule, each in its own range.
+TEST(ParseSendArgs, ReadsCountsAndCodePagesByTheOneNumberRule) {
+    using lumvox::core::NumberProblem;
+    using lumvox::core::NumberRead;
+    struct Option {
+        std::u16string_view name;
+        std::uint64_t low, high;
+        std::vector<std::u16string> rest;  // what makes the option apply
+        std::optional<std::uint64_t> (*taken)(const SendOptions&);
+        std::string_view not_a_number, out_of_range;  // the usage error's start for each
+    };
+    const Option kOptions[] = {
+        {u"--repeat", 1, kMaxRepeat, {u"--app", u"x"}, [](const SendOptions& o) { return std::optional<std::uint64_t>(o.repeat); },
+         "--repeat needs a number of sends from 1 to 10000000", "--repeat needs a number of sends from 1 to 10000000"},
+        {u"--concurrency", 1, kMaxConcurrency, {u"--net", u"h", u"--repeat", u"2", u"x"},
+         [](const SendOptions& o) { return std::optional<std::uint64_t>(o.concurrency); },
+         "--concurrency needs a number from 1 to 64", "--concurrency needs a number from 1 to 64"},
+        {u"--codepage", 1, 65535, {u"--app", u"--file", u"f.txt"},
+         [](const SendOptions& o) {
+             return o.codepage ? std::optional<std::uint64_t>(*o.codepage) : std::nullopt;
+         },
+         "--codepage needs a code page number, such as 949", "--codepage {}: this system has no such code page"},
+    };
+    for (const Option& option : kOptions) {
+        for (const auto& c : lumvox::core::test::kNumberCases) {
+            std::vector<std::u16string> args = option.rest;
+            args.emplace_back(option.name);
+            args.emplace_back(c.text);
+            const std::string text = lumvox::core::ToUtf8Lossy(c.text);
+            SCOPED_TRACE(lumvox::core::ToUtf8Lossy(option.name) + " \"" + text + "\"");
+            const ParsedArgs parsed = ParseSendArgs(args);
+            const NumberRead expected = lumvox::core::test::InRange(c, option.low, option.high);
+            if (const auto* value = std::get_if<std::uint64_t>(&expected)) {
+                ASSERT_TRUE(parsed.options) << parsed.error;
+                EXPECT_EQ(option.taken(*parsed.options), *value);
+                continue;
+            }
+            ASSERT_FALSE(parsed.options);
+            std::string words(std::get<NumberProblem>(expected) == NumberProblem::NotANumber ? option.not_a_number
+                                                                                              : option.out_of_range);
+            if (size_t at = words.find("{}"); at != std::string::npos) words.replace(at, 2, text);
+            EXPECT_EQ(parsed.error, words);
+        }
+    }
 }
 
 TEST(ParseSendArgs, HelpDescribesEachOptionOnceAndVersionPrintsOneLine) {
@@ -451,8 +498,10 @@ TEST(TextSources, AFileWithoutAMarkIsInTheCodePageNamedElseUtf8ElseTheSystems) {
         {{u"--app", u"--codepage", u"949", u"hi"}, "usage: --codepage applies to --file\n"},
         {{u"--app", u"--codepage", u"949", u"-"}, "usage: --codepage applies to --file\n"},
         {{u"--batch", u"f.txt", u"--codepage", u"949"}, "usage: --codepage applies to --file\n"},
-        {{u"--app", u"--file", u"f.txt", u"--codepage", u"0"}, "usage: --codepage needs a code page number, such as 949\n"},
-        {{u"--app", u"--file", u"f.txt", u"--codepage", u"65536"}, "usage: --codepage needs a code page number"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"0"}, "usage: --codepage 0: this system has no such code page\n"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"65536"}, "usage: --codepage 65536: this system has no such code page\n"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"99999"}, "usage: --codepage 99999: this system has no such code page\n"},
+        {{u"--app", u"--file", u"f.txt", u"--codepage", u"cp949"}, "usage: --codepage needs a code page number, such as 949\n"},
         {{u"--app", u"--file", u"f.txt", u"--codepage"}, "usage: --codepage needs a code page number"},
     };
     for (const auto& [args, message] : usage) {
@@ -680,6 +729,9 @@ TEST(ReadBatchCase, RefusesMalformedLinesAndSaysWhy) {
         {R"({"channel":"app"})", "\"text\" must be a string"},
         {R"({"text":"a","channel":"net","destination":7070})", "\"destination\" must be a string"},
         {R"({"text":"a","channel":"app","protocol":"yes"})", "\"protocol\" must be true or false"},
+        // Refused as the single send refuses --net --protocol.
+        {R"({"text":"a","channel":"net","destination":"h","protocol":true})",
+         "\"protocol\": true: --protocol applies to --app and --clip; the network always uses its own envelope"},
         {R"({"text":"a","channel":"app","expect":"maybe"})",
          "\"expect\" must be delivered, usage, refused, unreachable, not-acknowledged, failed, markup-error or warned"},
     };
@@ -863,11 +915,16 @@ TEST(MarkupCheck, CheckPrintsFindingsAndExitsSevenOnAnError) {
         {{u"--check", u"--clip", u" <emph>x</emph>"}, 0,
          "(argument):1:2: warning: markup-not-parsed: the text does not begin with \"<\": the speech program may "
          "read the tags aloud\n"},
-        // Inside the protocol envelope an open tag crosses </lumvox>.
+        // Inside the protocol envelope an element left open is found as left
+        // open, never as crossed by a </lumvox> the user did not write; <volume>
+        // applies to the rest, so it ends with the envelope.
         {{u"--check", u"--app", u"--protocol", u"<emph>x"}, 7,
+         "(argument):1:1: error: unclosed-tag: <emph> is never closed\n"},
+        {{u"--check", u"--clip", u"--protocol", u"<emph>x <volume level=\"50\">y"}, 7,
          "(argument):1:1: error: unclosed-tag: <emph> is never closed\n"
-         "(argument):1:8: error: misnested-tag: </lumvox> closes <lumvox> while <emph> opened inside it (line 1, "
-         "column 1) is still open\n"},
+         "(argument):1:9: note: open-to-end: <volume> is not closed: it applies to the rest of the text\n"},
+        {{u"--check", u"--app", u"--protocol", u"<bookmark mark=\"a<b\"/>"}, 7,
+         "(argument):1:18: error: stray-less-than: \"<\" does not begin a tag; write &lt;\n"},
         {{u"--check", u"--file", u"tagged.txt"}, 7, "tagged.txt:2:1: error: must-enclose: <emph/> is empty; <emph> must enclose text\n"},
     };
     for (const Case& c : cases) {
@@ -1037,6 +1094,7 @@ TEST(ExitCodes, EachCauseGivesTheCodeScriptsActOn) {
         {CauseCode::TimedOut, "reply", 5},      {CauseCode::TimedOut, "exchange", 5},
         {CauseCode::ConnectionReset, "", 5},    {CauseCode::ClosedEarly, "", 5},
         {CauseCode::BadStatusLine, "", 5},      {CauseCode::OverLimit, "body", 5},
+        {CauseCode::BadChunk, "", 5},           {CauseCode::TimedOut, "send", 5},
         {CauseCode::NotSuccess, "", 5},         {CauseCode::NotUtf8, "", 5},
         {CauseCode::NoAcknowledgement, "", 5},  {CauseCode::NotConfirmed, "", 5},
         {CauseCode::ExchangeFailed, "", 6},     {CauseCode::Cancelled, "", 6},
@@ -1094,6 +1152,196 @@ TEST(Causes, AStatusAnsweredBeforeAResetIsReportedAsThatStatus) {
                            "and the stand-in refuses a request head over 4194304 bytes (4 MiB) with 431\n"),
               std::string::npos)
         << run.err;
+}
+
+// A batch net case with "protocol": true ends as the single send does: a usage error.
+TEST(Batch, ANetCaseWithTheProtocolEnvelopeIsAUsageErrorLikeTheSingleSend) {
+    FakePlatform platform;
+    platform.files.files[u"cases.jsonl"] =
+        "{\"text\":\"hi\",\"channel\":\"net\",\"destination\":\"127.0.0.1\",\"protocol\":true,\"expect\":\"delivered\"}\n"
+        "{\"text\":\"hi\",\"channel\":\"net\",\"destination\":\"127.0.0.1\",\"protocol\":false,\"expect\":\"delivered\"}\n";
+    RunOutput run = RunWith(platform, {u"--batch", u"cases.jsonl", u"--dry-run"});
+    EXPECT_EQ(run.code, 1) << run.out;
+    std::vector<nlohmann::json> lines;
+    for (size_t start = 0, end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1)
+        if (run.out[start] == '{') lines.push_back(nlohmann::json::parse(run.out.substr(start, end - start)));
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    EXPECT_EQ(lines[0]["outcome"], "usage");
+    EXPECT_EQ(lines[0]["passed"], false);
+    EXPECT_NE(lines[0]["detail"].get<std::string>().find(std::string(kNetTakesNoProtocol)), std::string::npos);
+    EXPECT_EQ(lines[1]["outcome"], "delivered") << "false is what the network takes anyway";
+    RunOutput single = RunWith(platform, {u"--net", u"127.0.0.1", u"--protocol", u"--dry-run", u"hi"});
+    EXPECT_EQ(single.code, 2);
+    EXPECT_NE(single.err.find(std::string(kNetTakesNoProtocol)), std::string::npos) << single.err;
+}
+
+// The destination of a --json line is the one given, so that it replays to the same host and port.
+TEST(Json, TheDestinationIsAsGiven) {
+    struct Case { std::u16string_view given; std::string_view recorded; };
+    const Case kCases[] = {
+        {u"127.0.0.1:7070:1", "127.0.0.1:7070:1"},  // a host no URL carries: no port written after it
+        {u"::1", "::1"},
+        {u"[::1", "[::1"},
+        {u"h:1:2", "h:1:2"},
+        {u"127.0.0.1", "127.0.0.1:7070"},  // the default port where none was given
+        {u"[::1]", "[::1]:7070"},
+        {u"h:80", "h:80"},
+        {u"[::1]:99", "[::1]:99"},
+        {u"h:", "h:"},
+        {u"h:0x50", "h:0x50"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(lumvox::core::ToUtf8Lossy(c.given));
+        std::u16string host, port{kDefaultPort};
+        SplitDestination(c.given, host, port);
+        const std::u16string recorded = DestinationAsGiven(host, port);
+        EXPECT_EQ(lumvox::core::ToUtf8Lossy(recorded), c.recorded);
+        std::u16string host_again, port_again{kDefaultPort};
+        SplitDestination(recorded, host_again, port_again);
+        EXPECT_EQ(host_again, host);
+        EXPECT_EQ(port_again, port);
+
+        FakePlatform platform;
+        RunOutput run = RunWith(platform, {u"--net", std::u16string(c.given), u"--dry-run", u"--json", u"hi"});
+        nlohmann::json json = nlohmann::json::parse(run.out);
+        EXPECT_EQ(json["destination"], c.recorded) << run.out;
+    }
+    // --repeat's summary names it alike; these are refused before anything is sent.
+    for (std::u16string_view given : {u"::1", u"127.0.0.1:7070:1", u"[::1"}) {
+        FakePlatform platform;
+        RunOutput run = RunWith(platform, {u"--net", std::u16string(given), u"--repeat", u"1", u"--json", u"hi"});
+        EXPECT_EQ(run.code, 3) << run.err;
+        EXPECT_EQ(nlohmann::json::parse(run.out)["destination"], lumvox::core::ToUtf8Lossy(given)) << run.out;
+    }
+}
+
+// Interim replies before the final one are read past, from a real loopback peer.
+TEST(ExitCodes, InterimRepliesBeforeTheFinalOneAreReadPast) {
+    struct Case { std::string reply; int code; std::string_view cause; };
+    const Case kCases[] = {
+        {"HTTP/1.1 103 Early Hints\r\nLink: </a.css>; rel=preload\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent",
+         0, "none"},
+        {"HTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 103 Early Hints\r\n\r\n"
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nsent\r\n0\r\n\r\n",
+         0, "none"},
+        {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\n\r\nHTTP/1.1 500 Oops\r\nContent-Length: 4\r\n\r\nsent",
+         5, "not-success"},
+        {"HTTP/1.1 101 Switching Protocols\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nsent", 5, "not-success"},
+        {"HTTP/1.1 103 Early Hints\r\n\r\n", 5, "closed-early"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.reply.substr(0, 30));
+        RawReplyServer server(c.reply);
+        FakePlatform platform;
+        const std::u16string destination =
+            u"127.0.0.1:" + lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
+        RunOutput run = RunWith(platform, {u"--net", destination, u"--json", u"hi"});
+        EXPECT_EQ(run.code, c.code) << run.err;
+        nlohmann::json json = nlohmann::json::parse(run.out);
+        EXPECT_EQ(json["cause"], c.cause) << run.out;
+    }
+}
+
+// The words of a failure name what went wrong, not a neighbour of it.
+TEST(Causes, ParticularsNameWhatWentWrong) {
+    struct Case {
+        std::string reply;
+        std::string_view cause;
+        std::string_view words;    // on standard error
+        std::string_view not_said;
+    };
+    const Case kCases[] = {
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n\r\n", "bad-chunk",
+         "not-acknowledged: the reply is broken: its chunk size \"zz\" is not a hexadecimal number, so its body ended "
+         "there after 0 bytes, without \"sent\"",
+         "does not contain"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nse\r\n-1\r\nnt\r\n0\r\n\r\n", "bad-chunk",
+         "its chunk size \"-1\" is not a hexadecimal number, so its body ended there after 2 bytes", "does not contain"},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nno\r\n0\r\n\r\n", "no-acknowledgement",
+         "does not contain \"sent\": \"no\"", "chunk size"},
+        // "sent" before the broken size is still the acknowledgement.
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nsent\r\nzz\r\n\r\n", "none", "", "chunk size"},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.reply);
+        RawReplyServer server(c.reply);
+        FakePlatform platform;
+        const std::u16string destination =
+            u"127.0.0.1:" + lumvox::core::Utf8ToUtf16(std::to_string(server.port())).value();
+        RunOutput run = RunWith(platform, {u"--net", destination, u"--json", u"hi"});
+        nlohmann::json json = nlohmann::json::parse(run.out);
+        EXPECT_EQ(json["cause"], c.cause) << run.out;
+        EXPECT_NE(run.err.find(c.words), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find(c.not_said), std::string::npos) << run.err;
+        EXPECT_EQ(run.code, c.cause == "none" ? 0 : 5) << run.err;
+        if (c.cause == "bad-chunk") {
+            EXPECT_EQ(json["message"], lumvox::core::ToUtf8Lossy(lumvox::core::messages::kSendError))
+                << "the window's message stays that of a reply without \"sent\"";
+        }
+    }
+}
+
+// A peer that takes no more of a long request: the request stalled going out,
+// and no reply was waited for.
+TEST(Causes, ARequestThePeerNeverReadsStallsGoingOut) {
+    lumvox::core::test::NeverReadingPeer peer;
+    FakePlatform platform;
+    const std::u16string destination = u"127.0.0.1:" + lumvox::core::Utf8ToUtf16(std::to_string(peer.port())).value();
+    // Beyond what the system buffers on loopback (4 MiB for the sender here).
+    RunOutput run = RunWith(platform, {u"--net", destination, u"--json", std::u16string(8 << 20, u'a')});
+    EXPECT_EQ(run.code, 5) << run.err;
+    nlohmann::json json = nlohmann::json::parse(run.out);
+    EXPECT_EQ(json["cause"], "timed-out");
+    EXPECT_EQ(json["limit"], "send");
+    EXPECT_EQ(json["limitMs"], 2000);
+    EXPECT_NE(run.err.find("not-acknowledged: the request could not be sent out: the peer took no more of it within "
+                           "the 2000 ms wait limit"),
+              std::string::npos)
+        << run.err.substr(run.err.size() > 400 ? run.err.size() - 400 : 0);
+    EXPECT_EQ(run.err.find("the reply stalled"), std::string::npos);
+}
+
+// --dry-run and --check refuse an input past their caps before decoding it,
+// so that memory stays bounded whatever the input.
+TEST(Options, DryRunAndCheckRefuseAnInputPastTheirCapBeforeReadingIt) {
+    struct Case {
+        std::vector<std::u16string> mode;
+        TextSource source;
+        size_t bytes;
+        int code;
+        std::string_view usage;
+    };
+    const Case kCases[] = {
+        {{u"--net", u"127.0.0.1", u"--dry-run"}, TextSource::File, kMaxDryRunInput + 1, 2,
+         "usage: --dry-run takes at most 4 MiB (4194304 bytes) of text; big.txt is 4194305 bytes: send it without "
+         "--dry-run, or split it\n"},
+        {{u"--app", u"--dry-run", u"--json"}, TextSource::Stdin, kMaxDryRunInput + 1, 2,
+         "usage: --dry-run takes at most 4 MiB (4194304 bytes) of text; standard input is 4194305 bytes"},
+        {{u"--check"}, TextSource::File, kMaxCheckInput + 1, 2,
+         "usage: --check takes at most 64 MiB (67108864 bytes) of text; big.txt is 67108865 bytes"},
+        {{u"--check", u"--clip"}, TextSource::Stdin, kMaxCheckInput + 1, 2, "usage: --check takes at most 64 MiB"},
+        {{u"--check"}, TextSource::File, kMaxDryRunInput + 1, 0, ""},  // each mode its own cap
+        {{u"--clip", u"--dry-run"}, TextSource::File, 4096, 0, ""},
+    };
+    for (const Case& c : kCases) {
+        FakePlatform platform;
+        std::vector<std::u16string> args = c.mode;
+        const std::string bytes(c.bytes, 'a');
+        if (c.source == TextSource::File) {
+            platform.files.files[u"big.txt"] = bytes;
+            args.insert(args.end(), {u"--codepage", u"949", u"--file", u"big.txt"});
+        } else {
+            platform.stdin_bytes = bytes;
+            args.emplace_back(u"-");
+        }
+        SCOPED_TRACE(lumvox::core::ToUtf8Lossy(args[0]) + " " + std::to_string(c.bytes));
+        const RunOutput run = RunWith(platform, args);
+        EXPECT_EQ(run.code, c.code) << run.err.substr(0, 300);
+        if (c.code != 2) continue;
+        EXPECT_EQ(run.err.find(c.usage), 0u) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(platform.code_pages.asked.empty()) << "refused before it was decoded";
+    }
 }
 
 }  // namespace

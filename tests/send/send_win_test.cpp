@@ -78,8 +78,9 @@ DWORD RunSend(const std::wstring& arguments) {
     return code;
 }
 
-// Runs lumvox-send with its standard output going to a file, and reads it back.
-DWORD RunSendCapturing(const std::wstring& arguments, std::string& out) {
+// Runs lumvox-send with its standard output (and standard error, if asked)
+// going to a file, and reads it back.
+DWORD RunSendCapturing(const std::wstring& arguments, std::string& out, bool with_errors = false) {
     wchar_t folder[MAX_PATH], path[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
     GetTempFileNameW(folder, L"lvs", 0, path);
@@ -92,7 +93,7 @@ DWORD RunSendCapturing(const std::wstring& arguments, std::string& out) {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = file;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdError = with_errors ? file : GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process{};
     DWORD code = 0xFFFFFFFF;
@@ -179,6 +180,41 @@ TEST(LumvoxSendExe, CodePageNamesHowAFileWithoutAMarkIsRead) {
               L"\xD55C\xAE00");
     EXPECT_EQ(RunSend(L"--app --codepage 12345 --file \"" + std::wstring(path) + L"\""), 2u);
     EXPECT_EQ(g_received.count, 1);
+    DeleteFileW(path);
+}
+
+// A byte the code page does not define is a U+FFFD and a warning with its
+// offset, never the system's best-fit look-alike. A clipboard dry run prints
+// the text as read (in UTF-8) and needs no receiver to answer in time.
+TEST(LumvoxSendExe, CodePageBytesWithoutAMappingAreFoundNotBestFitted) {
+    struct Case { std::wstring code_page; std::string bytes; std::string text; std::string warning; };
+    const Case kCases[] = {
+        {L"20127", "ok \xC7\xD1!\x80", "ok \xEF\xBF\xBD\xEF\xBF\xBD!\xEF\xBF\xBD",
+         "the byte at offset 3 (0xC7) is not defined in code page 20127"},
+        {L"20127", "\x80" "a", "\xEF\xBF\xBD" "a", "the byte at offset 0 (0x80) is not defined in code page 20127"},
+        {L"65000", "hi \xC7 a+AMc-", "hi \xEF\xBF\xBD a\xC3\x87",
+         "the byte at offset 3 (0xC7) is not defined in code page 65000"},
+        {L"20127", "plain", "plain", ""},
+    };
+    wchar_t folder[MAX_PATH], path[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"lvx", 0, path);
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.bytes);
+        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, c.bytes.data(), static_cast<DWORD>(c.bytes.size()), &written, nullptr);
+        CloseHandle(file);
+        std::string words;
+        EXPECT_EQ(RunSendCapturing(L"--clip --dry-run --codepage " + c.code_page + L" --file \"" + std::wstring(path) +
+                                       L"\"",
+                                   words, true),
+                  0u);
+        EXPECT_NE(words.find("\ntext: " + c.text + "\n"), std::string::npos) << words;
+        if (c.warning.empty()) EXPECT_EQ(words.find("warning"), std::string::npos) << words;
+        else EXPECT_NE(words.find(c.warning), std::string::npos) << words;
+    }
     DeleteFileW(path);
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/utf.h"
+#include "whole_number_cases.h"
+
 namespace lumvox::standin {
 namespace {
 
@@ -63,6 +66,42 @@ TEST(ParseOptions, ReadsEachOptionInBothForms) {
         EXPECT_EQ(parsed.options.log_path, c.log);
     }
     EXPECT_TRUE(ParseOptions({u"--help"}).options.help);
+}
+
+// Every number the stand-in reads, by the one rule, each in its own range.
+TEST(ParseOptions, ReadsPortsAndLimitsByTheOneNumberRule) {
+    struct Option {
+        std::u16string_view name;
+        std::uint64_t low, high;
+        int (*taken)(const Options&);
+    };
+    const Option kOptions[] = {
+        {u"--port", 0, 65535, [](const Options& o) { return int(o.port); }},
+        {u"--max-connections", 1, 10000, [](const Options& o) { return o.max_connections; }},
+        {u"--idle-limit", 1, 3600, [](const Options& o) { return o.idle_limit_s; }},
+    };
+    for (const Option& option : kOptions) {
+        for (const auto& c : lumvox::core::test::kNumberCases) {
+            const std::u16string joined = std::u16string(option.name) + u"=" + std::u16string(c.text);
+            SCOPED_TRACE(lumvox::core::ToUtf8Lossy(joined));
+            for (const std::vector<std::u16string>& args :
+                 {std::vector<std::u16string>{std::u16string(option.name), std::u16string(c.text)},
+                  std::vector<std::u16string>{joined}}) {
+                const ParsedOptions parsed = ParseOptions(args);
+                const auto value = lumvox::core::WholeNumberIn(lumvox::core::test::InRange(c, option.low, option.high));
+                if (value) {
+                    EXPECT_EQ(parsed.error, "");
+                    EXPECT_EQ(option.taken(parsed.options), static_cast<int>(*value));
+                } else {
+                    EXPECT_NE(parsed.error.find(lumvox::core::ToUtf8Lossy(option.name) + " needs a number"),
+                              std::string::npos)
+                        << parsed.error;
+                    EXPECT_NE(parsed.error.find("\"" + lumvox::core::ToUtf8Lossy(c.text) + "\""), std::string::npos)
+                        << parsed.error;
+                }
+            }
+        }
+    }
 }
 
 TEST(ParseOptions, RefusesWhatItCannotUseAndNamesIt) {

@@ -240,13 +240,13 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
         {"PreviewItem", u"보낼 메시지 미리보기(&P)"}, {"CopyItem", u"클립보드로 복사하기(&B)"},
         {"ClearItem", u"비우기(&E)"}, {"FocusTextItem", u"텍스트로 이동(&T)"},
     };
-    constexpr size_t kSpecifiedEntries = 13;  // 프로그램 to 소리 크기: as specified, without mnemonics
+    constexpr size_t kOriginalEntries = 13;  // 프로그램 to 소리 크기: as they always were, without mnemonics
     const auto menu = Menu();
     ASSERT_EQ(menu.size(), std::size(kExpected));
     for (size_t i = 0; i < menu.size(); ++i) {
         EXPECT_EQ(menu[i].name, kExpected[i].name);
         EXPECT_EQ(menu[i].caption, kExpected[i].caption) << menu[i].name;
-        if (i < kSpecifiedEntries) {
+        if (i < kOriginalEntries) {
             EXPECT_EQ(menu[i].caption.find(u'&'), std::u16string_view::npos) << menu[i].name;
         }
         EXPECT_EQ(menu[i].id == 0, menu[i].top_level || menu[i].caption.empty()) << menu[i].name;
@@ -255,8 +255,8 @@ TEST(Menu, EntriesInOrderWithSeparatorsAndNoAccelerators) {
     for (size_t i = 0; i < std::size(kSamples); ++i) EXPECT_EQ(SampleIndexOf(kSamples[i]), i);
     EXPECT_FALSE(SampleIndexOf(MenuId::OpenFile).has_value());
     EXPECT_FALSE(SampleIndexOf(MenuId::Exit).has_value());
-    EXPECT_EQ(static_cast<int>(menu[kSpecifiedEntries + 2].id), 232);  // scripts choose 마크업 검사 by this number
-    EXPECT_EQ(menu[kSpecifiedEntries + 2].name, "CheckMarkupItem");
+    EXPECT_EQ(static_cast<int>(menu[kOriginalEntries + 2].id), 232);  // scripts choose 마크업 검사 by this number
+    EXPECT_EQ(menu[kOriginalEntries + 2].name, "CheckMarkupItem");
 }
 
 TEST(SnapToWorkArea, EdgesCloserThanTheDistanceLandOnTheWorkArea) {

@@ -459,7 +459,7 @@ std::wstring StatusPart(HWND status, int part) {
 
 // Enter in the command list reached by Tab (the focus rectangle on an entry,
 // none selected) inserts that entry and selects it, and says so; a double click
-// below the entries before any selection is still the specified error.
+// below the entries before any selection is still the error it always was.
 TEST(CommandList, EnterWithNothingSelectedInsertsTheEntryUnderTheFocusRectangle) {
     Workshop w;
     ASSERT_TRUE(w.created);

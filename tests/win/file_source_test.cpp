@@ -144,6 +144,17 @@ TEST(WindowsFileSource, DecodesNamedCodePagesAndFindsTheFirstUndefinedByte) {
         EXPECT_EQ(decoded.first_undefined, c.undefined_at) << c.code_page << " " << ::testing::PrintToString(std::string(c.bytes));
         EXPECT_EQ(decoded.code_page, c.code_page);
     }
+    // A byte the code page leaves undefined is one U+FFFD, as on Linux, never
+    // the system's best-fit look-alike.
+    struct Exact { unsigned code_page; std::string_view bytes; std::u16string_view text; };
+    const Exact kExact[] = {
+        {20127, "ok \xC7\xD1!", u"ok \uFFFD\uFFFD!"},
+        {20127, "a\x80" "b", u"a\uFFFDb"},
+        {65000, "hi \xC7 there", u"hi \uFFFD there"},
+        {949, "\xC7\xD1\xFF\xC7\xD1", u"한\uFFFD한"},
+    };
+    for (const Exact& e : kExact)
+        EXPECT_EQ(source.DecodeCodePage(e.bytes, e.code_page).text, e.text) << e.code_page << " " << e.bytes;
     // The undefined byte is found on a later line too, past many good ones.
     std::string lines;
     for (int i = 0; i < 2000; ++i) lines += "\xC7\xD1\xB1\xDB\r\n";

@@ -144,6 +144,11 @@ std::optional<BatchCase> ReadBatchCase(std::string_view line, std::string& error
             return std::nullopt;
         }
         input.protocol = it->get<bool>();
+        // Refused as the single send refuses --net with --protocol.
+        if (input.protocol && !lumvox::core::ChannelOf(input.channel).takes_protocol) {
+            error = "\"protocol\": true: " + std::string(kNetTakesNoProtocol);
+            return std::nullopt;
+        }
     }
     if (expect) {
         auto expected = OutcomeFromName(lumvox::core::ToUtf8Lossy(*expect));

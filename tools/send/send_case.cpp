@@ -65,7 +65,7 @@ std::string ClipPreview(std::u16string_view text) {
 // The members --batch reads a case from, written as the send log writes them.
 void AppendCaseMembers(lumvox::json::JsonLine& json, const SendRequest& request) {
     json.Text("text", request.text);
-    if (request.channel == SendChannel::Net) json.Text("destination", request.host + u":" + request.port);
+    if (request.channel == SendChannel::Net) json.Text("destination", DestinationAsGiven(request.host, request.port));
     else json.Flag("protocol", request.protocol);
 }
 

@@ -26,6 +26,28 @@ struct TextOrFailure {
 };
 
 TextOrFailure Text(std::u16string text) { return {std::move(text), Outcome::Delivered}; }
+
+// The input a mode takes at most, and its words when more comes.
+struct InputCap {
+    size_t bytes;
+    const char* mode;
+    const char* instead;
+};
+
+std::optional<InputCap> InputCapOf(const SendOptions& options) {
+    if (options.check) return InputCap{kMaxCheckInput, "--check", "check it in parts"};
+    if (options.dry_run) return InputCap{kMaxDryRunInput, "--dry-run", "send it without --dry-run, or split it"};
+    return std::nullopt;
+}
+
+std::optional<TextOrFailure> OverCap(const std::optional<InputCap>& cap, std::string_view what, size_t bytes) {
+    if (!cap || bytes <= cap->bytes) return std::nullopt;
+    return TextOrFailure{std::nullopt, Outcome::Usage,
+                         std::string(cap->mode) + " takes at most " + std::to_string(cap->bytes >> 20) + " MiB (" +
+                             std::to_string(cap->bytes) + " bytes) of text; " + std::string(what) + " is " +
+                             std::to_string(bytes) + " bytes: " + cap->instead};
+}
+
 TextOrFailure CauseFailure(const lumvox::core::SendCause& cause, std::u16string message) {
     return {std::nullopt, Outcome::Failed, lumvox::core::CauseTextEnglish(cause), std::move(message), cause};
 }
@@ -41,9 +63,14 @@ TextOrFailure FileFailure(const std::u16string& path, const ActionError& error) 
 
 // A file without a byte-order mark in the code page asked for (or the
 // system's), the first byte that code page does not define told in a warning.
-TextOrFailure ReadFileText(const std::u16string& path, std::optional<unsigned> code_page, SendPlatform& platform) {
+TextOrFailure ReadFileText(const std::u16string& path, std::optional<unsigned> code_page,
+                           const std::optional<InputCap>& cap, SendPlatform& platform) {
     TextOrFailure read;
     platform.Files().ReadInPlace(path, [&](std::string_view bytes) {
+        if (auto refused = OverCap(cap, ToUtf8Lossy(path), bytes.size())) {
+            read = *std::move(refused);
+            return;
+        }
         std::optional<lumvox::core::CodePageText> unmarked;
         auto decode = [&](std::string_view body) {
             unmarked = platform.CodePages().DecodeCodePage(body, code_page);
@@ -66,13 +93,14 @@ TextOrFailure ReadFileText(const std::u16string& path, std::optional<unsigned> c
 }
 
 TextOrFailure ReadText(TextSource source, const std::u16string& text, std::optional<unsigned> code_page,
-                       SendPlatform& platform) {
+                       const std::optional<InputCap>& cap, SendPlatform& platform) {
     switch (source) {
     case TextSource::Argument:
         return Text(text);
     case TextSource::Stdin:
         try {
             std::string bytes = platform.ReadStandardInput();
+            if (auto refused = OverCap(cap, "standard input", bytes.size())) return *std::move(refused);
             // As a file's: the mark says how the bytes are written, it is not text.
             std::string_view unmarked = bytes;
             if (unmarked.starts_with("\xEF\xBB\xBF")) unmarked.remove_prefix(3);
@@ -86,7 +114,7 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, std::optio
         }
     case TextSource::File:
         try {
-            return ReadFileText(text, code_page, platform);
+            return ReadFileText(text, code_page, cap, platform);
         } catch (const ActionError& error) {
             return FileFailure(text, error);
         }
@@ -213,13 +241,17 @@ int RunBatch(const SendOptions& options, SendPlatform& platform, const Sink& out
 
 int RunOptions(const SendOptions& options, SendPlatform& platform, const Sink& out, const Sink& err) {
     if (options.codepage && !platform.CodePages().HasCodePage(*options.codepage)) {
-        err("usage: --codepage " + std::to_string(*options.codepage) + ": this system has no such code page\n"
-            "Try 'lumvox-send --help'.\n");
+        err("usage: --codepage " + std::to_string(*options.codepage) + ": " + std::string(kNoSuchCodePage) +
+            "\nTry 'lumvox-send --help'.\n");
         return ExitCode(Outcome::Usage);
     }
     if (options.batch_file) return RunBatch(options, platform, out, err);
 
-    TextOrFailure text = ReadText(options.source, options.text, options.codepage, platform);
+    TextOrFailure text = ReadText(options.source, options.text, options.codepage, InputCapOf(options), platform);
+    if (!text.text && text.outcome == Outcome::Usage) {
+        err("usage: " + text.plain + "\nTry 'lumvox-send --help'.\n");
+        return ExitCode(Outcome::Usage);
+    }
     if (!text.warning.empty()) err(text.warning);
     if (!text.text && !options.channel) {  // --check without a channel
         err(std::string(OutcomeName(text.outcome)) + ": " + text.plain + "\n");

@@ -1,6 +1,7 @@
 #include "send_options.h"
 
 #include "core/utf.h"
+#include "core/whole_number.h"
 
 namespace lumvox::send {
 
@@ -70,19 +71,23 @@ void SplitDestination(std::u16string_view destination, std::u16string& host, std
     if (colon != destination.npos) port = destination.substr(colon + 1);
 }
 
+std::u16string DestinationAsGiven(std::u16string_view host, std::u16string_view port) {
+    const std::u16string joined = std::u16string(host) + u":" + std::u16string(port);
+    std::u16string split_host, split_port;
+    SplitDestination(joined, split_host, split_port);
+    if (split_host == host && split_port == port) return joined;
+    // The host holds a ":" of its own ("::1", "h:1:2"), so the port it got is
+    // the default nobody wrote, and writing it after the host would change the host.
+    return std::u16string(host);
+}
+
 namespace {
 
 ParsedArgs Error(std::string message) { return {std::nullopt, std::move(message)}; }
 
 std::optional<size_t> WholeNumber(const std::u16string* text, size_t low, size_t high) {
-    if (!text || text->empty() || text->size() > 9) return std::nullopt;
-    size_t value = 0;
-    for (char16_t c : *text) {
-        if (c < u'0' || c > u'9') return std::nullopt;
-        value = value * 10 + (c - u'0');
-    }
-    if (value < low || value > high) return std::nullopt;
-    return value;
+    if (!text) return std::nullopt;
+    return lumvox::core::WholeNumberIn(lumvox::core::ReadWholeNumber(*text, low, high));
 }
 
 bool SetChannel(SendOptions& options, SendChannel channel) {
@@ -147,8 +152,13 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             if (!count) return Error("--concurrency needs a number from 1 to " + std::to_string(kMaxConcurrency));
             options.concurrency = static_cast<int>(*count);
         } else if (arg == u"--codepage") {
-            options.codepage = WholeNumber(next(), 1, 65535);
-            if (!options.codepage) return Error("--codepage needs a code page number, such as 949");
+            // A number no code page has is still a number: say so, not that one is missing.
+            const std::u16string* number = next();
+            const auto read = lumvox::core::ReadWholeNumber(number ? std::u16string_view(*number) : u"", 1, 65535);
+            if (const auto* code_page = std::get_if<std::uint64_t>(&read)) options.codepage = static_cast<unsigned>(*code_page);
+            else if (std::get<lumvox::core::NumberProblem>(read) == lumvox::core::NumberProblem::OutOfRange)
+                return Error("--codepage " + lumvox::core::ToUtf8Lossy(*number) + ": " + std::string(kNoSuchCodePage));
+            else return Error("--codepage needs a code page number, such as 949");
         } else if (arg == u"--batch") {
             const std::u16string* path = next();
             if (!path) return Error("--batch needs a file");
@@ -172,7 +182,7 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             return Error("--check sends nothing: it does not go with --repeat, --concurrency or --dry-run");
         if (options.strict) return Error("--strict stops a send; --check sends nothing and exits 7 on an error anyway");
         if (options.protocol && options.channel == SendChannel::Net)
-            return Error("--protocol applies to --app and --clip; the network always uses its own envelope");
+            return Error(std::string(kNetTakesNoProtocol));
         if (!have_text) return Error("give the text, --file PATH or - for standard input");
         return {options, ""};
     }
@@ -182,7 +192,7 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
         return Error("--concurrency applies to --net; copy-data and the clipboard send one at a time");
     if (!options.channel) return Error("choose a channel: --app, --net HOST[:PORT] or --clip");
     if (options.protocol && options.channel == SendChannel::Net)
-        return Error("--protocol applies to --app and --clip; the network always uses its own envelope");
+        return Error(std::string(kNetTakesNoProtocol));
     if (!have_text) return Error("give the text, --file PATH or - for standard input");
     return {options, ""};
 }

@@ -2,6 +2,7 @@
 // lumvox-send's command line.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/send/channel.h"
@@ -34,6 +35,12 @@ struct SendOptions {
 };
 
 inline constexpr size_t kMaxRepeat = 10'000'000;
+// The largest file or standard input --dry-run (which holds the text, its
+// request and their printed bytes at once, tens of times the input) and
+// --check take; a larger one is refused before it is decoded, so memory stays
+// bounded whatever the input.
+inline constexpr size_t kMaxDryRunInput = 4 << 20;
+inline constexpr size_t kMaxCheckInput = 64 << 20;
 inline constexpr int kMaxConcurrency = 64;
 
 struct ParsedArgs {
@@ -47,6 +54,16 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args);
 // the host (and then fails like the window's destination field would).
 void SplitDestination(std::u16string_view destination, std::u16string& host, std::u16string& port);
 
+// The destination "HOST[:PORT]" that SplitDestination reads back as `host` and
+// `port`: as it was given, with the default port only where none was given and
+// the host can carry one ("::1" stays "::1", "h:1:2" stays "h:1:2").
+std::u16string DestinationAsGiven(std::u16string_view host, std::u16string_view port);
+
+inline constexpr std::string_view kNetTakesNoProtocol =
+    "--protocol applies to --app and --clip; the network always uses its own envelope";
+
 extern const char kUsage[];
+// After "--codepage N: ", for a number that names no code page here.
+inline constexpr std::string_view kNoSuchCodePage = "this system has no such code page";
 
 }  // namespace lumvox::send

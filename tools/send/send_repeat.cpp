@@ -113,7 +113,7 @@ RepeatReport RunRepeat(const lumvox::core::SendRequest& input, size_t sends, int
     RepeatReport report;
     report.channel = input.channel;
     if (input.channel == lumvox::core::SendChannel::Net)
-        report.destination = lumvox::core::ToUtf8Lossy(input.host) + ":" + lumvox::core::ToUtf8Lossy(input.port);
+        report.destination = lumvox::core::ToUtf8Lossy(DestinationAsGiven(input.host, input.port));
     report.sends = sends;
     report.concurrency = input.channel == lumvox::core::SendChannel::Net ? std::max(concurrency, 1) : 1;
     report.warm_up_sends = std::max<size_t>(1, sends / 10);

@@ -6,30 +6,15 @@
 #include <string_view>
 
 #include "core/utf.h"
+#include "core/whole_number.h"
 
 namespace lumvox::standin {
 namespace {
 
-std::optional<uint16_t> ParsePort(std::u16string_view text) {
-    if (text.empty() || text.size() > 5) return std::nullopt;
-    unsigned value = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9') return std::nullopt;
-        value = value * 10 + (c - u'0');
-    }
-    if (value > 65535) return std::nullopt;
-    return static_cast<uint16_t>(value);
-}
-
 std::optional<int> ParseCount(std::u16string_view text, int low, int high) {
-    if (text.empty() || text.size() > 6) return std::nullopt;
-    int value = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9') return std::nullopt;
-        value = value * 10 + (c - u'0');
-    }
-    if (value < low || value > high) return std::nullopt;
-    return value;
+    if (auto value = lumvox::core::WholeNumberIn(lumvox::core::ReadWholeNumber(text, low, high)))
+        return static_cast<int>(*value);
+    return std::nullopt;
 }
 
 constexpr std::u16string_view kValued[] = {u"--port", u"--address", u"--reply", u"--log", u"--max-connections",
@@ -80,12 +65,12 @@ ParsedOptions ParseOptions(const std::vector<std::u16string>& args) {
         }
         std::string value_utf8 = lumvox::core::ToUtf8Lossy(*value);
         if (name == u"--port") {
-            auto port = ParsePort(*value);
+            auto port = ParseCount(*value, 0, 65535);
             if (!port) {
                 parsed.error = "--port needs a number from 0 to 65535, not \"" + value_utf8 + "\"";
                 return parsed;
             }
-            o.port = *port;
+            o.port = static_cast<uint16_t>(*port);
         } else if (name == u"--address") {
             if (value->empty()) {
                 parsed.error = "--address needs an address";

@@ -9,8 +9,8 @@ namespace {
 void SendByCopyData(const SendRequest& request, const SendLinks& links, std::stop_token, SendRecord& record) {
     // Wrapping comes before the empty test: a blank text with the box ticked
     // still delivers the bare envelope.
-    const std::u16string text = HandoverOf(request).text;
-    record.handed_over = text;
+    record.handed_over = HandoverOf(request).text;
+    const std::u16string& text = record.handed_over;
     record.warnings = NulWarnings(text);
     if (text.empty()) {
         record.SetCause(SendCause(CauseCode::EmptyText));

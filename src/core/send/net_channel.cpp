@@ -102,6 +102,14 @@ std::variant<std::u16string, SendCause> Exchange(NetworkLink& network, const Enc
         if (auto* failure = std::get_if<HttpFailureError>(&text)) return CauseOf(*failure, fields);
         std::u16string decoded = std::get<std::u16string>(std::move(text));
         if (decoded.find(kAcknowledgement) != std::u16string::npos) return decoded;
+        if (reply.unreadable_chunk_size) {
+            // The body was cut by the broken framing, not answered without "sent".
+            SendCause cause(CauseCode::BadChunk);
+            cause.status = reply.status;
+            cause.body_length = reply.body.size();
+            cause.chunk_size = *reply.unreadable_chunk_size;
+            return cause;
+        }
         SendCause cause(CauseCode::NoAcknowledgement);
         cause.status = reply.status;
         cause.body_length = reply.body.size();
