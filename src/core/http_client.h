@@ -2,6 +2,7 @@
 // One HTTP/1.1 GET over a fresh TCP connection, as the network channel sends it.
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <stop_token>
 #include <string>
@@ -81,6 +82,16 @@ struct HttpReply {
     // answer: this says how it dropped, and the body holds what came of it.
     std::string dropped = {};
 };
+
+// Where an exchange on `parts` connects, checked as HttpGet checks it before it
+// connects: throws HttpFailureError (BadUrl, BadPort, BadHost) for a URL no
+// connection can be made from. Looks nothing up: a name stays a name.
+struct ConnectTarget {
+    std::string host;  // UTF-8; an IPv6 address without its brackets
+    std::uint16_t port = 0;
+    bool ipv6 = false;
+};
+ConnectTarget CheckedTarget(const UrlParts& parts);
 
 // One GET exchange on the parts of `url`. Returns every final status with its
 // body; throws HttpFailureError when the exchange itself fails. A stop asked for

@@ -93,5 +93,5 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
     WindowsPlatform platform;
-    return RunSendMain(args, platform, StreamSink(stdout), StreamSink(stderr));
+    return RunSendMainOn(args, platform, stdout, stderr);
 }

@@ -8,6 +8,7 @@
 #include "core/http_request.h"
 #include "core/request_url.h"
 #include "core/request_markup.h"
+#include "core/send/recording_links.h"
 #include "core/speech_app_link.h"
 #include "common/hex_dump.h"
 #include "core/utf.h"
@@ -17,31 +18,6 @@ namespace {
 
 using namespace lumvox::core;
 
-class DryRunApp final : public SpeechAppLink {
-public:
-    bool IsRunning() override { return true; }
-    SendCause Send(std::u16string_view text) override {
-        sent = text;
-        return {};
-    }
-    std::optional<std::u16string> sent;
-};
-
-class DryRunNet final : public NetworkLink {
-public:
-    HttpReply Get(const EncodedUrl& encoded, std::stop_token) override {
-        url = encoded;
-        return HttpReply{200, "sent", "OK"};
-    }
-    std::optional<EncodedUrl> url;
-};
-
-class DryRunClip final : public ClipboardLink {
-public:
-    void PlaceText(std::u16string_view text) override { placed = text; }
-    std::optional<std::u16string> placed;
-};
-
 std::string AppPreview(std::u16string_view text) {
     return "copy-data to the top-level window \"Lumvox\"\n"
            "dwData: " + std::to_string(kCopyDataTextId) + "\n"
@@ -49,12 +25,9 @@ std::string AppPreview(std::u16string_view text) {
            "bytes (UTF-16LE): " + tools::HexOfUtf16Le(text) + "\n";
 }
 
-std::string NetPreview(const EncodedUrl& encoded) {
-    const UrlParts& parts = encoded.parts;
-    auto port = PortToConnect(parts);
-    std::string connect = port ? "connect: " + ToUtf8Lossy(parts.host) + " port " + std::to_string(*port)
-                               : "connect: none; the port is not a whole number from 1 to 65535, so the exchange fails";
-    return "URL: " + ToUtf8Lossy(encoded.url) + "\n" + connect + "\nrequest:\n" + RequestBytes(parts);
+std::string NetPreview(const EncodedUrl& encoded, const ConnectTarget& target) {
+    return "URL: " + ToUtf8Lossy(encoded.url) + "\nconnect: " + ToUtf8Lossy(encoded.parts.host) + " port " +
+           std::to_string(target.port) + "\nrequest:\n" + RequestBytes(encoded.parts);
 }
 
 std::string ClipPreview(std::u16string_view text) {
@@ -114,14 +87,12 @@ std::string FindingLine(std::string_view source, const MarkupFinding& f) {
 }
 
 CaseResult DryRunCase(const SendRequest& request) {
-    DryRunApp app;
-    DryRunNet net;
-    DryRunClip clip;
-    CaseResult result = RunCase(request, SendLinks{&app, &net, &clip});
+    RecordingLinks recording;
+    CaseResult result = RunCase(request, recording.Links());
     result.reply = {};
-    if (app.sent) result.preview = AppPreview(*app.sent);
-    if (net.url) result.preview = NetPreview(*net.url);
-    if (clip.placed) result.preview = ClipPreview(*clip.placed);
+    if (recording.app.sent) result.preview = AppPreview(*recording.app.sent);
+    if (recording.net.url) result.preview = NetPreview(*recording.net.url, recording.net.target);
+    if (recording.clip.placed) result.preview = ClipPreview(*recording.clip.placed);
     if (result.outcome == Outcome::Delivered) result.plain = "dry run: nothing was sent";
     return result;
 }
@@ -129,7 +100,7 @@ CaseResult DryRunCase(const SendRequest& request) {
 std::string DescribeOutcome(const CaseResult& result) {
     std::string warnings;
     for (const WireWarning& w : result.warnings) warnings += "warning: " + WarningTextEnglish(w) + "\n";
-    std::string line = warnings + OutcomeName(result.outcome) + ": " + result.plain;
+    std::string line = warnings + std::string(OutcomeName(result.outcome)) + ": " + result.plain;
     if (!result.message.empty()) line += " (" + ToUtf8Lossy(result.message) + ")";
     return line + "\n";
 }

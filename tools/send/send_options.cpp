@@ -40,13 +40,17 @@ const char kUsage[] =
     "                a --json result line or a saved send log line is such a case\n"
     "  --version     print lumvox-send's version and exit\n"
     "\n"
-    "Exit codes: 0 delivered (--batch: every case as expected), 1 --batch: a case not as expected,\n"
-    "  2 usage, 3 refused: an empty text or a host or port no request can carry,\n"
-    "  4 nothing reached: no address, connection refused or not made in time, no \"Lumvox\" window,\n"
-    "  5 reached but not taken: a status other than 2xx, a reply without \"sent\" or not UTF-8,\n"
-    "    over a cap, cut short or too slow, copy-data not confirmed,\n"
-    "  6 clipboard, file, standard input or system failure,\n"
-    "  7 markup error (--check, --strict) or --strict found a wire warning.\n"
+    "Exit codes:\n"
+    "  0 delivered (--batch: every case as expected)\n"
+    "  1 --batch: a case not as expected\n"
+    "  2 usage\n"
+    "  3 refused: an empty text or a host or port no request can carry\n"
+    "  4 unreachable: no address, connection refused or not made in time, no \"Lumvox\" window\n"
+    "  5 not-acknowledged: reached but not taken: a status other than 2xx, a reply without\n"
+    "    \"sent\" or not UTF-8, over a cap, cut short or too slow, copy-data not confirmed\n"
+    "  6 failed: clipboard, file, standard input or system failure\n"
+    "  7 markup-error (--check, --strict) or warned: --strict found a wire warning\n"
+    "  8 standard output or standard error could not be written\n"
     "Each failure names its exact cause on standard error (and in --json: cause, causeText).\n"
     "\n"
     "Examples:\n"
@@ -95,6 +99,13 @@ bool SetChannel(SendOptions& options, SendChannel channel) {
 
 ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
     SendOptions options;
+    // --help and --version print and exit whatever else is given, however wrong.
+    for (const std::u16string& arg : args) {
+        if (arg == u"--") break;
+        options.help = options.help || arg == u"--help" || arg == u"-h";
+        options.version = options.version || arg == u"--version";
+    }
+    if (options.help || options.version) return {options, ""};
     bool have_text = false;
     bool options_ended = false;
     for (size_t i = 0; i < args.size(); ++i) {

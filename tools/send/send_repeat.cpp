@@ -175,7 +175,7 @@ std::string DescribeRepeat(const RepeatReport& r) {
     size_t width = std::to_string(r.sends).size();
     for (const auto& c : r.outcomes) {
         std::string count = std::to_string(c.count);
-        text += "  " + std::string(width - count.size(), ' ') + count + " " + OutcomeName(c.outcome) + ": " + c.plain;
+        text += "  " + std::string(width - count.size(), ' ') + count + " " + std::string(OutcomeName(c.outcome)) + ": " + c.plain;
         if (!c.message.empty()) text += " (" + lumvox::core::ToUtf8Lossy(c.message) + ")";
         text += "\n";
     }
@@ -189,7 +189,7 @@ std::string RepeatJson(const RepeatReport& r) {
     nlohmann::ordered_json outcomes = nlohmann::ordered_json::array();
     for (const auto& c : r.outcomes) {
         nlohmann::ordered_json entry;
-        entry["outcome"] = OutcomeName(c.outcome);
+        entry["outcome"] = std::string(OutcomeName(c.outcome));
         entry["exitCode"] = send::ExitCode(c.outcome);
         entry["detail"] = c.plain;
         entry["message"] = lumvox::core::ToUtf8Lossy(c.message);
