@@ -1175,7 +1175,9 @@ TEST(DryRun, RefusesWhatTheRealSendRefusesWithTheSameCause) {
         EXPECT_EQ(OutcomeObject(dry.out), OutcomeObject(real.out));
         EXPECT_NE(real.out.find("\"outcome\":\"refused\""), std::string::npos) << real.out;
         EXPECT_NE(real.out.find("\"cause\":\"" + c.cause + "\""), std::string::npos) << real.out;
-        if (!c.particular.empty()) EXPECT_NE(real.out.find(c.particular), std::string::npos) << real.out;
+        if (!c.particular.empty()) {
+            EXPECT_NE(real.out.find(c.particular), std::string::npos) << real.out;
+        }
         EXPECT_EQ(dry.out.find("\"dryRun\""), std::string::npos) << "nothing would go out: " << dry.out;
     }
 }
@@ -1308,9 +1310,10 @@ TEST(Output, AFailedWriteExitsWithItsOwnCode) {
             std::rewind(working);
             std::string written(1 << 16, '\0');
             written.resize(std::fread(written.data(), 1, written.size(), working));
-            if (c.out_fails)
+            if (c.out_fails) {
                 EXPECT_NE(written.find("failed: standard output could not be written: "), std::string::npos)
                     << written;
+            }
             std::fclose(working);
             std::fclose(broken);
         }
