@@ -86,7 +86,7 @@ public:
 
 class FakePlatform final : public SendPlatform {
 public:
-    lumvox::core::SendLinks Links() override { return {&app, &net, &clip}; }
+    lumvox::core::SendLinks Links() override { return {.speech_app = &app, .network = &net, .clipboard = &clip}; }
     lumvox::core::FileSource& Files() override { return files; }
     lumvox::core::CodePageDecoder& CodePages() override { return code_pages; }
     std::string ReadStandardInput() override { return stdin_bytes; }
@@ -1319,6 +1319,52 @@ TEST(Output, AFailedWriteExitsWithItsOwnCode) {
         }
     }
     std::remove(path.c_str());
+}
+
+
+// What lumvox-send does with a channel comes from its row: its option, the
+// destination it takes, what its dry run prints, its --json members, and its
+// name in a batch case.
+TEST(Channels, EachRowGivesItsOptionDryRunJsonMembersAndBatchName) {
+    const auto channels = lumvox::core::AllChannels();
+    std::set<std::string_view> names;
+    for (size_t i = 0; i < channels.size(); ++i) {
+        const lumvox::core::ChannelRow& row = *channels[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(static_cast<size_t>(row.channel), i) << "rows in the order of SendChannel";
+        EXPECT_TRUE(names.insert(row.name).second);
+        EXPECT_EQ(lumvox::core::ChannelFromName(row.name), row.channel);
+
+        std::vector<std::u16string> args = {u"--" + lumvox::core::Utf8ToUtf16(row.name).value()};
+        if (row.to_destination) args.push_back(u"127.0.0.1:9");
+        args.insert(args.end(), {u"--dry-run", u"--json", u"hi"});
+        FakePlatform platform;
+        RunOutput run = RunWith(platform, args);
+        EXPECT_EQ(run.code, 0) << run.err;
+        const nlohmann::json json = nlohmann::json::parse(run.out);
+        EXPECT_EQ(json["channel"], row.name);
+        ASSERT_TRUE(json["dryRun"].is_string());
+        const std::string dry_run = json["dryRun"];
+        EXPECT_TRUE(dry_run.find("hi") != std::string::npos || dry_run.find("68 00 69 00") != std::string::npos)
+            << "what would go out: " << dry_run;
+        EXPECT_EQ(json.contains("destination"), row.to_destination);
+        EXPECT_EQ(json.contains("status"), row.to_destination);
+        EXPECT_EQ(json.contains("protocol"), row.takes_protocol);
+        EXPECT_TRUE(platform.app.sent.empty() && platform.clip.placed.empty()) << "a dry run hands nothing over";
+
+        std::string error;
+        const auto replayed = ReadBatchCase(run.out, error);
+        ASSERT_TRUE(replayed) << error;
+        EXPECT_EQ(replayed->input.channel, row.channel);
+
+        if (row.to_destination) {  // the option needs its destination
+            FakePlatform missing;
+            RunOutput usage = RunWith(missing, {args[0]});
+            EXPECT_EQ(usage.code, 2);
+            EXPECT_NE(usage.err.find(lumvox::core::ToUtf8Lossy(args[0]) + " needs HOST[:PORT]"), std::string::npos)
+                << usage.err;
+        }
+    }
 }
 
 }  // namespace

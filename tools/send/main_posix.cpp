@@ -52,7 +52,7 @@ public:
         if (!ec) counters.handles = descriptors;
         return counters;
     }
-    lumvox::core::SendLinks Links() override { return {nullptr, &net_, nullptr}; }
+    lumvox::core::SendLinks Links() override { return {.network = &net_}; }
     lumvox::core::FileSource& Files() override { return files_; }
     lumvox::core::CodePageDecoder& CodePages() override { return files_; }
     std::string ReadStandardInput() override {

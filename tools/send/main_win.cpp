@@ -42,7 +42,7 @@ private:
 
 class WindowsPlatform final : public SendPlatform {
 public:
-    lumvox::core::SendLinks Links() override { return {&app_, &net_, &clip_}; }
+    lumvox::core::SendLinks Links() override { return {.speech_app = &app_, .network = &net_, .clipboard = &clip_}; }
     lumvox::core::FileSource& Files() override { return files_; }
     lumvox::core::CodePageDecoder& CodePages() override { return files_; }
     ProcessCounters Counters() override {

@@ -10,7 +10,6 @@
 #include "core/request_markup.h"
 #include "core/send/recording_links.h"
 #include "core/speech_app_link.h"
-#include "common/hex_dump.h"
 #include "core/utf.h"
 
 namespace lumvox::send {
@@ -18,28 +17,12 @@ namespace {
 
 using namespace lumvox::core;
 
-std::string AppPreview(std::u16string_view text) {
-    return "copy-data to the top-level window \"Lumvox\"\n"
-           "dwData: " + std::to_string(kCopyDataTextId) + "\n"
-           "cbData: " + std::to_string(text.size() * 2) + "\n"
-           "bytes (UTF-16LE): " + tools::HexOfUtf16Le(text) + "\n";
-}
-
-std::string NetPreview(const EncodedUrl& encoded, const ConnectTarget& target) {
-    return "URL: " + ToUtf8Lossy(encoded.url) + "\nconnect: " + ToUtf8Lossy(encoded.parts.host) + " port " +
-           std::to_string(target.port) + "\nrequest:\n" + RequestBytes(encoded.parts);
-}
-
-std::string ClipPreview(std::u16string_view text) {
-    return "clipboard: one CF_UNICODETEXT item, " + std::to_string(text.size() * 2 + 2) +
-           " bytes (the text and its terminating NUL)\ntext: " + ToUtf8Lossy(text) + "\n";
-}
-
 // The members --batch reads a case from, written as the send log writes them.
 void AppendCaseMembers(lumvox::json::JsonLine& json, const SendRequest& request) {
+    const ChannelRow& channel = ChannelOf(request.channel);
     json.Text("text", request.text);
-    if (request.channel == SendChannel::Net) json.Text("destination", request.host + u":" + request.port);
-    else json.Flag("protocol", request.protocol);
+    if (channel.to_destination) json.Text("destination", request.host + u":" + request.port);
+    if (channel.takes_protocol) json.Flag("protocol", request.protocol);
 }
 
 }  // namespace
@@ -90,9 +73,7 @@ CaseResult DryRunCase(const SendRequest& request) {
     RecordingLinks recording;
     CaseResult result = RunCase(request, recording.Links());
     result.reply = {};
-    if (recording.app.sent) result.preview = AppPreview(*recording.app.sent);
-    if (recording.net.url) result.preview = NetPreview(*recording.net.url, recording.net.target);
-    if (recording.clip.placed) result.preview = ClipPreview(*recording.clip.placed);
+    result.preview = ChannelOf(request.channel).dry_run_words(recording);
     if (result.outcome == Outcome::Delivered) result.plain = "dry run: nothing was sent";
     return result;
 }
@@ -117,7 +98,7 @@ void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result)
         lumvox::json::AppendCause(json, result.cause, {"status"});
         lumvox::json::AppendWarnings(json, result.warnings);
     }
-    if (result.channel == SendChannel::Net) {
+    if (ChannelOf(result.channel).to_destination) {
         if (result.reply.status) json.Number("status", *result.reply.status);
         else json.Null("status");
         if (result.reply.body) json.Text("body", *result.reply.body);

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/hex_dump.h"
+#include "core/hex_dump.h"
 #include "core/action_error.h"
 #include "core/http_reply_reader.h"
 #include "core/text_file_decoder.h"
@@ -60,7 +60,7 @@ TextOrFailure ReadFileText(const std::u16string& path, std::optional<unsigned> c
         if (unmarked && unmarked->first_undefined) {
             const size_t at = *unmarked->first_undefined;  // no mark: the body starts the file
             read.warning = "warning: " + ToUtf8Lossy(path) + ": the byte at offset " + std::to_string(at) + " (0x" +
-                           lumvox::tools::HexBytes(bytes.substr(at, 1)) + ") is not defined in code page " +
+                           lumvox::core::HexBytes(bytes.substr(at, 1)) + ") is not defined in code page " +
                            std::to_string(unmarked->code_page) +
                            "; it and any later such bytes were read as substitute characters\n";
         }

@@ -1,5 +1,7 @@
 #include "send_options.h"
 
+#include <algorithm>
+
 #include "core/utf.h"
 
 namespace lumvox::send {
@@ -89,6 +91,30 @@ std::optional<size_t> WholeNumber(const std::u16string* text, size_t low, size_t
     return value;
 }
 
+using lumvox::core::ChannelRow;
+
+// The channel whose option `arg` is: "--" and the channel's name.
+const ChannelRow* ChannelOption(std::u16string_view arg) {
+    for (const ChannelRow* row : lumvox::core::AllChannels())
+        if (arg.size() == row->name.size() + 2 && arg.starts_with(u"--") &&
+            std::equal(row->name.begin(), row->name.end(), arg.begin() + 2))
+            return row;
+    return nullptr;
+}
+
+// "--app, --net or --clip": every channel's option, with the syntax of its
+// destination where asked.
+std::string ChannelOptions(bool with_destination) {
+    const auto channels = lumvox::core::AllChannels();
+    std::string out;
+    for (size_t i = 0; i < channels.size(); ++i) {
+        if (i > 0) out += i + 1 == channels.size() ? " or " : ", ";
+        out += "--" + std::string(channels[i]->name);
+        if (with_destination && channels[i]->to_destination) out += " HOST[:PORT]";
+    }
+    return out;
+}
+
 bool SetChannel(SendOptions& options, SendChannel channel) {
     if (options.channel) return false;
     options.channel = channel;
@@ -127,15 +153,13 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             options.help = true;
         } else if (arg == u"--version") {
             options.version = true;
-        } else if (arg == u"--app") {
-            if (!SetChannel(options, SendChannel::App)) return Error("choose one channel: --app, --net or --clip");
-        } else if (arg == u"--clip") {
-            if (!SetChannel(options, SendChannel::Clip)) return Error("choose one channel: --app, --net or --clip");
-        } else if (arg == u"--net") {
-            if (!SetChannel(options, SendChannel::Net)) return Error("choose one channel: --app, --net or --clip");
-            const std::u16string* destination = next();
-            if (!destination) return Error("--net needs HOST[:PORT]");
-            SplitDestination(*destination, options.host, options.port);
+        } else if (const ChannelRow* channel = ChannelOption(arg)) {
+            if (!SetChannel(options, channel->channel)) return Error("choose one channel: " + ChannelOptions(false));
+            if (channel->to_destination) {
+                const std::u16string* destination = next();
+                if (!destination) return Error("--" + std::string(channel->name) + " needs HOST[:PORT]");
+                SplitDestination(*destination, options.host, options.port);
+            }
         } else if (arg == u"--protocol") {
             options.protocol = true;
         } else if (arg == u"--dry-run") {
@@ -182,17 +206,17 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
         if (options.repeat || options.dry_run || options.concurrency != 1)
             return Error("--check sends nothing: it does not go with --repeat, --concurrency or --dry-run");
         if (options.strict) return Error("--strict stops a send; --check sends nothing and exits 7 on an error anyway");
-        if (options.protocol && options.channel == SendChannel::Net)
+        if (options.protocol && options.channel && !ChannelOf(*options.channel).takes_protocol)
             return Error("--protocol applies to --app and --clip; the network always uses its own envelope");
         if (!have_text) return Error("give the text, --file PATH or - for standard input");
         return {options, ""};
     }
     if (options.concurrency != 1 && !options.repeat) return Error("--concurrency goes with --repeat");
     if (options.repeat && options.dry_run) return Error("--repeat sends: it does not go with --dry-run");
-    if (options.concurrency != 1 && options.channel != SendChannel::Net)
+    if (options.concurrency != 1 && !(options.channel && ChannelOf(*options.channel).to_destination))
         return Error("--concurrency applies to --net; copy-data and the clipboard send one at a time");
-    if (!options.channel) return Error("choose a channel: --app, --net HOST[:PORT] or --clip");
-    if (options.protocol && options.channel == SendChannel::Net)
+    if (!options.channel) return Error("choose a channel: " + ChannelOptions(true));
+    if (options.protocol && !ChannelOf(*options.channel).takes_protocol)
         return Error("--protocol applies to --app and --clip; the network always uses its own envelope");
     if (!have_text) return Error("give the text, --file PATH or - for standard input");
     return {options, ""};
