@@ -1,5 +1,6 @@
-// The tables scripts read in docs/lumvox-send.md, and the exit codes --help
-// lists, against the program's own tables: a row missing or out of step fails.
+// The tables scripts read in docs/lumvox-send.md and docs/markup-check.md, and
+// the exit codes --help lists, against the program's own tables: a row missing
+// or out of step fails.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -22,8 +23,8 @@ namespace {
 using lumvox::core::CauseCode;
 using lumvox::core::MarkupCode;
 
-std::string Document() {
-    std::ifstream file(LUMVOX_SOURCE_DIR "/docs/lumvox-send.md", std::ios::binary);
+std::string Document(const char* name) {
+    std::ifstream file(std::string(LUMVOX_SOURCE_DIR "/docs/") + name, std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
@@ -35,26 +36,16 @@ std::string Trimmed(std::string text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// The cells of each body row of the first table after the heading.
-std::vector<std::vector<std::string>> TableAfter(const std::string& document, const std::string& heading) {
+// The cells of each body row of the table whose header row begins so.
+std::vector<std::vector<std::string>> Table(const std::string& document, const std::string& header) {
     std::vector<std::vector<std::string>> rows;
-    const auto at = document.find("\n## " + heading + "\n");
+    const auto at = document.find("\n" + header);
     if (at == std::string::npos) return rows;
-    std::istringstream lines(document.substr(at + heading.size() + 5));
+    std::istringstream lines(document.substr(at + 1));
     std::string line;
-    bool in_table = false;
-    int header_lines = 0;
-    while (std::getline(lines, line)) {
-        if (line.starts_with("## ")) break;
-        if (!line.starts_with("|")) {
-            if (in_table) break;
-            continue;
-        }
-        in_table = true;
-        if (header_lines < 2) {  // the header and its separator
-            ++header_lines;
-            continue;
-        }
+    std::getline(lines, line);  // the header
+    std::getline(lines, line);  // its separator
+    while (std::getline(lines, line) && line.starts_with("|")) {
         std::vector<std::string> cells;
         std::istringstream parts(line.substr(1));
         std::string cell;
@@ -63,6 +54,8 @@ std::vector<std::vector<std::string>> TableAfter(const std::string& document, co
     }
     return rows;
 }
+
+constexpr char kExitHeader[] = "| Code | Outcome | Meaning |";
 
 // The `quoted` words of a cell, in order.
 std::vector<std::string> Quoted(const std::string& cell) {
@@ -76,7 +69,7 @@ std::vector<std::string> Quoted(const std::string& cell) {
 constexpr int kOutcomes = static_cast<int>(Outcome::Count);
 
 TEST(Documentation, ExitStatusTableHasEveryOutcomeAtItsCode) {
-    const auto rows = TableAfter(Document(), "Exit status");
+    const auto rows = Table(Document("lumvox-send.md"), kExitHeader);
     ASSERT_FALSE(rows.empty()) << "no exit status table in docs/lumvox-send.md";
     std::map<int, std::vector<std::string>> by_code;
     for (const auto& row : rows) {
@@ -102,8 +95,10 @@ TEST(Documentation, ExitStatusTableHasEveryOutcomeAtItsCode) {
             EXPECT_EQ(ExitCode(*outcome), code) << name;
         }
     }
-    EXPECT_TRUE(by_code[kExitBatchCaseNotAsExpected].empty());
-    EXPECT_TRUE(by_code[kExitOutputFailed].empty());
+    for (int code : {kExitBatchCaseNotAsExpected, kExitOutputFailed}) {
+        ASSERT_TRUE(by_code.contains(code)) << "exit code " << code << " has no row";
+        EXPECT_TRUE(by_code[code].empty()) << "exit code " << code << " ends no single send";
+    }
 }
 
 TEST(Documentation, HelpListsTheSameExitCodesWithTheOutcomesNames) {
@@ -120,7 +115,7 @@ TEST(Documentation, HelpListsTheSameExitCodesWithTheOutcomesNames) {
         EXPECT_TRUE(help.emplace(std::stoi(match[1]), match[2]).second) << line;
     }
     std::set<int> documented;
-    for (const auto& row : TableAfter(Document(), "Exit status")) documented.insert(std::stoi(row[0]));
+    for (const auto& row : Table(Document("lumvox-send.md"), kExitHeader)) documented.insert(std::stoi(row[0]));
     std::set<int> listed;
     for (const auto& [code, words] : help) listed.insert(code);
     EXPECT_EQ(listed, documented);
@@ -134,7 +129,7 @@ TEST(Documentation, HelpListsTheSameExitCodesWithTheOutcomesNames) {
 }
 
 TEST(Documentation, CauseTableHasEveryCauseWithTheOutcomeItGives) {
-    const auto rows = TableAfter(Document(), "Causes");
+    const auto rows = Table(Document("lumvox-send.md"), "| Cause | Outcome |");
     std::map<std::string, std::string> documented;
     for (const auto& row : rows) {
         ASSERT_GE(row.size(), 4u);
@@ -155,7 +150,7 @@ TEST(Documentation, CauseTableHasEveryCauseWithTheOutcomeItGives) {
 
 TEST(Documentation, MarkupCodeTableHasEveryCodeWithItsSeverity) {
     std::map<std::string, std::string> documented;  // code, severity
-    for (const auto& row : TableAfter(Document(), "Markup codes")) {
+    for (const auto& row : Table(Document("markup-check.md"), "| Severity | Code |")) {
         ASSERT_GE(row.size(), 3u);
         for (const std::string& code : Quoted(row[1]))
             EXPECT_TRUE(documented.emplace(code, row[0]).second) << code << " has two rows";
