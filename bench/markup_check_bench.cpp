@@ -11,6 +11,7 @@
 #include "core/markup_check.h"
 #include "core/reference_texts.h"
 #include "core/utf.h"
+#include "first_touch.h"
 
 int main(int argc, char** argv) {
     using namespace lumvox::core;
@@ -45,5 +46,6 @@ int main(int argc, char** argv) {
                 utf8.size() / 1048576.0, text.size(), findings);
     std::printf("CheckMarkup in process: median %.2f ms of 15 runs, %.0f MiB/s of UTF-8\n", median,
                 utf8.size() / 1048576.0 / (median / 1000));
+    lumvox::bench::PrintFirstTouch(lumvox::bench::MeasureFirstTouch());
     return 0;
 }

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "core/reference_texts.h"
+#include "first_touch.h"
 #include "core/text_file_decoder.h"
 #include "core/utf.h"
 #include "platform/file_source_posix.h"
@@ -139,6 +140,7 @@ int main(int argc, char** argv) {
         std::perror("iconv_open");
         return 2;
     }
+    const lumvox::bench::FirstTouch touch_before = lumvox::bench::MeasureFirstTouch();
     for (int i = 0; i < runs; ++i) {
         // Alternating, so that neither side has the warmer cache throughout.
         iconv.push_back(RunIconv(path));
@@ -155,6 +157,7 @@ int main(int argc, char** argv) {
         iconv_decode.push_back(Seconds([&] { iconv_units = IconvToUtf16(cd, bytes); }));
     }
     iconv_close(cd);
+    const lumvox::bench::FirstTouch touch_after = lumvox::bench::MeasureFirstTouch();
     auto rate = [mib](const std::vector<double>& seconds) { return mib / Median(seconds); };
     const double ours = rate(decode), ours_read = rate(read_decode), theirs = rate(iconv);
     const double theirs_here = rate(iconv_decode), theirs_read_here = rate(iconv_read_decode);
@@ -171,5 +174,9 @@ int main(int argc, char** argv) {
                 ours_read / theirs_read_here, ours / theirs_here);
     std::printf("against the iconv process: ratio (read + decode) / iconv: %.2f; (decode only) / iconv: %.2f\n",
                 ours_read / theirs, ours / theirs);
+    // The figures above depend on what fresh memory costs here, which differs by
+    // tens of times from machine to machine and with the load: before and after.
+    lumvox::bench::PrintFirstTouch(touch_before);
+    lumvox::bench::PrintFirstTouch(touch_after);
     return 0;
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Requests to the wineserver made by the thread that sets the title, from process start
-# to the title, for the empty window, the loaded empty window and the workshop (and
+# to the title, for the empty window, the loaded empty window, the workshop's window
+# structure without its work (structure_win.cpp) and the workshop (and
 # LUMVOX_BEFORE, another build of it). Under Wine each request is a round trip to
 # another process, and they, not the programs' own code, are most of what windows
 # cost; unlike times, the counts do not change with the machine's load. With a timing
@@ -42,5 +43,6 @@ count() {
 count warm-up "$EMPTY" "Empty window activated" >/dev/null
 count "empty window" "$EMPTY" "Empty window activated"
 count "loaded empty window" "$LOADED" "Empty window activated"
+count "structure (the workshop's windows without its work)" "$STRUCTURE" "Structure activated"
 count workshop "$APP" "Lumvox Workshop V2.0.1.10 - "
 [ -z "${LUMVOX_BEFORE:-}" ] || count "before ($LUMVOX_BEFORE)" "$LUMVOX_BEFORE" "Lumvox Workshop V2.0.1.10 - "

@@ -46,5 +46,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     const int code = application.Run(form, show);
     form.SetPageActions(nullptr);
     form.Destroy();
+    // The task-bar entry's window, of no size and with nothing to finalise, goes with
+    // the process: destroyed, it would be hidden first, and under Wine without a
+    // window manager that hide alone holds the process 2 s longer.
+    application.LeaveToProcessEnd();
     return code;
 }

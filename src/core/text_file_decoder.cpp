@@ -14,6 +14,7 @@
 #endif
 
 #include "action_error.h"
+#include "large_pages.h"
 #include "send/links.h"
 
 namespace lumvox::core {
@@ -28,12 +29,31 @@ constexpr size_t kStageUnits = 2 * (kBlock + 4) + 16;
 
 class UnitSink {
 public:
-    explicit UnitSink(size_t expected) { out_.reserve(expected); }
+    // Reserved whole and asked for large pages before the first unit is written: a
+    // text of many MiB then takes a page fault per 2 MiB, not per 4 KiB.
+    explicit UnitSink(size_t expected) { out_ = Reserved(expected); }
     char16_t* Stage() { return stage_; }
-    void Commit(const char16_t* end) { out_.append(stage_, static_cast<size_t>(end - stage_)); }
+    void Commit(const char16_t* end) {
+        const size_t n = static_cast<size_t>(end - stage_);
+        // A text of many line breaks outgrows the guess: the bigger buffer is asked
+        // for large pages too, before the text so far is copied into it.
+        if (out_.size() + n > out_.capacity()) {
+            std::u16string bigger = Reserved(std::max(out_.size() + n, 2 * out_.capacity()));
+            bigger.append(out_);
+            out_ = std::move(bigger);
+        }
+        out_.append(stage_, n);
+    }
     std::u16string Finish() { return std::move(out_); }
 
 private:
+    static std::u16string Reserved(size_t units) {
+        std::u16string text;
+        text.reserve(units);
+        PreferLargePages(text.data(), text.capacity() * sizeof(char16_t));
+        return text;
+    }
+
     std::u16string out_;
     char16_t stage_[kStageUnits];
 };

@@ -13,6 +13,12 @@ void Window::Destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
+void Window::LeaveToProcessEnd() {
+    if (!hwnd_) return;
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);  // Procedure then calls DefWindowProcW
+    hwnd_ = nullptr;
+}
+
 WNDCLASSEXW Window::ClassOf(HINSTANCE instance, const wchar_t* name) {
     WNDCLASSEXW wc{};
     wc.hInstance = instance;

@@ -23,6 +23,12 @@ public:
     virtual ~Window();
     HWND Handle() const { return hwnd_; }
     void Destroy();
+    // At the end of the program: the object lets go of its window, which from then on
+    // answers with the system's defaults, and the system frees it when the thread
+    // ends. Destroying a shown top-level window hides it first, and under Wine with
+    // no window manager each such hide waits 2 s for a withdrawal that never comes;
+    // a window freed with its thread is not hidden first.
+    void LeaveToProcessEnd();
 
     // A class with the arrow cursor, the button face behind it and the program's icon.
     static WNDCLASSEXW ClassOf(HINSTANCE instance, const wchar_t* name);

@@ -83,5 +83,28 @@ TEST(WindowBase, AHandlerThatThrowsIsReportedByItsWindowAndTheMessageCountsAsHan
     EXPECT_EQ(window.Handle(), nullptr);
 }
 
+TEST(WindowBase, AWindowLeftToTheProcessEndOutlivesItsObjectAndAnswersWithTheDefaults) {
+    HWND hwnd = nullptr;
+    {
+        ThrowingWindow window;
+        ASSERT_TRUE(window.Create());
+        hwnd = window.Handle();
+        ASSERT_EQ(SendMessageW(hwnd, kAnswer, 0, 0), 7);
+        window.LeaveToProcessEnd();
+        EXPECT_EQ(window.Handle(), nullptr);
+        EXPECT_EQ(Window::Of(hwnd), nullptr);
+        EXPECT_FALSE(window.detached) << "the window was not destroyed";
+        window.LeaveToProcessEnd();  // a second time: nothing left to let go of
+    }
+    // The object is gone and did not destroy the window, whose messages no longer reach it.
+    ASSERT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(SendMessageW(hwnd, kAnswer, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(hwnd, kThrow, 0, 0), 0);
+    wchar_t title[8] = L"x";
+    EXPECT_TRUE(SetWindowTextW(hwnd, L"ok"));
+    EXPECT_EQ(GetWindowTextW(hwnd, title, 8), 2) << "the system's default procedure keeps the text";
+    EXPECT_TRUE(DestroyWindow(hwnd));
+}
+
 }  // namespace
 }  // namespace lumvox::win
