@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <stop_token>
 #include <string>
@@ -85,6 +86,16 @@ struct HttpReply {
     // number: that line (its first 64 bytes).
     std::optional<std::string> unreadable_chunk_size = {};
 };
+
+// Where an exchange on `parts` connects, checked as HttpGet checks it before it
+// connects: throws HttpFailureError (BadUrl, BadPort, BadHost) for a URL no
+// connection can be made from. Looks nothing up: a name stays a name.
+struct ConnectTarget {
+    std::string host;  // UTF-8; an IPv6 address without its brackets
+    std::uint16_t port = 0;
+    bool ipv6 = false;
+};
+ConnectTarget CheckedTarget(const UrlParts& parts);
 
 // One GET exchange on the parts of `url`. Returns every final status with its
 // body; throws HttpFailureError when the exchange itself fails. A stop asked for

@@ -100,26 +100,21 @@ std::string AddressText(const tcp::endpoint& endpoint) {
     return endpoint.address().is_v6() ? "[" + address + "]:" + port : address + ":" + port;
 }
 
-std::vector<tcp::endpoint> FindAddresses(asio::io_context& io, const UrlParts& parts, std::uint16_t port) {
-    auto host = Utf16ToUtf8(parts.host);
-    if (!host) Fail(HttpFailure::BadHost, "host with an unpaired surrogate");
+std::vector<tcp::endpoint> FindAddresses(asio::io_context& io, const ConnectTarget& target) {
     HttpFailureFacts facts;
-    facts.address = *host;
+    facts.address = target.host;
     std::error_code ec;
-    if (parts.ipv6) {
-        auto address = asio::ip::make_address_v6(*host, ec);
-        if (ec) Fail(HttpFailure::BadHost, "not an IPv6 address: " + *host, facts);
-        return {tcp::endpoint(address, port)};
-    }
-    auto address = asio::ip::make_address_v4(*host, ec);
-    if (!ec) return {tcp::endpoint(address, port)};
+    if (target.ipv6) return {tcp::endpoint(asio::ip::make_address_v6(target.host), target.port)};
+    auto address = asio::ip::make_address_v4(target.host, ec);
+    if (!ec) return {tcp::endpoint(address, target.port)};
     // No address_configured flag: it would hide "localhost" on a machine whose
     // only IPv4 interface is the loopback.
     tcp::resolver resolver(io);
-    auto results = resolver.resolve(tcp::v4(), *host, std::to_string(port), tcp::resolver::numeric_service, ec);
+    auto results =
+        resolver.resolve(tcp::v4(), target.host, std::to_string(target.port), tcp::resolver::numeric_service, ec);
     if (ec || results.empty()) {
         facts.system_text = ec ? ec.message() : "";
-        Fail(HttpFailure::NoAddress, "no IPv4 address for " + *host, facts);
+        Fail(HttpFailure::NoAddress, "no IPv4 address for " + target.host, facts);
     }
     std::vector<tcp::endpoint> endpoints;
     for (const auto& entry : results) endpoints.push_back(entry.endpoint());
@@ -157,7 +152,7 @@ private:
     const Timing& timing_;
 };
 
-HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string& request, Timing& timing) {
+HttpReply Exchange(const ConnectTarget& target, const std::string& request, Timing& timing) {
     asio::io_context io(1);
     tcp::socket socket(io);
     // A stop from another thread closes the socket on this one, in the io
@@ -169,7 +164,7 @@ HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string&
             socket.close(ignored);
         });
     });
-    auto endpoints = FindAddresses(io, parts, port);
+    auto endpoints = FindAddresses(io, target);
     timing.address = AddressText(endpoints.front());
     timing.ThrowIfStopped("a name's address");
 
@@ -217,16 +212,29 @@ HttpReply Exchange(const UrlParts& parts, std::uint16_t port, const std::string&
 
 }  // namespace
 
-HttpReply HttpGet(const EncodedUrl& url, const HttpLimits& limits, std::stop_token stop) {
-    const auto start = Clock::now();
-    const UrlParts& parts = url.parts;
+ConnectTarget CheckedTarget(const UrlParts& parts) {
     if (!IsHttpScheme(parts.protocol)) Fail(HttpFailure::BadUrl, "not an http:// URL");
     if (parts.host.empty()) Fail(HttpFailure::BadUrl, "URL without a host");
     auto port = PortToConnect(parts);
     if (!port) Fail(HttpFailure::BadPort, "port is not a whole number from 1 to 65535");
+    auto host = Utf16ToUtf8(parts.host);
+    if (!host) Fail(HttpFailure::BadHost, "host with an unpaired surrogate");
+    if (parts.ipv6) {
+        std::error_code ec;
+        (void)asio::ip::make_address_v6(*host, ec);
+        HttpFailureFacts facts;
+        facts.address = *host;
+        if (ec) Fail(HttpFailure::BadHost, "not an IPv6 address: " + *host, facts);
+    }
+    return {*host, *port, parts.ipv6};
+}
+
+HttpReply HttpGet(const EncodedUrl& url, const HttpLimits& limits, std::stop_token stop) {
+    const auto start = Clock::now();
+    const ConnectTarget target = CheckedTarget(url.parts);
     Timing timing{start, start + limits.exchange, limits, std::move(stop), {}};
     try {
-        return Exchange(parts, *port, RequestBytes(parts), timing);
+        return Exchange(target, RequestBytes(url.parts), timing);
     } catch (const std::system_error& e) {  // Asio's own, e.g. no socket left
         HttpFailureFacts facts;
         facts.system_text = e.what();

@@ -51,6 +51,7 @@ enum class MarkupCode {
     UnendedDeclaration,
     SignedNumber,
     OutOfRange,
+    Count  // not a code: the number of rows in the code table (markup_messages.cpp)
 };
 
 struct MarkupFinding {

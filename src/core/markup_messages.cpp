@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 
 #include "markup_messages.h"
@@ -144,9 +145,14 @@ constexpr bool EveryCodeHasItsRow() {
         if (static_cast<std::size_t>(kCodes[k].code) != k) return false;
     return true;
 }
+static_assert(std::size(kCodes) == static_cast<std::size_t>(MarkupCode::Count), "one row per MarkupCode");
 static_assert(EveryCodeHasItsRow(), "kCodes lists every MarkupCode once, in the enum's order");
 
-const CodeRow& RowOf(MarkupCode code) { return kCodes[static_cast<std::size_t>(code)]; }
+const CodeRow& RowOf(MarkupCode code) {
+    const auto index = static_cast<std::size_t>(code);
+    if (index >= std::size(kCodes)) throw std::out_of_range("no such markup code");
+    return kCodes[index];
+}
 
 enum class Language { En, Ko };
 

@@ -1,5 +1,8 @@
 #include "send_outcome.h"
 
+#include <iterator>
+#include <stdexcept>
+
 #include "page_messages.h"
 #include "speech_app_link.h"
 #include "utf.h"
@@ -90,7 +93,7 @@ namespace m = messages;
 using O = SendOutcome;
 using C = const SendCause&;
 
-const CauseRow kCauses[] = {
+constexpr CauseRow kCauses[] = {
     {CauseCode::None, "none", O::Delivered, O::Delivered, u"", [](C) -> std::string { return "delivered"; },
      [](C) -> std::u16string { return u"전달됨"; }, nullptr},
     {CauseCode::EmptyText, "empty-text", O::Refused, O::Refused, u"", [](C) -> std::string { return "the text is empty"; },
@@ -304,12 +307,58 @@ const CauseRow kCauses[] = {
          return u"표준 입력이 올바른 UTF-8이 아닙니다: 처음 잘못된 곳은 바이트 " + U(static_cast<long long>(c.offset));
      },
      [](C c) { return Parts{Number("byteOffset", static_cast<long long>(c.offset))}; }},
+    {CauseCode::StoppedByMarkupError, "stopped-by-markup-error", O::MarkupError, O::MarkupError, u"",
+     [](C) -> std::string { return "not sent: the markup has an error (--strict)"; },
+     [](C) -> std::u16string { return u"보내지 않음: 마크업에 오류가 있습니다 (--strict)"; }, nullptr},
+    {CauseCode::StoppedByWarning, "stopped-by-warning", O::Warned, O::Warned, u"",
+     [](C) -> std::string { return "--strict: the wire would change the text, so nothing was sent"; },
+     [](C) -> std::u16string { return u"--strict: 전송 과정이 문장을 바꾸므로 보내지 않았습니다"; }, nullptr},
 };
 
+// The row of a cause is kCauses[cause]: a cause without its row, or rows out
+// of the enumeration's order, do not build.
+static_assert(std::size(kCauses) == static_cast<std::size_t>(CauseCode::Count), "one row per cause");
+constexpr bool CausesInOrder() {
+    for (std::size_t i = 0; i < std::size(kCauses); ++i)
+        if (static_cast<std::size_t>(kCauses[i].code) != i) return false;
+    return true;
+}
+static_assert(CausesInOrder(), "kCauses lists the causes in the enumeration's order");
+
 const CauseRow& Row(CauseCode code) {
-    for (const CauseRow& row : kCauses)
-        if (row.code == code) return row;
-    return kCauses[0];
+    const auto index = static_cast<std::size_t>(code);
+    if (index >= std::size(kCauses)) throw std::out_of_range("no such cause");
+    return kCauses[index];
+}
+
+struct OutcomeRow {
+    SendOutcome outcome;
+    std::string_view name;  // scripts read it
+    std::u16string_view korean;
+    int exit_code;
+};
+constexpr OutcomeRow kOutcomes[] = {
+    {O::Delivered, "delivered", u"전달됨", 0},
+    {O::Usage, "usage", u"사용법 오류", 2},
+    {O::Refused, "refused", u"보내지 않음", 3},
+    {O::Unreachable, "unreachable", u"닿지 못함", 4},
+    {O::NotAcknowledged, "not-acknowledged", u"확인 안 됨", 5},
+    {O::Failed, "failed", u"실패", 6},
+    {O::MarkupError, "markup-error", u"마크업 오류", 7},
+    {O::Warned, "warned", u"경고로 멈춤", 7},
+};
+static_assert(std::size(kOutcomes) == static_cast<std::size_t>(SendOutcome::Count), "one row per outcome");
+constexpr bool OutcomesInOrder() {
+    for (std::size_t i = 0; i < std::size(kOutcomes); ++i)
+        if (static_cast<std::size_t>(kOutcomes[i].outcome) != i) return false;
+    return true;
+}
+static_assert(OutcomesInOrder(), "kOutcomes lists the outcomes in the enumeration's order");
+
+const OutcomeRow& Row(SendOutcome outcome) {
+    const auto index = static_cast<std::size_t>(outcome);
+    if (index >= std::size(kOutcomes)) throw std::out_of_range("no such outcome");
+    return kOutcomes[index];
 }
 
 }  // namespace
@@ -319,21 +368,13 @@ void SendRecord::SetCause(SendCause new_cause) {
     cause = std::move(new_cause);
 }
 
-std::string_view OutcomeName(SendOutcome outcome) {
-    switch (outcome) {
-    case SendOutcome::Delivered: return "delivered";
-    case SendOutcome::Refused: return "refused";
-    case SendOutcome::Unreachable: return "unreachable";
-    case SendOutcome::NotAcknowledged: return "not-acknowledged";
-    case SendOutcome::Failed: return "failed";
-    }
-    return "failed";
-}
+std::string_view OutcomeName(SendOutcome outcome) { return Row(outcome).name; }
+std::u16string_view OutcomeKorean(SendOutcome outcome) { return Row(outcome).korean; }
+int OutcomeExitCode(SendOutcome outcome) { return Row(outcome).exit_code; }
 
 std::optional<SendOutcome> OutcomeFromName(std::string_view name) {
-    for (SendOutcome o : {SendOutcome::Delivered, SendOutcome::Refused, SendOutcome::Unreachable,
-                          SendOutcome::NotAcknowledged, SendOutcome::Failed})
-        if (name == OutcomeName(o)) return o;
+    for (const OutcomeRow& row : kOutcomes)
+        if (name == row.name) return row.outcome;
     return std::nullopt;
 }
 

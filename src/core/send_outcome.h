@@ -15,7 +15,21 @@
 #include "core/send/channel.h"
 
 namespace lumvox::core {
-enum class SendOutcome { Delivered, Refused, Unreachable, NotAcknowledged, Failed };
+// How a send ended: the window's send log shows the first five; a usage error,
+// a markup error and a wire warning that --strict stops a send for are
+// lumvox-send's own. Each is one row (name, Korean words, lumvox-send's exit
+// code) in send_outcome.cpp, which does not build while one is missing.
+enum class SendOutcome : std::uint8_t {
+    Delivered,
+    Usage,
+    Refused,
+    Unreachable,
+    NotAcknowledged,
+    Failed,
+    MarkupError,
+    Warned,
+    Count  // not an outcome: the number of rows
+};
 
 enum class CauseCode {
     None,
@@ -55,6 +69,10 @@ enum class CauseCode {
     // standard input (lumvox-send)
     InputUnreadable,
     InputNotUtf8,
+    // lumvox-send --strict: stopped before anything went out
+    StoppedByMarkupError,
+    StoppedByWarning,
+    Count  // not a cause: the number of rows in the cause table
 };
 
 enum class Hung { Unknown, Busy, Hung };
@@ -132,6 +150,8 @@ struct SendRecord {
 
 // Stable names for scripts and logs (ChannelName is with the channels).
 std::string_view OutcomeName(SendOutcome outcome);  // "delivered", "refused", ...
+std::u16string_view OutcomeKorean(SendOutcome outcome);  // the send log's words
+int OutcomeExitCode(SendOutcome outcome);           // lumvox-send's exit code
 std::optional<SendOutcome> OutcomeFromName(std::string_view name);
 std::string_view CauseName(CauseCode code);          // "connection-refused", ...
 std::string_view WarningName(WarningCode code);     // "hash-cuts-text", ...

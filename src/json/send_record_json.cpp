@@ -32,8 +32,9 @@ void AppendWarnings(JsonLine& json, const std::vector<core::WireWarning>& warnin
 std::string SendLogLine(const core::SendRecord& r, std::string_view iso_time) {
     JsonLine json(EscapeStyle::LowerHex);
     json.Text("text", r.text).Text("channel", core::ChannelName(r.channel));
-    if (r.channel == core::SendChannel::Net) json.Text("destination", r.host + u":" + r.port);
-    else json.Flag("protocol", r.protocol);
+    const core::ChannelRow& channel = core::ChannelOf(r.channel);
+    if (channel.to_destination) json.Text("destination", r.host + u":" + r.port);
+    if (channel.takes_protocol) json.Flag("protocol", r.protocol);
     // The expectation is what lumvox-send reports for the cause, so that the line replays true.
     json.Text("expect", core::OutcomeName(core::ScriptOutcomeOf(r.cause)))
         .Text("time", iso_time)
@@ -42,7 +43,7 @@ std::string SendLogLine(const core::SendRecord& r, std::string_view iso_time) {
         .Number("wireBytes", static_cast<int64_t>(r.wire_bytes));
     AppendCause(json, r.cause, {"status"});
     AppendWarnings(json, r.warnings);
-    if (r.channel == core::SendChannel::Net) {
+    if (channel.to_destination) {
         if (r.status) json.Number("status", *r.status);
         else json.Null("status");
     }

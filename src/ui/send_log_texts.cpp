@@ -33,17 +33,6 @@ std::u16string OneLine(std::u16string_view text) {
 
 std::u16string_view ChannelKorean(core::SendChannel channel) { return core::ChannelOf(channel).korean; }
 
-std::u16string_view OutcomeKorean(core::SendOutcome outcome) {
-    switch (outcome) {
-    case core::SendOutcome::Delivered: return u"전달됨";
-    case core::SendOutcome::Refused: return u"보내지 않음";
-    case core::SendOutcome::Unreachable: return u"닿지 못함";
-    case core::SendOutcome::NotAcknowledged: return u"확인 안 됨";
-    case core::SendOutcome::Failed: return u"실패";
-    }
-    return u"";
-}
-
 LogRow LogRowOf(const core::SendRecord& record, std::u16string_view time) {
     return {std::u16string(time),
             std::u16string(ChannelKorean(record.channel)),

@@ -23,7 +23,7 @@ std::u16string LogDetail(const core::SendRecord& record, std::u16string_view tim
 std::u16string RowsAsText(const std::vector<LogRow>& rows);
 
 std::u16string_view ChannelKorean(core::SendChannel channel);
-std::u16string_view OutcomeKorean(core::SendOutcome outcome);
+using core::OutcomeKorean;  // the send log's words for an outcome
 
 inline constexpr std::u16string_view kLogColumns[] = {u"시간", u"채널", u"길이", u"결과", u"원인", u"경고"};
 

@@ -6,6 +6,7 @@
 #include <future>
 #include <memory>
 #include <set>
+#include <stdexcept>
 
 #include "core/network_link.h"
 #include "core/page_actions.h"
@@ -387,14 +388,20 @@ TEST(WireWarnings, NulInCopyDataAndClipboardTexts) {
 
 TEST(SendCause, EveryCauseHasAStableNameAndWordsInBothLanguages) {
     std::set<std::string_view> names;
-    for (int i = 0; i <= static_cast<int>(CauseCode::InputNotUtf8); ++i) {
+    for (int i = 0; i < static_cast<int>(CauseCode::Count); ++i) {
         SendCause cause;
         cause.code = static_cast<CauseCode>(i);
         SCOPED_TRACE(CauseName(cause.code));
         EXPECT_TRUE(names.insert(CauseName(cause.code)).second) << "names are distinct";
         EXPECT_FALSE(CauseTextEnglish(cause).empty());
         EXPECT_FALSE(CauseTextKorean(cause).empty());
+        // Only "none" is a delivery, in the log and for scripts alike: no cause falls back to it.
+        const bool none = cause.code == CauseCode::None;
+        EXPECT_EQ(OutcomeOf(cause.code) == SendOutcome::Delivered, none);
+        EXPECT_EQ(ScriptOutcomeOf(cause) == SendOutcome::Delivered, none);
+        EXPECT_EQ(OutcomeExitCode(ScriptOutcomeOf(cause)) == 0, none);
     }
+    EXPECT_THROW(CauseName(CauseCode::Count), std::out_of_range) << "past the table is an error, not a row";
     SendCause hung;
     hung.code = CauseCode::NotConfirmed;
     hung.hung = Hung::Hung;
@@ -402,6 +409,25 @@ TEST(SendCause, EveryCauseHasAStableNameAndWordsInBothLanguages) {
     hung.hung = Hung::Busy;
     EXPECT_NE(CauseTextEnglish(hung).find("busy"), std::string::npos);
     EXPECT_EQ(CauseTextEnglish(hung).find("hung"), std::string::npos);
+}
+
+// Each outcome is one row: a distinct name that reads back, Korean words, and
+// an exit code that only a delivery has as 0.
+TEST(SendOutcomeRows, EachOutcomeHasItsNameWordsAndExitCode) {
+    std::set<std::string_view> names;
+    std::set<std::u16string_view> words;
+    for (int i = 0; i < static_cast<int>(SendOutcome::Count); ++i) {
+        const auto outcome = static_cast<SendOutcome>(i);
+        SCOPED_TRACE(OutcomeName(outcome));
+        EXPECT_TRUE(names.insert(OutcomeName(outcome)).second);
+        EXPECT_TRUE(words.insert(OutcomeKorean(outcome)).second);
+        EXPECT_EQ(OutcomeFromName(OutcomeName(outcome)), outcome);
+        EXPECT_EQ(OutcomeExitCode(outcome) == 0, outcome == SendOutcome::Delivered);
+        EXPECT_GE(OutcomeExitCode(outcome), 0);
+        EXPECT_LE(OutcomeExitCode(outcome), 7);
+    }
+    EXPECT_EQ(OutcomeFromName("none"), std::nullopt);
+    EXPECT_THROW(OutcomeName(SendOutcome::Count), std::out_of_range);
 }
 
 TEST(EscapedStart, CutsAfterCharactersAndEscapesControls) {

@@ -3,6 +3,8 @@
 
 #include <map>
 #include <set>
+#include <cstdio>
+#include <fstream>
 #include <optional>
 #include <regex>
 
@@ -85,7 +87,7 @@ public:
 
 class FakePlatform final : public SendPlatform {
 public:
-    lumvox::core::SendLinks Links() override { return {&app, &net, &clip}; }
+    lumvox::core::SendLinks Links() override { return {.speech_app = &app, .network = &net, .clipboard = &clip}; }
     lumvox::core::FileSource& Files() override { return files; }
     lumvox::core::CodePageDecoder& CodePages() override { return code_pages; }
     std::string ReadStandardInput() override { return stdin_bytes; }
@@ -1006,6 +1008,9 @@ TEST(Options, EachAppliesInItsModeOrIsAOneLineUsageError) {
         {{u"--app", u"--repeat", u"2", u"--strict", std::u16string(u"a\0b", 3)}, 7, ""},
         {{u"--net", u"h", u"--protocol", u"x"}, 2, "--protocol applies to --app and --clip"},
         {{u"--version", u"--check", u"--strict"}, 0, ""},
+        {{u"--version", u"--bogus"}, 0, ""},
+        {{u"--help", u"--repeat", u"0"}, 0, ""},
+        {{u"--version", u"--net"}, 0, ""},
     };
     for (const Case& c : kCases) {
         FakePlatform platform;
@@ -1102,6 +1107,7 @@ TEST(ExitCodes, EachCauseGivesTheCodeScriptsActOn) {
         {CauseCode::ClipboardBusy, "", 6},      {CauseCode::ClipboardFailed, "", 6},
         {CauseCode::FileUnreadable, "", 6},     {CauseCode::FileNotUtf8, "", 6},
         {CauseCode::InputUnreadable, "", 6},    {CauseCode::InputNotUtf8, "", 6},
+        {CauseCode::StoppedByMarkupError, "", 7}, {CauseCode::StoppedByWarning, "", 7},
     };
     std::set<CauseCode> covered;
     for (const Case& c : kCases) {
@@ -1110,7 +1116,7 @@ TEST(ExitCodes, EachCauseGivesTheCodeScriptsActOn) {
         EXPECT_EQ(ExitCode(OutcomeOfCause(cause)), c.exit_code) << lumvox::core::CauseName(c.code) << " " << c.limit;
         covered.insert(c.code);
     }
-    EXPECT_EQ(covered.size(), static_cast<size_t>(CauseCode::InputNotUtf8) + 1) << "every cause has its row";
+    EXPECT_EQ(covered.size(), static_cast<size_t>(CauseCode::Count)) << "every cause has its row";
 }
 
 TEST(ExitCodes, FieldErrorsQuoteWhatWasWritten) {
@@ -1277,6 +1283,270 @@ TEST(Causes, ParticularsNameWhatWentWrong) {
         if (c.cause == "bad-chunk") {
             EXPECT_EQ(json["message"], lumvox::core::ToUtf8Lossy(lumvox::core::messages::kSendError))
                 << "the window's message stays that of a reply without \"sent\"";
+        }
+    }
+}
+
+// --help and --version print and exit 0 whatever else is given; a "--" ends
+// the options, after which "--help" is a text.
+TEST(Options, HelpAndVersionPrintWhateverElseIsGiven) {
+    struct Case {
+        std::vector<std::u16string> args;
+        std::string_view printed;  // the start of standard output
+    };
+    const Case kCases[] = {
+        {{u"--version", u"--bogus"}, "lumvox-send "},
+        {{u"--version", u"--net"}, "lumvox-send "},
+        {{u"--net", u"--version"}, "lumvox-send "},
+        {{u"--help", u"--repeat", u"0"}, "Usage:\n"},
+        {{u"--app", u"--clip", u"-h", u"a", u"b"}, "Usage:\n"},
+        {{u"--help", u"--version"}, "Usage:\n"},
+    };
+    for (const Case& c : kCases) {
+        FakePlatform platform;
+        RunOutput run = RunWith(platform, c.args);
+        SCOPED_TRACE(lumvox::core::ToUtf8Lossy(c.args[0] + u" " + c.args[1]));
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_TRUE(run.out.starts_with(c.printed)) << run.out;
+        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(platform.app.sent.empty() && platform.clip.placed.empty());
+    }
+    FakePlatform platform;
+    RunOutput text = RunWith(platform, {u"--app", u"--", u"--help"});
+    EXPECT_EQ(text.code, 0) << text.err;
+    EXPECT_EQ(platform.app.sent, std::vector<std::u16string>{u"--help"});
+}
+
+// The one JSON object of a run, without what differs from run to run (kept as
+// text: a lone surrogate in it is escaped as written, which a strict parser refuses).
+std::string OutcomeObject(const std::string& out) {
+    return std::regex_replace(out, std::regex("\"elapsedMs\":[0-9]+,"), "");
+}
+
+// A dry run is the real send through recording links: on every destination or
+// text the real send refuses, it refuses the same way, with the same cause,
+// particulars, words and exit code, and shows no request.
+TEST(DryRun, RefusesWhatTheRealSendRefusesWithTheSameCause) {
+    struct Case {
+        std::u16string destination, text;
+        std::string cause;
+        std::string particular;  // a member the cause carries, "name":value; empty when none
+    };
+    const Case kCases[] = {
+        {u"127.0.0.1:0", u"x", "bad-port", "\"port\":\"0\""},
+        {u"127.0.0.1:65536", u"x", "bad-port", "\"port\":\"65536\""},
+        {u"127.0.0.1:+80", u"x", "bad-port", "\"port\":\"+80\""},
+        {u"127.0.0.1:0x50", u"x", "bad-port", "\"port\":\"0x50\""},
+        {u"[::1]:99999", u"x", "bad-port", "\"port\":\"99999\""},
+        {u"[::1", u"x", "bad-host", "\"host\":\"[::1\""},
+        {u"127.0.0.1:7070:1", u"x", "bad-host", "\"host\":\"127.0.0.1:7070:1\""},
+        {u"[zz]", u"x", "bad-host", "\"host\":\"[zz]\""},
+        {u"[zz]:7070", u"x", "bad-host", "\"host\":\"[zz]\""},
+        {u"::1", u"x", "empty-host", "\"host\":\"::1\""},
+        {u"127.0.0.1:", u"x", "empty-destination", ""},
+        {u"127.0.0.1", u"", "empty-text", ""},
+        {u"127.0.0.1", u" \t ", "empty-text", ""},
+        {u"127.0.0.1", std::u16string(u"a\xD800"), "unpaired-surrogate", ""},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(lumvox::core::ToUtf8Lossy(c.destination));
+        FakePlatform platform;
+        RunOutput real = RunWith(platform, {u"--net", c.destination, u"--json", c.text});
+        RunOutput dry = RunWith(platform, {u"--net", c.destination, u"--dry-run", u"--json", c.text});
+        EXPECT_EQ(real.code, 3) << real.err;
+        EXPECT_EQ(dry.code, real.code) << dry.err;
+        EXPECT_EQ(dry.err, real.err);
+        EXPECT_EQ(OutcomeObject(dry.out), OutcomeObject(real.out));
+        EXPECT_NE(real.out.find("\"outcome\":\"refused\""), std::string::npos) << real.out;
+        EXPECT_NE(real.out.find("\"cause\":\"" + c.cause + "\""), std::string::npos) << real.out;
+        if (!c.particular.empty()) {
+            EXPECT_NE(real.out.find(c.particular), std::string::npos) << real.out;
+        }
+        EXPECT_EQ(dry.out.find("\"dryRun\""), std::string::npos) << "nothing would go out: " << dry.out;
+    }
+}
+
+// A dry run that would go out connects where the real send connects.
+TEST(DryRun, ShowsWhereTheRealSendConnects) {
+    struct Case {
+        std::u16string destination;
+        std::string connect;
+    };
+    const Case kCases[] = {
+        {u"127.0.0.1", "connect: 127.0.0.1 port 7070\n"},
+        {u"127.0.0.1:080", "connect: 127.0.0.1 port 80\n"},
+        {u"[::1]:7071", "connect: ::1 port 7071\n"},
+        {u"localhost:1", "connect: localhost port 1\n"},
+    };
+    for (const Case& c : kCases) {
+        FakePlatform platform;
+        RunOutput dry = RunWith(platform, {u"--net", c.destination, u"--dry-run", u"x"});
+        EXPECT_EQ(dry.code, 0) << dry.err;
+        EXPECT_NE(dry.out.find(c.connect), std::string::npos) << dry.out;
+    }
+}
+
+// --strict stops a send with a cause of its own, the same in a dry run, a
+// repeat and a batch, on every channel: never "none", never delivered.
+TEST(Strict, AStoppedSendHasItsOwnCause) {
+    struct Case {
+        std::vector<std::u16string> args;
+        std::string outcome, cause;
+    };
+    const std::u16string nul(u"a\0b", 3);
+    const Case kCases[] = {
+        {{u"--net", u"127.0.0.1:1", u"<emph>x"}, "markup-error", "stopped-by-markup-error"},
+        {{u"--net", u"127.0.0.1:1", u"--dry-run", u"<emph>x"}, "markup-error", "stopped-by-markup-error"},
+        {{u"--app", u"<emph>x"}, "markup-error", "stopped-by-markup-error"},
+        {{u"--clip", u"--dry-run", u"<emph>x"}, "markup-error", "stopped-by-markup-error"},
+        {{u"--net", u"127.0.0.1:1", u"a#b"}, "warned", "stopped-by-warning"},
+        {{u"--net", u"127.0.0.1:1", u"--dry-run", u"a#b"}, "warned", "stopped-by-warning"},
+        {{u"--app", nul}, "warned", "stopped-by-warning"},
+        {{u"--clip", u"--dry-run", nul}, "warned", "stopped-by-warning"},
+        {{u"--clip", u"--repeat", u"3", nul}, "warned", "stopped-by-warning"},
+        {{u"--net", u"127.0.0.1:1", u"--repeat", u"2", u"<emph>x"}, "markup-error", "stopped-by-markup-error"},
+    };
+    for (const Case& c : kCases) {
+        std::u16string joined;
+        for (const auto& arg : c.args) joined += arg + u" ";
+        SCOPED_TRACE(lumvox::core::ToUtf8Lossy(joined));
+        FakePlatform platform;
+        std::vector<std::u16string> args = c.args;
+        args.insert(args.begin(), {u"--strict", u"--json"});
+        RunOutput run = RunWith(platform, args);
+        EXPECT_EQ(run.code, 7) << run.err;
+        const nlohmann::json json = nlohmann::json::parse(run.out);
+        EXPECT_EQ(json["outcome"], c.outcome);
+        EXPECT_EQ(json["cause"], c.cause);
+        EXPECT_EQ(json["exitCode"], 7);
+        EXPECT_NE(json["causeText"], "delivered");
+        EXPECT_TRUE(platform.app.sent.empty() && platform.clip.placed.empty()) << "nothing went out";
+    }
+    // A case --strict stops in a batch is recorded with the cause it stopped for.
+    FakePlatform platform;
+    platform.files.files[u"cases.jsonl"] =
+        "{\"text\":\"a #cut\",\"channel\":\"net\",\"destination\":\"127.0.0.1:1\",\"expect\":\"warned\"}\n"
+        "{\"text\":\"<emph>x\",\"channel\":\"app\",\"expect\":\"markup-error\"}\n";
+    RunOutput batch = RunWith(platform, {u"--batch", u"cases.jsonl", u"--strict", u"--dry-run", u"--json"});
+    EXPECT_EQ(batch.code, 0) << batch.out;
+    const auto newline = batch.out.find('\n');
+    ASSERT_NE(newline, std::string::npos);
+    EXPECT_EQ(nlohmann::json::parse(batch.out.substr(0, newline))["cause"], "stopped-by-warning");
+    EXPECT_EQ(nlohmann::json::parse(batch.out.substr(newline + 1))["cause"], "stopped-by-markup-error");
+}
+
+// No --json object says "none" for a send that was not delivered, whatever stopped it.
+TEST(Json, NoUndeliveredSendIsCausedByNone) {
+    const std::u16string nul(u"a\0b", 3);
+    const std::vector<std::u16string> kRuns[] = {
+        {u"--net", u"127.0.0.1:0", u"--dry-run", u"x"}, {u"--net", u"[zz]", u"--dry-run", u"x"},
+        {u"--net", u"127.0.0.1", u"--dry-run", u""},    {u"--strict", u"--app", nul},
+        {u"--strict", u"--net", u"h", u"<emph>x"},      {u"--strict", u"--clip", u"--dry-run", u"a<emph>"},
+        {u"--app", u"--file", u"missing"},              {u"--app", u"-"},
+    };
+    for (const auto& args : kRuns) {
+        FakePlatform platform;
+        platform.stdin_bytes = "\xFF";
+        std::vector<std::u16string> with_json = args;
+        with_json.insert(with_json.begin(), u"--json");
+        RunOutput run = RunWith(platform, with_json);
+        SCOPED_TRACE(run.err);
+        const nlohmann::json json = nlohmann::json::parse(run.out);
+        EXPECT_NE(json["outcome"], "delivered");
+        EXPECT_NE(run.code, 0);
+        EXPECT_TRUE(json.contains("cause")) << run.out;
+        EXPECT_NE(json["cause"], "none") << run.out;
+    }
+}
+
+// Output that can't be written ends lumvox-send with its own exit code, and the
+// reason goes to standard error where that can still be written.
+TEST(Output, AFailedWriteExitsWithItsOwnCode) {
+    const std::string path = testing::TempDir() + "lumvox_send_output_test.txt";
+    { std::ofstream(path) << ""; }
+    struct Case {
+        std::vector<std::u16string> args;
+        bool out_fails;  // else standard error fails
+    };
+    const Case kCases[] = {
+        {{u"--net", u"127.0.0.1", u"--dry-run", u"--json", u"hi"}, true},
+        {{u"--help"}, true},
+        {{u"--version"}, true},
+        {{u"--check", u"<emph>x"}, true},
+        {{u"--net", u"127.0.0.1:0", u"x"}, false},
+        {{u"--bogus"}, false},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(lumvox::core::ToUtf8Lossy(c.args[0]));
+        std::vector<std::FILE*> failing;
+        failing.push_back(std::fopen(path.c_str(), "rb"));  // a stream that takes no write, here and on Windows
+#ifndef _WIN32
+        failing.push_back(std::fopen("/dev/full", "wb"));  // every write: no space left
+#endif
+        for (std::FILE* broken : failing) {
+            ASSERT_NE(broken, nullptr);
+            std::FILE* working = std::tmpfile();
+            ASSERT_NE(working, nullptr);
+            FakePlatform platform;
+            const int code = c.out_fails ? RunSendMainOn(c.args, platform, broken, working)
+                                         : RunSendMainOn(c.args, platform, working, broken);
+            EXPECT_EQ(code, kExitOutputFailed);
+            std::rewind(working);
+            std::string written(1 << 16, '\0');
+            written.resize(std::fread(written.data(), 1, written.size(), working));
+            if (c.out_fails) {
+                EXPECT_NE(written.find("failed: standard output could not be written: "), std::string::npos)
+                    << written;
+            }
+            std::fclose(working);
+            std::fclose(broken);
+        }
+    }
+    std::remove(path.c_str());
+}
+
+
+// What lumvox-send does with a channel comes from its row: its option, the
+// destination it takes, what its dry run prints, its --json members, and its
+// name in a batch case.
+TEST(Channels, EachRowGivesItsOptionDryRunJsonMembersAndBatchName) {
+    const auto channels = lumvox::core::AllChannels();
+    std::set<std::string_view> names;
+    for (size_t i = 0; i < channels.size(); ++i) {
+        const lumvox::core::ChannelRow& row = *channels[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(static_cast<size_t>(row.channel), i) << "rows in the order of SendChannel";
+        EXPECT_TRUE(names.insert(row.name).second);
+        EXPECT_EQ(lumvox::core::ChannelFromName(row.name), row.channel);
+
+        std::vector<std::u16string> args = {u"--" + lumvox::core::Utf8ToUtf16(row.name).value()};
+        if (row.to_destination) args.push_back(u"127.0.0.1:9");
+        args.insert(args.end(), {u"--dry-run", u"--json", u"hi"});
+        FakePlatform platform;
+        RunOutput run = RunWith(platform, args);
+        EXPECT_EQ(run.code, 0) << run.err;
+        const nlohmann::json json = nlohmann::json::parse(run.out);
+        EXPECT_EQ(json["channel"], row.name);
+        ASSERT_TRUE(json["dryRun"].is_string());
+        const std::string dry_run = json["dryRun"];
+        EXPECT_TRUE(dry_run.find("hi") != std::string::npos || dry_run.find("68 00 69 00") != std::string::npos)
+            << "what would go out: " << dry_run;
+        EXPECT_EQ(json.contains("destination"), row.to_destination);
+        EXPECT_EQ(json.contains("status"), row.to_destination);
+        EXPECT_EQ(json.contains("protocol"), row.takes_protocol);
+        EXPECT_TRUE(platform.app.sent.empty() && platform.clip.placed.empty()) << "a dry run hands nothing over";
+
+        std::string error;
+        const auto replayed = ReadBatchCase(run.out, error);
+        ASSERT_TRUE(replayed) << error;
+        EXPECT_EQ(replayed->input.channel, row.channel);
+
+        if (row.to_destination) {  // the option needs its destination
+            FakePlatform missing;
+            RunOutput usage = RunWith(missing, {args[0]});
+            EXPECT_EQ(usage.code, 2);
+            EXPECT_NE(usage.err.find(lumvox::core::ToUtf8Lossy(args[0]) + " needs HOST[:PORT]"), std::string::npos)
+                << usage.err;
         }
     }
 }

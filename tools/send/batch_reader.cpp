@@ -87,6 +87,17 @@ std::string WithoutOverflowingNumbers(std::string_view line) {
 
 }  // namespace
 
+// "\"app\", \"net\" or \"clip\"": every channel's name.
+static std::string ChannelNames() {
+    const auto channels = lumvox::core::AllChannels();
+    std::string names;
+    for (size_t i = 0; i < channels.size(); ++i) {
+        if (i > 0) names += i + 1 == channels.size() ? " or " : ", ";
+        names += "\"" + std::string(channels[i]->name) + "\"";
+    }
+    return names;
+}
+
 std::optional<BatchCase> ReadBatchCase(std::string_view line, std::string& error) {
     json object;
     // The library keeps the last of two members of one name; a case that names
@@ -128,7 +139,7 @@ std::optional<BatchCase> ReadBatchCase(std::string_view line, std::string& error
     input.port = kDefaultPort;
     const auto named = channel ? lumvox::core::ChannelFromName(lumvox::core::ToUtf8Lossy(*channel)) : std::nullopt;
     if (!named) {
-        error = "\"channel\" must be \"app\", \"net\" or \"clip\"";
+        error = "\"channel\" must be " + ChannelNames();
         return std::nullopt;
     }
     input.channel = *named;

@@ -1,5 +1,6 @@
 // lumvox-send on Linux: the network channel only.
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "core/action_error.h"
@@ -50,7 +52,7 @@ public:
         if (!ec) counters.handles = descriptors;
         return counters;
     }
-    lumvox::core::SendLinks Links() override { return {nullptr, &net_, nullptr}; }
+    lumvox::core::SendLinks Links() override { return {.network = &net_}; }
     lumvox::core::FileSource& Files() override { return files_; }
     lumvox::core::CodePageDecoder& CodePages() override { return files_; }
     std::string ReadStandardInput() override {
@@ -76,9 +78,26 @@ private:
     lumvox::posix::PosixFileSource files_;
 };
 
+// A standard descriptor that is closed is held by /dev/null opened the other
+// way, so that using it fails as it would have, and no file or socket this
+// process opens takes its number (and its output).
+void HoldClosedStandardDescriptors() {
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int held = open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (held != -1 && held != fd) {
+            dup2(held, fd);
+            close(held);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    HoldClosedStandardDescriptors();
+    // A reader that went away is a failed write, reported with its exit code, not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) {
         auto arg = lumvox::core::Utf8ToUtf16(argv[i]);
@@ -89,5 +108,5 @@ int main(int argc, char** argv) {
         args.push_back(std::move(*arg));
     }
     PosixPlatform platform;
-    return RunSendMain(args, platform, StreamSink(stdout), StreamSink(stderr));
+    return RunSendMainOn(args, platform, stdout, stderr);
 }

@@ -42,7 +42,7 @@ private:
 
 class WindowsPlatform final : public SendPlatform {
 public:
-    lumvox::core::SendLinks Links() override { return {&app_, &net_, &clip_}; }
+    lumvox::core::SendLinks Links() override { return {.speech_app = &app_, .network = &net_, .clipboard = &clip_}; }
     lumvox::core::FileSource& Files() override { return files_; }
     lumvox::core::CodePageDecoder& CodePages() override { return files_; }
     ProcessCounters Counters() override {
@@ -93,5 +93,5 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::u16string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
     WindowsPlatform platform;
-    return RunSendMain(args, platform, StreamSink(stdout), StreamSink(stderr));
+    return RunSendMainOn(args, platform, stdout, stderr);
 }

@@ -8,8 +8,8 @@
 #include "core/http_request.h"
 #include "core/request_url.h"
 #include "core/request_markup.h"
+#include "core/send/recording_links.h"
 #include "core/speech_app_link.h"
-#include "common/hex_dump.h"
 #include "core/utf.h"
 
 namespace lumvox::send {
@@ -17,56 +17,12 @@ namespace {
 
 using namespace lumvox::core;
 
-class DryRunApp final : public SpeechAppLink {
-public:
-    bool IsRunning() override { return true; }
-    SendCause Send(std::u16string_view text) override {
-        sent = text;
-        return {};
-    }
-    std::optional<std::u16string> sent;
-};
-
-class DryRunNet final : public NetworkLink {
-public:
-    HttpReply Get(const EncodedUrl& encoded, std::stop_token) override {
-        url = encoded;
-        return HttpReply{200, "sent", "OK"};
-    }
-    std::optional<EncodedUrl> url;
-};
-
-class DryRunClip final : public ClipboardLink {
-public:
-    void PlaceText(std::u16string_view text) override { placed = text; }
-    std::optional<std::u16string> placed;
-};
-
-std::string AppPreview(std::u16string_view text) {
-    return "copy-data to the top-level window \"Lumvox\"\n"
-           "dwData: " + std::to_string(kCopyDataTextId) + "\n"
-           "cbData: " + std::to_string(text.size() * 2) + "\n"
-           "bytes (UTF-16LE): " + tools::HexOfUtf16Le(text) + "\n";
-}
-
-std::string NetPreview(const EncodedUrl& encoded) {
-    const UrlParts& parts = encoded.parts;
-    auto port = PortToConnect(parts);
-    std::string connect = port ? "connect: " + ToUtf8Lossy(parts.host) + " port " + std::to_string(*port)
-                               : "connect: none; the port is not a whole number from 1 to 65535, so the exchange fails";
-    return "URL: " + ToUtf8Lossy(encoded.url) + "\n" + connect + "\nrequest:\n" + RequestBytes(parts);
-}
-
-std::string ClipPreview(std::u16string_view text) {
-    return "clipboard: one CF_UNICODETEXT item, " + std::to_string(text.size() * 2 + 2) +
-           " bytes (the text and its terminating NUL)\ntext: " + ToUtf8Lossy(text) + "\n";
-}
-
 // The members --batch reads a case from, written as the send log writes them.
 void AppendCaseMembers(lumvox::json::JsonLine& json, const SendRequest& request) {
+    const ChannelRow& channel = ChannelOf(request.channel);
     json.Text("text", request.text);
-    if (request.channel == SendChannel::Net) json.Text("destination", DestinationAsGiven(request.host, request.port));
-    else json.Flag("protocol", request.protocol);
+    if (channel.to_destination) json.Text("destination", DestinationAsGiven(request.host, request.port));
+    if (channel.takes_protocol) json.Flag("protocol", request.protocol);
 }
 
 }  // namespace
@@ -114,14 +70,10 @@ std::string FindingLine(std::string_view source, const MarkupFinding& f) {
 }
 
 CaseResult DryRunCase(const SendRequest& request) {
-    DryRunApp app;
-    DryRunNet net;
-    DryRunClip clip;
-    CaseResult result = RunCase(request, SendLinks{&app, &net, &clip});
+    RecordingLinks recording;
+    CaseResult result = RunCase(request, recording.Links());
     result.reply = {};
-    if (app.sent) result.preview = AppPreview(*app.sent);
-    if (net.url) result.preview = NetPreview(*net.url);
-    if (clip.placed) result.preview = ClipPreview(*clip.placed);
+    result.preview = ChannelOf(request.channel).dry_run_words(recording);
     if (result.outcome == Outcome::Delivered) result.plain = "dry run: nothing was sent";
     return result;
 }
@@ -129,7 +81,7 @@ CaseResult DryRunCase(const SendRequest& request) {
 std::string DescribeOutcome(const CaseResult& result) {
     std::string warnings;
     for (const WireWarning& w : result.warnings) warnings += "warning: " + WarningTextEnglish(w) + "\n";
-    std::string line = warnings + OutcomeName(result.outcome) + ": " + result.plain;
+    std::string line = warnings + std::string(OutcomeName(result.outcome)) + ": " + result.plain;
     if (!result.message.empty()) line += " (" + ToUtf8Lossy(result.message) + ")";
     return line + "\n";
 }
@@ -146,7 +98,7 @@ void AppendOutcomeFields(lumvox::json::JsonLine& json, const CaseResult& result)
         lumvox::json::AppendCause(json, result.cause, {"status"});
         lumvox::json::AppendWarnings(json, result.warnings);
     }
-    if (result.channel == SendChannel::Net) {
+    if (ChannelOf(result.channel).to_destination) {
         if (result.reply.status) json.Number("status", *result.reply.status);
         else json.Null("status");
         if (result.reply.body) json.Text("body", *result.reply.body);

@@ -1,6 +1,9 @@
 #include "send_main.h"
 
-#include "common/hex_dump.h"
+#include <cerrno>
+#include <cstring>
+
+#include "core/hex_dump.h"
 #include "core/action_error.h"
 #include "core/http_reply_reader.h"
 #include "core/text_file_decoder.h"
@@ -84,7 +87,7 @@ TextOrFailure ReadFileText(const std::u16string& path, std::optional<unsigned> c
         if (unmarked && unmarked->first_undefined) {
             const size_t at = *unmarked->first_undefined;  // no mark: the body starts the file
             read.warning = "warning: " + ToUtf8Lossy(path) + ": the byte at offset " + std::to_string(at) + " (0x" +
-                           lumvox::tools::HexBytes(bytes.substr(at, 1)) + ") is not defined in code page " +
+                           lumvox::core::HexBytes(bytes.substr(at, 1)) + ") is not defined in code page " +
                            std::to_string(unmarked->code_page) +
                            "; it and any later such bytes were read as substitute characters\n";
         }
@@ -122,10 +125,6 @@ TextOrFailure ReadText(TextSource source, const std::u16string& text, std::optio
     return {};
 }
 
-CaseResult SendCase(const lumvox::core::SendRequest& request, bool dry_run, SendPlatform& platform) {
-    return dry_run ? DryRunCase(request) : RunCase(request, platform.Links());
-}
-
 CaseResult FailureResult(lumvox::core::SendChannel channel, const TextOrFailure& failure) {
     CaseResult result;
     result.channel = channel;
@@ -136,23 +135,23 @@ CaseResult FailureResult(lumvox::core::SendChannel channel, const TextOrFailure&
     return result;
 }
 
-// --strict: a markup error, or (before a real send) the warnings of a dry run,
-// stop the send before anything goes out.
-std::optional<CaseResult> StrictStop(const lumvox::core::SendRequest& input, bool markup_error, bool dry_run) {
+// --strict: a markup error, or a wire warning of a send the dry run would
+// deliver, stop the send before anything goes out, each with its own cause.
+CaseResult Stopped(const lumvox::core::SendRequest& input, lumvox::core::CauseCode code, const CaseResult& dry) {
     CaseResult result;
     result.channel = input.channel;
-    if (markup_error) {
-        result.outcome = Outcome::MarkupError;
-        result.plain = "not sent: the markup has an error (--strict)";
-        return result;
-    }
-    if (dry_run) return std::nullopt;
-    CaseResult dry = DryRunCase(input);
-    if (dry.warnings.empty()) return std::nullopt;
-    result.outcome = Outcome::Warned;
-    result.plain = "--strict: the wire would change the text, so nothing was sent";
-    result.warnings = dry.warnings;
+    result.cause = lumvox::core::SendCause(code);
+    result.outcome = OutcomeOfCause(result.cause);
+    result.plain = lumvox::core::CauseTextEnglish(result.cause);
+    if (code == lumvox::core::CauseCode::StoppedByWarning) result.warnings = dry.warnings;
     return result;
+}
+
+std::optional<CaseResult> StrictStop(const lumvox::core::SendRequest& input, bool markup_error, const CaseResult& dry) {
+    if (markup_error) return Stopped(input, lumvox::core::CauseCode::StoppedByMarkupError, dry);
+    if (dry.outcome == Outcome::Delivered && !dry.warnings.empty())
+        return Stopped(input, lumvox::core::CauseCode::StoppedByWarning, dry);
+    return std::nullopt;
 }
 
 // Notes say nothing wrong; before a send only errors and warnings are told.
@@ -161,17 +160,20 @@ lumvox::core::MarkupFindings WithoutNotes(lumvox::core::MarkupFindings findings)
     return findings;
 }
 
-// One send as the options ask, for a single text and for each batch case alike.
+// One send as the options ask, for a single text and for each batch case alike:
+// a dry run is the real send through recording links, and --strict looks at
+// that dry run before a real send.
 CaseResult SendAsAsked(const lumvox::core::SendRequest& input, const SendOptions& options, bool markup_error,
                        SendPlatform& platform) {
-    if (options.strict)
-        if (auto stop = StrictStop(input, markup_error, options.dry_run)) return *std::move(stop);
-    CaseResult result = SendCase(input, options.dry_run, platform);
-    if (options.strict && options.dry_run && !result.warnings.empty() && result.outcome == Outcome::Delivered) {
-        result.outcome = Outcome::Warned;
-        result.plain = "--strict: the wire would change the text";
+    if (!options.strict && !options.dry_run) return RunCase(input, platform.Links());
+    CaseResult dry = DryRunCase(input);
+    if (options.strict) {
+        if (auto stop = StrictStop(input, markup_error, dry)) {
+            if (options.dry_run) stop->preview = std::move(dry.preview);
+            return *std::move(stop);
+        }
     }
-    return result;
+    return options.dry_run ? dry : RunCase(input, platform.Links());
 }
 
 // With --json standard output holds the one JSON object alone, a dry run's bytes inside it.
@@ -288,7 +290,8 @@ int RunOptions(const SendOptions& options, SendPlatform& platform, const Sink& o
     if (findings.left_out) err(FindingsLeftOutLine(source, findings));
     CaseResult result;
     if (options.repeat) {
-        std::optional<CaseResult> stop = options.strict ? StrictStop(input, has_error, false) : std::nullopt;
+        std::optional<CaseResult> stop =
+            options.strict ? StrictStop(input, has_error, DryRunCase(input)) : std::nullopt;
         if (!stop) {
             RepeatReport report = RunRepeat(input, *options.repeat, options.concurrency, platform);
             err(DescribeRepeat(report));
@@ -306,13 +309,6 @@ int RunOptions(const SendOptions& options, SendPlatform& platform, const Sink& o
 }
 
 }  // namespace
-
-Sink StreamSink(std::FILE* stream) {
-    return [stream](std::string_view text) {
-        std::fwrite(text.data(), 1, text.size(), stream);
-        std::fflush(stream);
-    };
-}
 
 int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform, const Sink& out,
                 const Sink& err) {
@@ -347,6 +343,37 @@ int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform,
         out(json.Finish() + "\n");
     }
     return ExitCode(Outcome::Failed);
+}
+
+namespace {
+
+// A stream that remembers its first failed write; later writes are not tried.
+struct CheckedStream {
+    std::FILE* stream;
+    int error = 0;  // errno of the first failure, or -1 when the library gave none
+    bool failed = false;
+
+    void Write(std::string_view text) {
+        if (failed) return;
+        errno = 0;
+        const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+        if (std::fflush(stream) == 0 && written) return;
+        failed = true;
+        error = errno != 0 ? errno : -1;
+    }
+    std::string Why() const { return error > 0 ? std::strerror(error) : "the write failed"; }
+};
+
+}  // namespace
+
+int RunSendMainOn(const std::vector<std::u16string>& args, SendPlatform& platform, std::FILE* out, std::FILE* err) {
+    CheckedStream checked_out{out}, checked_err{err};
+    const int code = RunSendMain(
+        args, platform, [&](std::string_view text) { checked_out.Write(text); },
+        [&](std::string_view text) { checked_err.Write(text); });
+    if (!checked_out.failed && !checked_err.failed) return code;
+    if (checked_out.failed) checked_err.Write("failed: standard output could not be written: " + checked_out.Why() + "\n");
+    return kExitOutputFailed;
 }
 
 }  // namespace lumvox::send

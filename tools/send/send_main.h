@@ -28,10 +28,14 @@ public:
 };
 
 using Sink = std::function<void(std::string_view)>;
-// Flushed at every write, so that a script reading the output sees each line as it comes.
-Sink StreamSink(std::FILE* stream);
 
 int RunSendMain(const std::vector<std::u16string>& args, SendPlatform& platform, const Sink& out,
                 const Sink& err);
+
+// RunSendMain on two streams, flushed at every write so that a script reading
+// the output sees each line as it comes. Output that cannot be written (a full
+// disk, a closed descriptor) ends it with kExitOutputFailed, said on standard
+// error where that can still be written.
+int RunSendMainOn(const std::vector<std::u16string>& args, SendPlatform& platform, std::FILE* out, std::FILE* err);
 
 }  // namespace lumvox::send

@@ -1,5 +1,7 @@
 #include "send_options.h"
 
+#include <algorithm>
+
 #include "core/utf.h"
 #include "core/whole_number.h"
 
@@ -41,13 +43,17 @@ const char kUsage[] =
     "                a --json result line or a saved send log line is such a case\n"
     "  --version     print lumvox-send's version and exit\n"
     "\n"
-    "Exit codes: 0 delivered (--batch: every case as expected), 1 --batch: a case not as expected,\n"
-    "  2 usage, 3 refused: an empty text or a host or port no request can carry,\n"
-    "  4 nothing reached: no address, connection refused or not made in time, no \"Lumvox\" window,\n"
-    "  5 reached but not taken: a status other than 2xx, a reply without \"sent\" or not UTF-8,\n"
-    "    over a cap, cut short or too slow, copy-data not confirmed,\n"
-    "  6 clipboard, file, standard input or system failure,\n"
-    "  7 markup error (--check, --strict) or --strict found a wire warning.\n"
+    "Exit codes:\n"
+    "  0 delivered (--batch: every case as expected)\n"
+    "  1 --batch: a case not as expected\n"
+    "  2 usage\n"
+    "  3 refused: an empty text or a host or port no request can carry\n"
+    "  4 unreachable: no address, connection refused or not made in time, no \"Lumvox\" window\n"
+    "  5 not-acknowledged: reached but not taken: a status other than 2xx, a reply without\n"
+    "    \"sent\" or not UTF-8, over a cap, cut short or too slow, copy-data not confirmed\n"
+    "  6 failed: clipboard, file, standard input or system failure\n"
+    "  7 markup-error (--check, --strict) or warned: --strict found a wire warning\n"
+    "  8 standard output or standard error could not be written\n"
     "Each failure names its exact cause on standard error (and in --json: cause, causeText).\n"
     "\n"
     "Examples:\n"
@@ -90,6 +96,30 @@ std::optional<size_t> WholeNumber(const std::u16string* text, size_t low, size_t
     return lumvox::core::WholeNumberIn(lumvox::core::ReadWholeNumber(*text, low, high));
 }
 
+using lumvox::core::ChannelRow;
+
+// The channel whose option `arg` is: "--" and the channel's name.
+const ChannelRow* ChannelOption(std::u16string_view arg) {
+    for (const ChannelRow* row : lumvox::core::AllChannels())
+        if (arg.size() == row->name.size() + 2 && arg.starts_with(u"--") &&
+            std::equal(row->name.begin(), row->name.end(), arg.begin() + 2))
+            return row;
+    return nullptr;
+}
+
+// "--app, --net or --clip": every channel's option, with the syntax of its
+// destination where asked.
+std::string ChannelOptions(bool with_destination) {
+    const auto channels = lumvox::core::AllChannels();
+    std::string out;
+    for (size_t i = 0; i < channels.size(); ++i) {
+        if (i > 0) out += i + 1 == channels.size() ? " or " : ", ";
+        out += "--" + std::string(channels[i]->name);
+        if (with_destination && channels[i]->to_destination) out += " HOST[:PORT]";
+    }
+    return out;
+}
+
 bool SetChannel(SendOptions& options, SendChannel channel) {
     if (options.channel) return false;
     options.channel = channel;
@@ -100,6 +130,13 @@ bool SetChannel(SendOptions& options, SendChannel channel) {
 
 ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
     SendOptions options;
+    // --help and --version print and exit whatever else is given, however wrong.
+    for (const std::u16string& arg : args) {
+        if (arg == u"--") break;
+        options.help = options.help || arg == u"--help" || arg == u"-h";
+        options.version = options.version || arg == u"--version";
+    }
+    if (options.help || options.version) return {options, ""};
     bool have_text = false;
     bool options_ended = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -121,15 +158,13 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
             options.help = true;
         } else if (arg == u"--version") {
             options.version = true;
-        } else if (arg == u"--app") {
-            if (!SetChannel(options, SendChannel::App)) return Error("choose one channel: --app, --net or --clip");
-        } else if (arg == u"--clip") {
-            if (!SetChannel(options, SendChannel::Clip)) return Error("choose one channel: --app, --net or --clip");
-        } else if (arg == u"--net") {
-            if (!SetChannel(options, SendChannel::Net)) return Error("choose one channel: --app, --net or --clip");
-            const std::u16string* destination = next();
-            if (!destination) return Error("--net needs HOST[:PORT]");
-            SplitDestination(*destination, options.host, options.port);
+        } else if (const ChannelRow* channel = ChannelOption(arg)) {
+            if (!SetChannel(options, channel->channel)) return Error("choose one channel: " + ChannelOptions(false));
+            if (channel->to_destination) {
+                const std::u16string* destination = next();
+                if (!destination) return Error("--" + std::string(channel->name) + " needs HOST[:PORT]");
+                SplitDestination(*destination, options.host, options.port);
+            }
         } else if (arg == u"--protocol") {
             options.protocol = true;
         } else if (arg == u"--dry-run") {
@@ -181,17 +216,17 @@ ParsedArgs ParseSendArgs(const std::vector<std::u16string>& args) {
         if (options.repeat || options.dry_run || options.concurrency != 1)
             return Error("--check sends nothing: it does not go with --repeat, --concurrency or --dry-run");
         if (options.strict) return Error("--strict stops a send; --check sends nothing and exits 7 on an error anyway");
-        if (options.protocol && options.channel == SendChannel::Net)
+        if (options.protocol && options.channel && !ChannelOf(*options.channel).takes_protocol)
             return Error(std::string(kNetTakesNoProtocol));
         if (!have_text) return Error("give the text, --file PATH or - for standard input");
         return {options, ""};
     }
     if (options.concurrency != 1 && !options.repeat) return Error("--concurrency goes with --repeat");
     if (options.repeat && options.dry_run) return Error("--repeat sends: it does not go with --dry-run");
-    if (options.concurrency != 1 && options.channel != SendChannel::Net)
+    if (options.concurrency != 1 && !(options.channel && ChannelOf(*options.channel).to_destination))
         return Error("--concurrency applies to --net; copy-data and the clipboard send one at a time");
-    if (!options.channel) return Error("choose a channel: --app, --net HOST[:PORT] or --clip");
-    if (options.protocol && options.channel == SendChannel::Net)
+    if (!options.channel) return Error("choose a channel: " + ChannelOptions(true));
+    if (options.protocol && !ChannelOf(*options.channel).takes_protocol)
         return Error(std::string(kNetTakesNoProtocol));
     if (!have_text) return Error("give the text, --file PATH or - for standard input");
     return {options, ""};

@@ -28,12 +28,8 @@ std::string Fixed(double value, int decimals) {
 std::string Milliseconds(microseconds us) { return Fixed(us.count() / 1000.0, 3); }
 
 std::string ChannelWords(const RepeatReport& r) {
-    switch (r.channel) {
-    case lumvox::core::SendChannel::App: return "by copy-data message to the window \"Lumvox\"";
-    case lumvox::core::SendChannel::Net: return "over the network to " + r.destination;
-    case lumvox::core::SendChannel::Clip: return "through the clipboard";
-    }
-    return "";
+    const lumvox::core::ChannelRow& channel = lumvox::core::ChannelOf(r.channel);
+    return std::string(channel.sends_how) + (channel.to_destination ? " " + r.destination : "");
 }
 
 double PerSecond(const RepeatReport& r) {
@@ -112,10 +108,10 @@ int RepeatReport::ExitCode() const {
 RepeatReport RunRepeat(const lumvox::core::SendRequest& input, size_t sends, int concurrency, SendPlatform& platform) {
     RepeatReport report;
     report.channel = input.channel;
-    if (input.channel == lumvox::core::SendChannel::Net)
-        report.destination = lumvox::core::ToUtf8Lossy(DestinationAsGiven(input.host, input.port));
+    const bool to_destination = lumvox::core::ChannelOf(input.channel).to_destination;
+    if (to_destination) report.destination = lumvox::core::ToUtf8Lossy(DestinationAsGiven(input.host, input.port));
     report.sends = sends;
-    report.concurrency = input.channel == lumvox::core::SendChannel::Net ? std::max(concurrency, 1) : 1;
+    report.concurrency = to_destination ? std::max(concurrency, 1) : 1;
     report.warm_up_sends = std::max<size_t>(1, sends / 10);
 
     // Only the latency is kept a send, counted into its outcome at once, so
@@ -154,7 +150,7 @@ RepeatReport RunRepeat(const lumvox::core::SendRequest& input, size_t sends, int
         for (int i = 0; i < report.concurrency; ++i)
             senders.emplace_back([&] {
                 lumvox::core::HttpNetworkLink net(platform.NetworkLimits());
-                work(lumvox::core::SendLinks{nullptr, &net, nullptr});
+                work(lumvox::core::SendLinks{.network = &net});
             });
         for (auto& sender : senders) sender.join();
     }
@@ -175,7 +171,7 @@ std::string DescribeRepeat(const RepeatReport& r) {
     size_t width = std::to_string(r.sends).size();
     for (const auto& c : r.outcomes) {
         std::string count = std::to_string(c.count);
-        text += "  " + std::string(width - count.size(), ' ') + count + " " + OutcomeName(c.outcome) + ": " + c.plain;
+        text += "  " + std::string(width - count.size(), ' ') + count + " " + std::string(OutcomeName(c.outcome)) + ": " + c.plain;
         if (!c.message.empty()) text += " (" + lumvox::core::ToUtf8Lossy(c.message) + ")";
         text += "\n";
     }
@@ -189,7 +185,7 @@ std::string RepeatJson(const RepeatReport& r) {
     nlohmann::ordered_json outcomes = nlohmann::ordered_json::array();
     for (const auto& c : r.outcomes) {
         nlohmann::ordered_json entry;
-        entry["outcome"] = OutcomeName(c.outcome);
+        entry["outcome"] = std::string(OutcomeName(c.outcome));
         entry["exitCode"] = send::ExitCode(c.outcome);
         entry["detail"] = c.plain;
         entry["message"] = lumvox::core::ToUtf8Lossy(c.message);
@@ -199,7 +195,7 @@ std::string RepeatJson(const RepeatReport& r) {
     size_t delivered = r.Delivered();
     lumvox::json::JsonLine json(kJsonEscapes);
     json.Text("channel", lumvox::core::ChannelName(r.channel));
-    if (r.channel == lumvox::core::SendChannel::Net) json.Text("destination", r.destination);
+    if (lumvox::core::ChannelOf(r.channel).to_destination) json.Text("destination", r.destination);
     json.Number("sends", static_cast<int64_t>(r.sends))
         .Number("concurrency", r.concurrency)
         .Number("delivered", static_cast<int64_t>(delivered))

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/hex_dump.h"
+#include "core/hex_dump.h"
 #include "json/json_line.h"
 #include "wire_text.h"
 
@@ -18,7 +18,7 @@ std::string IsoTime(const LocalTime& t);    // 2024-05-01T09:03:04.005
 std::string ClockTime(const LocalTime& t);  // 09:03:04.005
 
 // "EC 95 88": upper-case pairs separated by one space.
-using tools::HexBytes;
+using core::HexBytes;
 // The bytes as UTF-8 with every ill-formed sequence replaced by U+FFFD.
 std::string ValidUtf8(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);

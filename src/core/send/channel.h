@@ -2,6 +2,7 @@
 // The channels to the speech program: each is one row of kChannels, and its
 // send lives in its own file beside this one. Portable.
 #include <optional>
+#include <span>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@ enum class SendChannel { App, Net, Clip };
 struct SendRequest;
 struct SendRecord;
 struct SendLinks;
+struct RecordingLinks;
 
 struct ChannelRow {
     SendChannel channel;
@@ -23,6 +25,14 @@ struct ChannelRow {
     std::u16string_view empty_text_message;  // the window's message for an empty text
     std::u16string_view failure_message;     // the window's message for any failure without its own
     std::string_view delivered_english;      // lumvox-send's words for a delivery
+    // Goes to a peer at a destination written HOST[:PORT], which replies:
+    // lumvox-send's option takes the destination, a batch case and a --json line
+    // carry it as "destination", --json the reply as "status" and "body", and
+    // --repeat --concurrency sends several at once, each on its own link.
+    bool to_destination;
+    std::string_view sends_how;  // lumvox-send --repeat's words: "through the clipboard"
+    // What a dry run prints: exactly what the channel's recording link was handed.
+    std::string (*dry_run_words)(const RecordingLinks& recorded);
     bool (*has_link)(const SendLinks& links);  // this platform has the channel's link
     // Fills in the record what the channel did with the request's text. A stop
     // ends a send that waits on a peer (the network's); the others take
@@ -31,6 +41,8 @@ struct ChannelRow {
 };
 
 const ChannelRow& ChannelOf(SendChannel channel);
+// Every channel's row, in the order of SendChannel.
+std::span<const ChannelRow* const> AllChannels();
 std::string_view ChannelName(SendChannel channel);
 std::optional<SendChannel> ChannelFromName(std::string_view name);
 

@@ -1,6 +1,8 @@
 // The third page's channel: the clipboard, which the speech program reads.
 #include "core/action_error.h"
+#include "core/send/recording_links.h"
 #include "core/send/request.h"
+#include "core/utf.h"
 #include "core/wire_warnings.h"
 
 namespace lumvox::core {
@@ -21,12 +23,19 @@ void SendByClipboard(const SendRequest& request, const SendLinks& links, std::st
     }
 }
 
+std::string DryRunWords(const RecordingLinks& recorded) {
+    if (!recorded.clip.placed) return "";
+    const std::u16string_view text = *recorded.clip.placed;
+    return "clipboard: one CF_UNICODETEXT item, " + std::to_string(text.size() * 2 + 2) +
+           " bytes (the text and its terminating NUL)\ntext: " + ToUtf8Lossy(text) + "\n";
+}
+
 }  // namespace
 
 extern const ChannelRow kClipChannel;
 const ChannelRow kClipChannel = {
-    SendChannel::Clip, "clip", u"클립보드", false, true, u"", u"", "the clipboard holds the text",
-    [](const SendLinks& links) { return links.clipboard != nullptr; }, &SendByClipboard,
+    SendChannel::Clip, "clip", u"클립보드", false, true, u"", u"", "the clipboard holds the text", false,
+    "through the clipboard", &DryRunWords, [](const SendLinks& links) { return links.clipboard != nullptr; }, &SendByClipboard,
 };
 
 }  // namespace lumvox::core

@@ -5,6 +5,7 @@
 #include "core/http_request.h"
 #include "core/page_messages.h"
 #include "core/request_url.h"
+#include "core/send/recording_links.h"
 #include "core/send/request.h"
 #include "core/text_rules.h"
 #include "core/utf.h"
@@ -152,12 +153,20 @@ void SendOverHttp(const SendRequest& request, const SendLinks& links, std::stop_
     if (auto* cause = std::get_if<SendCause>(&result)) record.SetCause(std::move(*cause));
 }
 
+std::string DryRunWords(const RecordingLinks& recorded) {
+    if (!recorded.net.url) return "";
+    const EncodedUrl& url = *recorded.net.url;
+    return "URL: " + ToUtf8Lossy(url.url) + "\nconnect: " + ToUtf8Lossy(url.parts.host) + " port " +
+           std::to_string(recorded.net.target.port) + "\nrequest:\n" + RequestBytes(url.parts);
+}
+
 }  // namespace
 
 extern const ChannelRow kNetChannel;
 const ChannelRow kNetChannel = {
     SendChannel::Net, "net", u"네트워크", true, false, messages::kNoNetworkMessage, messages::kConnectivity,
-    "the speech program answered with \"sent\"", [](const SendLinks& links) { return links.network != nullptr; },
+    "the speech program answered with \"sent\"", true, "over the network to", &DryRunWords,
+    [](const SendLinks& links) { return links.network != nullptr; },
     &SendOverHttp,
 };
 

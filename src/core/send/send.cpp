@@ -26,6 +26,8 @@ const ChannelRow& ChannelOf(SendChannel channel) {
     return *kChannels[index];
 }
 
+std::span<const ChannelRow* const> AllChannels() { return kChannels; }
+
 std::string_view ChannelName(SendChannel channel) { return ChannelOf(channel).name; }
 
 std::optional<SendChannel> ChannelFromName(std::string_view name) {

@@ -1,6 +1,6 @@
 #include "hex_dump.h"
 
-namespace lumvox::tools {
+namespace lumvox::core {
 
 std::string HexBytes(std::string_view bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -24,4 +24,4 @@ std::string HexOfUtf16Le(std::u16string_view text) {
     return HexBytes(bytes);
 }
 
-}  // namespace lumvox::tools
+}  // namespace lumvox::core
