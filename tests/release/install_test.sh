@@ -366,6 +366,10 @@ while IFS='|' read -r locale face points directory_text; do
   press 1                                   # finish
   check "$locale: the setup ends" "0" "$(e2e_exit_code "$run" 30)"
   drv wait-window "$MAIN" 30000 >/dev/null 2>&1 && drv close "$MAIN" >/dev/null 2>&1
+  # The next setup rightly refuses while this workshop runs, and its process ends a
+  # while after its window: wait for it, or that refusal's box takes the next clicks.
+  check "$locale: the workshop the finish page started has ended" "yes" \
+    "$(eventually '! pgrep -if "LumvoxWorkshop\.exe" >/dev/null')"
 done <<PAGES
 ko_KR.UTF-8|굴림|9|${PRODUCT}을 다음 폴더에 설치합니다
 C.UTF-8|MS Shell Dlg|8|Setup will install $PRODUCT in the following folder
